@@ -1,0 +1,71 @@
+#pragma once
+// A file with the open and sharing rules the wallet needs:
+//  - CreateNew fails when the file exists (exclusive create) and, like
+//    ReadWrite, holds an exclusive lock so a second writer is refused;
+//  - ReadOnly takes no lock and refuses every write.
+// Every call returns success or failure; nothing throws.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tb::platform {
+
+enum class OpenMode { ReadOnly, ReadWrite, CreateNew };
+
+enum class OpenResult {
+  Ok,
+  NotFound,     // no such file
+  Exists,       // CreateNew over an existing file
+  Locked,       // another writer holds the file
+  Denied,       // permissions or any other failure
+};
+
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // Files created here are readable and writable by the owner only:
+  // wallets hold secrets.
+  OpenResult Open(const std::string& path, OpenMode mode);
+  bool IsOpen() const { return fd_ >= 0; }
+  bool IsReadOnly() const { return readOnly_; }
+  void Close();
+
+  // Reads up to n bytes at the current position; *got is what was read
+  // (0 at end of file). False only when the platform call failed.
+  bool Read(void* buffer, size_t n, size_t* got);
+  // Reads exactly n bytes or fails (short read = failure, *got says how many).
+  bool ReadExact(void* buffer, size_t n, size_t* got = nullptr);
+  bool Write(const void* data, size_t n);
+  bool Seek(uint64_t position);
+  bool SeekRelative(int64_t delta);
+  uint64_t Tell() const { return position_; }
+  bool Size(uint64_t* size) const;
+  bool Truncate(uint64_t size);
+  bool Flush();   // to the disk (fsync)
+
+  // Positioned reads and writes that leave the current position alone.
+  bool ReadAt(uint64_t position, void* buffer, size_t n, size_t* got);
+  bool WriteAt(uint64_t position, const void* data, size_t n);
+
+  int Descriptor() const { return fd_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  bool readOnly_ = false;
+  uint64_t position_ = 0;
+  std::string path_;
+};
+
+bool FileExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+// Reads a whole file, refusing one larger than maxBytes.
+bool ReadWholeFile(const std::string& path, std::string* out, uint64_t maxBytes);
+
+}  // namespace tb::platform

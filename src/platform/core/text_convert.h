@@ -1,0 +1,21 @@
+#pragma once
+// Conversions between the UTF-16 texts of the wallet and the UTF-8 of the
+// terminal, file names and JSON, and the single-byte Windows-1252 code page.
+#include <string>
+#include <string_view>
+
+namespace tb::platform {
+
+// Ill-formed input (lone surrogates, bad UTF-8) becomes U+FFFD.
+std::string ToUtf8(std::u16string_view text);
+std::u16string FromUtf8(std::string_view text);
+std::u16string FromWindows1252(std::string_view bytes);
+// Characters without a Windows-1252 form become '?'.
+std::string ToWindows1252(std::u16string_view text);
+
+// Lower-cases a UTF-16 text (Latin, Latin-1 supplement, Latin Extended-A,
+// Greek and Cyrillic; everything else as it is).
+char16_t ToLowerChar(char16_t c);
+void ToLowerInPlace(std::u16string& text);
+
+}  // namespace tb::platform
