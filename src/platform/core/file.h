@@ -53,6 +53,8 @@ class File {
   bool ReadAt(uint64_t position, void* buffer, size_t n, size_t* got);
   bool WriteAt(uint64_t position, const void* data, size_t n);
 
+  // Every read and write is positioned at Tell(); the descriptor's own
+  // offset is not used.
   int Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
 
@@ -67,5 +69,11 @@ bool FileExists(const std::string& path);
 bool RemoveFile(const std::string& path);
 // Reads a whole file, refusing one larger than maxBytes.
 bool ReadWholeFile(const std::string& path, std::string* out, uint64_t maxBytes);
+
+// Renames from over to and makes the rename durable by flushing the folder
+// that holds them (both must be in the same folder).
+bool ReplaceFileAtomically(const std::string& from, const std::string& to);
+// Flushes a folder's entries to the disk.
+bool SyncFolderOf(const std::string& path);
 
 }  // namespace tb::platform

@@ -43,6 +43,8 @@ class Registry {
 
   std::optional<RegistryValue> Get(const std::string& key, const std::u16string& name) const;
   // Sets a value, creating the key. An empty name is the key's default value.
+  // Key and value names holding a line break cannot be stored and are
+  // ignored.
   void Set(const std::string& key, const std::u16string& name, RegistryValue value);
   void SetDword(const std::string& key, const std::u16string& name, uint32_t v);
   void SetString(const std::string& key, const std::u16string& name, std::u16string v);
@@ -52,17 +54,26 @@ class Registry {
   // Writes the whole registry back (to a temporary file, then renamed).
   bool Save() const;
 
-  // Parses .reg text; false when it is not a registry file.
+  // Parses .reg text, replacing what the registry held; false (and an
+  // empty registry) when the text is not a registry file we fully
+  // understand. Besides the three types, hex(1) (a string) and hex(4) (a
+  // dword) are read; strings holding line breaks are written as hex(1).
   bool Parse(const std::string& text);
   std::string Serialise() const;
 
  private:
+  struct Entry {
+    std::u16string name;  // as first written
+    RegistryValue value;
+  };
   struct Key {
-    std::map<std::u16string, RegistryValue> values;
+    // By folded value name: value names are case-insensitive too.
+    std::map<std::u16string, Entry> values;
   };
   std::string path_;
   bool loadFailed_ = false;
-  // Key names compared case-insensitively, stored as first written.
+  // Key names compared case-insensitively, stored as first written:
+  // both maps are by the folded name.
   std::map<std::string, Key> keys_;
   std::map<std::string, std::string> names_;
 };

@@ -22,10 +22,12 @@ class TestClock {
   TestClock& operator=(const TestClock&) = delete;
   void Set(SystemTime t);
   void AdvanceSeconds(int64_t seconds);
-  SystemTime Now() const { return now_; }
+  SystemTime Now() const;
 
  private:
+  friend SystemTime LocalTime();
   SystemTime now_;
+  TestClock* previous_ = nullptr;  // the clock this one stands in for
 };
 
 // Converts between SystemTime and seconds since 1970 (local, no zone).
@@ -34,7 +36,8 @@ SystemTime FromEpochSeconds(int64_t seconds, uint16_t milliseconds = 0);
 // True when the date and time fields name a real calendar moment.
 bool IsValidSystemTime(const SystemTime& t);
 
-// A 32-bit random number from the platform's source.
+// A 32-bit random number from the platform's source (the kernel's
+// generator; safe to call from any thread).
 uint32_t Random32();
 // Replaces the random source while the returned guard lives (tests).
 class ScopedRandomSource {
@@ -52,17 +55,21 @@ class ScopedAvailableMemory {  // tests
   explicit ScopedAvailableMemory(uint64_t bytes);
   ~ScopedAvailableMemory();
  private:
+  bool hadPrevious_;
   uint64_t previous_;
 };
 
 // The user's short date format and time format as Windows-style pictures
 // ("M/d/yyyy", "h:mm:ss tt", "dd.MM.yyyy", "HH:mm:ss"), taken from the
-// locale (LC_TIME, else LC_ALL/LANG) unless tests fix them.
+// locale (LC_ALL, else LC_TIME, else LANG, read once) unless tests fix them.
 struct DateTimeFormats {
   std::u16string shortDate;
   std::u16string time;
 };
 const DateTimeFormats& UserDateTimeFormats();
+// The pictures for a locale name such as "de_DE.UTF-8"; C, POSIX and
+// unknown locales get the US pictures.
+DateTimeFormats DateTimeFormatsForLocale(const std::string& locale);
 class ScopedDateTimeFormats {  // tests
  public:
   explicit ScopedDateTimeFormats(DateTimeFormats formats);
@@ -80,8 +87,11 @@ std::u16string FormatTime(const SystemTime& t);
 std::u16string FormatWithPicture(const SystemTime& t, const std::u16string& picture);
 
 // The user's language as a Windows language identifier (de_DE -> 0x0407,
-// en_US -> 0x0409), from LC_MESSAGES/LC_ALL/LANG; 0 when unknown.
+// en_US -> 0x0409), from LC_ALL, else LC_MESSAGES, else LANG; 0 when unknown.
 uint16_t UserLanguageId();
+// The identifier for a locale name ("de_DE.UTF-8" -> 0x0407, "de" -> 0x0407,
+// an unknown territory -> its language's main identifier); 0 when unknown.
+uint16_t LanguageIdForLocale(const std::string& locale);
 class ScopedUserLanguage {  // tests
  public:
   explicit ScopedUserLanguage(uint16_t langId);

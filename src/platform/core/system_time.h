@@ -3,6 +3,7 @@
 // u16 values in this order.
 #include <cstdint>
 #include <compare>
+#include <cstddef>
 
 namespace tb::platform {
 

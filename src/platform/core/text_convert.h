@@ -9,6 +9,9 @@ namespace tb::platform {
 // Ill-formed input (lone surrogates, bad UTF-8) becomes U+FFFD.
 std::string ToUtf8(std::u16string_view text);
 std::u16string FromUtf8(std::string_view text);
+// True when text is well-formed UTF-8 (no overlong forms, no surrogates,
+// nothing above U+10FFFF, no cut-off sequence).
+bool IsValidUtf8(std::string_view text);
 std::u16string FromWindows1252(std::string_view bytes);
 // Characters without a Windows-1252 form become '?'.
 std::string ToWindows1252(std::u16string_view text);

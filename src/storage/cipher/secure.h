@@ -3,7 +3,9 @@
 // is overwritten with zeros before it is given back to the heap.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tb::storage {

@@ -1,0 +1,254 @@
+#include "platform/core/file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <limits>
+#include <utility>
+
+namespace tb::platform {
+
+namespace {
+
+constexpr uint64_t kMaxOffset = static_cast<uint64_t>(std::numeric_limits<off_t>::max());
+// One platform call moves at most this much; larger requests loop.
+constexpr size_t kMaxChunk = size_t{1} << 30;
+
+bool FitsOffset(uint64_t position, size_t n) {
+  return position <= kMaxOffset && n <= kMaxOffset - position;
+}
+
+// Reads until n bytes, end of file or an error.
+bool PreadAll(int fd, uint64_t position, void* buffer, size_t n, size_t* got) {
+  *got = 0;
+  if (!FitsOffset(position, n)) return false;
+  auto* out = static_cast<uint8_t*>(buffer);
+  while (*got < n) {
+    const size_t chunk = std::min(n - *got, kMaxChunk);
+    const ssize_t r = pread(fd, out + *got, chunk, static_cast<off_t>(position + *got));
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (r == 0) break;
+    *got += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+// Writes all n bytes, looping over short writes.
+bool PwriteAll(int fd, uint64_t position, const void* data, size_t n) {
+  if (!FitsOffset(position, n)) return false;
+  const auto* in = static_cast<const uint8_t*>(data);
+  size_t done = 0;
+  while (done < n) {
+    const size_t chunk = std::min(n - done, kMaxChunk);
+    const ssize_t w = pwrite(fd, in + done, chunk, static_cast<off_t>(position + done));
+    if (w < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (w == 0) return false;  // no progress: the disk is full or gone
+    done += static_cast<size_t>(w);
+  }
+  return true;
+}
+
+int OpenRetrying(const char* path, int flags, mode_t mode) {
+  int fd;
+  do {
+    fd = ::open(path, flags, mode);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+void CloseDescriptor(int fd) {
+  // Linux releases the descriptor even when close reports EINTR; retrying
+  // could close a descriptor another thread has just been given.
+  ::close(fd);
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      readOnly_(std::exchange(other.readOnly_, false)),
+      position_(std::exchange(other.position_, 0)),
+      path_(std::move(other.path_)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    readOnly_ = std::exchange(other.readOnly_, false);
+    position_ = std::exchange(other.position_, 0);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+OpenResult File::Open(const std::string& path, OpenMode mode) {
+  Close();
+  int flags = O_CLOEXEC;
+  switch (mode) {
+    case OpenMode::ReadOnly: flags |= O_RDONLY; break;
+    case OpenMode::ReadWrite: flags |= O_RDWR; break;
+    case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
+  }
+  const int fd = OpenRetrying(path.c_str(), flags, S_IRUSR | S_IWUSR);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return OpenResult::NotFound;
+    if (errno == EEXIST) return OpenResult::Exists;
+    return OpenResult::Denied;
+  }
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    CloseDescriptor(fd);
+    return OpenResult::Denied;
+  }
+  if (mode != OpenMode::ReadOnly) {
+    // flock belongs to the open file description: a second open of the
+    // same file is refused even inside this process.
+    int r;
+    do {
+      r = flock(fd, LOCK_EX | LOCK_NB);
+    } while (r != 0 && errno == EINTR);
+    if (r != 0) {
+      const bool busy = errno == EWOULDBLOCK;
+      CloseDescriptor(fd);
+      return busy ? OpenResult::Locked : OpenResult::Denied;
+    }
+  }
+  fd_ = fd;
+  readOnly_ = mode == OpenMode::ReadOnly;
+  position_ = 0;
+  path_ = path;
+  return OpenResult::Ok;
+}
+
+void File::Close() {
+  if (fd_ >= 0) CloseDescriptor(fd_);
+  fd_ = -1;
+  readOnly_ = false;
+  position_ = 0;
+  path_.clear();
+}
+
+bool File::Read(void* buffer, size_t n, size_t* got) {
+  size_t count = 0;
+  const bool ok = fd_ >= 0 && (n == 0 || buffer != nullptr) && PreadAll(fd_, position_, buffer, n, &count);
+  position_ += count;
+  if (got != nullptr) *got = count;
+  return ok;
+}
+
+bool File::ReadExact(void* buffer, size_t n, size_t* got) {
+  size_t count = 0;
+  const bool ok = Read(buffer, n, &count);
+  if (got != nullptr) *got = count;
+  return ok && count == n;
+}
+
+bool File::Write(const void* data, size_t n) {
+  if (!WriteAt(position_, data, n)) return false;
+  position_ += n;
+  return true;
+}
+
+bool File::Seek(uint64_t position) {
+  if (fd_ < 0 || position > kMaxOffset) return false;
+  position_ = position;
+  return true;
+}
+
+bool File::SeekRelative(int64_t delta) {
+  if (fd_ < 0) return false;
+  if (delta < 0) {
+    const uint64_t back = static_cast<uint64_t>(-(delta + 1)) + 1;
+    if (back > position_) return false;
+    position_ -= back;
+    return true;
+  }
+  const uint64_t forward = static_cast<uint64_t>(delta);
+  if (forward > kMaxOffset - position_) return false;
+  position_ += forward;
+  return true;
+}
+
+bool File::Size(uint64_t* size) const {
+  struct stat st {};
+  if (fd_ < 0 || fstat(fd_, &st) != 0 || st.st_size < 0) return false;
+  *size = static_cast<uint64_t>(st.st_size);
+  return true;
+}
+
+bool File::Truncate(uint64_t size) {
+  if (fd_ < 0 || readOnly_ || size > kMaxOffset) return false;
+  int r;
+  do {
+    r = ftruncate(fd_, static_cast<off_t>(size));
+  } while (r != 0 && errno == EINTR);
+  return r == 0;
+}
+
+bool File::Flush() {
+  if (fd_ < 0) return false;
+  int r;
+  do {
+    r = fsync(fd_);
+  } while (r != 0 && errno == EINTR);
+  return r == 0;
+}
+
+bool File::ReadAt(uint64_t position, void* buffer, size_t n, size_t* got) {
+  size_t count = 0;
+  const bool ok = fd_ >= 0 && (n == 0 || buffer != nullptr) && PreadAll(fd_, position, buffer, n, &count);
+  if (got != nullptr) *got = count;
+  return ok;
+}
+
+bool File::WriteAt(uint64_t position, const void* data, size_t n) {
+  if (fd_ < 0 || readOnly_ || (n > 0 && data == nullptr)) return false;
+  return PwriteAll(fd_, position, data, n);
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool ReadWholeFile(const std::string& path, std::string* out, uint64_t maxBytes) {
+  out->clear();
+  File file;
+  if (file.Open(path, OpenMode::ReadOnly) != OpenResult::Ok) return false;
+  uint64_t size = 0;
+  if (!file.Size(&size) || size > maxBytes) return false;
+  // The size is only a hint (the file may grow while we read, and some
+  // files report none): read in pieces and stop past maxBytes.
+  out->reserve(static_cast<size_t>(size));
+  char chunk[65536];
+  for (;;) {
+    size_t got = 0;
+    if (!file.Read(chunk, sizeof(chunk), &got)) {
+      out->clear();
+      return false;
+    }
+    if (got == 0) break;
+    if (got > maxBytes - out->size()) {
+      out->clear();
+      return false;
+    }
+    out->append(chunk, got);
+  }
+  return true;
+}
+
+}  // namespace tb::platform

@@ -1,0 +1,67 @@
+#include "storage/record_scanner.h"
+
+namespace tb::storage {
+
+namespace {
+constexpr size_t kBufferSize = 1 << 20;
+}
+
+RecordScanner::RecordScanner(platform::File& file, uint64_t start) : file_(file), offset_(start) {
+  sizeKnown_ = file_.Size(&size_);
+}
+
+bool RecordScanner::Ensure(uint64_t n, const uint8_t** data) {
+  if (offset_ > size_ || n > size_ - offset_) return false;
+  if (offset_ >= bufferStart_ && offset_ + n <= bufferStart_ + bufferLength_) {
+    *data = buffer_.data() + (offset_ - bufferStart_);
+    return true;
+  }
+  const size_t want = size_t(std::max<uint64_t>(n, std::min<uint64_t>(kBufferSize, size_ - offset_)));
+  if (buffer_.size() < want) buffer_.resize(want);
+  size_t got = 0;
+  if (!file_.ReadAt(offset_, buffer_.data(), want, &got) || got < n) {
+    bufferLength_ = 0;
+    return false;
+  }
+  bufferStart_ = offset_;
+  bufferLength_ = got;
+  *data = buffer_.data();
+  return true;
+}
+
+RecordScanner::Step RecordScanner::Next(RecordHeader* header, uint64_t* offset) {
+  if (!sizeKnown_) return Step::IoError;
+  if (offset_ >= size_) return Step::End;
+  const uint64_t left = size_ - offset_;
+  if (left < layout::record::kSize) return Step::Damaged;
+  const uint8_t* data = nullptr;
+  if (!Ensure(layout::record::kSize, &data)) return Step::IoError;
+  if (!header->Decode(data)) return Step::Damaged;
+  // The stated payload and body must lie inside the file before anything is
+  // allocated for them.
+  const uint64_t payload = header->PayloadLength();
+  const uint64_t extent = layout::record::kSize + payload + header->BodyLength();
+  if (extent > left) return Step::Damaged;
+  *offset = offset_;
+  header->fileOffset = offset_;
+  offset_ += layout::record::kSize;
+  if (payload) {
+    if (header->Icon() == -1) {
+      const uint8_t* p = nullptr;
+      if (!Ensure(payload, &p)) return Step::IoError;
+      header->AdoptPayload(std::vector<uint8_t>(p, p + payload));
+    }
+    offset_ += payload;
+  }
+  return Step::Record;
+}
+
+bool RecordScanner::Body(uint32_t length, ByteSpan* body) {
+  const uint8_t* data = nullptr;
+  if (!Ensure(length, &data)) return false;
+  *body = ByteSpan(data, length);
+  offset_ += length;
+  return true;
+}
+
+}  // namespace tb::storage

@@ -1,0 +1,82 @@
+#pragma once
+// The numeric statuses of the storage operations. The numbers are what the
+// program's messages and the command line report.
+#include <cstdint>
+
+namespace tb::storage {
+
+// Reading and writing one of the leading blocks.
+enum class BlockStatus : int {
+  Ok = 0,
+  IoFailed = 1,        // the platform read or write call failed
+  NoBuffer = 2,
+  Short = 3,           // fewer bytes than the block size
+  EndOfFile = 4,       // zero bytes
+  NoFile = 5,
+  BadSignature = 6,
+};
+
+enum class CreateStatus : int {
+  Ok = 0,
+  BadPath = 1,            // no path, or shorter than 6 characters
+  NoPassword = 2,
+  BadPasswordLength = 3,  // shorter than 3 or longer than 23
+  Exists = 4,
+  CannotCreate = 5,
+  SignatureWriteFailed = 6,
+  HeaderWriteFailed = 7,
+  OptionsWriteFailed = 8,
+  HeaderSetupFailed = 9,
+};
+
+enum class OpenStatus : int {
+  Ok = 0,
+  BadPath = 1,
+  CannotOpen = 2,         // missing, unreadable, or open for writing elsewhere
+  RecordsUnreadable = 3,
+  BadHeader = 4,
+  BadOptions = 5,
+  NotAWallet = 7,         // or a repair was declined
+  UnsupportedVersion = 8,
+  WrongPassword = 10,
+  OutOfMemory = 12,
+  Damaged = 13,           // the record sequence is damaged and was not repaired
+  UpgradeAccepted = 14,   // internal: a version-5 file whose upgrade was accepted
+  NeedsUpgrade = 15,      // a version-5 file; this build opens it only to upgrade
+  UpgradeDeclined = 16,
+};
+
+// LoadAllRecords: 0, 3, 12 or 13 as OpenStatus values.
+
+enum class SaveStatus : int {
+  Ok = 0,
+  SignatureWriteFailed = 2,
+  HeaderWriteFailed = 3,
+  OptionsWriteFailed = 4,
+  NotOpen = 5,
+  ReadOnly = 6,
+};
+
+// Changing the password.
+enum class PasswordChangeStatus : int {
+  Ok = 0,
+  WrongPassword = 1,
+  BadNewPassword = 2,     // not 3 to 23 UTF-16 units
+  NotOpen = 3,
+  ReadOnly = 4,
+  RekeyFailed = 5,        // the file was put back as it was
+};
+
+// Repair.
+enum class RepairStatus : int {
+  Repaired = 0,
+  Declined = 7,
+  Failed = 3,
+};
+
+const char* Describe(CreateStatus s);
+const char* Describe(OpenStatus s);
+const char* Describe(SaveStatus s);
+const char* Describe(PasswordChangeStatus s);
+
+}  // namespace tb::storage

@@ -1,0 +1,183 @@
+#pragma once
+// The open wallet: its file, its three leading blocks and keys, and the
+// index of every live record header. Card contents are read from the file
+// only when asked for. Every change of a record goes to the file at once;
+// the leading blocks are written by SaveHeaders.
+//
+// Sound-behaviour notes kept by this implementation:
+//  - Two live records with the same id may exist after an interrupted
+//    replacement; the later one in the file wins everywhere.
+//  - Replacing a card appends the new version before the old one is cut
+//    out, so that the file always holds one of the two as a live record.
+//  - Changing the password keeps a copy of the file until every record is
+//    under the new key, and puts it back if the re-key fails.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/core/file.h"
+#include "storage/blocks.h"
+#include "storage/card.h"
+#include "storage/record.h"
+#include "storage/services.h"
+#include "storage/statuses.h"
+
+namespace tb::storage {
+
+inline constexpr int kMaxFindResults = 48;
+inline constexpr size_t kMaxFavourites = 32;
+
+// Markers that stand for the special views instead of index positions.
+inline constexpr int kFavouritesMarker = 0x10000000;
+inline constexpr int kFindResultsMarker = 0x20000000;
+inline constexpr int kThirdViewMarker = 0x40000000;
+
+// One entry of the card-type list.
+struct CardType {
+  FormId form;
+  Text name;
+  int32_t icon;
+  bool custom;
+};
+
+struct FoundRecord {
+  RecordHeader header;
+  uint64_t offset = 0;   // where its header starts
+  uint64_t extent = 0;   // header + payload + body
+};
+
+class Wallet {
+ public:
+  Wallet();
+  ~Wallet();
+  Wallet(const Wallet&) = delete;
+  Wallet& operator=(const Wallet&) = delete;
+
+  // --- what the caller hands in ---
+  void SetTextSource(const TextSource* texts) { texts_ = texts; }
+  void SetIconObserver(IconObserver* observer) { iconObserver_ = observer; }
+  const TextSource* Texts() const { return texts_; }
+  std::u16string_view TextOf(uint32_t number) const;
+
+  // --- lifecycle ---
+  CreateStatus Create(const std::string& path, std::u16string_view password,
+                      std::optional<std::u16string_view> hint, bool withStarterFolder);
+  // Prompter: Repair's questions; may be null (no repair is offered).
+  OpenStatus Open(const std::string& path, std::u16string_view password, bool readOnly,
+                  Prompter* prompter);
+  SaveStatus SaveHeaders();
+  void Close();
+  bool IsOpen() const { return open_; }
+  bool IsReadOnly() const { return readOnly_; }
+  const std::string& Path() const { return path_; }
+
+  bool CheckPassword(std::u16string_view password);
+  std::optional<Text> GetHint() const;
+  void SetHint(std::optional<std::u16string_view> hint);
+  // n = 1, 2, 3; none when the view has no name of its own.
+  std::optional<Text> GetSpecialViewName(int n) const;
+  // The name to show: its own, else the default string.
+  Text SpecialViewDisplayName(int n) const;
+  int32_t GetSpecialViewIcon(int n) const;
+  void SetSpecialView(int n, std::optional<std::u16string_view> name, int32_t icon);
+  PasswordChangeStatus ChangePassword(std::u16string_view oldPassword,
+                                      std::u16string_view newPassword,
+                                      std::optional<std::u16string_view> hint);
+
+  // --- blocks ---
+  const FileSignature& Signature() const { return signature_; }
+  WalletHeader& Header() { return header_; }
+  const WalletHeader& Header() const { return header_; }
+  WalletOptions& Options() { return options_; }
+  const WalletOptions& Options() const { return options_; }
+  const KeyContext& DataKey() const { return header_.dataKey; }
+
+  // --- record index ---
+  int Count() const { return int(index_.size()); }
+  RecordHeader* At(int position);
+  const RecordHeader* At(int position) const;
+  int FindRecord(const RecordId& id) const;   // live records only
+  const RecordHeader* ParentOf(int position) const;
+  int ParentFolderPosition(int position) const;
+  // RecordKind value, or 100/200/300 for the view markers; 0 otherwise.
+  int KindAt(int position) const;
+  const RecordHeader* FormsFolder() const;
+  int FormsFolderPosition() const;
+  int AddOrReplace(const RecordHeader& header);
+
+  // --- file operations ---
+  // The live record with this id, the later one when two share it.
+  bool FindRecordInFile(const RecordId& id, FoundRecord* found);
+  int AppendRecord(RecordHeader header);
+  int AppendCard(Card& card, const KeyContext* key = nullptr);
+  bool RewriteRecordInPlace(const RecordHeader& header);
+  int ReplaceFolder(RecordHeader header);
+  int ReplaceCard(Card& card);
+  bool DeleteRecord(int position);
+  bool LoadCard(const RecordId& id, Card* card);
+  OpenStatus LoadAllRecords();
+  bool FileCut(uint64_t position, uint64_t length);
+  int PurgeTombstones();
+  RepairStatus Repair(Prompter* prompter, int* repairCount = nullptr);
+
+  // --- favourites ---
+  size_t FavouritesCount() const;
+  std::vector<RecordId> Favourites() const;
+  bool IsFavourite(const RecordId& id) const;
+  bool AddFavourite(const RecordId& id);   // false when full or already listed
+  void RemoveFavourite(const RecordId& id);
+  void ClearFavourites();
+
+  // --- find results (never stored) ---
+  std::vector<int> findResults;
+  Text searchText;
+  void RemoveFindResult(int position);
+  void ClearFindResults();
+
+  // --- cards and forms ---
+  // Copies a card into a folder (new id, "*" appended); the new position or -1.
+  int CopyCardInto(int cardPosition, int folderPosition);
+  int SaveCardAsForm(int cardPosition);
+  // A new card from a form, not yet written; false when there is no such form.
+  bool NewCardFromForm(const RecordId& folderId, const FormId& form, Card* card);
+  std::optional<Text> FormName(const FormId& form) const;
+  std::vector<CardType> CardTypeList() const;
+  // A new loaded card in the folder with the wallet's default attributes.
+  Card NewEmptyCard(const RecordId& folderId);
+
+ private:
+  friend class WalletTestAccess;
+  struct ScanState;
+
+  OpenStatus OpenOnce(const std::string& path, std::u16string_view password, bool readOnly);
+  OpenStatus ReadHeaders(std::u16string_view password);
+  BlockStatus ReadBlock(uint8_t* data, size_t size);
+  bool WriteBlocks(bool signature, bool header, bool options, SaveStatus* status);
+  bool WriteRecordAt(uint64_t offset, RecordHeader& header, const std::vector<uint8_t>* body);
+  bool AppendBytes(const RecordHeader& header, const std::vector<uint8_t>* body, uint64_t* offset);
+  void IndexLoadedRecord(std::unique_ptr<RecordHeader> header);
+  void NotifyIcon(const RecordHeader& header);
+  bool ReadBody(uint64_t offset, uint32_t length, std::vector<uint8_t>* body);
+  bool RekeyRecords(const KeyContext& oldKey);
+
+  const TextSource* texts_ = nullptr;
+  IconObserver* iconObserver_ = nullptr;
+
+  platform::File file_;
+  std::string path_;
+  bool open_ = false;
+  bool readOnly_ = false;
+  FileSignature signature_;
+  WalletHeader header_;
+  WalletOptions options_;
+  std::vector<std::unique_ptr<RecordHeader>> index_;
+  std::unordered_map<RecordId, int, RecordIdHash> byId_;
+};
+
+// Password rules for new passwords: 3 to 23 UTF-16 units.
+bool IsAcceptableNewPassword(std::u16string_view password);
+
+}  // namespace tb::storage

@@ -1,0 +1,161 @@
+// The record index, favourites and find results of the open wallet.
+#include <algorithm>
+#include <cstring>
+
+#include "storage/bytes.h"
+#include "storage/wallet.h"
+
+namespace tb::storage {
+
+namespace O = layout::options;
+
+RecordHeader* Wallet::At(int position) {
+  return (position >= 0 && position < Count()) ? index_[size_t(position)].get() : nullptr;
+}
+const RecordHeader* Wallet::At(int position) const {
+  return (position >= 0 && position < Count()) ? index_[size_t(position)].get() : nullptr;
+}
+
+int Wallet::FindRecord(const RecordId& id) const {
+  if (id.IsZero()) return -1;
+  const auto it = byId_.find(id);
+  return it == byId_.end() ? -1 : it->second;
+}
+
+const RecordHeader* Wallet::ParentOf(int position) const {
+  const RecordHeader* h = At(position);
+  if (!h) return nullptr;
+  return At(FindRecord(h->Parent()));
+}
+
+int Wallet::ParentFolderPosition(int position) const {
+  const RecordHeader* h = At(position);
+  if (!h) return -1;
+  const int parent = FindRecord(h->Parent());
+  const RecordHeader* p = At(parent);
+  return (p && p->IsFolderLike()) ? parent : -1;
+}
+
+int Wallet::KindAt(int position) const {
+  switch (position) {
+    case kFavouritesMarker: return 100;
+    case kFindResultsMarker: return 200;
+    case kThirdViewMarker: return 300;
+    default: break;
+  }
+  const RecordHeader* h = At(position);
+  return h ? int(h->Kind()) : 0;
+}
+
+int Wallet::FormsFolderPosition() const {
+  for (int i = 0; i < Count(); ++i)
+    if (index_[size_t(i)]->Kind() == RecordKind::FormsFolder && !index_[size_t(i)]->IsDeleted()) return i;
+  return -1;
+}
+
+const RecordHeader* Wallet::FormsFolder() const { return At(FormsFolderPosition()); }
+
+int Wallet::AddOrReplace(const RecordHeader& header) {
+  auto copy = std::make_unique<RecordHeader>(header);
+  copy->SetKey(&header_.dataKey);
+  const RecordId id = copy->Id();
+  const auto it = byId_.find(id);
+  if (it != byId_.end()) {
+    index_[size_t(it->second)] = std::move(copy);
+    return it->second;
+  }
+  index_.push_back(std::move(copy));
+  const int position = Count() - 1;
+  byId_[id] = position;
+  return position;
+}
+
+void Wallet::IndexLoadedRecord(std::unique_ptr<RecordHeader> header) {
+  header->SetKey(&header_.dataKey);
+  const RecordId id = header->Id();
+  const auto it = byId_.find(id);
+  if (it != byId_.end()) {
+    // A second live record with this id: the later one in the file wins.
+    index_[size_t(it->second)] = std::move(header);
+    return;
+  }
+  index_.push_back(std::move(header));
+  byId_[id] = Count() - 1;
+}
+
+// --- favourites ----------------------------------------------------------
+
+namespace {
+uint8_t* FavouriteSlot(WalletOptions& o, size_t i) { return o.raw.data() + O::kFavourites + 16 * i; }
+const uint8_t* FavouriteSlot(const WalletOptions& o, size_t i) {
+  return o.raw.data() + O::kFavourites + 16 * i;
+}
+}  // namespace
+
+size_t Wallet::FavouritesCount() const {
+  size_t n = 0;
+  for (size_t i = 0; i < kMaxFavourites; ++i)
+    if (!AllZero(FavouriteSlot(options_, i), 16)) ++n;
+  return n;
+}
+
+std::vector<RecordId> Wallet::Favourites() const {
+  std::vector<RecordId> ids;
+  for (size_t i = 0; i < kMaxFavourites; ++i)
+    if (!AllZero(FavouriteSlot(options_, i), 16)) ids.push_back(RecordId::FromBytes(FavouriteSlot(options_, i)));
+  return ids;
+}
+
+bool Wallet::IsFavourite(const RecordId& id) const {
+  if (id.IsZero()) return false;
+  for (size_t i = 0; i < kMaxFavourites; ++i)
+    if (std::memcmp(FavouriteSlot(options_, i), id.bytes.data(), 16) == 0) return true;
+  return false;
+}
+
+bool Wallet::AddFavourite(const RecordId& id) {
+  if (id.IsZero() || IsFavourite(id)) return false;
+  for (size_t i = 0; i < kMaxFavourites; ++i) {
+    if (AllZero(FavouriteSlot(options_, i), 16)) {
+      id.StoreTo(FavouriteSlot(options_, i));
+      options_.AddFlags(O::kFlagFavouritesChanged);
+      options_.Touch();
+      return true;
+    }
+  }
+  return false;
+}
+
+void Wallet::RemoveFavourite(const RecordId& id) {
+  if (id.IsZero()) return;
+  for (size_t i = 0; i < kMaxFavourites; ++i) {
+    if (std::memcmp(FavouriteSlot(options_, i), id.bytes.data(), 16) != 0) continue;
+    // The entries after it move down by one; the last becomes empty.
+    std::memmove(FavouriteSlot(options_, i), FavouriteSlot(options_, i + 1), 16 * (kMaxFavourites - 1 - i));
+    std::memset(FavouriteSlot(options_, kMaxFavourites - 1), 0, 16);
+    options_.AddFlags(O::kFlagFavouritesChanged);
+    options_.Touch();
+    return;
+  }
+}
+
+void Wallet::ClearFavourites() {
+  std::memset(FavouriteSlot(options_, 0), 0, 16 * kMaxFavourites);
+  options_.AddFlags(O::kFlagFavouritesChanged);
+  options_.Touch();
+}
+
+// --- find results --------------------------------------------------------
+
+void Wallet::RemoveFindResult(int position) {
+  const auto it = std::find(findResults.begin(), findResults.end(), position);
+  if (it != findResults.end()) findResults.erase(it);
+  if (findResults.empty()) searchText.clear();
+}
+
+void Wallet::ClearFindResults() {
+  findResults.clear();
+  searchText.clear();
+}
+
+}  // namespace tb::storage

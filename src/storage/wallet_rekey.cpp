@@ -1,0 +1,184 @@
+// Changing the password: every live record is enciphered again under the
+// new key. The new layout is written beside the wallet and renamed over it
+// only when complete, so until then the untouched wallet is the copy to go
+// back to; a failure leaves it exactly as it was.
+#include <cstring>
+#include <functional>
+
+#include "platform/core/file.h"
+#include "storage/bytes.h"
+#include "storage/card_codec.h"
+#include "storage/cipher/keys.h"
+#include "storage/record_scanner.h"
+#include "storage/wallet.h"
+#include "storage/wallet_testing.h"
+
+namespace tb::storage {
+
+namespace R = layout::record;
+namespace F = layout::field;
+namespace H = layout::header;
+
+std::function<bool(int)>& RekeyInterruptionForTesting() {
+  static std::function<bool(int)> hook;
+  return hook;
+}
+
+namespace {
+
+// Deciphers a piece under the old key and enciphers it under the new one,
+// in place; the padding stays as it is.
+void Rekey(uint8_t* data, size_t length, const KeyContext& oldKey, const KeyContext& newKey) {
+  if (length == 0) return;
+  oldKey.Apply(data, length, data);
+  newKey.Apply(data, length, data);
+}
+
+void RekeyPiece(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding,
+                const KeyContext& oldKey, const KeyContext& newKey) {
+  if (stored == 0 || padding > stored || !content.Has(offset, stored)) return;
+  Rekey(const_cast<uint8_t*>(content.data()) + offset, stored - padding, oldKey, newKey);
+}
+
+// The same bytes a decode under the old key and an encode under the new one
+// would give, without touching anything this program does not write itself.
+void RekeyBody(std::vector<uint8_t>& body, const KeyContext& oldKey, const KeyContext& newKey) {
+  WalkCardItems(ByteSpan(body.data(), body.size()), [&](uint32_t type, ByteSpan c) {
+    const uint8_t* h = c.data();
+    switch (type) {
+      case layout::item::kField: {
+        FieldLayout l;
+        if (!ParseFieldLayout(c, &l)) break;
+        RekeyPiece(c, l.labelOffset, l.labelStored, l.labelPadding, oldKey, newKey);
+        RekeyPiece(c, l.valueOffset, l.valueStored, l.valuePadding, oldKey, newKey);
+        RekeyPiece(c, l.itemsOffset, l.itemsStored, l.itemsPadding, oldKey, newKey);
+        break;
+      }
+      case layout::item::kPicture:
+      case layout::item::kSound:
+      case layout::item::kAttachment: {
+        size_t headSize, bl, bp, nl, np;
+        if (type == layout::item::kPicture) {
+          namespace P = layout::picture;
+          headSize = P::kHeadSize, bl = P::kBytesLength, bp = P::kBytesPadding, nl = P::kNameLength, np = P::kNamePadding;
+        } else if (type == layout::item::kSound) {
+          namespace S = layout::sound;
+          headSize = S::kHeadSize, bl = S::kBytesLength, bp = S::kBytesPadding, nl = S::kNameLength, np = S::kNamePadding;
+        } else {
+          namespace A = layout::attachment;
+          headSize = A::kHeadSize, bl = A::kBytesLength, bp = A::kBytesPadding, nl = A::kNameLength, np = A::kNamePadding;
+        }
+        if (!c.Has(0, headSize)) break;
+        const uint32_t bytesStored = LoadU32(h + bl);
+        RekeyPiece(c, headSize, bytesStored, LoadU32(h + bp), oldKey, newKey);
+        RekeyPiece(c, headSize + size_t(bytesStored), LoadU32(h + nl), LoadU32(h + np), oldKey, newKey);
+        break;
+      }
+      default:
+        break;
+    }
+    return true;
+  });
+}
+
+void RekeyName(uint8_t* header748, const KeyContext& oldKey, const KeyContext& newKey) {
+  uint8_t* name = header748 + R::kName;
+  if (AllZero(name, R::kNameSize)) return;   // the empty name stays all zero
+  Rekey(name, R::kNameSize, oldKey, newKey);
+}
+
+}  // namespace
+
+PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std::u16string_view newPassword,
+                                            std::optional<std::u16string_view> hint) {
+  if (!open_) return PasswordChangeStatus::NotOpen;
+  if (readOnly_) return PasswordChangeStatus::ReadOnly;
+  if (!IsAcceptableNewPassword(newPassword)) return PasswordChangeStatus::BadNewPassword;
+  if (!header_.headerKey.IsSet() ||
+      VerifyAgainst(header_.Verifier(), header_.headerKey, oldPassword) == VerifyResult::Wrong)
+    return PasswordChangeStatus::WrongPassword;
+
+  // What to put back if anything fails.
+  const WalletHeader savedHeader = header_;
+  const KeyContext oldKey = header_.dataKey;
+  auto restore = [&](platform::File& partial, const std::string& partialPath) {
+    partial.Close();
+    platform::RemoveFile(partialPath);
+    header_ = savedHeader;
+    return PasswordChangeStatus::RekeyFailed;
+  };
+
+  KeyContext newKey;
+  newKey.SetKey(DeriveDataKey(header_.headerKey, newPassword));
+  header_.dataKey = newKey;
+  header_.SetVerifier(MakeVerifier(newKey));
+  std::memset(header_.raw.data() + H::kLegacyKey, 0, 16);
+  header_.AddFlags(H::kFlagPasswordSet);
+  header_.Touch();
+  header_.SetHint(hint);
+
+  const std::string partialPath = path_ + ".rekey";
+  platform::RemoveFile(partialPath);   // left by a re-key that never finished
+  platform::File out;
+  if (out.Open(partialPath, platform::OpenMode::CreateNew) != platform::OpenResult::Ok)
+    return restore(out, partialPath);
+
+  // The leading blocks as SaveHeaders would write them, so that the new
+  // file names the new key the moment it replaces the old one.
+  header_.FillRandomFields();
+  signature_.SetCurrentVersion();
+  std::vector<uint8_t> bytes;
+  bytes.reserve(1 << 20);
+  bytes.insert(bytes.end(), signature_.raw.begin(), signature_.raw.end());
+  bytes.insert(bytes.end(), header_.raw.begin(), header_.raw.end());
+  bytes.insert(bytes.end(), options_.raw.begin(), options_.raw.end());
+  uint64_t written = 0;
+  auto flush = [&]() {
+    if (bytes.empty()) return true;
+    if (!out.WriteAt(written, bytes.data(), bytes.size())) return false;
+    written += bytes.size();
+    bytes.clear();
+    return true;
+  };
+
+  RecordScanner scan(file_, layout::kFirstRecordOffset);
+  int record = 0;
+  for (;;) {
+    RecordHeader h;
+    uint64_t offset = 0;
+    const RecordScanner::Step step = scan.Next(&h, &offset);
+    if (step == RecordScanner::Step::End) break;
+    if (step != RecordScanner::Step::Record) return restore(out, partialPath);
+    auto& interrupt = RekeyInterruptionForTesting();
+    if (interrupt && !interrupt(record)) return restore(out, partialPath);
+    ++record;
+    std::array<uint8_t, R::kSize> raw = h.Bytes();
+    ByteSpan bodySpan;
+    if (!scan.Body(h.BodyLength(), &bodySpan)) return restore(out, partialPath);
+    std::vector<uint8_t> body(bodySpan.data(), bodySpan.data() + bodySpan.size());
+    if (!h.IsDeleted()) {
+      RekeyName(raw.data(), oldKey, newKey);
+      if (h.IsCard()) RekeyBody(body, oldKey, newKey);
+    }
+    bytes.insert(bytes.end(), raw.begin(), raw.end());
+    bytes.insert(bytes.end(), h.Payload().begin(), h.Payload().end());
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    SecureWipe(body.data(), body.size());
+    if (bytes.size() >= (1u << 20) && !flush()) return restore(out, partialPath);
+  }
+  if (!flush() || !out.Flush()) return restore(out, partialPath);
+  if (!platform::ReplaceFileAtomically(partialPath, path_)) return restore(out, partialPath);
+
+  // The new file is the wallet now, and it is already locked by us.
+  file_.Close();
+  file_ = std::move(out);
+  signature_.changed = false;
+  header_.changed = false;
+  options_.changed = false;
+  for (auto& h : index_) {
+    if (!h->IsDeleted()) RekeyName(h->MutableBytes().data(), oldKey, newKey);
+  }
+  return PasswordChangeStatus::Ok;
+}
+
+}  // namespace tb::storage

@@ -1,0 +1,160 @@
+// Repair of a damaged record sequence: walks the records from the first,
+// finds where the next one really starts, and cuts out what lies between.
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "platform/core/text_convert.h"
+#include "storage/bytes.h"
+#include "storage/format_text.h"
+#include "storage/wallet.h"
+
+namespace tb::storage {
+
+namespace R = layout::record;
+
+namespace {
+constexpr uint32_t kRepairQuestion = 22164;
+constexpr uint32_t kRepairQuestionAgain = 22165;
+constexpr uint32_t kRepairDone = 22166;
+constexpr uint32_t kCaptionQuestion = 20001;
+constexpr size_t kSearchChunk = 1 << 20;
+
+// Only these bytes can start a kind signature.
+bool CanStartRecord(uint8_t b) {
+  return b == R::kCardSig[0] || b == R::kFolderSig[0] || b == R::kFormsFolderSig[0];
+}
+
+// The first position at or after p where 748 bytes look like a record; the
+// search stops 748 bytes before the end of the file.
+std::optional<uint64_t> NextStart(platform::File& file, uint64_t p) {
+  uint64_t size = 0;
+  if (!file.Size(&size) || size < R::kSize) return std::nullopt;
+  const uint64_t last = size - R::kSize;
+  std::unique_ptr<uint8_t[]> buffer(new uint8_t[kSearchChunk + R::kSize]);
+  for (uint64_t pos = p; pos <= last;) {
+    const uint64_t candidates = std::min<uint64_t>(kSearchChunk, last + 1 - pos);
+    const size_t want = size_t(candidates + R::kSize - 1);
+    size_t got = 0;
+    if (!file.ReadAt(pos, buffer.get(), want, &got) || got < want) return std::nullopt;
+    for (size_t i = 0; i < candidates; ++i)
+      if (CanStartRecord(buffer[i]) && LooksLikeRecord(buffer.get() + i)) return pos + i;
+    pos += candidates;
+  }
+  return std::nullopt;
+}
+
+std::u16string FileNameOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return platform::FromUtf8(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+}  // namespace
+
+RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
+  if (repairCount) *repairCount = 0;
+  if (!prompter || path_.empty()) return RepairStatus::Declined;
+  const std::u16string name = FileNameOf(path_);
+
+  Message first;
+  first.textNumber = kRepairQuestion;
+  first.text = FormatText(TextOf(kRepairQuestion), {std::u16string_view(name)});
+  first.captionNumber = kCaptionQuestion;
+  first.caption = std::u16string(TextOf(kCaptionQuestion));
+  first.buttons = Buttons::YesNo;
+  first.icon = MessageIcon::Stop;
+  if (prompter->Show(first) != Answer::Yes) return RepairStatus::Declined;
+  Message second = first;
+  second.textNumber = kRepairQuestionAgain;
+  second.text = FormatText(TextOf(kRepairQuestionAgain), {std::u16string_view(name)});
+  second.buttons = Buttons::OkCancel;
+  second.icon = MessageIcon::Question;
+  if (prompter->Show(second) != Answer::Ok) return RepairStatus::Declined;
+
+  // Repair writes: the file must be open for writing.
+  if (!file_.IsOpen() || file_.IsReadOnly()) {
+    const std::string path = path_;
+    file_.Close();
+    if (file_.Open(path, platform::OpenMode::ReadWrite) != platform::OpenResult::Ok) return RepairStatus::Failed;
+  }
+
+  int count = 0;
+  uint64_t c = layout::kFirstRecordOffset;
+  std::optional<uint64_t> end;
+  uint8_t head[R::kSize];
+  for (;;) {
+    size_t got = 0;
+    if (!file_.ReadAt(c, head, R::kSize, &got)) return RepairStatus::Failed;
+    if (got == 0) break;
+    if (got < R::kSize) {
+      end = c;
+      break;
+    }
+    uint64_t size = 0;
+    if (!file_.Size(&size)) return RepairStatus::Failed;
+    if (LooksLikeRecord(head)) {
+      const uint64_t e = uint64_t(LoadU32(head + R::kPayloadLength)) + LoadU32(head + R::kBodyLength);
+      const std::optional<uint64_t> n = NextStart(file_, c + R::kSize);
+      if (!n) {
+        if (c + R::kSize + e <= size) {
+          end = c + R::kSize + e;
+        } else {
+          // The last record claims more bytes than the file has: keep its
+          // header without payload or body rather than lengthen the file.
+          std::memset(head + R::kExtentFieldsBegin, 0, R::kExtentFieldsEnd - R::kExtentFieldsBegin);
+          if (!file_.WriteAt(c, head, R::kSize)) return RepairStatus::Failed;
+          ++count;
+          end = c + R::kSize;
+        }
+        break;
+      }
+      const uint64_t distance = *n - c;
+      if (distance == R::kSize + e) {
+        c = *n;
+      } else if (distance > R::kSize + e) {
+        if (!FileCut(c + R::kSize + e, distance - R::kSize - e)) return RepairStatus::Failed;
+        ++count;
+        c += R::kSize + e;
+      } else if (distance < R::kSize) {
+        if (!FileCut(c, distance)) return RepairStatus::Failed;
+        ++count;
+      } else {
+        // The stated extent runs into the next record: keep the header
+        // alone and drop what lies between it and the next record.
+        std::memset(head + R::kExtentFieldsBegin, 0, R::kExtentFieldsEnd - R::kExtentFieldsBegin);
+        if (!file_.WriteAt(c, head, R::kSize)) return RepairStatus::Failed;
+        ++count;
+        if (!FileCut(c + R::kSize, distance - R::kSize)) return RepairStatus::Failed;
+        c += R::kSize;
+      }
+      continue;
+    }
+    const std::optional<uint64_t> n = NextStart(file_, c + 1);
+    if (!n || *n <= c) {
+      end = c;
+      break;
+    }
+    if (!FileCut(c, *n - c)) return RepairStatus::Failed;
+  }
+  uint64_t size = 0;
+  // Only a truncation that shortens the file is a repair; a file is never
+  // made longer.
+  if (end && file_.Size(&size) && *end < size) {
+    if (!file_.Truncate(*end)) return RepairStatus::Failed;
+    ++count;
+  }
+  file_.Flush();
+  Close();
+  if (repairCount) *repairCount = count;
+
+  Message done;
+  done.textNumber = kRepairDone;
+  done.text = FormatText(TextOf(kRepairDone), {int64_t(count), std::u16string_view(name)});
+  done.captionNumber = kCaptionQuestion;
+  done.caption = std::u16string(TextOf(kCaptionQuestion));
+  done.buttons = Buttons::Ok;
+  done.icon = MessageIcon::Information;
+  prompter->Show(done);
+  return RepairStatus::Repaired;
+}
+
+}  // namespace tb::storage

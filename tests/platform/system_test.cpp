@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+#include <vector>
+
+#include "platform/core/file.h"
+#include "platform/core/system.h"
+
+namespace tb::platform {
+namespace {
+
+TEST(Random, NumbersDifferAndCoverTheHighBits) {
+  std::set<uint32_t> seen;
+  uint32_t orBits = 0;
+  for (int i = 0; i < 1000; ++i) {
+    const uint32_t v = Random32();
+    seen.insert(v);
+    orBits |= v;
+  }
+  EXPECT_GT(seen.size(), 990u);
+  EXPECT_EQ(0xFFFFFFFFu, orBits);
+}
+
+TEST(Random, IsSafeFromManyThreads) {
+  std::vector<std::vector<uint32_t>> results(4);
+  std::vector<std::thread> threads;
+  for (auto& r : results) {
+    threads.emplace_back([&r] {
+      for (int i = 0; i < 2000; ++i) r.push_back(Random32());
+    });
+  }
+  for (auto& t : threads) t.join();
+  std::set<uint32_t> all;
+  for (const auto& r : results) all.insert(r.begin(), r.end());
+  EXPECT_GT(all.size(), 7990u);  // no number handed out twice by a race
+}
+
+TEST(Random, ScopedSourceReplacesAndRestores) {
+  {
+    uint32_t next = 5;
+    ScopedRandomSource outer([&] { return next++; });
+    EXPECT_EQ(5u, Random32());
+    {
+      ScopedRandomSource inner([] { return 42u; });
+      EXPECT_EQ(42u, Random32());
+    }
+    EXPECT_EQ(6u, Random32());
+  }
+  EXPECT_NE(Random32(), Random32());
+}
+
+TEST(Memory, RealValueIsPlausibleAndOverridesNest) {
+  const uint64_t real = AvailablePhysicalMemory();
+  EXPECT_GT(real, 1u << 20);
+  {
+    ScopedAvailableMemory outer(123);
+    EXPECT_EQ(123u, AvailablePhysicalMemory());
+    {
+      ScopedAvailableMemory inner(0);
+      EXPECT_EQ(0u, AvailablePhysicalMemory());
+    }
+    EXPECT_EQ(123u, AvailablePhysicalMemory());
+  }
+  EXPECT_GT(AvailablePhysicalMemory(), 1u << 20);
+}
+
+TEST(ProgramDirectory, IsTheFolderOfThisTestProgram) {
+  const std::string folder = ProgramDirectory();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ('/', folder.front());
+  EXPECT_NE('/', folder.back());
+  EXPECT_TRUE(FileExists(folder + "/platform_tests"));
+}
+
+}  // namespace
+}  // namespace tb::platform
