@@ -12,6 +12,7 @@
 //  - Changing the password keeps a copy of the file until every record is
 //    under the new key, and puts it back if the re-key fails.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,6 +21,7 @@
 
 #include "platform/core/file.h"
 #include "storage/blocks.h"
+#include "storage/bytes.h"
 #include "storage/card.h"
 #include "storage/record.h"
 #include "storage/services.h"
@@ -122,6 +124,13 @@ class Wallet {
   bool FileCut(uint64_t position, uint64_t length);
   int PurgeTombstones();
   RepairStatus Repair(Prompter* prompter, int* repairCount = nullptr);
+
+  // Walks the records in file order, tombstones included. For each, visit
+  // gets the header and a way to read its body in place (valid during the
+  // call only); returning false stops the walk. False when the walk ended
+  // on damage or a read error rather than at the end of the file.
+  using BodyReader = std::function<bool(ByteSpan*)>;
+  bool WalkRecords(const std::function<bool(const RecordHeader&, const BodyReader&)>& visit);
 
   // --- favourites ---
   size_t FavouritesCount() const;

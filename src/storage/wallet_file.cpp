@@ -340,3 +340,34 @@ int Wallet::PurgeTombstones() {
 }
 
 }  // namespace tb::storage
+
+namespace tb::storage {
+
+bool Wallet::WalkRecords(const std::function<bool(const RecordHeader&, const BodyReader&)>& visit) {
+  if (!open_) return false;
+  RecordScanner scan(file_, layout::kFirstRecordOffset);
+  RecordHeader h;
+  uint64_t offset = 0;
+  for (;;) {
+    switch (scan.Next(&h, &offset)) {
+      case RecordScanner::Step::End: return true;
+      case RecordScanner::Step::Damaged:
+      case RecordScanner::Step::IoError: return false;
+      case RecordScanner::Step::Record: break;
+    }
+    h.SetKey(&header_.dataKey);
+    const uint64_t bodyStart = scan.Offset();
+    const uint32_t length = h.BodyLength();
+    bool bodyRead = false;
+    const BodyReader reader = [&](ByteSpan* body) {
+      if (bodyRead) return false;
+      bodyRead = true;
+      return scan.Body(length, body);
+    };
+    const bool more = visit(h, reader);
+    scan.SetOffset(bodyStart + length);
+    if (!more) return true;
+  }
+}
+
+}  // namespace tb::storage
