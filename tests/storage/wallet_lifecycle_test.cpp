@@ -1,0 +1,395 @@
+// Creating, opening, saving, closing and re-keying wallet files.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <iterator>
+
+#include "platform/core/file.h"
+#include "platform/core/system.h"
+#include "storage/bytes.h"
+#include "storage/layout.h"
+#include "storage/wallet.h"
+#include "storage/wallet_testing.h"
+#include "support/temp_dir.h"
+
+namespace tb::storage {
+namespace {
+
+class Texts : public TextSource {
+ public:
+  std::u16string_view Text(uint32_t n) const override {
+    switch (n) {
+      case 20200: return u"Favorites";
+      case 20201: return u"Find Results";
+      case 20202: return u"Recent";
+      case 20203: return u"My Forms";
+      case 20509: return u"New Card";
+      case 20510: return u"Personal";
+      case 22164: return u"Repair %s?";
+      case 22165: return u"Really?";
+      case 22166: return u"%d repairs in %s";
+      default: return u"?";
+    }
+  }
+};
+
+class Answers : public Prompter {
+ public:
+  std::deque<Answer> queue;
+  std::vector<Message> seen;
+  Answer Show(const Message& m) override {
+    seen.push_back(m);
+    if (queue.empty()) return Answer::Ok;
+    const Answer a = queue.front();
+    queue.pop_front();
+    return a;
+  }
+};
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class WalletFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    wallet.SetTextSource(&texts);
+    path = dir.File("Mine.tb5");
+  }
+
+  void CreateAndOpen(bool starter = true) {
+    ASSERT_EQ(wallet.Create(path, u"secret", u"a hint", starter), CreateStatus::Ok);
+    ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  }
+
+  int AddCard(std::u16string_view name, int folder, std::u16string_view value = u"v") {
+    Card card = wallet.NewEmptyCard(wallet.At(folder)->Id());
+    card.record.SetName(name);
+    Field f;
+    f.SetLabel(u"Label");
+    f.SetValue(value);
+    card.AddField(f);
+    return wallet.AppendCard(card);
+  }
+
+  int AddFolder(std::u16string_view name, const RecordId& parent = {}) {
+    RecordHeader folder = NewFolderRecord(parent, false, &wallet.DataKey());
+    folder.SetName(name);
+    folder.SetIconRaw(72);
+    return wallet.AppendRecord(folder);
+  }
+
+  Texts texts;
+  Answers answers;
+  test::TempDir dir;
+  std::string path;
+  Wallet wallet;
+};
+
+TEST_F(WalletFile, NewWalletLayout) {
+  CreateAndOpen();
+  ASSERT_EQ(wallet.Count(), 2);
+  EXPECT_EQ(wallet.At(0)->fileOffset, layout::kFirstRecordOffset);
+  EXPECT_EQ(wallet.At(0)->Name(), u"Personal");
+  EXPECT_EQ(wallet.At(0)->Icon(), 72);
+  EXPECT_EQ(wallet.FormsFolder()->Name(), u"My Forms");
+  EXPECT_EQ(wallet.FormsFolder()->Icon(), 55);
+  EXPECT_EQ(*wallet.GetHint(), u"a hint");
+  EXPECT_EQ(wallet.SpecialViewDisplayName(2), u"Find Results");
+  EXPECT_EQ(wallet.GetSpecialViewIcon(1), 88);
+  EXPECT_EQ(wallet.GetSpecialViewIcon(2), 128);
+  EXPECT_EQ(wallet.GetSpecialViewIcon(3), 78);
+  EXPECT_EQ(wallet.Header().Flags() & 19u, 19u);
+  EXPECT_EQ(wallet.Options().AutoCloseMinutes(), 5u);
+  const std::string bytes = ReadAll(path);
+  EXPECT_EQ(bytes.substr(64, 8), std::string("(6.50) \0", 8));
+  EXPECT_EQ(bytes.substr(72, 4), std::string("WM\0\0", 4));
+  EXPECT_EQ(bytes.size(), layout::kFirstRecordOffset + 2 * layout::record::kSize);
+}
+
+TEST_F(WalletFile, CreateRefusesBeforeWritingAnything) {
+  struct Case {
+    std::string path;
+    std::u16string password;
+    CreateStatus expected;
+  } cases[] = {
+      {"", u"secret", CreateStatus::BadPath},
+      {"a.tb5", u"secret", CreateStatus::BadPath},
+      {dir.File("x.tb5"), u"", CreateStatus::NoPassword},
+      {dir.File("x.tb5"), u"ab", CreateStatus::BadPasswordLength},
+      {dir.File("x.tb5"), std::u16string(24, u'p'), CreateStatus::BadPasswordLength},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(wallet.Create(c.path, c.password, std::nullopt, false), c.expected);
+    EXPECT_FALSE(platform::FileExists(dir.File("x.tb5")));
+  }
+  EXPECT_EQ(wallet.Create(dir.File("x.tb5"), std::u16string(23, u'p'), std::nullopt, false), CreateStatus::Ok);
+  const std::string before = ReadAll(dir.File("x.tb5"));
+  EXPECT_EQ(wallet.Create(dir.File("x.tb5"), u"secret", std::nullopt, false), CreateStatus::Exists);
+  EXPECT_EQ(ReadAll(dir.File("x.tb5")), before);
+}
+
+TEST_F(WalletFile, OpenRefusals) {
+  CreateAndOpen();
+  wallet.Close();
+  const std::string good = ReadAll(path);
+  EXPECT_EQ(wallet.Open(path, u"Secret", false, &answers), OpenStatus::WrongPassword);
+  EXPECT_EQ(wallet.Open(path, u"se", false, &answers), OpenStatus::WrongPassword);
+  EXPECT_EQ(ReadAll(path), good);   // byte for byte
+
+  struct Case {
+    const char* what;
+    std::function<void(std::string&)> damage;
+    OpenStatus expected;
+  } cases[] = {
+      {"75 bytes", [](std::string& b) { b.resize(75); }, OpenStatus::NotAWallet},
+      {"maker text", [](std::string& b) { b[3] = 'X'; }, OpenStatus::NotAWallet},
+      {"version 7", [](std::string& b) { b.replace(64, 7, "(7.00) "); }, OpenStatus::UnsupportedVersion},
+      {"version 5", [](std::string& b) { b.replace(64, 7, "(5.10) "); }, OpenStatus::NeedsUpgrade},
+      {"header signature", [](std::string& b) { b[76 + 3132] ^= 1; }, OpenStatus::BadHeader},
+      {"short header", [](std::string& b) { b.resize(1000); }, OpenStatus::BadHeader},
+      {"options signature", [](std::string& b) { b[3224 + 1] ^= 1; }, OpenStatus::BadOptions},
+  };
+  for (const Case& c : cases) {
+    std::string bytes = good;
+    c.damage(bytes);
+    WriteAll(path, bytes);
+    EXPECT_EQ(wallet.Open(path, u"secret", false, &answers), c.expected) << c.what;
+    EXPECT_EQ(ReadAll(path), bytes) << c.what << ": nothing may be written";
+  }
+  EXPECT_EQ(wallet.Open(dir.File("none.tb5"), u"secret", false, &answers), OpenStatus::CannotOpen);
+}
+
+TEST_F(WalletFile, SecondWriterIsRefused) {
+  CreateAndOpen();
+  Wallet other;
+  EXPECT_EQ(other.Open(path, u"secret", false, nullptr), OpenStatus::CannotOpen);
+  EXPECT_EQ(other.Open(path, u"secret", true, nullptr), OpenStatus::Ok);
+}
+
+TEST_F(WalletFile, HeaderChangesNeedSaveHeaders) {
+  CreateAndOpen();
+  wallet.SetHint(u"new hint");
+  wallet.Close();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_EQ(*wallet.GetHint(), u"a hint");
+  wallet.SetHint(u"new hint");
+  wallet.SetSpecialView(1, u"Stars", 12);
+  wallet.AddFavourite(wallet.At(0)->Id());
+  ASSERT_EQ(wallet.SaveHeaders(), SaveStatus::Ok);
+  wallet.Close();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_EQ(*wallet.GetHint(), u"new hint");
+  EXPECT_EQ(wallet.SpecialViewDisplayName(1), u"Stars");
+  EXPECT_EQ(wallet.GetSpecialViewIcon(1), 12);
+  EXPECT_EQ(wallet.FavouritesCount(), 1u);
+}
+
+TEST_F(WalletFile, ReadOnlyWalletIsNeverWritten) {
+  CreateAndOpen();
+  wallet.Close();
+  const std::string before = ReadAll(path);
+  ASSERT_EQ(wallet.Open(path, u"secret", true, &answers), OpenStatus::Ok);
+  wallet.SetHint(u"changed");
+  EXPECT_EQ(wallet.SaveHeaders(), SaveStatus::ReadOnly);
+  EXPECT_EQ(AddFolder(u"x"), -1);
+  EXPECT_FALSE(wallet.DeleteRecord(0));
+  wallet.Close();
+  EXPECT_EQ(ReadAll(path), before);
+}
+
+TEST_F(WalletFile, ReplacedCardMovesToTheEndWithoutAGap) {
+  CreateAndOpen();
+  const int a = AddCard(u"A", 0);
+  AddCard(u"B", 0);
+  const uint64_t sizeBefore = ReadAll(path).size();
+  Card card;
+  ASSERT_TRUE(wallet.LoadCard(wallet.At(a)->Id(), &card));
+  card.fields[0].SetValue(u"longer value than before");
+  const uint64_t oldExtent = card.record.Extent();
+  ASSERT_EQ(wallet.ReplaceCard(card), a);   // same index position
+  const std::string bytes = ReadAll(path);
+  EXPECT_EQ(bytes.size(), sizeBefore - oldExtent + wallet.At(a)->Extent());
+  EXPECT_EQ(wallet.At(a)->fileOffset + wallet.At(a)->Extent(), bytes.size());
+  wallet.Close();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  Card back;
+  ASSERT_TRUE(wallet.LoadCard(card.record.Id(), &back));
+  EXPECT_EQ(back.fields[0].value, u"longer value than before");
+  EXPECT_EQ(wallet.Count(), 4);
+}
+
+TEST_F(WalletFile, InterruptedReplacementKeepsTheLaterCopy) {
+  CreateAndOpen();
+  const int a = AddCard(u"A", 0, u"old");
+  Card card;
+  ASSERT_TRUE(wallet.LoadCard(wallet.At(a)->Id(), &card));
+  card.fields[0].SetValue(u"new");
+  // What a replacement leaves when it stops after the append: two live copies.
+  ASSERT_GE(wallet.AppendCard(card), 0);
+  wallet.Close();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_EQ(wallet.Count(), 3);
+  Card back;
+  ASSERT_TRUE(wallet.LoadCard(card.record.Id(), &back));
+  EXPECT_EQ(back.fields[0].value, u"new");
+  // Deleting it removes both copies, so the old one cannot come back.
+  ASSERT_TRUE(wallet.DeleteRecord(wallet.FindRecord(card.record.Id())));
+  wallet.Close();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_EQ(wallet.FindRecord(card.record.Id()), -1);
+}
+
+TEST_F(WalletFile, DeletingLeavesTombstonesAndPurgeRemovesThem) {
+  CreateAndOpen();
+  const int folder = AddFolder(u"Folder");
+  const int card = AddCard(u"C", folder);
+  const uint64_t size = ReadAll(path).size();
+  const uint64_t cardBody = wallet.At(card)->BodyLength();
+  ASSERT_TRUE(wallet.DeleteRecord(card));
+  ASSERT_TRUE(wallet.DeleteRecord(folder));
+  EXPECT_TRUE(wallet.At(folder)->IsDeleted());   // stays in the index, marked
+  EXPECT_EQ(wallet.FindRecord(wallet.At(folder)->Id()), -1);
+  EXPECT_EQ(ReadAll(path).size(), size - cardBody);
+  EXPECT_EQ(wallet.PurgeTombstones(), 2);
+  // Only the starter folder and the forms folder are left.
+  EXPECT_EQ(ReadAll(path).size(), layout::kFirstRecordOffset + 2 * layout::record::kSize);
+  wallet.Close();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_EQ(wallet.Count(), 2);
+}
+
+TEST_F(WalletFile, CutWithLittleMemoryGivesTheSameFile) {
+  platform::TestClock clock({2026, 12, 4, 10, 11, 12, 13, 0});
+  CreateAndOpen();
+  for (int i = 0; i < 40; ++i) AddCard(u"Card", 0, std::u16string(100 + i, u'v'));
+  wallet.Close();
+  const std::string original = ReadAll(path);
+  auto replaceSecondCard = [&](uint64_t memory) {
+    WriteAll(path, original);
+    EXPECT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+    platform::ScopedAvailableMemory limit(memory);
+    Card card;
+    EXPECT_TRUE(wallet.LoadCard(wallet.At(3)->Id(), &card));
+    card.fields[0].SetValue(u"changed");
+    EXPECT_GE(wallet.ReplaceCard(card), 0);
+    wallet.Close();
+    return ReadAll(path);
+  };
+  const std::string bigChunks = replaceSecondCard(64ull << 30);
+  const std::string smallChunks = replaceSecondCard(8 * 1024);   // 2 KiB chunks
+  EXPECT_EQ(smallChunks, bigChunks);
+  EXPECT_LT(bigChunks.size(), original.size() + 100);
+
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  platform::ScopedAvailableMemory tiny(2 * 1024);   // a chunk under 1 KiB: refused
+  EXPECT_FALSE(wallet.FileCut(layout::kFirstRecordOffset, 10));
+  wallet.Close();
+  EXPECT_EQ(ReadAll(path), smallChunks);
+}
+
+TEST_F(WalletFile, FavouritesListRules) {
+  CreateAndOpen();
+  std::vector<RecordId> ids;
+  for (int i = 0; i < 33; ++i) ids.push_back(wallet.At(AddCard(u"F", 0))->Id());
+  for (int i = 0; i < 33; ++i) EXPECT_EQ(wallet.AddFavourite(ids[size_t(i)]), i < 32);
+  EXPECT_FALSE(wallet.AddFavourite(ids[0]));
+  wallet.RemoveFavourite(ids[1]);
+  const std::vector<RecordId> now = wallet.Favourites();
+  ASSERT_EQ(now.size(), 31u);
+  EXPECT_EQ(now[1], ids[2]);   // the rest moved down
+  EXPECT_TRUE(wallet.Options().Flags() & layout::options::kFlagFavouritesChanged);
+  ASSERT_TRUE(wallet.DeleteRecord(wallet.FindRecord(ids[0])));
+  EXPECT_FALSE(wallet.IsFavourite(ids[0]));
+}
+
+TEST_F(WalletFile, ChangePasswordReKeysEveryRecord) {
+  CreateAndOpen();
+  const int card = AddCard(u"Bank", 0, u"1234");
+  const RecordId id = wallet.At(card)->Id();
+  EXPECT_EQ(wallet.ChangePassword(u"wrong", u"better", std::nullopt), PasswordChangeStatus::WrongPassword);
+  EXPECT_EQ(wallet.ChangePassword(u"secret", u"no", std::nullopt), PasswordChangeStatus::BadNewPassword);
+  EXPECT_EQ(wallet.ChangePassword(u"secret", std::u16string(24, u'x'), std::nullopt),
+            PasswordChangeStatus::BadNewPassword);
+  ASSERT_EQ(wallet.ChangePassword(u"secret", u"better", u"new hint"), PasswordChangeStatus::Ok);
+  EXPECT_EQ(wallet.At(card)->Name(), u"Bank");
+  Card loaded;
+  ASSERT_TRUE(wallet.LoadCard(id, &loaded));
+  EXPECT_EQ(loaded.fields[0].value, u"1234");
+  EXPECT_FALSE(platform::FileExists(path + ".rekey"));
+  EXPECT_EQ(platform::File().Open(path, platform::OpenMode::ReadWrite), platform::OpenResult::Locked);
+  wallet.Close();
+  EXPECT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::WrongPassword);
+  ASSERT_EQ(wallet.Open(path, u"better", false, &answers), OpenStatus::Ok);
+  EXPECT_EQ(*wallet.GetHint(), u"new hint");
+  ASSERT_TRUE(wallet.LoadCard(id, &loaded));
+  EXPECT_EQ(loaded.fields[0].value, u"1234");
+  EXPECT_EQ(wallet.FindRecord(id), card);
+}
+
+TEST_F(WalletFile, InterruptedReKeyLeavesTheWalletAsItWas) {
+  CreateAndOpen();
+  for (int i = 0; i < 5; ++i) AddCard(u"Card", 0, u"value");
+  wallet.SaveHeaders();
+  const std::string before = ReadAll(path);
+  for (int stop = 0; stop < 7; ++stop) {
+    RekeyInterruptionForTesting() = [stop](int record) { return record < stop; };
+    EXPECT_EQ(wallet.ChangePassword(u"secret", u"better", std::nullopt), PasswordChangeStatus::RekeyFailed);
+    RekeyInterruptionForTesting() = nullptr;
+    EXPECT_EQ(ReadAll(path), before) << "stopped at record " << stop;
+    EXPECT_FALSE(platform::FileExists(path + ".rekey"));
+    EXPECT_TRUE(wallet.CheckPassword(u"secret"));
+    Card c;
+    EXPECT_TRUE(wallet.LoadCard(wallet.At(2)->Id(), &c));
+    EXPECT_EQ(c.fields[0].value, u"value");
+  }
+  wallet.Close();
+  EXPECT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+}
+
+TEST_F(WalletFile, DamageIsReportedAndRepaired) {
+  CreateAndOpen();
+  const int a = AddCard(u"A", 0);
+  AddCard(u"B", 0);
+  const uint64_t damageAt = wallet.At(a)->fileOffset;
+  wallet.Close();
+  std::string bytes = ReadAll(path);
+  bytes[damageAt] ^= 0x55;   // A's kind signature
+  WriteAll(path, bytes);
+
+  answers.queue = {Answer::No};
+  EXPECT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Damaged);
+  EXPECT_EQ(ReadAll(path), bytes);
+  EXPECT_EQ(wallet.Open(path, u"secret", true, &answers), OpenStatus::Damaged);
+
+  answers.queue = {Answer::Yes, Answer::Ok, Answer::Ok};
+  answers.seen.clear();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  ASSERT_EQ(answers.seen.size(), 3u);
+  EXPECT_EQ(answers.seen[0].text, u"Repair Mine.tb5?");
+  EXPECT_EQ(answers.seen[2].text, u"1 repairs in Mine.tb5");
+  EXPECT_EQ(wallet.Count(), 3);   // A is gone, B and the rest survive
+}
+
+TEST_F(WalletFile, TruncatedWalletsNeverCrashTheReader) {
+  CreateAndOpen();
+  const int folder = AddFolder(u"F");
+  AddCard(u"A", folder, u"some value");
+  wallet.Close();
+  const std::string good = ReadAll(path);
+  for (size_t n = layout::kFirstRecordOffset; n < good.size(); n += 7) {
+    WriteAll(path, good.substr(0, n));
+    const OpenStatus s = wallet.Open(path, u"secret", true, nullptr);
+    EXPECT_TRUE(s == OpenStatus::Ok || s == OpenStatus::Damaged) << n;
+    wallet.Close();
+  }
+}
+
+}  // namespace
+}  // namespace tb::storage
