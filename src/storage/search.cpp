@@ -1,0 +1,214 @@
+#include "storage/search.h"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/core/system.h"
+#include "platform/core/text_convert.h"
+#include "storage/bytes.h"
+#include "storage/card_codec.h"
+#include "storage/layout.h"
+
+namespace tb::storage {
+
+namespace {
+
+constexpr size_t kSearchedNameUnits = 256;
+constexpr size_t kSearchedFields = 256;
+// The work buffer holds 49152 units with room for a terminator.
+constexpr size_t kSearchedTextUnits = 49151;
+constexpr size_t kMaxStoredSearchText = 127;
+constexpr uint16_t kDateKind = 8, kTimeKind = 9, kDateTimeKind = 10, kYesNoKind = 13;
+constexpr uint32_t kYesWord = 20204, kNoWord = 20205;
+
+bool IsWhiteSpace(char16_t c) {
+  switch (c) {
+    case u' ': case u'\t': case u'\n': case u'\v': case u'\f': case u'\r':
+    case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F:
+    case 0x205F: case 0x3000:
+      return true;
+    default:
+      return c >= 0x2000 && c <= 0x200A;
+  }
+}
+
+inline char16_t Lower(char16_t c) {
+  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+  return platform::ToLowerChar(c);
+}
+
+template <typename S>
+void LowerInPlace(S& s) {
+  for (char16_t& c : s) c = Lower(c);
+}
+
+// The state of one search, with buffers reused from card to card so that
+// the scan does not allocate per field. They hold deciphered texts and
+// live in wiped storage.
+class CardSearch {
+ public:
+  CardSearch(Wallet& wallet, std::u16string_view term) : wallet_(wallet), term_(term) {
+    std::u16string_view yes = wallet.TextOf(kYesWord);
+    std::u16string_view no = wallet.TextOf(kNoWord);
+    yesWord_.assign(yes.data(), yes.size());
+    noWord_.assign(no.data(), no.size());
+    LowerInPlace(yesWord_);
+    LowerInPlace(noWord_);
+  }
+  ~CardSearch() {
+    SecureWipe(name_.data(), name_.size() * sizeof(char16_t));
+    SecureWipe(text_.data(), text_.size() * sizeof(char16_t));
+  }
+
+  // False when the walk should stop (enough hits, or the body could not
+  // be read).
+  bool Visit(const RecordHeader& h, const Wallet::BodyReader& readBody) {
+    if (!h.IsCard() || h.IsDeleted()) return true;
+    const int position = wallet_.FindRecord(h.Id());
+    const RecordHeader* known = wallet_.At(position);
+    if (!known) return true;
+    // Two live copies with one id: only the one the index holds counts
+    // (the later one in the file); an earlier copy is stale.
+    if (known->fileOffset != 0 && h.fileOffset != 0 && known->fileOffset != h.fileOffset) return true;
+
+    bool hit = NameMatches(h);
+    if (!hit) {
+      ByteSpan body;
+      if (!readBody(&body)) return false;
+      hit = BodyMatches(body, wallet_.DataKey());
+    }
+    if (!hit) return true;
+    // Without a known offset a second copy could report the card again.
+    for (int found : wallet_.findResults)
+      if (found == position) return true;
+    wallet_.findResults.push_back(position);
+    return int(wallet_.findResults.size()) < kMaxFindResults;
+  }
+
+ private:
+  bool Contains(std::u16string_view text) const { return text.find(term_) != std::u16string_view::npos; }
+
+  bool NameMatches(const RecordHeader& h) {
+    if (!h.GetName(&name_)) return false;
+    if (name_.size() > kSearchedNameUnits) name_.resize(kSearchedNameUnits);
+    if (name_.size() < 2) return false;
+    LowerInPlace(name_);
+    return Contains(std::u16string_view(name_.data(), name_.size()));
+  }
+
+  // Deciphers one text piece of a field into the work buffer, cut to its
+  // length and lower-cased; false when it does not fit.
+  bool TextPiece(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding, const KeyContext& key) {
+    if (!DecipherText(content, offset, stored, padding, key, &text_)) {
+      text_.clear();
+      return false;
+    }
+    if (text_.size() > kSearchedTextUnits) text_.resize(kSearchedTextUnits);
+    LowerInPlace(text_);
+    return true;
+  }
+
+  bool FieldMatches(ByteSpan content, const KeyContext& key) {
+    FieldLayout l;
+    if (!ParseFieldLayout(content, &l)) return false;
+    ++fieldsSeen_;
+    if (TextPiece(content, l.labelOffset, l.labelStored, l.labelPadding, key) && !text_.empty() &&
+        Contains(TextView()))
+      return true;
+    switch (l.kind) {
+      case kDateKind:
+      case kTimeKind:
+      case kDateTimeKind: {
+        const platform::SystemTime t = platform::SystemTime::LoadFrom(content.data() + layout::field::kDateTime);
+        if (t.IsZero()) return false;
+        std::u16string shown;
+        if (l.kind == kTimeKind) {
+          shown = platform::FormatTime(t);
+        } else {
+          shown = platform::FormatShortDate(t);
+          if (l.kind == kDateTimeKind) {
+            shown += u"  ";
+            shown += platform::FormatTime(t);
+          }
+        }
+        LowerInPlace(shown);
+        const bool found = Contains(shown);
+        SecureWipe(shown.data(), shown.size() * sizeof(char16_t));
+        return found;
+      }
+      case kYesNoKind: {
+        if (!TextPiece(content, l.valueOffset, l.valueStored, l.valuePadding, key)) return false;
+        const std::u16string_view v = TextView();
+        if (v == u"1") return Contains(yesWord_);
+        if (v == u"0") return Contains(noWord_);
+        return false;
+      }
+      default:
+        return TextPiece(content, l.valueOffset, l.valueStored, l.valuePadding, key) && Contains(TextView());
+    }
+  }
+
+  bool BodyMatches(ByteSpan body, const KeyContext& key) {
+    if (body.size() < layout::attributes::kSize) return false;
+    fieldsSeen_ = 0;
+    bool hit = false;
+    struct Walk {
+      CardSearch* self;
+      const KeyContext* key;
+      bool* hit;
+    } walk{this, &key, &hit};
+    // One pointer, so the callback needs no allocation of its own.
+    const Walk* w = &walk;
+    WalkCardItems(body, [w](uint32_t type, ByteSpan content) {
+      if (type != layout::item::kField) return true;
+      if (w->self->fieldsSeen_ >= kSearchedFields) return false;
+      if (w->self->FieldMatches(content, *w->key)) {
+        *w->hit = true;
+        return false;
+      }
+      return true;
+    });
+    return hit;
+  }
+
+  std::u16string_view TextView() const { return std::u16string_view(text_.data(), text_.size()); }
+
+  Wallet& wallet_;
+  std::u16string_view term_;
+  Text name_;
+  Text text_;
+  std::u16string yesWord_, noWord_;
+  size_t fieldsSeen_ = 0;
+};
+
+}  // namespace
+
+std::u16string NormaliseSearchTerm(std::u16string_view text) {
+  size_t start = 0;
+  while (start < text.size() && IsWhiteSpace(text[start])) ++start;
+  std::u16string term(text.substr(start, kMaxSearchTermUnits));
+  while (!term.empty() && IsWhiteSpace(term.back())) term.pop_back();
+  LowerInPlace(term);
+  return term;
+}
+
+int Search(Wallet& wallet, std::u16string_view text) {
+  wallet.ClearFindResults();
+  const std::u16string term = NormaliseSearchTerm(text);
+  if (term.size() < kMinSearchTermUnits || !wallet.IsOpen()) return 0;
+  {
+    CardSearch search(wallet, term);
+    // A walk that ends on damage or a read error keeps what it found.
+    wallet.WalkRecords([&search](const RecordHeader& h, const Wallet::BodyReader& readBody) {
+      return search.Visit(h, readBody);
+    });
+  }
+  if (!wallet.findResults.empty()) {
+    size_t keep = std::min(text.size(), kMaxStoredSearchText);
+    if (keep < text.size() && keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
+    wallet.searchText = ToText(text.substr(0, keep));
+  }
+  return int(wallet.findResults.size());
+}
+
+}  // namespace tb::storage
