@@ -1,5 +1,6 @@
 #include "cli/sha256.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace tb::cli {

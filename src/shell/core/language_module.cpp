@@ -1,10 +1,5 @@
 #include "shell/core/language_module.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <bit>
 #include <cerrno>
 #include <cstdio>
@@ -65,6 +60,7 @@ LanguageModule::LanguageModule(LanguageModule&& other) noexcept { *this = std::m
 LanguageModule& LanguageModule::operator=(LanguageModule&& other) noexcept {
   if (this != &other) {
     Unload();
+    mapping_ = std::move(other.mapping_);
     base_ = other.base_;
     size_ = other.size_;
     count_ = other.count_;
@@ -79,7 +75,7 @@ LanguageModule& LanguageModule::operator=(LanguageModule&& other) noexcept {
 }
 
 void LanguageModule::Unload() {
-  if (base_ != nullptr) munmap(const_cast<uint8_t*>(base_), size_);
+  mapping_.Unmap();
   base_ = nullptr;
   size_ = count_ = 0;
   languageId_ = 0;
@@ -88,29 +84,19 @@ void LanguageModule::Unload() {
 
 ModuleStatus LanguageModule::Load(const std::string& path) {
   Unload();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? ModuleStatus::NotFound : ModuleStatus::Unreadable;
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return ModuleStatus::Unreadable;
+  platform::MappedFile mapping;
+  switch (mapping.Map(path, fmt::kHeaderSize, fmt::kMaxFileSize)) {
+    case platform::MappedFile::Result::Ok: break;
+    case platform::MappedFile::Result::NotFound: return ModuleStatus::NotFound;
+    case platform::MappedFile::Result::Unreadable: return ModuleStatus::Unreadable;
+    case platform::MappedFile::Result::BadSize: return ModuleStatus::Malformed;
   }
-  const auto size = static_cast<uint64_t>(st.st_size);
-  if (size < fmt::kHeaderSize || size > fmt::kMaxFileSize) {
-    ::close(fd);
-    return ModuleStatus::Malformed;
-  }
-  void* map = mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
-  ::close(fd);   // the mapping keeps the file
-  if (map == MAP_FAILED) return ModuleStatus::Unreadable;
-
-  const auto* base = static_cast<const uint8_t*>(map);
-  if (!Validate(base, static_cast<size_t>(size))) {
-    munmap(map, static_cast<size_t>(size));
-    return ModuleStatus::Malformed;
-  }
+  const uint8_t* base = mapping.Data();
+  const size_t size = mapping.Size();
+  if (!Validate(base, size)) return ModuleStatus::Malformed;
+  mapping_ = std::move(mapping);
   base_ = base;
-  size_ = static_cast<size_t>(size);
+  size_ = size;
   count_ = fmt::GetU32(base + fmt::kOffCount);
   languageId_ = fmt::GetU16(base + fmt::kOffLanguage);
   path_ = path;

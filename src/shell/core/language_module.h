@@ -10,6 +10,7 @@
 #include <string_view>
 #include <type_traits>
 
+#include "platform/core/mapped_file.h"
 #include "storage/services.h"
 
 namespace tb::shell {
@@ -48,6 +49,7 @@ class LanguageModule : public tb::storage::TextSource {
   static bool Validate(const uint8_t* data, size_t size);
 
  private:
+  platform::MappedFile mapping_;
   const uint8_t* base_ = nullptr;
   size_t size_ = 0;
   size_t count_ = 0;

@@ -1,0 +1,94 @@
+#include "support/wallet_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tb::test {
+
+std::u16string_view FixedTexts::Text(uint32_t number) const {
+  switch (number) {
+    case 20200: return u"Favorites";
+    case 20201: return u"Find Results";
+    case 20202: return u"Recent";
+    case 20203: return u"My Forms";
+    case 20204: return u"Yes";
+    case 20205: return u"No";
+    case 20509: return u"New Card";
+    case 20510: return u"Personal";
+    case 22164: return u"The wallet %s is damaged. Repair it?";
+    case 22165: return u"Repairing %s cannot be undone. Go on?";
+    case 22166: return u"%d records were repaired in %s.";
+    default: return u"?";
+  }
+}
+
+storage::Answer ScriptedPrompter::Show(const storage::Message& message) {
+  messages.push_back(message);
+  if (!answers_.empty()) {
+    const storage::Answer answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  switch (message.buttons) {
+    case storage::Buttons::YesNo: return storage::Answer::No;
+    case storage::Buttons::OkCancel: return storage::Answer::Cancel;
+    case storage::Buttons::Ok: break;
+  }
+  return storage::Answer::Ok;
+}
+
+TestWallet::TestWallet(std::u16string password) : password_(std::move(password)) {
+  if (dir_.Path().empty()) return;
+  path_ = dir_.File("test.tbw");
+  wallet_.SetTextSource(&texts_);
+  const storage::CreateStatus created = wallet_.Create(path_, password_, std::nullopt, false);
+  if (created != storage::CreateStatus::Ok) {
+    ADD_FAILURE() << "cannot create " << path_ << ": " << int(created);
+    return;
+  }
+  ok_ = Reopen() == storage::OpenStatus::Ok;
+}
+
+storage::OpenStatus TestWallet::Reopen() {
+  wallet_.Close();
+  const storage::OpenStatus status = wallet_.Open(path_, password_, false, nullptr);
+  if (status != storage::OpenStatus::Ok) ADD_FAILURE() << "cannot open " << path_ << ": " << int(status);
+  return status;
+}
+
+int TestWallet::AddFolder(std::u16string_view name, const storage::RecordId& parent, int32_t icon) {
+  storage::RecordHeader folder = storage::NewFolderRecord(parent, false, &wallet_.DataKey());
+  folder.SetName(name);
+  folder.SetIconRaw(icon);
+  return wallet_.AppendRecord(std::move(folder));
+}
+
+storage::Card TestWallet::MakeCard(const storage::RecordId& folder, std::u16string_view name,
+                                   const std::vector<FieldSpec>& fields, int32_t icon) {
+  storage::Card card = wallet_.NewEmptyCard(folder);
+  card.record.SetName(name);
+  card.record.SetIconRaw(icon);
+  for (const FieldSpec& spec : fields) {
+    storage::Field f;
+    f.SetKind(spec.kind, &texts_);
+    f.SetLabel(spec.label);
+    if (spec.kind >= 8 && spec.kind <= 10)
+      f.SetDateTime(spec.dateTime);
+    else
+      f.SetValue(spec.value);
+    card.AddField(std::move(f));
+  }
+  return card;
+}
+
+int TestWallet::AddCard(const storage::RecordId& folder, std::u16string_view name,
+                        const std::vector<FieldSpec>& fields, int32_t icon) {
+  storage::Card card = MakeCard(folder, name, fields, icon);
+  return wallet_.AppendCard(card);
+}
+
+storage::RecordId TestWallet::IdAt(int position) const {
+  const storage::RecordHeader* h = wallet_.At(position);
+  return h ? h->Id() : storage::RecordId{};
+}
+
+}  // namespace tb::test
