@@ -1,5 +1,7 @@
 #include "platform/core/file.h"
 
+#include "platform/core/file_faults.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -72,7 +74,20 @@ void CloseDescriptor(int fd) {
   ::close(fd);
 }
 
+FileFaults* gFaults = nullptr;
+
+// Consults the installed fault plan; false when the operation must fail.
+bool Allowed(FileOp op, const std::string& path, size_t length, size_t* tornBytes = nullptr) {
+  if (!gFaults) return true;
+  const FaultDecision d = gFaults->Before(op, path, length);
+  if (tornBytes) *tornBytes = d.fail ? std::min(d.bytesWritten, length) : length;
+  return !d.fail;
+}
+
 }  // namespace
+
+void InstallFileFaults(FileFaults* faults) { gFaults = faults; }
+FileFaults* InstalledFileFaults() { return gFaults; }
 
 File::~File() { Close(); }
 
@@ -142,7 +157,7 @@ void File::Close() {
 
 bool File::Read(void* buffer, size_t n, size_t* got) {
   size_t count = 0;
-  const bool ok = fd_ >= 0 && (n == 0 || buffer != nullptr) && PreadAll(fd_, position_, buffer, n, &count);
+  const bool ok = fd_ >= 0 && Allowed(FileOp::Read, path_, n) && (n == 0 || buffer != nullptr) && PreadAll(fd_, position_, buffer, n, &count);
   position_ += count;
   if (got != nullptr) *got = count;
   return ok;
@@ -162,7 +177,7 @@ bool File::Write(const void* data, size_t n) {
 }
 
 bool File::Seek(uint64_t position) {
-  if (fd_ < 0 || position > kMaxOffset) return false;
+  if (fd_ < 0 || position > kMaxOffset || !Allowed(FileOp::Seek, path_, 0)) return false;
   position_ = position;
   return true;
 }
@@ -189,7 +204,7 @@ bool File::Size(uint64_t* size) const {
 }
 
 bool File::Truncate(uint64_t size) {
-  if (fd_ < 0 || readOnly_ || size > kMaxOffset) return false;
+  if (fd_ < 0 || readOnly_ || size > kMaxOffset || !Allowed(FileOp::Truncate, path_, 0)) return false;
   int r;
   do {
     r = ftruncate(fd_, static_cast<off_t>(size));
@@ -198,7 +213,7 @@ bool File::Truncate(uint64_t size) {
 }
 
 bool File::Flush() {
-  if (fd_ < 0) return false;
+  if (fd_ < 0 || !Allowed(FileOp::Flush, path_, 0)) return false;
   int r;
   do {
     r = fsync(fd_);
@@ -208,13 +223,19 @@ bool File::Flush() {
 
 bool File::ReadAt(uint64_t position, void* buffer, size_t n, size_t* got) {
   size_t count = 0;
-  const bool ok = fd_ >= 0 && (n == 0 || buffer != nullptr) && PreadAll(fd_, position, buffer, n, &count);
+  const bool ok = fd_ >= 0 && Allowed(FileOp::Read, path_, n) && (n == 0 || buffer != nullptr) && PreadAll(fd_, position, buffer, n, &count);
   if (got != nullptr) *got = count;
   return ok;
 }
 
 bool File::WriteAt(uint64_t position, const void* data, size_t n) {
   if (fd_ < 0 || readOnly_ || (n > 0 && data == nullptr)) return false;
+  size_t reaching = n;
+  if (!Allowed(FileOp::Write, path_, n, &reaching)) {
+    // A torn write: part of it reaches the file, and the write fails.
+    if (reaching > 0) PwriteAll(fd_, position, data, reaching);
+    return false;
+  }
   return PwriteAll(fd_, position, data, n);
 }
 

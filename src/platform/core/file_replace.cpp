@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/core/file.h"
+#include "platform/core/file_faults.h"
 
 namespace tb::platform {
 
@@ -19,6 +20,8 @@ bool SyncFolderOf(const std::string& path) {
 }
 
 bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
+  if (FileFaults* faults = InstalledFileFaults(); faults && faults->Before(FileOp::Rename, to, 0).fail)
+    return false;
   if (::rename(from.c_str(), to.c_str()) != 0) return false;
   return SyncFolderOf(to);
 }
