@@ -18,6 +18,9 @@ constexpr uint32_t kRepairQuestion = 22164;
 constexpr uint32_t kRepairQuestionAgain = 22165;
 constexpr uint32_t kRepairDone = 22166;
 constexpr uint32_t kCaptionQuestion = 20001;
+// The next record is usually a few kilobytes on: the search window starts
+// small and grows, up to 1 MiB, when nothing turns up.
+constexpr size_t kFirstSearchWindow = 64 << 10;
 constexpr size_t kSearchChunk = 1 << 20;
 
 // Only these bytes can start a kind signature.
@@ -32,8 +35,9 @@ std::optional<uint64_t> NextStart(platform::File& file, uint64_t p) {
   if (!file.Size(&size) || size < R::kSize) return std::nullopt;
   const uint64_t last = size - R::kSize;
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[kSearchChunk + R::kSize]);
-  for (uint64_t pos = p; pos <= last;) {
-    const uint64_t candidates = std::min<uint64_t>(kSearchChunk, last + 1 - pos);
+  size_t window = kFirstSearchWindow;
+  for (uint64_t pos = p; pos <= last; window = std::min(window * 2, kSearchChunk)) {
+    const uint64_t candidates = std::min<uint64_t>(window, last + 1 - pos);
     const size_t want = size_t(candidates + R::kSize - 1);
     size_t got = 0;
     if (!file.ReadAt(pos, buffer.get(), want, &got) || got < want) return std::nullopt;

@@ -1,0 +1,181 @@
+// Commands that only read the wallet: info, ls, show, find, forms. They
+// open the file read-only, so they never write it and never lock it.
+#include <ostream>
+
+#include "cli/commands.h"
+#include "cli/item_paths.h"
+#include "cli/json_writer.h"
+#include "platform/core/text_convert.h"
+#include "storage/card.h"
+#include "storage/forms/field_kinds.h"
+#include "storage/search.h"
+#include "storage/tree_order.h"
+
+namespace tb::cli {
+
+namespace {
+
+std::u16string_view View(const storage::Text& t) { return std::u16string_view(t.data(), t.size()); }
+
+
+void ListTree(const storage::Wallet& wallet, const std::vector<storage::TreeNode>& nodes,
+              const std::u16string& prefix, std::ostream& out, JsonWriter* json) {
+  for (const storage::TreeNode& node : nodes) {
+    const storage::RecordHeader* h = wallet.At(node.position);
+    if (!h) continue;
+    std::u16string path = prefix;
+    if (!path.empty()) path.push_back(u'/');
+    path += EscapeName(View(node.name));
+    if (json) {
+      json->BeginObject()
+          .Key("id").Utf8(h->Id().Hex())
+          .Key("kind").Number(node.kind)
+          .Key("path").String(path)
+          .Key("name").String(View(node.name))
+          .EndObject();
+    } else {
+      out << Utf8(path) << "\t" << h->Id().Hex() << "\n";
+    }
+    ListTree(wallet, node.children, path, out, json);
+  }
+}
+
+bool IsSecretKind(uint16_t kind) { return kind == uint16_t(storage::FieldKind::Password); }
+
+}  // namespace
+
+int CmdInfo(Session& s, const ParsedArgs& a) {
+  const std::string& walletArg = a.positional[0];
+  storage::Wallet wallet;
+  if (int rc = OpenWallet(s, walletArg, true, wallet); rc != kExitOk) return rc;
+  const storage::RecordHeader* forms = wallet.FormsFolder();
+  int folders = 0, cards = 0, customForms = 0;
+  for (int p = 0; p < wallet.Count(); ++p) {
+    const storage::RecordHeader* h = wallet.At(p);
+    if (!h || h->IsDeleted() || wallet.FindRecord(h->Id()) != p) continue;
+    if (h->Kind() == storage::RecordKind::Folder) ++folders;
+    if (h->IsCard()) (forms && h->Parent() == forms->Id() ? customForms : cards)++;
+  }
+  const std::optional<storage::Text> hint = wallet.GetHint();
+  std::ostream& out = s.out;
+  out << "Wallet: " << walletArg << "\n";
+  out << "Format version: " << SignatureVersionText(wallet) << "\n";
+  out << "Hint: " << (hint ? Utf8(*hint) : std::string("(none)")) << "\n";
+  out << "Folders: " << folders << "\n";
+  out << "Cards: " << cards << "\n";
+  out << "Custom forms: " << customForms << "\n";
+  out << "Auto-close minutes: " << wallet.Options().AutoCloseMinutes() << "\n";
+  const std::vector<storage::RecordId> favourites = wallet.Favourites();
+  out << "Favourites: " << favourites.size() << "\n";
+  for (const storage::RecordId& id : favourites) {
+    const int p = wallet.FindRecord(id);
+    out << "  " << (p >= 0 ? Utf8(PathOf(wallet, p)) : std::string("(missing)")) << "\t" << id.Hex() << "\n";
+  }
+  wallet.Close();
+  return kExitOk;
+}
+
+int CmdLs(Session& s, const ParsedArgs& a) {
+  storage::Wallet wallet;
+  if (int rc = OpenWallet(s, a.positional[0], true, wallet); rc != kExitOk) return rc;
+  storage::TreeOptions options;
+  options.favouritesView = false;
+  options.findResultsView = false;
+  const std::vector<storage::TreeNode> tree = storage::BuildTree(wallet, options);
+  if (a.Has("--json")) {
+    JsonWriter json;
+    json.BeginArray();
+    ListTree(wallet, tree, u"", s.out, &json);
+    json.EndArray();
+    s.out << json.Text() << "\n";
+  } else {
+    ListTree(wallet, tree, u"", s.out, nullptr);
+  }
+  wallet.Close();
+  return kExitOk;
+}
+
+int CmdShow(Session& s, const ParsedArgs& a) {
+  storage::Wallet wallet;
+  if (int rc = OpenWallet(s, a.positional[0], true, wallet); rc != kExitOk) return rc;
+  int position = -1;
+  if (int rc = ResolveOne(s, wallet, a.positional[1], &position); rc != kExitOk) return rc;
+  const storage::RecordHeader* h = wallet.At(position);
+  if (!h->IsCard()) return s.Fail(a.positional[1] + " is a folder; show takes a card");
+  storage::Card card;
+  if (!wallet.LoadCard(h->Id(), &card)) return s.Fail("cannot read the card " + a.positional[1]);
+  const bool reveal = a.Has("--reveal");
+  const std::u16string path = PathOf(wallet, position);
+  auto shown = [&](const storage::Field& f) {
+    const storage::Text text = storage::DisplayText(f, &s.Texts());
+    if (IsSecretKind(f.kind) && !reveal && !text.empty()) return std::string("********");
+    return Utf8(text);
+  };
+  if (a.Has("--json")) {
+    JsonWriter json;
+    json.BeginObject()
+        .Key("id").Utf8(h->Id().Hex())
+        .Key("path").String(path)
+        .Key("name").String(View(card.record.Name()))
+        .Key("fields").BeginArray();
+    for (const storage::Field& f : card.fields)
+      json.BeginObject()
+          .Key("label").String(View(f.label))
+          .Key("kind").Number(f.kind)
+          .Key("value").Utf8(shown(f))
+          .EndObject();
+    json.EndArray().EndObject();
+    s.out << json.Text() << "\n";
+  } else {
+    s.out << "Name: " << Utf8(card.record.Name()) << "\n"
+          << "Path: " << Utf8(path) << "\n"
+          << "Id: " << h->Id().Hex() << "\n\n";
+    for (const storage::Field& f : card.fields) s.out << Utf8(f.label) << ": " << shown(f) << "\n";
+  }
+  wallet.Close();
+  return kExitOk;
+}
+
+int CmdFind(Session& s, const ParsedArgs& a) {
+  std::u16string term;
+  if (!ArgumentText(a.positional[1], &term)) return s.Usage("the search term is not UTF-8");
+  if (storage::NormaliseSearchTerm(term).size() < storage::kMinSearchTermUnits)
+    return s.Usage("the search term needs at least 2 characters");
+  storage::Wallet wallet;
+  if (int rc = OpenWallet(s, a.positional[0], true, wallet); rc != kExitOk) return rc;
+  storage::Search(wallet, term);
+  JsonWriter json;
+  json.BeginArray();
+  for (int position : wallet.findResults) {
+    const storage::RecordHeader* h = wallet.At(position);
+    if (!h) continue;
+    const std::u16string path = PathOf(wallet, position);
+    if (a.Has("--json"))
+      json.BeginObject()
+          .Key("id").Utf8(h->Id().Hex())
+          .Key("path").String(path)
+          .Key("name").String(View(h->Name()))
+          .EndObject();
+    else
+      s.out << Utf8(path) << "\t" << h->Id().Hex() << "\n";
+  }
+  json.EndArray();
+  if (a.Has("--json")) s.out << json.Text() << "\n";
+  wallet.Close();
+  return kExitOk;
+}
+
+int CmdForms(Session& s, const ParsedArgs& a) {
+  storage::Wallet wallet;
+  if (int rc = OpenWallet(s, a.positional[0], true, wallet); rc != kExitOk) return rc;
+  for (const storage::CardType& type : wallet.CardTypeList()) {
+    uint32_t number = 0;
+    const std::string form =
+        !type.custom && storage::IsBuiltInForm(type.form, &number) ? std::to_string(number) : type.form.Hex();
+    s.out << form << "\t" << Utf8(type.name) << "\n";
+  }
+  wallet.Close();
+  return kExitOk;
+}
+
+}  // namespace tb::cli

@@ -1,0 +1,207 @@
+#include "cli/session.h"
+
+#include <filesystem>
+#include <istream>
+#include <ostream>
+
+#include "platform/core/registry.h"
+#include "platform/core/text_convert.h"
+#include "shell/core/settings.h"
+
+namespace tb::cli {
+
+namespace {
+constexpr uint32_t kYesWord = 20204;
+constexpr uint32_t kNoWord = 20205;
+
+std::string Trimmed(std::string_view s) {
+  size_t b = 0, e = s.size();
+  while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+  return std::string(s.substr(b, e - b));
+}
+
+std::u16string Lowered(std::u16string text) {
+  platform::ToLowerInPlace(text);
+  return text;
+}
+
+bool MatchesWord(std::string_view answer, std::initializer_list<const char*> words, std::u16string_view moduleWord) {
+  const std::u16string a = Lowered(platform::FromUtf8(Trimmed(answer)));
+  if (a.empty()) return false;
+  for (const char* w : words)
+    if (a == platform::FromUtf8(w)) return true;
+  return moduleWord != u"?" && moduleWord != u"*" && a == Lowered(std::u16string(moduleWord));
+}
+
+}  // namespace
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.string();
+}
+
+const std::string* ParsedArgs::Value(const std::string& option) const {
+  const auto it = values.find(option);
+  return it == values.end() || it->second.empty() ? nullptr : &it->second.back();
+}
+
+std::vector<std::string> ParsedArgs::Values(const std::string& option) const {
+  const auto it = values.find(option);
+  return it == values.end() ? std::vector<std::string>{} : it->second;
+}
+
+Session::Session(std::istream& in_, std::ostream& out_, std::ostream& err_, const CliEnvironment& env_,
+                 std::string command_)
+    : in(in_), out(out_), err(err_), env(env_), command(std::move(command_)) {}
+
+bool Session::LoadTexts() {
+  platform::Registry registry(env.registryPath.empty() ? platform::Registry::DefaultPath() : env.registryPath);
+  shell::Settings settings;
+  shell::LoadOptions options;
+  options.writeRegistrations = false;
+  settings.Load(registry, options);   // a missing or unreadable file keeps the defaults
+  shell::ModuleRequest request;
+  request.langPref = settings.langPref;
+  request.folder = env.moduleFolder;
+  const shell::ModuleChoice choice = shell::LoadLanguageModule(module_, request);
+  if (!choice.loaded) {
+    const std::u16string text = choice.failureText.empty() ? std::u16string(shell::kLoadFailureText) : choice.failureText;
+    err << "tbwallet: " << Utf8(text) << "\n";
+    return false;
+  }
+  return true;
+}
+
+bool Session::ReadAnswer(const std::string& prompt, bool secret, std::string* line) {
+  bool ok = false;
+  if (env.stdinIsTerminal) {
+    err << prompt << std::flush;
+    if (secret && env.readHiddenLine)
+      ok = env.readHiddenLine(line);
+    else
+      ok = bool(std::getline(in, *line));
+  } else {
+    ok = bool(std::getline(in, *line));
+  }
+  if (!ok) {
+    Fail("no answer on standard input for \"" + Trimmed(prompt) + "\"");
+    return false;
+  }
+  if (!line->empty() && line->back() == '\r') line->pop_back();
+  if (!platform::IsValidUtf8(*line)) {
+    storage::SecureWipe(line->data(), line->size());
+    line->clear();
+    Fail("the answer for \"" + Trimmed(prompt) + "\" is not UTF-8");
+    return false;
+  }
+  return true;
+}
+
+bool Session::ReadSecret(const std::string& prompt, storage::Text* secret) {
+  std::string line;
+  const bool ok = ReadAnswer(prompt, true, &line);
+  if (ok) {
+    std::u16string text = platform::FromUtf8(line);
+    *secret = storage::ToText(text);
+    storage::SecureWipe(text.data(), text.size() * sizeof(char16_t));
+  }
+  storage::SecureWipe(line.data(), line.size());
+  return ok;
+}
+
+int Session::Fail(const std::string& message) {
+  err << "tbwallet: " << message << "\n";
+  return kExitFailed;
+}
+
+int Session::Usage(const std::string& message) {
+  err << "tbwallet " << command << ": " << message << "\n"
+      << "Try 'tbwallet " << command << " --help'.\n";
+  return kExitUsage;
+}
+
+bool ArgumentText(const std::string& arg, std::u16string* text) {
+  if (!platform::IsValidUtf8(arg)) return false;
+  *text = platform::FromUtf8(arg);
+  return true;
+}
+
+std::string Utf8(std::u16string_view text) { return platform::ToUtf8(text); }
+
+std::string SignatureVersionText(const storage::Wallet& wallet) {
+  namespace S = storage::layout::signature;
+  const auto& raw = wallet.Signature().raw;
+  std::string text;
+  for (size_t i = S::kVersionOffset; i < S::kVersionOffset + S::kVersionSize && raw[i]; ++i)
+    text.push_back(char(raw[i]));
+  return Utf8(platform::FromWindows1252(text));
+}
+
+bool IsYesAnswer(std::string_view answer, const shell::LanguageModule& texts) {
+  return MatchesWord(answer, {"y", "yes", "ok", "1", "true"}, texts.Text(kYesWord));
+}
+
+bool IsNoAnswer(std::string_view answer, const shell::LanguageModule& texts) {
+  return MatchesWord(answer, {"n", "no", "0", "false"}, texts.Text(kNoWord));
+}
+
+int OpenWallet(Session& s, const std::string& walletArg, bool readOnly, storage::Wallet& wallet,
+               storage::Prompter* prompter, storage::Text* passwordOut) {
+  wallet.SetTextSource(&s.Texts());
+  storage::Text password;
+  if (!s.ReadSecret("Password for " + walletArg + ": ", &password)) return kExitFailed;
+  if (passwordOut) *passwordOut = password;
+  const storage::OpenStatus status =
+      wallet.Open(AbsolutePath(walletArg), std::u16string_view(password.data(), password.size()), readOnly,
+                  prompter);
+  if (status == storage::OpenStatus::Ok) return kExitOk;
+  std::string message = "cannot open " + walletArg + ": status " + std::to_string(int(status)) + " (" +
+                        storage::Describe(status) + ")";
+  if (status == storage::OpenStatus::Damaged && !prompter)
+    message += "\ntbwallet: run 'tbwallet repair " + walletArg + "' to repair it";
+  if (status == storage::OpenStatus::NeedsUpgrade)
+    message += "\ntbwallet: this build does not upgrade version-5 wallets; nothing was written";
+  return s.Fail(message);
+}
+
+int CloseWallet(Session& s, const std::string& walletArg, storage::Wallet& wallet) {
+  if (!wallet.IsOpen()) return kExitOk;
+  const bool changed = wallet.Signature().changed || wallet.Header().changed || wallet.Options().changed;
+  if (changed && !wallet.IsReadOnly()) {
+    const storage::SaveStatus status = wallet.SaveHeaders();
+    if (status != storage::SaveStatus::Ok) {
+      wallet.Close();
+      return s.Fail("cannot save " + walletArg + ": status " + std::to_string(int(status)) + " (" +
+                    storage::Describe(status) + ")");
+    }
+  }
+  wallet.Close();
+  return kExitOk;
+}
+
+storage::Answer AnswerPrompter::Show(const storage::Message& message) {
+  const std::string text = Utf8(message.text);
+  if (message.buttons == storage::Buttons::Ok) {
+    s_.out << text << "\n";
+    return storage::Answer::Ok;
+  }
+  asked_ = true;
+  const bool yesNo = message.buttons == storage::Buttons::YesNo;
+  const storage::Answer yes = yesNo ? storage::Answer::Yes : storage::Answer::Ok;
+  const storage::Answer no = yesNo ? storage::Answer::No : storage::Answer::Cancel;
+  s_.err << text << "\n";
+  if (assumeYes_) return yes;
+  std::string line;
+  if (noAnswer_ || !s_.ReadAnswer(yesNo ? "[yes/no] " : "[ok/cancel] ", false, &line)) {
+    noAnswer_ = true;
+    declined_ = true;
+    return no;
+  }
+  if (IsYesAnswer(line, s_.Texts())) return yes;
+  declined_ = true;
+  return no;
+}
+
+}  // namespace tb::cli

@@ -1,0 +1,219 @@
+// The command table of tbwallet: each command's arguments, options and
+// help, the parsing of the command line, and the dispatch.
+#include "cli/tbwallet.h"
+
+#include <algorithm>
+#include <ostream>
+
+#include "cli/commands.h"
+
+namespace tb::cli {
+
+namespace {
+
+struct CommandSpec {
+  const char* name;
+  const char* synopsis;        // after "tbwallet "
+  const char* summary;
+  const char* details;         // more help, may be empty
+  size_t minPositional;
+  size_t maxPositional;        // SIZE_MAX: any number
+  std::vector<std::string> flags;
+  std::vector<std::string> valued;
+  int (*run)(Session&, const ParsedArgs&);
+  bool needsTexts = true;
+};
+
+constexpr size_t kAny = SIZE_MAX;
+
+const char kAnswers[] =
+    "The password is read from the terminal without echo. When standard input is\n"
+    "not a terminal, every answer (password, new password, confirmation, hint,\n"
+    "yes/no, secret value) is the next line of standard input: UTF-8, ending at\n"
+    "LF, a CR before the LF dropped. Passwords are never taken from arguments.\n";
+
+const char kItems[] =
+    "Items are named by record id (32 hexadecimal digits) or by path from the top\n"
+    "level, \"Folder/Sub/Card\"; write a \"/\" inside a name as \"\\/\" and a\n"
+    "backslash as \"\\\\\". A path that names several records is an error that\n"
+    "lists their ids.\n";
+
+const std::vector<CommandSpec>& Commands() {
+  static const std::vector<CommandSpec> commands = {
+      {"create", "create WALLET [--hint TEXT] [--starter-folder]", "create a new wallet file",
+       "Asks for the new password (3 to 23 characters); on a terminal twice.\n"
+       "--hint TEXT       the password hint stored in the wallet\n"
+       "--starter-folder  add the starter folder at the top level\n",
+       1, 1, {"--starter-folder"}, {"--hint"}, CmdCreate},
+      {"info", "info WALLET", "show the hint, counts, options and favourites", "", 1, 1, {}, {}, CmdInfo},
+      {"ls", "ls WALLET [--json]", "list the tree in the browser's order",
+       "Each line is an item's path and its record id, separated by a tab.\n"
+       "--json  a list of {id, kind, path, name}; kind 1 card, 2 folder, 3 forms folder\n",
+       1, 1, {"--json"}, {}, CmdLs},
+      {"show", "show WALLET CARD [--json] [--reveal]", "show a card's fields",
+       "Password fields show as \"********\" unless --reveal is given.\n"
+       "--json    an object {id, path, name, fields: [{label, kind, value}]}\n"
+       "--reveal  show passwords in clear\n",
+       2, 2, {"--json", "--reveal"}, {}, CmdShow},
+      {"mkdir", "mkdir WALLET PATH", "make a folder (its parent must exist)",
+       "Prints the new folder's id.\n", 2, 2, {}, {}, CmdMkdir},
+      {"new-card", "new-card WALLET FOLDER NAME [--form N|--form-name NAME] [--field LABEL=VALUE ...]",
+       "make a card from a form",
+       "The form is --form N (a built-in form, 0 to 42), --form-name NAME (a name\n"
+       "that 'tbwallet forms' lists), else the folder's default form, else form 0.\n"
+       "--field values are set as by 'tbwallet set'. Prints the new card's id.\n",
+       3, 3, {}, {"--form", "--form-name", "--field"}, CmdNewCard},
+      {"set", "set WALLET CARD LABEL=VALUE ...", "set field values",
+       "LABEL#k names the k-th of several fields with that label. LABEL=- reads the\n"
+       "value as a secret answer. Dates and times are ISO 8601: 2026-12-10, 14:30,\n"
+       "14:30:05, 2026-12-10T14:30:00. Check boxes take yes, no, 1 or 0. An empty\n"
+       "value clears the field.\n",
+       3, kAny, {}, {}, CmdSet},
+      {"rename", "rename WALLET ITEM NAME", "rename a card, folder or the forms folder", "", 3, 3, {}, {}, CmdRename},
+      {"mv", "mv WALLET ITEM FOLDER", "move a card or folder into a folder",
+       "FOLDER \"/\" is the top level (folders only). A folder cannot move into\n"
+       "itself or below itself.\n",
+       3, 3, {}, {}, CmdMv},
+      {"cp", "cp WALLET CARD FOLDER", "copy a card into a folder",
+       "The copy gets a new id and \"*\" after its name; prints its id.\n", 3, 3, {}, {}, CmdCp},
+      {"rm", "rm WALLET ITEM", "delete a card, or a folder with everything below it", "", 2, 2, {}, {}, CmdRm},
+      {"save-form", "save-form WALLET CARD", "save a card as a custom form (values cleared)",
+       "Prints the new form's id.\n", 2, 2, {}, {}, CmdSaveForm},
+      {"forms", "forms WALLET", "list the card types, custom forms first",
+       "Each line is the form (a built-in form's number, a custom form's id) and its\n"
+       "name, separated by a tab.\n",
+       1, 1, {}, {}, CmdForms},
+      {"find", "find WALLET TERM [--json]", "find cards by text",
+       "Looks for the term (trimmed, at least 2 characters, without regard to case)\n"
+       "in card names, field labels and field texts; at most 48 hits. Each line is a\n"
+       "card's path and id.\n"
+       "--json  a list of {id, path, name}\n",
+       2, 2, {"--json"}, {}, CmdFind},
+      {"passwd", "passwd WALLET", "change the password",
+       "Asks for the current password, the new one (3 to 23 characters), its\n"
+       "confirmation and the new hint (an empty answer stores no hint).\n",
+       1, 1, {}, {}, CmdPasswd},
+      {"repair", "repair WALLET [--yes]", "repair a damaged wallet file",
+       "Asks the two repair questions (answer yes or ok), or takes --yes for both,\n"
+       "and reports how many repairs were made.\n",
+       1, 1, {"--yes"}, {}, CmdRepair},
+      {"dump", "dump WALLET", "print everything as JSON (SECRETS IN CLEAR)",
+       "Prints one JSON object with the signature, header, options and every live\n"
+       "record in file order, including passwords and every other field value IN\n"
+       "CLEAR. Pictures, sounds and attachments are given by size and SHA-256.\n",
+       1, 1, {}, {}, CmdDump},
+  };
+  return commands;
+}
+
+const CommandSpec* FindCommand(const std::string& name) {
+  for (const CommandSpec& c : Commands())
+    if (name == c.name) return &c;
+  return nullptr;
+}
+
+void TopHelp(std::ostream& out) {
+  out << "Usage: tbwallet COMMAND WALLET [ARGS]\n\n"
+         "Commands:\n";
+  for (const CommandSpec& c : Commands()) {
+    std::string name = c.name;
+    name.resize(std::max<size_t>(name.size(), 11), ' ');
+    out << "  " << name << c.summary << "\n";
+  }
+  out << "\n'tbwallet COMMAND --help' shows a command's arguments.\n\n" << kItems << "\n" << kAnswers
+      << "\nExit status: 0 success, 1 the operation failed, 2 usage error.\n";
+}
+
+void CommandHelp(const CommandSpec& c, std::ostream& out) {
+  out << "Usage: tbwallet " << c.synopsis << "\n\n" << c.summary << ".\n";
+  if (*c.details) out << "\n" << c.details;
+  out << "\n" << kItems << "\n" << kAnswers;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& s) {
+  return std::find(list.begin(), list.end(), s) != list.end();
+}
+
+// Splits the arguments after the command word. "--" ends the options;
+// "--name=value" and "--name value" are both taken.
+bool Parse(Session& s, const CommandSpec& c, const std::vector<std::string>& args, ParsedArgs* parsed, int* rc) {
+  bool optionsEnded = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-' || arg == "-") {
+      parsed->positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "--help" || arg == "-h") {
+      parsed->help = true;
+      continue;
+    }
+    const size_t eq = arg.find('=');
+    const std::string name = arg.substr(0, eq);
+    if (Contains(c.flags, name) && eq == std::string::npos) {
+      parsed->flags.insert(name);
+    } else if (Contains(c.valued, name)) {
+      if (eq != std::string::npos) {
+        parsed->values[name].push_back(arg.substr(eq + 1));
+      } else if (i + 1 < args.size()) {
+        parsed->values[name].push_back(args[++i]);
+      } else {
+        *rc = s.Usage(name + " needs a value");
+        return false;
+      }
+    } else {
+      *rc = s.Usage("unknown option " + name);
+      return false;
+    }
+  }
+  if (parsed->help) return true;
+  const size_t n = parsed->positional.size();
+  if (n < c.minPositional || n > c.maxPositional) {
+    *rc = s.Usage(n < c.minPositional ? "missing arguments; usage: tbwallet " + std::string(c.synopsis)
+                                      : "too many arguments; usage: tbwallet " + std::string(c.synopsis));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunTbwallet(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+                const CliEnvironment& env) {
+  if (args.empty()) {
+    err << "Usage: tbwallet COMMAND WALLET [ARGS]\nTry 'tbwallet --help'.\n";
+    return kExitUsage;
+  }
+  const std::string& word = args[0];
+  if (word == "--help" || word == "-h" || word == "help") {
+    if (word == "help" && args.size() > 1) {
+      if (const CommandSpec* c = FindCommand(args[1])) {
+        CommandHelp(*c, out);
+        return kExitOk;
+      }
+    }
+    TopHelp(out);
+    return kExitOk;
+  }
+  const CommandSpec* command = FindCommand(word);
+  if (!command) {
+    err << "tbwallet: unknown command " << word << "\nTry 'tbwallet --help'.\n";
+    return kExitUsage;
+  }
+  Session session(in, out, err, env, command->name);
+  ParsedArgs parsed;
+  int rc = kExitOk;
+  if (!Parse(session, *command, args, &parsed, &rc)) return rc;
+  if (parsed.help) {
+    CommandHelp(*command, out);
+    return kExitOk;
+  }
+  if (!session.LoadTexts()) return kExitFailed;
+  return command->run(session, parsed);
+}
+
+}  // namespace tb::cli
