@@ -122,6 +122,20 @@ class Wallet {
   bool LoadCard(const RecordId& id, Card* card);
   OpenStatus LoadAllRecords();
   bool FileCut(uint64_t position, uint64_t length);
+
+  // One change of the file's layout: the bytes at [offset, offset + remove)
+  // give way to insert.
+  struct FileEdit {
+    uint64_t offset = 0;
+    uint64_t remove = 0;
+    std::vector<uint8_t> insert;
+    uint64_t newOffset = 0;   // where insert begins in the new file (set when applied)
+  };
+  // Writes the file's new layout beside the wallet and renames it over the
+  // wallet once it is complete and on the disk, so that at every moment
+  // the wallet file is either the old one or the new one. Edits are sorted
+  // and do not overlap. The lock on the wallet holds throughout.
+  bool RewriteFile(std::vector<FileEdit>& edits);
   int PurgeTombstones();
   RepairStatus Repair(Prompter* prompter, int* repairCount = nullptr);
 
@@ -159,7 +173,6 @@ class Wallet {
 
  private:
   friend class WalletTestAccess;
-  struct ScanState;
 
   OpenStatus OpenOnce(const std::string& path, std::u16string_view password, bool readOnly);
   OpenStatus ReadHeaders(std::u16string_view password);
@@ -167,6 +180,10 @@ class Wallet {
   bool WriteBlocks(bool signature, bool header, bool options, SaveStatus* status);
   bool WriteRecordAt(uint64_t offset, RecordHeader& header, const std::vector<uint8_t>* body);
   bool AppendBytes(const RecordHeader& header, const std::vector<uint8_t>* body, uint64_t* offset);
+  // Header, payload and body of a card as AppendCard writes them.
+  bool CardRecordBytes(Card& card, const KeyContext& key, std::vector<uint8_t>* bytes);
+  void ShiftOffsets(const std::vector<FileEdit>& edits);
+  void RecordWritten(Card& card, uint64_t offset);
   void IndexLoadedRecord(std::unique_ptr<RecordHeader> header);
   void NotifyIcon(const RecordHeader& header);
   bool ReadBody(uint64_t offset, uint32_t length, std::vector<uint8_t>* body);

@@ -117,27 +117,45 @@ int Wallet::AppendRecord(RecordHeader header) {
   return position;
 }
 
-int Wallet::AppendCard(Card& card, const KeyContext* key) {
-  if (!open_ || readOnly_) return -1;
-  const KeyContext& k = key ? *key : header_.dataKey;
+bool Wallet::CardRecordBytes(Card& card, const KeyContext& key, std::vector<uint8_t>* bytes) {
   std::vector<uint8_t> body;
-  EncodeCardBody(card, k, &body);
-  if (body.size() > UINT32_MAX) return -1;
+  EncodeCardBody(card, key, &body);
+  if (body.size() > UINT32_MAX) return false;
   RecordHeader& header = card.record;
   header.SetKind(RecordKind::Card);
   header.SetBodyLength(uint32_t(body.size()));
   header.SetTrailer(0);
   PrepareForWrite(header);
-  uint64_t offset = 0;
-  if (!AppendBytes(header, &body, &offset)) return -1;
-  header.changedInMemory = false;
-  header.fileOffset = offset;
+  bytes->clear();
+  bytes->reserve(R::kSize + header.Payload().size() + body.size());
+  AppendHeaderBytes(header, bytes);
+  bytes->insert(bytes->end(), body.begin(), body.end());
+  SecureWipe(body.data(), body.size());
+  return true;
+}
+
+void Wallet::RecordWritten(Card& card, uint64_t offset) {
+  card.record.changedInMemory = false;
+  card.record.fileOffset = offset;
   card.changed = false;
   for (Field& f : card.fields) f.changeFlags = 0;
   if (card.picture) card.picture->changed = false;
   if (card.sound) card.sound->changed = false;
-  const int position = AddOrReplace(header);
-  NotifyIcon(header);
+}
+
+int Wallet::AppendCard(Card& card, const KeyContext* key) {
+  if (!open_ || readOnly_) return -1;
+  std::vector<uint8_t> bytes;
+  if (!CardRecordBytes(card, key ? *key : header_.dataKey, &bytes)) return -1;
+  uint64_t end = 0;
+  if (!file_.Size(&end)) return -1;
+  if (!file_.WriteAt(end, bytes.data(), bytes.size())) {
+    file_.Truncate(end);   // take back whatever part reached the file
+    return -1;
+  }
+  RecordWritten(card, end);
+  const int position = AddOrReplace(card.record);
+  NotifyIcon(card.record);
   return position;
 }
 
@@ -169,26 +187,54 @@ bool Wallet::RewriteRecordInPlace(const RecordHeader& header) {
   return true;
 }
 
+namespace {
+// Removal edits for every old copy, then the new version appended.
+std::vector<Wallet::FileEdit> ReplacementEdits(const std::vector<Located>& old, uint64_t end,
+                                               std::vector<uint8_t> bytes) {
+  std::vector<Wallet::FileEdit> edits;
+  for (const Located& l : old) edits.push_back({l.offset, l.extent, {}, 0});
+  edits.push_back({end, 0, std::move(bytes), 0});
+  return edits;
+}
+}  // namespace
+
 int Wallet::ReplaceFolder(RecordHeader header) {
   if (!open_ || readOnly_) return -1;
   const std::vector<Located> old = FindAllLive(file_, header.Id());
-  // The new version goes to the end first: at every moment one live copy
-  // of the folder is in the file, and the later one wins when both are.
-  const int position = AppendRecord(std::move(header));
-  if (position < 0) return -1;
-  for (auto it = old.rbegin(); it != old.rend(); ++it) FileCut(it->offset, it->extent);
+  if (old.empty()) return AppendRecord(std::move(header));
+  header.SetBodyLength(0);
+  header.SetTrailer(0);
+  PrepareForWrite(header);
+  std::vector<uint8_t> bytes;
+  AppendHeaderBytes(header, &bytes);
+  uint64_t end = 0;
+  if (!file_.Size(&end)) return -1;
+  // The new layout, the old copies cut out and the new version at the end,
+  // replaces the wallet in one step.
+  std::vector<FileEdit> edits = ReplacementEdits(old, end, std::move(bytes));
+  if (!RewriteFile(edits)) return -1;
+  header.changedInMemory = false;
+  header.fileOffset = edits.back().newOffset;
+  const int position = AddOrReplace(header);
+  NotifyIcon(header);
   return position;
 }
 
 int Wallet::ReplaceCard(Card& card) {
   if (!open_ || readOnly_) return -1;
   const std::vector<Located> old = FindAllLive(file_, card.record.Id());
-  const int position = AppendCard(card);
-  if (position < 0) return -1;
-  // Cut from the back so the earlier offsets stay right. A failed cut
-  // leaves an older copy behind, which the new one outranks.
-  for (auto it = old.rbegin(); it != old.rend(); ++it) FileCut(it->offset, it->extent);
-  if (RecordHeader* h = At(position)) card.record.fileOffset = h->fileOffset;
+  if (old.empty()) return AppendCard(card);
+  std::vector<uint8_t> bytes;
+  if (!CardRecordBytes(card, header_.dataKey, &bytes)) return -1;
+  uint64_t end = 0;
+  if (!file_.Size(&end)) return -1;
+  std::vector<FileEdit> edits = ReplacementEdits(old, end, std::move(bytes));
+  const bool written = RewriteFile(edits);
+  SecureWipe(edits.back().insert.data(), edits.back().insert.size());
+  if (!written) return -1;
+  RecordWritten(card, edits.back().newOffset);
+  const int position = AddOrReplace(card.record);
+  NotifyIcon(card.record);
   return position;
 }
 
@@ -202,24 +248,27 @@ bool Wallet::DeleteRecord(int position) {
   std::vector<Located> copies = FindAllLive(file_, id);
   if (copies.empty()) return false;
   const platform::SystemTime now = platform::LocalTime();
-  for (auto it = copies.rbegin(); it != copies.rend(); ++it) {
-    RecordHeader tomb = it->header;
-    const uint32_t bodyLength = tomb.BodyLength();
+  std::vector<FileEdit> edits;
+  for (const Located& copy : copies) {
+    RecordHeader tomb = copy.header;
     tomb.SetDeletedFlag(1);
     tomb.SetDeletedAt(now);
     tomb.SetModified(now);
     tomb.SetChangeFlagsRaw(tomb.ChangeFlags() | R::kFlagDeleted);
     tomb.SetBodyLength(0);
     tomb.SetTrailer(0);
-    if (!file_.WriteAt(it->offset, tomb.Bytes().data(), R::kSize)) return false;
-    if (bodyLength == 0) continue;
-    const uint64_t bodyAt = it->offset + R::kSize + tomb.PayloadLength();
-    if (!FileCut(bodyAt, bodyLength)) {
-      // Put the record back as it was: live, with its body.
-      file_.WriteAt(it->offset, it->header.Bytes().data(), R::kSize);
-      return false;
+    if (copy.header.BodyLength() == 0) {
+      // Nothing to cut: the tombstone is written over the header in place.
+      if (!file_.WriteAt(copy.offset, tomb.Bytes().data(), R::kSize)) return false;
+      continue;
     }
+    FileEdit edit{copy.offset, copy.extent, {}, 0};
+    AppendHeaderBytes(tomb, &edit.insert);
+    edits.push_back(std::move(edit));
   }
+  // The tombstone and the cut of the body it leaves behind go to the file in
+  // one step.
+  if (!edits.empty() && !RewriteFile(edits)) return false;
   h->SetDeletedFlag(1);
   h->SetDeletedAt(now);
   h->MarkChanged(R::kFlagDeleted);
@@ -281,62 +330,78 @@ OpenStatus Wallet::LoadAllRecords() {
 bool Wallet::FileCut(uint64_t position, uint64_t length) {
   if (!file_.IsOpen() || file_.IsReadOnly()) return false;
   if (length == 0) return true;
+  std::vector<FileEdit> edits{{position, length, {}, 0}};
+  return RewriteFile(edits);
+}
+
+bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
+  if (!file_.IsOpen() || file_.IsReadOnly() || path_.empty()) return false;
   uint64_t size = 0;
-  if (!file_.Size(&size) || position > size || length > size - position) return false;
-  // The chunk: a quarter of the free memory, at most 1 MiB, halved until an
-  // allocation succeeds; below 1 KiB the cut gives up with the file untouched.
-  uint64_t chunk = std::min<uint64_t>(platform::AvailablePhysicalMemory() / 4, 1u << 20);
-  std::unique_ptr<uint8_t[]> buffer;
-  while (chunk >= 1024) {
-    buffer.reset(new (std::nothrow) uint8_t[size_t(chunk)]);
-    if (buffer) break;
-    chunk /= 2;
+  if (!file_.Size(&size)) return false;
+  uint64_t cursor = 0;
+  for (const FileEdit& e : edits) {
+    if (e.offset < cursor || e.offset > size || e.remove > size - e.offset) return false;
+    cursor = e.offset + e.remove;
   }
-  if (!buffer) return false;
-  uint64_t moved = 0;
-  const uint64_t rest = size - position - length;
-  while (moved < rest) {
-    const size_t want = size_t(std::min<uint64_t>(chunk, rest - moved));
-    size_t got = 0;
-    if (!file_.ReadAt(position + length + moved, buffer.get(), want, &got)) return false;
-    if (got == 0) break;
-    if (!file_.WriteAt(position + moved, buffer.get(), got)) return false;
-    moved += got;
-    if (got < want) break;
+  const std::string partialPath = path_ + ".cut";
+  platform::RemoveFile(partialPath);   // left by a rewrite that never finished
+  platform::File out;
+  if (out.Open(partialPath, platform::OpenMode::CreateNew) != platform::OpenResult::Ok) return false;
+  auto fail = [&] {
+    out.Close();
+    platform::RemoveFile(partialPath);
+    return false;
+  };
+  uint64_t written = 0;
+  cursor = 0;
+  for (FileEdit& e : edits) {
+    if (!out.CopyFrom(file_, cursor, e.offset - cursor, written)) return fail();
+    written += e.offset - cursor;
+    e.newOffset = written;
+    if (!e.insert.empty() && !out.WriteAt(written, e.insert.data(), e.insert.size())) return fail();
+    written += e.insert.size();
+    cursor = e.offset + e.remove;
   }
-  if (!file_.Truncate(position + moved)) return false;
-  // Records behind the cut moved down.
-  for (auto& h : index_) {
-    if (h->fileOffset >= position + length)
-      h->fileOffset -= length;
-    else if (h->fileOffset >= position)
-      h->fileOffset = 0;
-  }
+  if (!out.CopyFrom(file_, cursor, size - cursor, written)) return fail();
+  if (!out.Flush() || !platform::ReplaceFileAtomically(partialPath, path_)) return fail();
+  // The new file is the wallet now; it was locked by us from its creation.
+  file_.Close();
+  file_ = std::move(out);
+  ShiftOffsets(edits);
   return true;
+}
+
+void Wallet::ShiftOffsets(const std::vector<FileEdit>& edits) {
+  for (auto& h : index_) {
+    const uint64_t o = h->fileOffset;
+    if (o == 0) continue;
+    int64_t shift = 0;
+    bool removed = false;
+    for (const FileEdit& e : edits) {
+      if (e.remove > 0 && o >= e.offset && o < e.offset + e.remove)
+        removed = true;   // this record was cut or replaced
+      else if (e.offset + e.remove <= o)
+        shift += int64_t(e.insert.size()) - int64_t(e.remove);
+    }
+    h->fileOffset = removed ? 0 : uint64_t(int64_t(o) + shift);
+  }
 }
 
 int Wallet::PurgeTombstones() {
   if (!file_.IsOpen() || file_.IsReadOnly()) return 0;
-  int removed = 0;
-  uint64_t at = layout::kFirstRecordOffset;
-  for (;;) {
-    RecordScanner scan(file_, at);
-    RecordHeader h;
-    uint64_t offset = 0;
-    bool cut = false;
-    while (scan.Next(&h, &offset) == RecordScanner::Step::Record) {
-      scan.SkipBody(h.BodyLength());
-      if (h.IsDeleted() && (h.Kind() == RecordKind::Card || h.Kind() == RecordKind::Folder)) {
-        if (!FileCut(offset, h.Extent())) return removed;
-        ++removed;
-        // Everything before the cut is unchanged; go on from where it was.
-        at = offset;
-        cut = true;
-        break;
-      }
-    }
-    if (!cut) return removed;
+  // Every card and folder tombstone goes in one rewrite of the file: the
+  // same file as cutting them one at a time from the first on.
+  std::vector<FileEdit> edits;
+  RecordScanner scan(file_, layout::kFirstRecordOffset);
+  RecordHeader h;
+  uint64_t offset = 0;
+  while (scan.Next(&h, &offset) == RecordScanner::Step::Record) {
+    scan.SkipBody(h.BodyLength());
+    if (h.IsDeleted() && (h.Kind() == RecordKind::Card || h.Kind() == RecordKind::Folder))
+      edits.push_back({offset, h.Extent(), {}, 0});
   }
+  if (edits.empty() || !RewriteFile(edits)) return 0;
+  return int(edits.size());
 }
 
 }  // namespace tb::storage

@@ -186,33 +186,30 @@ TEST_F(WalletFile, DeletingLeavesTombstonesAndPurgeRemovesThem) {
   EXPECT_EQ(wallet.Count(), 2);
 }
 
-TEST_F(WalletFile, CutWithLittleMemoryGivesTheSameFile) {
-  platform::TestClock clock({2026, 12, 4, 10, 11, 12, 13, 0});
+TEST_F(WalletFile, ReplacementIsTheCutFileWithTheNewVersionAppended) {
   CreateAndOpen();
   for (int i = 0; i < 40; ++i) AddCard(u"Card", 0, std::u16string(100 + i, u'v'));
-  wallet.Close();
   const std::string original = ReadAll(path);
-  auto replaceSecondCard = [&](uint64_t memory) {
-    WriteAll(path, original);
-    EXPECT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
-    platform::ScopedAvailableMemory limit(memory);
-    Card card;
-    EXPECT_TRUE(wallet.LoadCard(wallet.At(3)->Id(), &card));
-    card.fields[0].SetValue(u"changed");
-    EXPECT_GE(wallet.ReplaceCard(card), 0);
-    wallet.Close();
-    return ReadAll(path);
-  };
-  const std::string bigChunks = replaceSecondCard(64ull << 30);
-  const std::string smallChunks = replaceSecondCard(8 * 1024);   // 2 KiB chunks
-  EXPECT_EQ(smallChunks, bigChunks);
-  EXPECT_LT(bigChunks.size(), original.size() + 100);
-
-  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
-  platform::ScopedAvailableMemory tiny(2 * 1024);   // a chunk under 1 KiB: refused
-  EXPECT_FALSE(wallet.FileCut(layout::kFirstRecordOffset, 10));
-  wallet.Close();
-  EXPECT_EQ(ReadAll(path), smallChunks);
+  Card card;
+  ASSERT_TRUE(wallet.LoadCard(wallet.At(3)->Id(), &card));
+  const uint64_t at = card.record.fileOffset, extent = card.record.Extent();
+  card.fields[0].SetValue(u"changed");
+  ASSERT_EQ(wallet.ReplaceCard(card), 3);
+  const std::string now = ReadAll(path);
+  const uint64_t kept = original.size() - extent;
+  ASSERT_EQ(now.size(), kept + wallet.At(3)->Extent());
+  EXPECT_TRUE(now.compare(0, at, original, 0, at) == 0);
+  EXPECT_TRUE(now.compare(at, kept - at, original, at + extent, kept - at) == 0);
+  EXPECT_EQ(wallet.At(3)->fileOffset, kept);
+  EXPECT_FALSE(platform::FileExists(path + ".cut"));
+  // The lock moved with the wallet onto the new file.
+  EXPECT_EQ(platform::File().Open(path, platform::OpenMode::ReadWrite), platform::OpenResult::Locked);
+  // Every record is still found where the index says.
+  for (int i = 0; i < wallet.Count(); ++i) {
+    FoundRecord found;
+    ASSERT_TRUE(wallet.FindRecordInFile(wallet.At(i)->Id(), &found));
+    EXPECT_EQ(found.offset, wallet.At(i)->fileOffset);
+  }
 }
 
 TEST_F(WalletFile, FavouritesListRules) {

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <limits>
 #include <utility>
+#include <vector>
 
 namespace tb::platform {
 
@@ -237,6 +238,40 @@ bool File::WriteAt(uint64_t position, const void* data, size_t n) {
     return false;
   }
   return PwriteAll(fd_, position, data, n);
+}
+
+bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64_t offset) {
+  if (fd_ < 0 || readOnly_ || source.fd_ < 0) return false;
+  if (!FitsOffset(offset, 0) || length > kMaxOffset - offset || length > kMaxOffset - sourceOffset) return false;
+  if (length == 0) return true;
+  size_t reaching = size_t(std::min<uint64_t>(length, SIZE_MAX));
+  const bool allowed = Allowed(FileOp::Write, path_, reaching, &reaching);
+  const uint64_t todo = allowed ? length : reaching;
+  uint64_t done = 0;
+  bool kernel = true;
+  std::vector<uint8_t> buffer;
+  while (done < todo) {
+    const size_t chunk = size_t(std::min<uint64_t>(todo - done, kMaxChunk));
+    if (kernel) {
+      off_t in = off_t(sourceOffset + done), out = off_t(offset + done);
+      const ssize_t n = ::copy_file_range(source.fd_, &in, fd_, &out, chunk, 0);
+      if (n > 0) {
+        done += uint64_t(n);
+        continue;
+      }
+      if (n == 0) return false;   // the source ended early
+      if (errno == EINTR) continue;
+      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
+      kernel = false;   // not between these files: copy through memory
+    }
+    if (buffer.empty()) buffer.resize(size_t{1} << 20);
+    const size_t piece = std::min(chunk, buffer.size());
+    size_t got = 0;
+    if (!PreadAll(source.fd_, sourceOffset + done, buffer.data(), piece, &got) || got == 0) return false;
+    if (!PwriteAll(fd_, offset + done, buffer.data(), got)) return false;
+    done += got;
+  }
+  return allowed;
 }
 
 bool FileExists(const std::string& path) {

@@ -55,6 +55,10 @@ class File {
 
   // Every read and write is positioned at Tell(); the descriptor's own
   // offset is not used.
+  // Copies length bytes of source, from sourceOffset, to offset in this
+  // file: in the kernel where it can, else through a bounded buffer.
+  bool CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64_t offset);
+
   int Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
 
