@@ -13,9 +13,6 @@
 namespace tb::cli {
 
 namespace {
-
-std::u16string_view View(const storage::Text& t) { return std::u16string_view(t.data(), t.size()); }
-
 void OptionalText(JsonWriter& json, const std::optional<storage::Text>& text) {
   if (text)
     json.String(View(*text));

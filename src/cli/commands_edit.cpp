@@ -17,8 +17,6 @@ namespace {
 constexpr int32_t kNewFolderIcon = 72;
 namespace R = storage::layout::record;
 
-std::u16string_view View(const storage::Text& t) { return std::u16string_view(t.data(), t.size()); }
-
 bool IsLiveAt(const storage::Wallet& wallet, int position) {
   const storage::RecordHeader* h = wallet.At(position);
   return h && !h->IsDeleted() && wallet.FindRecord(h->Id()) == position;
@@ -54,20 +52,26 @@ int ResolveCard(Session& s, const storage::Wallet& wallet, const std::string& ar
   return kExitOk;
 }
 
+// The form options as written, checked before the wallet is opened.
+int CheckFormOptions(Session& s, const ParsedArgs& a) {
+  const std::string* number = a.Value("--form");
+  if (number && a.Value("--form-name")) return s.Usage("give --form or --form-name, not both");
+  if (!number) return kExitOk;
+  const bool digits = !number->empty() && number->size() <= 2 &&
+                      std::all_of(number->begin(), number->end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (!digits || std::stoi(*number) >= int(storage::kBuiltInFormNumbers))
+    return s.Usage("--form takes a number from 0 to 42");
+  return kExitOk;
+}
+
 // The form for a new card: --form N, --form-name NAME, the folder's
 // default form, or form 0.
 int ChooseForm(Session& s, const ParsedArgs& a, const storage::Wallet& wallet, const storage::RecordHeader& folder,
                storage::FormId* form) {
   const std::string* number = a.Value("--form");
   const std::string* name = a.Value("--form-name");
-  if (number && name) return s.Usage("give --form or --form-name, not both");
   if (number) {
-    int n = -1;
-    if (!number->empty() && number->size() <= 2 &&
-        std::all_of(number->begin(), number->end(), [](char c) { return c >= '0' && c <= '9'; }))
-      n = std::stoi(*number);
-    if (n < 0 || n >= int(storage::kBuiltInFormNumbers)) return s.Usage("--form takes a number from 0 to 42");
-    *form = storage::BuiltInFormId(uint32_t(n));
+    *form = storage::BuiltInFormId(uint32_t(std::stoi(*number)));
     return kExitOk;
   }
   if (name) {
@@ -161,6 +165,7 @@ int CmdNewCard(Session& s, const ParsedArgs& a) {
   std::u16string name;
   if (!ArgumentText(a.positional[2], &name)) return s.Usage("the card name is not UTF-8");
   if (name.empty()) return s.Usage("the new card needs a name");
+  if (int rc = CheckFormOptions(s, a); rc != kExitOk) return rc;
   storage::Wallet wallet;
   if (int rc = OpenWallet(s, walletArg, false, wallet); rc != kExitOk) return rc;
   int folder = -1;

@@ -15,9 +15,6 @@ namespace tb::cli {
 
 namespace {
 
-std::u16string_view View(const storage::Text& t) { return std::u16string_view(t.data(), t.size()); }
-
-
 void ListTree(const storage::Wallet& wallet, const std::vector<storage::TreeNode>& nodes,
               const std::u16string& prefix, std::ostream& out, JsonWriter* json) {
   for (const storage::TreeNode& node : nodes) {
@@ -34,7 +31,7 @@ void ListTree(const storage::Wallet& wallet, const std::vector<storage::TreeNode
           .Key("name").String(View(node.name))
           .EndObject();
     } else {
-      out << Utf8(path) << "\t" << h->Id().Hex() << "\n";
+      out << Printable(Utf8(path)) << "\t" << h->Id().Hex() << "\n";
     }
     ListTree(wallet, node.children, path, out, json);
   }
@@ -60,7 +57,7 @@ int CmdInfo(Session& s, const ParsedArgs& a) {
   std::ostream& out = s.out;
   out << "Wallet: " << walletArg << "\n";
   out << "Format version: " << SignatureVersionText(wallet) << "\n";
-  out << "Hint: " << (hint ? Utf8(*hint) : std::string("(none)")) << "\n";
+  out << "Hint: " << (hint ? Printable(Utf8(*hint)) : std::string("(none)")) << "\n";
   out << "Folders: " << folders << "\n";
   out << "Cards: " << cards << "\n";
   out << "Custom forms: " << customForms << "\n";
@@ -69,7 +66,8 @@ int CmdInfo(Session& s, const ParsedArgs& a) {
   out << "Favourites: " << favourites.size() << "\n";
   for (const storage::RecordId& id : favourites) {
     const int p = wallet.FindRecord(id);
-    out << "  " << (p >= 0 ? Utf8(PathOf(wallet, p)) : std::string("(missing)")) << "\t" << id.Hex() << "\n";
+    out << "  " << (p >= 0 ? Printable(Utf8(PathOf(wallet, p))) : std::string("(missing)")) << "\t" << id.Hex()
+        << "\n";
   }
   wallet.Close();
   return kExitOk;
@@ -127,10 +125,11 @@ int CmdShow(Session& s, const ParsedArgs& a) {
     json.EndArray().EndObject();
     s.out << json.Text() << "\n";
   } else {
-    s.out << "Name: " << Utf8(card.record.Name()) << "\n"
-          << "Path: " << Utf8(path) << "\n"
+    s.out << "Name: " << Printable(Utf8(card.record.Name())) << "\n"
+          << "Path: " << Printable(Utf8(path)) << "\n"
           << "Id: " << h->Id().Hex() << "\n\n";
-    for (const storage::Field& f : card.fields) s.out << Utf8(f.label) << ": " << shown(f) << "\n";
+    for (const storage::Field& f : card.fields)
+      s.out << Printable(Utf8(f.label)) << ": " << Printable(shown(f), true) << "\n";
   }
   wallet.Close();
   return kExitOk;
@@ -157,7 +156,7 @@ int CmdFind(Session& s, const ParsedArgs& a) {
           .Key("name").String(View(h->Name()))
           .EndObject();
     else
-      s.out << Utf8(path) << "\t" << h->Id().Hex() << "\n";
+      s.out << Printable(Utf8(path)) << "\t" << h->Id().Hex() << "\n";
   }
   json.EndArray();
   if (a.Has("--json")) s.out << json.Text() << "\n";
@@ -172,7 +171,7 @@ int CmdForms(Session& s, const ParsedArgs& a) {
     uint32_t number = 0;
     const std::string form =
         !type.custom && storage::IsBuiltInForm(type.form, &number) ? std::to_string(number) : type.form.Hex();
-    s.out << form << "\t" << Utf8(type.name) << "\n";
+    s.out << form << "\t" << Printable(Utf8(type.name)) << "\n";
   }
   wallet.Close();
   return kExitOk;

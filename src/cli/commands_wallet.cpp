@@ -10,8 +10,6 @@ namespace {
 std::string StatusText(int number, const char* meaning) {
   return "status " + std::to_string(number) + " (" + meaning + ")";
 }
-
-std::u16string_view View(const storage::Text& t) { return std::u16string_view(t.data(), t.size()); }
 }  // namespace
 
 int CmdCreate(Session& s, const ParsedArgs& a) {

@@ -8,6 +8,8 @@
 namespace tb::cli {
 
 namespace {
+constexpr uint32_t kFormsFolderName = 20203;
+
 // A live record at its own position (not a deleted entry of the index).
 bool IsLiveAt(const storage::Wallet& wallet, int position) {
   const storage::RecordHeader* h = wallet.At(position);
@@ -96,6 +98,11 @@ std::vector<int> ResolvePath(const storage::Wallet& wallet, const std::vector<st
       if (std::find(parents.begin(), parents.end(), h->Parent()) == parents.end()) continue;
       if (SameName(h->Name(), parts[level])) matches.push_back(p);
     }
+    // The forms folder is also known by its name in the current language,
+    // whatever language named it when the wallet was made.
+    if (level == 0 && matches.empty() && wallet.Texts() &&
+        parts[0] == wallet.Texts()->Text(kFormsFolderName) && wallet.FormsFolderPosition() >= 0)
+      matches.push_back(wallet.FormsFolderPosition());
     parents.clear();
     for (int p : matches)
       if (wallet.At(p)->IsFolderLike()) parents.push_back(wallet.At(p)->Id());
@@ -111,7 +118,7 @@ int ResolveOne(Session& s, const storage::Wallet& wallet, const std::string& arg
   if (found.empty()) return s.Fail("no item " + arg + " in the wallet");
   if (found.size() > 1) {
     std::string message = arg + " names " + std::to_string(found.size()) + " items; name one by its id:";
-    for (int p : found) message += "\n  " + wallet.At(p)->Id().Hex() + "  " + Utf8(PathOf(wallet, p));
+    for (int p : found) message += "\n  " + wallet.At(p)->Id().Hex() + "  " + Printable(Utf8(PathOf(wallet, p)));
     return s.Fail(message);
   }
   *position = found.front();

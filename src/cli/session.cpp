@@ -36,6 +36,15 @@ bool MatchesWord(std::string_view answer, std::initializer_list<const char*> wor
 
 }  // namespace
 
+std::string Printable(std::string_view utf8, bool keepLineBreaks) {
+  std::string out(utf8);
+  for (char& c : out) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    if ((u < 0x20 || u == 0x7F) && !(keepLineBreaks && (c == '\n' || c == '\t'))) c = '?';
+  }
+  return out;
+}
+
 std::string AbsolutePath(const std::string& path) {
   std::error_code ec;
   const std::filesystem::path absolute = std::filesystem::absolute(path, ec);

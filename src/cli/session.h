@@ -64,9 +64,15 @@ class Session {
   shell::LanguageModule module_;
 };
 
+// A wallet text for a terminal: control characters (which could steer the
+// terminal) become '?'; line breaks and tabs stay when asked for.
+std::string Printable(std::string_view utf8, bool keepLineBreaks = false);
+
 // The wallet remembers its path; a relative one would also fall foul of
 // the shortest path a wallet may have.
 std::string AbsolutePath(const std::string& path);
+
+inline std::u16string_view View(const storage::Text& t) { return std::u16string_view(t.data(), t.size()); }
 
 // UTF-8 argument to wallet text; false when the argument is not UTF-8.
 bool ArgumentText(const std::string& arg, std::u16string* text);

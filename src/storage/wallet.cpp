@@ -58,16 +58,17 @@ BlockStatus Wallet::ReadBlock(uint8_t* data, size_t size) {
   return BlockStatus::Ok;
 }
 
-bool Wallet::WriteBlocks(bool signature, bool header, bool options, SaveStatus* status) {
+bool Wallet::WriteBlocks(bool signature, bool header, bool options, bool journaled, SaveStatus* status) {
+  *status = SaveStatus::Ok;
+  if (header) header_.FillRandomFields();
+  if (signature) signature_.SetCurrentVersion();
   struct Block {
     bool write;
-    uint8_t* data;
+    const uint8_t* data;
     size_t size;
     uint64_t offset;
     SaveStatus failure;
   };
-  if (header) header_.FillRandomFields();
-  if (signature) signature_.SetCurrentVersion();
   const Block blocks[] = {
       {signature, signature_.raw.data(), signature_.raw.size(), layout::kSignatureOffset,
        SaveStatus::SignatureWriteFailed},
@@ -75,18 +76,58 @@ bool Wallet::WriteBlocks(bool signature, bool header, bool options, SaveStatus* 
       {options, options_.raw.data(), options_.raw.size(), layout::kOptionsOffset,
        SaveStatus::OptionsWriteFailed},
   };
-  for (const Block& b : blocks) {
-    if (!b.write) continue;
-    if (!file_.WriteAt(b.offset, b.data, b.size)) {
-      *status = b.failure;
+  if (journaled) {
+    std::vector<InPlaceWrite> writes;
+    SaveStatus first = SaveStatus::Ok;
+    for (const Block& b : blocks) {
+      if (!b.write) continue;
+      if (first == SaveStatus::Ok) first = b.failure;
+      writes.push_back({b.offset, std::vector<uint8_t>(b.data, b.data + b.size)});
+    }
+    if (!writes.empty() && !WriteInPlace(std::move(writes))) {
+      *status = first;
       return false;
+    }
+  } else {
+    for (const Block& b : blocks) {
+      if (b.write && !file_.WriteAt(b.offset, b.data, b.size)) {
+        *status = b.failure;
+        return false;
+      }
     }
   }
   if (signature) signature_.changed = false;
   if (header) header_.changed = false;
   if (options) options_.changed = false;
-  *status = SaveStatus::Ok;
   return true;
+}
+
+bool Wallet::WriteInPlace(std::vector<InPlaceWrite> writes) {
+  if (!file_.IsOpen() || file_.IsReadOnly()) return false;
+  // What is there now, to put back if a write fails on the way.
+  std::vector<InPlaceWrite> before;
+  for (const InPlaceWrite& w : writes) {
+    InPlaceWrite old{w.offset, std::vector<uint8_t>(w.bytes.size())};
+    size_t got = 0;
+    if (!file_.ReadAt(w.offset, old.bytes.data(), old.bytes.size(), &got) || got != old.bytes.size())
+      return false;
+    before.push_back(std::move(old));
+  }
+  if (!WriteJournal(path_, writes)) return false;
+  bool written = true;
+  for (const InPlaceWrite& w : writes)
+    if (written && !file_.WriteAt(w.offset, w.bytes.data(), w.bytes.size())) written = false;
+  if (written && file_.Flush()) {
+    RemoveJournal(path_);
+    return true;
+  }
+  // Take it back; only if that fails too does the journal stay, to finish
+  // the change at the next open.
+  bool restored = true;
+  for (const InPlaceWrite& w : before)
+    if (!file_.WriteAt(w.offset, w.bytes.data(), w.bytes.size())) restored = false;
+  if (restored && file_.Flush()) RemoveJournal(path_);
+  return false;
 }
 
 // --- create ----------------------------------------------------------------
@@ -126,31 +167,28 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
   header_.passwordVerified = true;
   options_.SetNew(now);
 
+  // A create that fails leaves no half-made wallet behind: the file is ours
+  // (it did not exist), so it goes again.
+  auto fail = [&](CreateStatus status) {
+    Close();
+    platform::RemoveFile(path);
+    return status;
+  };
   SaveStatus saved;
-  if (!WriteBlocks(true, false, false, &saved)) {
-    Close();
-    return CreateStatus::SignatureWriteFailed;
-  }
-  if (!WriteBlocks(false, true, false, &saved)) {
-    Close();
-    return CreateStatus::HeaderWriteFailed;
-  }
-  if (!WriteBlocks(false, false, true, &saved)) {
-    Close();
-    return CreateStatus::OptionsWriteFailed;
-  }
+  if (!WriteBlocks(true, false, false, false, &saved)) return fail(CreateStatus::SignatureWriteFailed);
+  if (!WriteBlocks(false, true, false, false, &saved)) return fail(CreateStatus::HeaderWriteFailed);
+  if (!WriteBlocks(false, false, true, false, &saved)) return fail(CreateStatus::OptionsWriteFailed);
   open_ = true;
   if (withStarterFolder) {
     RecordHeader starter = NewFolderRecord(RecordId{}, false, &header_.dataKey);
     starter.SetName(TextOf(kStarterFolderName));
     starter.SetIconRaw(kStarterFolderIcon);
-    AppendRecord(std::move(starter));
+    if (AppendRecord(std::move(starter)) < 0) return fail(CreateStatus::OptionsWriteFailed);
   }
   RecordHeader forms = NewFolderRecord(RecordId{}, true, &header_.dataKey);
   forms.SetName(TextOf(kFormsFolderName));
   forms.SetIconRaw(kFormsFolderIcon);
-  AppendRecord(std::move(forms));
-  file_.Flush();
+  if (AppendRecord(std::move(forms)) < 0 || !file_.Flush()) return fail(CreateStatus::OptionsWriteFailed);
   Close();
   return CreateStatus::Ok;
 }
@@ -202,6 +240,11 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
       platform::OpenResult::Ok)
     return OpenStatus::CannotOpen;
   path_ = path;
+  // An in-place write that a power cut interrupted is finished first.
+  if (!readOnly && RecoverJournal(file_, path_) == JournalRecovery::Failed) {
+    Close();
+    return OpenStatus::RecordsUnreadable;
+  }
   const OpenStatus headers = ReadHeaders(password);
   if (headers != OpenStatus::Ok) {
     Close();
@@ -237,11 +280,10 @@ SaveStatus Wallet::SaveHeaders() {
   if (!open_ || !file_.IsOpen()) return SaveStatus::NotOpen;
   if (readOnly_) return SaveStatus::ReadOnly;
   SaveStatus status = SaveStatus::Ok;
-  if (!WriteBlocks(signature_.changed, header_.changed, options_.changed, &status)) {
+  if (!WriteBlocks(signature_.changed, header_.changed, options_.changed, true, &status)) {
     Close();
     return status;
   }
-  file_.Flush();
   return SaveStatus::Ok;
 }
 

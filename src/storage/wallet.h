@@ -23,6 +23,7 @@
 #include "storage/blocks.h"
 #include "storage/bytes.h"
 #include "storage/card.h"
+#include "storage/journal.h"
 #include "storage/record.h"
 #include "storage/services.h"
 #include "storage/statuses.h"
@@ -177,8 +178,9 @@ class Wallet {
   OpenStatus OpenOnce(const std::string& path, std::u16string_view password, bool readOnly);
   OpenStatus ReadHeaders(std::u16string_view password);
   BlockStatus ReadBlock(uint8_t* data, size_t size);
-  bool WriteBlocks(bool signature, bool header, bool options, SaveStatus* status);
-  bool WriteRecordAt(uint64_t offset, RecordHeader& header, const std::vector<uint8_t>* body);
+  bool WriteBlocks(bool signature, bool header, bool options, bool journaled, SaveStatus* status);
+  // Writes over bytes the file already has, through the journal.
+  bool WriteInPlace(std::vector<InPlaceWrite> writes);
   bool AppendBytes(const RecordHeader& header, const std::vector<uint8_t>* body, uint64_t* offset);
   // Header, payload and body of a card as AppendCard writes them.
   bool CardRecordBytes(Card& card, const KeyContext& key, std::vector<uint8_t>* bytes);

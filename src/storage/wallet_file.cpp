@@ -159,14 +159,6 @@ int Wallet::AppendCard(Card& card, const KeyContext* key) {
   return position;
 }
 
-bool Wallet::WriteRecordAt(uint64_t offset, RecordHeader& header, const std::vector<uint8_t>* body) {
-  PrepareForWrite(header);
-  std::vector<uint8_t> bytes;
-  AppendHeaderBytes(header, &bytes);
-  if (body) bytes.insert(bytes.end(), body->begin(), body->end());
-  return file_.WriteAt(offset, bytes.data(), bytes.size());
-}
-
 bool Wallet::RewriteRecordInPlace(const RecordHeader& header) {
   if (!open_ || readOnly_) return false;
   FoundRecord found;
@@ -176,7 +168,9 @@ bool Wallet::RewriteRecordInPlace(const RecordHeader& header) {
   PrepareForWrite(h);
   if (h.PayloadLength() != found.header.PayloadLength()) return false;
   h.SetBodyLength(found.header.BodyLength());
-  if (!WriteRecordAt(found.offset, h, nullptr)) return false;
+  std::vector<uint8_t> bytes;
+  AppendHeaderBytes(h, &bytes);
+  if (!WriteInPlace({{found.offset, std::move(bytes)}})) return false;
   h.changedInMemory = false;
   h.fileOffset = found.offset;
   const int position = FindRecord(h.Id());
@@ -259,7 +253,8 @@ bool Wallet::DeleteRecord(int position) {
     tomb.SetTrailer(0);
     if (copy.header.BodyLength() == 0) {
       // Nothing to cut: the tombstone is written over the header in place.
-      if (!file_.WriteAt(copy.offset, tomb.Bytes().data(), R::kSize)) return false;
+      if (!WriteInPlace({{copy.offset, std::vector<uint8_t>(tomb.Bytes().begin(), tomb.Bytes().end())}}))
+        return false;
       continue;
     }
     FileEdit edit{copy.offset, copy.extent, {}, 0};

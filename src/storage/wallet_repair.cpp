@@ -99,16 +99,10 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
       const uint64_t e = uint64_t(LoadU32(head + R::kPayloadLength)) + LoadU32(head + R::kBodyLength);
       const std::optional<uint64_t> n = NextStart(file_, c + R::kSize);
       if (!n) {
-        if (c + R::kSize + e <= size) {
-          end = c + R::kSize + e;
-        } else {
-          // The last record claims more bytes than the file has: keep its
-          // header without payload or body rather than lengthen the file.
-          std::memset(head + R::kExtentFieldsBegin, 0, R::kExtentFieldsEnd - R::kExtentFieldsBegin);
-          if (!file_.WriteAt(c, head, R::kSize)) return RepairStatus::Failed;
-          ++count;
-          end = c + R::kSize;
-        }
+        // The last record. One that claims more bytes than the file has is
+        // a write that never finished (a power cut in an append): it goes,
+        // and the file is never made longer.
+        end = (c + R::kSize + e <= size) ? c + R::kSize + e : c;
         break;
       }
       const uint64_t distance = *n - c;
@@ -123,11 +117,12 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
         ++count;
       } else {
         // The stated extent runs into the next record: keep the header
-        // alone and drop what lies between it and the next record.
+        // alone and drop what lies between it and the next record, in one
+        // rewrite of the file.
         std::memset(head + R::kExtentFieldsBegin, 0, R::kExtentFieldsEnd - R::kExtentFieldsBegin);
-        if (!file_.WriteAt(c, head, R::kSize)) return RepairStatus::Failed;
+        std::vector<FileEdit> edits{{c, distance, std::vector<uint8_t>(head, head + R::kSize), 0}};
+        if (!RewriteFile(edits)) return RepairStatus::Failed;
         ++count;
-        if (!FileCut(c + R::kSize, distance - R::kSize)) return RepairStatus::Failed;
         c += R::kSize;
       }
       continue;

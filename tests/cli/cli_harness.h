@@ -7,10 +7,19 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "cli/tbwallet.h"
+#include "platform/core/system.h"
 #include "support/temp_dir.h"
 
 namespace tb::test {
+
+// Whether text holds part; says what it held when not.
+inline ::testing::AssertionResult Contains(const std::string& text, const std::string& part) {
+  if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "\"" << part << "\" is not in:\n" << text;
+}
 
 struct CliResult {
   int rc = -1;
@@ -27,7 +36,7 @@ class CliHarness {
   }
 
   // args are the words after "tbwallet"; input is standard input.
-  CliResult Run(std::vector<std::string> args, const std::string& input = "") const {
+  CliResult Exec(std::vector<std::string> args, const std::string& input = "") const {
     std::istringstream in(input);
     std::ostringstream out, err;
     CliResult r;
@@ -42,7 +51,7 @@ class CliHarness {
                const std::string& moreInput = "") const {
     std::vector<std::string> args{command, wallet};
     args.insert(args.end(), rest.begin(), rest.end());
-    return Run(args, password + "\n" + moreInput);
+    return Exec(args, password + "\n" + moreInput);
   }
 
   // The record id a command printed (its last line).
@@ -53,6 +62,9 @@ class CliHarness {
     return nl == std::string::npos ? s : s.substr(nl + 1);
   }
 
+  // The module choice falls back on the user's language: keep it English
+  // whatever the machine's locale.
+  platform::ScopedUserLanguage language{0x0409};
   TempDir dir;
   std::string wallet;
   std::string password = "pass-word";
