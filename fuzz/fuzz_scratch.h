@@ -25,7 +25,8 @@ class ScratchFolder {
 
  private:
   ScratchFolder() {
-    for (const char* base : {"/dev/shm", getenv("TMPDIR"), "/tmp"}) {
+    const char* const bases[] = {"/dev/shm", getenv("TMPDIR"), "/tmp"};
+    for (const char* base : bases) {
       if (base == nullptr || *base == '\0') continue;
       std::string templ = std::string(base) + "/tb-fuzz-XXXXXX";
       if (mkdtemp(templ.data()) != nullptr) {

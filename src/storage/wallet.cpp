@@ -139,21 +139,28 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
   if (password.empty()) return CreateStatus::NoPassword;
   if (!IsAcceptableNewPassword(password)) return CreateStatus::BadPasswordLength;
   if (platform::FileExists(path)) return CreateStatus::Exists;
-  switch (file_.Open(path, platform::OpenMode::CreateNew)) {
+  // The wallet is written under a name of its own and given its real name
+  // only when complete, so that it appears whole or not at all.
+  const std::string partialPath = path + ".creating";
+  platform::RemoveFile(partialPath);   // left by a create that never finished
+  switch (file_.Open(partialPath, platform::OpenMode::CreateNew)) {
     case platform::OpenResult::Ok: break;
     case platform::OpenResult::Exists: return CreateStatus::Exists;
     default: return CreateStatus::CannotCreate;
   }
-  path_ = path;
+  path_ = partialPath;
+  // A create that fails leaves no half-made wallet behind.
+  auto fail = [&](CreateStatus status) {
+    Close();
+    platform::RemoveFile(partialPath);
+    return status;
+  };
   const platform::SystemTime now = platform::LocalTime();
 
   signature_.SetNew();
   header_.SetNew(now);
   header_.DeriveHeaderKey();
-  if (!header_.headerKey.IsSet()) {
-    Close();
-    return CreateStatus::HeaderSetupFailed;
-  }
+  if (!header_.headerKey.IsSet()) return fail(CreateStatus::HeaderSetupFailed);
   header_.dataKey.SetKey(DeriveDataKey(header_.headerKey, password));
   header_.SetVerifier(MakeVerifier(header_.dataKey));
   std::memset(header_.raw.data() + H::kLegacyKey, 0, 16);
@@ -167,13 +174,6 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
   header_.passwordVerified = true;
   options_.SetNew(now);
 
-  // A create that fails leaves no half-made wallet behind: the file is ours
-  // (it did not exist), so it goes again.
-  auto fail = [&](CreateStatus status) {
-    Close();
-    platform::RemoveFile(path);
-    return status;
-  };
   SaveStatus saved;
   if (!WriteBlocks(true, false, false, false, &saved)) return fail(CreateStatus::SignatureWriteFailed);
   if (!WriteBlocks(false, true, false, false, &saved)) return fail(CreateStatus::HeaderWriteFailed);
@@ -183,14 +183,22 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
     RecordHeader starter = NewFolderRecord(RecordId{}, false, &header_.dataKey);
     starter.SetName(TextOf(kStarterFolderName));
     starter.SetIconRaw(kStarterFolderIcon);
-    if (AppendRecord(std::move(starter)) < 0) return fail(CreateStatus::OptionsWriteFailed);
+    if (AppendRecord(std::move(starter)) < 0) return fail(CreateStatus::CannotCreate);
   }
   RecordHeader forms = NewFolderRecord(RecordId{}, true, &header_.dataKey);
   forms.SetName(TextOf(kFormsFolderName));
   forms.SetIconRaw(kFormsFolderIcon);
-  if (AppendRecord(std::move(forms)) < 0 || !file_.Flush()) return fail(CreateStatus::OptionsWriteFailed);
+  if (AppendRecord(std::move(forms)) < 0 || !file_.Flush()) return fail(CreateStatus::CannotCreate);
   Close();
-  return CreateStatus::Ok;
+  switch (platform::PublishFileNoReplace(partialPath, path)) {
+    case platform::PublishResult::Ok: return CreateStatus::Ok;
+    case platform::PublishResult::Exists:
+      platform::RemoveFile(partialPath);
+      return CreateStatus::Exists;
+    case platform::PublishResult::Failed: break;
+  }
+  platform::RemoveFile(partialPath);
+  return CreateStatus::CannotCreate;
 }
 
 // --- open ------------------------------------------------------------------

@@ -45,16 +45,20 @@ void Wallet::NotifyIcon(const RecordHeader& h) {
   if (!picture.empty()) iconObserver_->OwnIconPicture(h.Id().bytes.data(), picture.data(), picture.size());
 }
 
-// Every live record with this id, in file order.
-static std::vector<Located> FindAllLive(platform::File& file, const RecordId& id) {
+// Every live record with this id, in file order. *complete is false when
+// the walk could not read the whole file: callers that change the file
+// then stop, rather than act on half the copies.
+static std::vector<Located> FindAllLive(platform::File& file, const RecordId& id, bool* complete = nullptr) {
   std::vector<Located> found;
   RecordScanner scan(file, layout::kFirstRecordOffset);
   RecordHeader h;
   uint64_t offset = 0;
-  while (scan.Next(&h, &offset) == RecordScanner::Step::Record) {
+  RecordScanner::Step step;
+  while ((step = scan.Next(&h, &offset)) == RecordScanner::Step::Record) {
     scan.SkipBody(h.BodyLength());
     if (!h.IsDeleted() && h.Id() == id) found.push_back({offset, h.Extent(), h});
   }
+  if (complete) *complete = step == RecordScanner::Step::End;
   return found;
 }
 
@@ -194,7 +198,9 @@ std::vector<Wallet::FileEdit> ReplacementEdits(const std::vector<Located>& old, 
 
 int Wallet::ReplaceFolder(RecordHeader header) {
   if (!open_ || readOnly_) return -1;
-  const std::vector<Located> old = FindAllLive(file_, header.Id());
+  bool complete = false;
+  const std::vector<Located> old = FindAllLive(file_, header.Id(), &complete);
+  if (!complete) return -1;
   if (old.empty()) return AppendRecord(std::move(header));
   header.SetBodyLength(0);
   header.SetTrailer(0);
@@ -216,7 +222,9 @@ int Wallet::ReplaceFolder(RecordHeader header) {
 
 int Wallet::ReplaceCard(Card& card) {
   if (!open_ || readOnly_) return -1;
-  const std::vector<Located> old = FindAllLive(file_, card.record.Id());
+  bool complete = false;
+  const std::vector<Located> old = FindAllLive(file_, card.record.Id(), &complete);
+  if (!complete) return -1;
   if (old.empty()) return AppendCard(card);
   std::vector<uint8_t> bytes;
   if (!CardRecordBytes(card, header_.dataKey, &bytes)) return -1;
@@ -237,10 +245,9 @@ bool Wallet::DeleteRecord(int position) {
   RecordHeader* h = At(position);
   if (!h || h->IsDeleted()) return false;
   const RecordId id = h->Id();
-  RemoveFavourite(id);
-  RemoveFindResult(position);
-  std::vector<Located> copies = FindAllLive(file_, id);
-  if (copies.empty()) return false;
+  bool complete = false;
+  std::vector<Located> copies = FindAllLive(file_, id, &complete);
+  if (!complete || copies.empty()) return false;
   const platform::SystemTime now = platform::LocalTime();
   std::vector<FileEdit> edits;
   for (const Located& copy : copies) {
@@ -264,6 +271,10 @@ bool Wallet::DeleteRecord(int position) {
   // The tombstone and the cut of the body it leaves behind go to the file in
   // one step.
   if (!edits.empty() && !RewriteFile(edits)) return false;
+  // Only a record that is gone leaves the favourites and the find results,
+  // so a delete that fails loses nothing.
+  RemoveFavourite(id);
+  RemoveFindResult(position);
   h->SetDeletedFlag(1);
   h->SetDeletedAt(now);
   h->MarkChanged(R::kFlagDeleted);

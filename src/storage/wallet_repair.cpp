@@ -29,10 +29,17 @@ bool CanStartRecord(uint8_t b) {
 }
 
 // The first position at or after p where 748 bytes look like a record; the
-// search stops 748 bytes before the end of the file.
-std::optional<uint64_t> NextStart(platform::File& file, uint64_t p) {
+// search stops 748 bytes before the end of the file. A read that fails is
+// not "no record": *failed tells it apart, so that the walk never cuts the
+// file short because the disk said no.
+std::optional<uint64_t> NextStart(platform::File& file, uint64_t p, bool* failed) {
+  *failed = false;
   uint64_t size = 0;
-  if (!file.Size(&size) || size < R::kSize) return std::nullopt;
+  if (!file.Size(&size)) {
+    *failed = true;
+    return std::nullopt;
+  }
+  if (size < R::kSize) return std::nullopt;
   const uint64_t last = size - R::kSize;
   std::unique_ptr<uint8_t[]> buffer(new uint8_t[kSearchChunk + R::kSize]);
   size_t window = kFirstSearchWindow;
@@ -40,7 +47,10 @@ std::optional<uint64_t> NextStart(platform::File& file, uint64_t p) {
     const uint64_t candidates = std::min<uint64_t>(window, last + 1 - pos);
     const size_t want = size_t(candidates + R::kSize - 1);
     size_t got = 0;
-    if (!file.ReadAt(pos, buffer.get(), want, &got) || got < want) return std::nullopt;
+    if (!file.ReadAt(pos, buffer.get(), want, &got) || got < want) {
+      *failed = true;
+      return std::nullopt;
+    }
     for (size_t i = 0; i < candidates; ++i)
       if (CanStartRecord(buffer[i]) && LooksLikeRecord(buffer.get() + i)) return pos + i;
     pos += candidates;
@@ -97,7 +107,9 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
     if (!file_.Size(&size)) return RepairStatus::Failed;
     if (LooksLikeRecord(head)) {
       const uint64_t e = uint64_t(LoadU32(head + R::kPayloadLength)) + LoadU32(head + R::kBodyLength);
-      const std::optional<uint64_t> n = NextStart(file_, c + R::kSize);
+      bool failed = false;
+      const std::optional<uint64_t> n = NextStart(file_, c + R::kSize, &failed);
+      if (failed) return RepairStatus::Failed;
       if (!n) {
         // The last record. One that claims more bytes than the file has is
         // a write that never finished (a power cut in an append): it goes,
@@ -127,7 +139,9 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
       }
       continue;
     }
-    const std::optional<uint64_t> n = NextStart(file_, c + 1);
+    bool failed = false;
+    const std::optional<uint64_t> n = NextStart(file_, c + 1, &failed);
+    if (failed) return RepairStatus::Failed;
     if (!n || *n <= c) {
       end = c;
       break;

@@ -77,6 +77,11 @@ bool ReadWholeFile(const std::string& path, std::string* out, uint64_t maxBytes)
 // Renames from over to and makes the rename durable by flushing the folder
 // that holds them (both must be in the same folder).
 bool ReplaceFileAtomically(const std::string& from, const std::string& to);
+// Gives the file at from the name to as well, failing when to exists, then
+// drops the name from; durable like ReplaceFileAtomically. A new file
+// appears under its name whole or not at all.
+enum class PublishResult { Ok, Exists, Failed };
+PublishResult PublishFileNoReplace(const std::string& from, const std::string& to);
 // Flushes a folder's entries to the disk.
 bool SyncFolderOf(const std::string& path);
 

@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -24,6 +25,14 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
     return false;
   if (::rename(from.c_str(), to.c_str()) != 0) return false;
   return SyncFolderOf(to);
+}
+
+PublishResult PublishFileNoReplace(const std::string& from, const std::string& to) {
+  if (FileFaults* faults = InstalledFileFaults(); faults && faults->Before(FileOp::Rename, to, 0).fail)
+    return PublishResult::Failed;
+  if (::link(from.c_str(), to.c_str()) != 0) return errno == EEXIST ? PublishResult::Exists : PublishResult::Failed;
+  ::unlink(from.c_str());
+  return SyncFolderOf(to) ? PublishResult::Ok : PublishResult::Failed;
 }
 
 }  // namespace tb::platform
