@@ -1,8 +1,15 @@
 #!/bin/sh
-# Builds everything and runs every test.
+# Builds everything and runs every test, then builds the tests of the
+# standard-library layers again with AddressSanitizer and
+# UndefinedBehaviorSanitizer and runs them too.
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
+
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTB_SANITIZE=ON -DTB_BUILD_BENCH=OFF
+cmake --build build-asan
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j2

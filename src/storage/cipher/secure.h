@@ -27,8 +27,25 @@ struct WipingAllocator {
   bool operator==(const WipingAllocator<U>&) const noexcept { return true; }
 };
 
-// UTF-16 wallet text. Every deciphered text lives in one of these.
-using Text = std::basic_string<char16_t, std::char_traits<char16_t>, WipingAllocator<char16_t>>;
+using SecureU16Base = std::basic_string<char16_t, std::char_traits<char16_t>, WipingAllocator<char16_t>>;
+
+// UTF-16 wallet text. Every deciphered text lives in one of these. Heap
+// buffers are wiped by the allocator when given back; short texts live
+// inside the object itself, so the destructor wipes that storage too.
+class Text : public SecureU16Base {
+ public:
+  using SecureU16Base::SecureU16Base;
+  Text() = default;
+  Text(const SecureU16Base& other) : SecureU16Base(other) {}
+  Text(SecureU16Base&& other) noexcept : SecureU16Base(std::move(other)) {}
+  Text(const Text&) = default;
+  Text(Text&&) noexcept = default;
+  Text& operator=(const Text&) = default;
+  Text& operator=(Text&&) noexcept = default;
+  using SecureU16Base::operator=;
+  ~Text() { SecureWipe(data(), capacity() * sizeof(char16_t)); }
+};
+
 using SecureBytes = std::vector<uint8_t, WipingAllocator<uint8_t>>;
 
 inline Text ToText(std::u16string_view s) { return Text(s.data(), s.size()); }
