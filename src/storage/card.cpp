@@ -1,6 +1,8 @@
 #include "storage/card.h"
 
+#include "platform/core/file.h"
 #include "platform/core/system.h"
+#include "platform/core/text_convert.h"
 #include "storage/services.h"
 
 namespace tb::storage {
@@ -218,6 +220,65 @@ bool Card::AddAttachment(Attachment a) {
     }
   }
   return false;
+}
+
+namespace {
+bool ReadSecret(const std::string& path, uint64_t maxBytes, SecureBytes* out) {
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, &bytes, maxBytes) || bytes.empty()) {
+    SecureWipe(bytes.data(), bytes.size());
+    return false;
+  }
+  out->assign(bytes.begin(), bytes.end());
+  SecureWipe(bytes.data(), bytes.size());
+  return true;
+}
+}  // namespace
+
+bool Card::SetPictureFromFile(const std::string& path, uint32_t placement, uint64_t maxBytes) {
+  SecureBytes bytes;
+  if (!ReadSecret(path, maxBytes, &bytes)) return false;
+  SetPicture(std::move(bytes), platform::FromUtf8(path), placement);
+  return true;
+}
+
+bool Card::SetSoundFromFile(const std::string& path, bool play, uint64_t maxBytes) {
+  SecureBytes bytes;
+  if (!ReadSecret(path, maxBytes, &bytes)) return false;
+  SetSound(std::move(bytes), platform::FromUtf8(path), play);
+  return true;
+}
+
+bool Card::AddAttachmentFromFile(const std::string& path, uint64_t maxBytes) {
+  Attachment a;
+  if (!ReadSecret(path, maxBytes, &a.bytes)) return false;
+  const std::u16string name = platform::FromUtf8(path);
+  const std::u16string_view base = BaseName(name);
+  a.fileName.assign(base.data(), base.size());
+  a.timeAdded = platform::LocalTime();
+  if (!platform::FileModifiedTime(path, &a.fileTime)) a.fileTime = a.timeAdded;
+  return AddAttachment(std::move(a));
+}
+
+void Card::ClearPicture() {
+  if (picture) changed = true;
+  picture.reset();
+}
+
+void Card::ClearSound() {
+  if (sound) changed = true;
+  sound.reset();
+}
+
+bool Card::RemoveAttachment(size_t slot) {
+  if (slot >= attachments.size() || !attachments[slot]) return false;
+  attachments[slot].reset();
+  changed = true;
+  return true;
+}
+
+bool CopyOut(const SecureBytes& bytes, const std::string& path) {
+  return platform::WriteNewFile(path, bytes.data(), bytes.size());
 }
 
 }  // namespace tb::storage

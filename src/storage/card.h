@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -82,6 +83,10 @@ struct Attachment {
   bool InUse() const { return !bytes.empty(); }
 };
 
+// Writes bytes to a new file readable by the owner only (copy out of a
+// picture, sound or attachment); fails when the file exists.
+bool CopyOut(const SecureBytes& bytes, const std::string& path);
+
 // Picture type from a file name's extension: bmp 1, jpg/jpeg 2, gif 3; 0 otherwise.
 uint32_t PictureTypeFromName(std::u16string_view fileName);
 // Sound type: 1 for wav, else 0.
@@ -109,6 +114,16 @@ struct Card {
   void SetSound(SecureBytes bytes, std::u16string_view fileName, bool play);
   // Puts an attachment into the first free slot; false when all ten are used.
   bool AddAttachment(Attachment a);
+
+  // The same from files. Each reads the whole file (refusing one larger
+  // than maxBytes or an empty one) and keeps only its name, not its folder.
+  bool SetPictureFromFile(const std::string& path, uint32_t placement, uint64_t maxBytes);
+  bool SetSoundFromFile(const std::string& path, bool play, uint64_t maxBytes);
+  // The attachment's file time is the file's last-write time.
+  bool AddAttachmentFromFile(const std::string& path, uint64_t maxBytes);
+  void ClearPicture();
+  void ClearSound();
+  bool RemoveAttachment(size_t slot);
 };
 
 }  // namespace tb::storage

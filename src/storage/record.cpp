@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/core/file.h"
 #include "platform/core/system.h"
 #include "storage/bytes.h"
 #include "storage/cipher/md5.h"
@@ -158,6 +159,13 @@ void RecordHeader::SetIconPicture(const uint8_t* bytes, size_t length) {
   const Digest digest = Md5(bytes, length);
   std::memcpy(raw_.data() + R::kPayloadDigest, digest.data(), 16);
   MarkChanged(R::kFlagIconChanged);
+}
+
+bool RecordHeader::SetIconPictureFromFile(const std::string& path, uint64_t maxBytes) {
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, &bytes, maxBytes)) return false;
+  SetIconPicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  return true;
 }
 
 void RecordHeader::SetDefaultForm(const FormId& form) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/core/system_time.h"
@@ -93,6 +94,8 @@ class RecordHeader {
   void ClearParent();                        // folders only; flag 2
   void SetIcon(int32_t number);              // flag 16 when different; drops any picture
   void SetIconPicture(const uint8_t* bytes, size_t length);   // flag 16
+  // Reads the whole file (at most maxBytes) and sets it as the icon picture.
+  bool SetIconPictureFromFile(const std::string& path, uint64_t maxBytes);
   void SetDefaultForm(const FormId& form);   // flag 64
 
   // Extent in the file: header, payload and body.

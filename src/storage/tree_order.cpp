@@ -69,6 +69,7 @@ void InsertAlphabetically(std::vector<TreeNode>& nodes) {
 struct Placement {
   int parent = -1;    // position of the parent record; -1 = top level
   int pass = 0;       // the pass that places it; 0 = not placed (yet)
+  int depth = 0;      // 1 at the top level
   bool never = false; // its parent chain never reaches the top level
 };
 
@@ -127,7 +128,10 @@ class TreeBuilder {
       const RecordId parent = wallet_.At(i)->Parent();
       p.parent = parent.IsZero() ? -1 : wallet_.FindRecord(parent);
       if (!parent.IsZero() && (p.parent < 0 || !Live(p.parent))) p.never = true;
-      if (parent.IsZero()) p.pass = 1;
+      if (parent.IsZero()) {
+        p.pass = 1;
+        p.depth = 1;
+      }
     }
     // Follow each parent chain up to a placed record (or to a dead end or
     // a loop), then hand the passes back down the chain.
@@ -146,14 +150,16 @@ class TreeBuilder {
       for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         Placement& p = places_[size_t(*it)];
         onChain[size_t(*it)] = 0;
-        if (!reachesTop) {
+        const Placement& parent = places_[size_t(p.parent)];
+        // Below a record nested too deep nothing is shown either.
+        if (!reachesTop || parent.never || parent.depth >= kMaxTreeDepth) {
           p.never = true;
           continue;
         }
         // A record before its parent in the index waits for the next pass;
         // one after it is placed in the same pass.
-        const Placement& parent = places_[size_t(p.parent)];
         p.pass = parent.pass + (*it < p.parent ? 1 : 0);
+        p.depth = parent.depth + 1;
       }
     }
   }

@@ -4,7 +4,8 @@
 // list a wallet the same way.
 //
 // Filling: records are placed under their parents in repeated passes over
-// the index (a record whose parent is never found is not shown); the
+// the index (a record whose parent is never found is not shown, nor one
+// nested deeper than kMaxTreeDepth levels); the
 // favourites view and the find-results view come first when they have
 // entries. Order among siblings: find results, favourites, then cards
 // before folders, cards and folders each by name (case-insensitive, first
@@ -16,6 +17,12 @@
 #include "storage/wallet.h"
 
 namespace tb::storage {
+
+// Levels of the tree, the top level being 1. Real wallets nest folders a
+// few levels deep; a file that nests its records further is damaged or
+// hostile, and a tree that deep would overflow the stack of every walk
+// over it (building, sorting, showing, freeing).
+inline constexpr int kMaxTreeDepth = 512;
 
 // What the order looks at for one tree item.
 struct TreeItemKey {

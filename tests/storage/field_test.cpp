@@ -4,6 +4,10 @@
 #include "platform/core/system.h"
 #include "storage/card.h"
 #include "storage/services.h"
+#include "platform/core/file.h"
+#include "support/temp_dir.h"
+
+#include <sys/stat.h>
 
 namespace tb::storage {
 namespace {
@@ -92,6 +96,39 @@ TEST(Card, FieldLimitAndPictureTypes) {
   EXPECT_EQ(SoundTypeFromName(u"a.mp3"), 0u);
   card.SetPicture(SecureBytes{1}, u"x.gif", 42);
   EXPECT_EQ(card.picture->placement, 9u);   // out of range falls back to 9
+}
+
+}  // namespace
+}  // namespace tb::storage
+
+namespace tb::storage {
+namespace {
+
+TEST(Card, PicturesSoundsAndAttachmentsFromFiles) {
+  test::TempDir dir;
+  const std::string picture = dir.File("Holiday.JPEG"), note = dir.File("note.txt");
+  ASSERT_TRUE(platform::WriteNewFile(picture, "\xFF\xD8\xFF", 3));
+  ASSERT_TRUE(platform::WriteNewFile(note, "remember", 8));
+  Card card;
+  ASSERT_TRUE(card.SetPictureFromFile(picture, 2, 1 << 20));
+  EXPECT_EQ(card.picture->fileName, u"Holiday.JPEG");
+  EXPECT_EQ(card.picture->type, 2u);
+  EXPECT_FALSE(card.SetSoundFromFile(dir.File("missing.wav"), true, 1 << 20));
+  EXPECT_FALSE(card.AddAttachmentFromFile(note, 4));   // larger than allowed
+  ASSERT_TRUE(card.AddAttachmentFromFile(note, 1 << 20));
+  platform::SystemTime written;
+  ASSERT_TRUE(platform::FileModifiedTime(note, &written));
+  EXPECT_EQ(card.attachments[0]->fileTime, written);
+  EXPECT_EQ(card.attachments[0]->fileName, u"note.txt");
+
+  const std::string out = dir.File("copy.txt");
+  ASSERT_TRUE(CopyOut(card.attachments[0]->bytes, out));
+  EXPECT_FALSE(CopyOut(card.attachments[0]->bytes, out));   // never over a file
+  struct stat st {};
+  ASSERT_EQ(stat(out.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_TRUE(card.RemoveAttachment(0));
+  EXPECT_FALSE(card.attachments[0]);
 }
 
 }  // namespace

@@ -156,6 +156,33 @@ TEST(BuildTree, RecordsGoUnderTheirParentsWhateverTheFileOrder) {
   }
 }
 
+TEST(BuildTree, RecordsNestedTooDeepAreLeftOut) {
+  // A hostile file can nest its folders as deep as it has records; the
+  // tree stops at kMaxTreeDepth levels instead of exhausting the stack.
+  TestWallet t;
+  ASSERT_TRUE(t.Ok());
+  Wallet& w = t.wallet();
+  RecordId parent{};
+  for (int level = 1; level <= kMaxTreeDepth + 1; ++level) {
+    const int position = t.AddFolder(u"Level", parent);
+    ASSERT_GE(position, 0);
+    parent = t.IdAt(position);
+    if (level == kMaxTreeDepth - 1) t.AddCard(parent, u"Deepest shown");
+  }
+  t.AddCard(parent, u"Too deep");
+  const std::vector<TreeNode> tree = BuildTree(w);
+  const TreeNode* node = Child(tree, u"Level");
+  int depth = 1;
+  bool sawDeepest = false;
+  for (; node && !node->children.empty(); ++depth) {
+    for (const TreeNode& child : node->children) sawDeepest |= Str(child.name) == u"Deepest shown";
+    EXPECT_EQ(Child(node->children, u"Too deep"), nullptr);
+    node = Child(node->children, u"Level");
+  }
+  EXPECT_EQ(depth, kMaxTreeDepth);
+  EXPECT_TRUE(sawDeepest);
+}
+
 TEST(BuildTree, NamesEqualInTheirFirst63CharactersStayInAlphabeticalOrder) {
   TestWallet t;
   ASSERT_TRUE(t.Ok());

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/core/system_time.h"
+
 namespace tb::platform {
 
 enum class OpenMode { ReadOnly, ReadWrite, CreateNew };
@@ -77,6 +79,12 @@ bool ReadWholeFile(const std::string& path, std::string* out, uint64_t maxBytes)
 // Renames from over to and makes the rename durable by flushing the folder
 // that holds them (both must be in the same folder).
 bool ReplaceFileAtomically(const std::string& from, const std::string& to);
+// The file's last-write time as local time.
+bool FileModifiedTime(const std::string& path, SystemTime* out);
+// Writes a new file readable and writable by the owner only; fails when
+// the file exists. A file that could not be written whole is removed.
+bool WriteNewFile(const std::string& path, const void* data, size_t n);
+
 // Gives the file at from the name to as well, failing when to exists, then
 // drops the name from; durable like ReplaceFileAtomically. A new file
 // appears under its name whole or not at all.

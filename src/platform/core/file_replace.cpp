@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -7,6 +9,7 @@
 
 #include "platform/core/file.h"
 #include "platform/core/file_faults.h"
+#include "platform/core/system_time.h"
 
 namespace tb::platform {
 
@@ -33,6 +36,34 @@ PublishResult PublishFileNoReplace(const std::string& from, const std::string& t
   if (::link(from.c_str(), to.c_str()) != 0) return errno == EEXIST ? PublishResult::Exists : PublishResult::Failed;
   ::unlink(from.c_str());
   return SyncFolderOf(to) ? PublishResult::Ok : PublishResult::Failed;
+}
+
+bool FileModifiedTime(const std::string& path, SystemTime* out) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return false;
+  struct tm local {};
+  const time_t seconds = st.st_mtim.tv_sec;
+  if (::localtime_r(&seconds, &local) == nullptr) return false;
+  out->year = uint16_t(local.tm_year + 1900);
+  out->month = uint16_t(local.tm_mon + 1);
+  out->dayOfWeek = uint16_t(local.tm_wday);
+  out->day = uint16_t(local.tm_mday);
+  out->hour = uint16_t(local.tm_hour);
+  out->minute = uint16_t(local.tm_min);
+  out->second = uint16_t(local.tm_sec);
+  out->milliseconds = uint16_t(st.st_mtim.tv_nsec / 1000000);
+  return true;
+}
+
+bool WriteNewFile(const std::string& path, const void* data, size_t n) {
+  File file;
+  if (file.Open(path, OpenMode::CreateNew) != OpenResult::Ok) return false;
+  if (!file.WriteAt(0, data, n) || !file.Flush()) {
+    file.Close();
+    RemoveFile(path);
+    return false;
+  }
+  return true;
 }
 
 }  // namespace tb::platform
