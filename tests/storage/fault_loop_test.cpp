@@ -8,14 +8,10 @@
 
 #include <functional>
 #include <iostream>
-#include <map>
 
 #include "platform/core/file.h"
 #include "platform/core/system.h"
-#include "storage/card_codec.h"
-#include "storage/cipher/md5.h"
-#include "storage/search.h"
-#include "support/fault_plan.h"
+#include "support/fault_loop.h"
 #include "support/wallet_fixture.h"
 #include "wallet_file_fixture.h"
 
@@ -23,93 +19,14 @@ namespace tb::storage {
 namespace {
 
 using test::FaultPlan;
-using State = std::map<std::string, std::string>;
+using test::Outcome;
 
 constexpr const char16_t* kPassword = u"secret";
 constexpr const char16_t* kNewPassword = u"better";
 
-std::string Utf8ish(const Text& t) {
-  std::string s;
-  for (char16_t c : t) s += c < 128 ? char(c) : '?';
-  return s;
-}
-
-std::string Hash(const SecureBytes& b) {
-  const Digest d = Md5(b.data(), b.size());
-  return std::string(d.begin(), d.end()) + std::to_string(b.size());
-}
-
-// Everything a user could see of the wallet, record by record.
-State Capture(Wallet& w, const std::string& password) {
-  State s;
-  std::string header = password + "|" + Utf8ish(w.GetHint().value_or(Text(u"-")));
-  for (int v = 1; v <= 3; ++v) header += "|" + Utf8ish(w.SpecialViewDisplayName(v)) + std::to_string(w.GetSpecialViewIcon(v));
-  for (const RecordId& id : w.Favourites()) header += "|" + id.Hex();
-  header += "|" + std::to_string(w.Options().AutoCloseMinutes());
-  s["#header"] = header;
-  for (int i = 0; i < w.Count(); ++i) {
-    const RecordHeader* h = w.At(i);
-    if (h->IsDeleted()) continue;
-    std::string c = std::to_string(int(h->Kind())) + "|" + h->Parent().Hex() + "|" + Utf8ish(h->Name()) + "|" +
-                    std::to_string(h->Icon()) + "|" + h->DefaultForm().Hex();
-    if (h->IsCard()) {
-      Card card;
-      if (!w.LoadCard(h->Id(), &card)) {
-        c += "|unreadable";
-      } else {
-        for (const Field& f : card.fields) {
-          c += "|" + std::to_string(f.kind) + ":" + Utf8ish(f.label) + "=" + Utf8ish(f.value);
-          for (const Text& item : f.items) c += "^" + Utf8ish(item);
-        }
-        if (card.picture) c += "|pic" + Hash(card.picture->bytes);
-        for (const auto& a : card.attachments)
-          if (a) c += "|att" + Hash(a->bytes) + Utf8ish(a->fileName);
-      }
-    }
-    s[h->Id().Hex()] = c;
-  }
-  return s;
-}
-
-std::string Difference(const State& got, const State& want) {
-  std::string out;
-  for (const auto& [k, v] : want) {
-    auto it = got.find(k);
-    if (it == got.end()) out += "\n missing " + k + " = " + v;
-    else if (it->second != v) out += "\n " + k + ": got " + it->second + " want " + v;
-  }
-  for (const auto& [k, v] : got)
-    if (!want.count(k)) out += "\n extra " + k + " = " + v;
-  return out;
-}
-
-// New records get fresh random ids in every run: they are known by their
-// content instead.
-State ByContentWhereNew(const State& s, const State& before) {
-  State out;
-  for (const auto& [id, content] : s) {
-    if (before.count(id)) {
-      out[id] = content;
-      continue;
-    }
-    std::string key = "new " + content;
-    while (out.count(key)) key += "+";
-    out[key] = content;
-  }
-  return out;
-}
-
-// A prompter that says yes to every repair question.
-class AgreeToAll : public Prompter {
- public:
-  Answer Show(const Message& m) override { return m.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok; }
-};
-
 class FaultLoop : public ::testing::Test {
  protected:
   void SetUp() override {
-    platform::ScopedRandomSource* unused = nullptr;
-    (void)unused;
     path = dir.File("Loop.tb5");
     Wallet w;
     w.SetTextSource(&texts);
@@ -151,110 +68,52 @@ class FaultLoop : public ::testing::Test {
     base = ReadAll(path);
   }
 
-  void Restore(const std::string& bytes) {
-    for (const char* side : {".cut", ".journal", ".rekey", ".creating"}) platform::RemoveFile(path + side);
-    WriteAll(path, bytes);
-  }
-
-  // Opens as the program would: the current password or the new one, and
-  // a repair when the file asks for one.
-  OpenStatus Reopen(Wallet& w, std::string* password) {
-    w.SetTextSource(&texts);
-    AgreeToAll agree;
-    OpenStatus s = w.Open(path, kPassword, false, &agree);
-    *password = "old";
-    if (s == OpenStatus::WrongPassword) {
-      s = w.Open(path, kNewPassword, false, &agree);
-      *password = "new";
-    }
-    return s;
-  }
-
-  State StateOf(const std::string& bytes, std::function<void(Wallet&)> run = nullptr) {
-    Restore(bytes);
-    Wallet w;
-    std::string password;
-    EXPECT_EQ(Reopen(w, &password), OpenStatus::Ok);
-    if (run) {
-      run(w);
-      w.Close();
-      EXPECT_EQ(Reopen(w, &password), OpenStatus::Ok);
-    }
-    return Capture(w, password);
-  }
-
-  enum class Outcome { OldOrNew, EveryRecordOldOrNew, New };
-
-  // Runs the loop in one mode; returns the number of fault points met.
-  int Loop(const std::string& start, const std::function<void(Wallet&)>& run, Outcome outcome,
-           FaultPlan::Mode mode, bool opensItself) {
-    const State before = StateOf(start);
-    const State after = ByContentWhereNew(StateOf(start, run), before);
-    for (int n = 1; n < 20000; ++n) {
-      Restore(start);
-      Wallet w;
-      w.SetTextSource(&texts);
-      std::string password;
-      if (!opensItself) {
-        AgreeToAll agree;
+  // The loop's description of an operation on the wallet opened with the
+  // current password; reopening tries the current password, then the new
+  // one, and repairs when asked.
+  test::FaultLoopSpec Spec(const std::string& start, std::function<void(Wallet&)> run,
+                           Outcome outcome = Outcome::OldOrNew, bool opensItself = false) {
+    test::FaultLoopSpec spec;
+    spec.walletPath = path;
+    spec.startBytes = start;
+    for (const char* side : {".cut", ".journal", ".rekey", ".creating"}) spec.sideFiles.push_back(path + side);
+    if (!opensItself) {
+      spec.prepare = [this](Wallet& w) {
+        w.SetTextSource(&texts);
+        test::AgreeToAll agree;
         EXPECT_EQ(w.Open(path, kPassword, false, &agree), OpenStatus::Ok);
-      }
-      bool fired;
-      {
-        FaultPlan plan(mode, n, uint32_t(n));
-        test::ScopedFaults faults(&plan);
-        run(w);
-        w.Close();
-        fired = plan.Fired();
-      }
-      Wallet again;
-      const OpenStatus s = Reopen(again, &password);
-      EXPECT_EQ(s, OpenStatus::Ok) << "fault point " << n;
-      if (s != OpenStatus::Ok) return n;
-      const State got = ByContentWhereNew(Capture(again, password), before);
-      switch (outcome) {
-        case Outcome::OldOrNew:
-          EXPECT_TRUE(got == before || got == after) << "fault point " << n << ": neither before nor after"
-                                                     << Difference(got, after);
-          break;
-        case Outcome::New:
-          EXPECT_TRUE(got == after) << "fault point " << n << Difference(got, after);
-          break;
-        case Outcome::EveryRecordOldOrNew:
-          for (const auto& [id, content] : before) {
-            const auto it = got.find(id);
-            EXPECT_TRUE(it != got.end()) << "fault point " << n << ": lost " << id;
-            if (it == got.end()) continue;
-            const auto later = after.find(id);
-            EXPECT_TRUE(it->second == content || (later != after.end() && it->second == later->second))
-                << "fault point " << n << ": " << id;
-          }
-          for (const auto& [id, content] : got) EXPECT_TRUE(before.count(id) || after.count(id)) << id;
-          break;
-      }
-      if (::testing::Test::HasFailure()) return n;
-      if (!fired) return n - 1;
+      };
     }
-    ADD_FAILURE() << "the operation never ran through";
-    return -1;
+    spec.run = std::move(run);
+    spec.reopen = [this](Wallet& w, std::string* label) {
+      w.SetTextSource(&texts);
+      test::AgreeToAll agree;
+      OpenStatus s = w.Open(path, kPassword, false, &agree);
+      *label = "old";
+      if (s == OpenStatus::WrongPassword) {
+        s = w.Open(path, kNewPassword, false, &agree);
+        *label = "new";
+      }
+      return s;
+    };
+    spec.outcome = outcome;
+    return spec;
   }
 
-  void LoopAllModes(const char* name, const std::string& start, const std::function<void(Wallet&)>& run,
+  void LoopAllModes(const char* name, const std::string& start, std::function<void(Wallet&)> run,
                     Outcome outcome = Outcome::OldOrNew, bool opensItself = false) {
-    for (auto [mode, label] : {std::pair{FaultPlan::Mode::FailOnce, "fail once"},
-                               std::pair{FaultPlan::Mode::FailFromThenOn, "fail from then on"},
-                               std::pair{FaultPlan::Mode::PowerCut, "power cut"}}) {
-      SCOPED_TRACE(std::string(name) + ", " + label);
-      const int points = Loop(start, run, outcome, mode, opensItself);
-      std::cout << "  " << name << ", " << label << ": " << points << " fault points\n";
-      if (HasFailure()) return;
-    }
+    test::RunFaultLoopAllModes(name, Spec(start, std::move(run), outcome, opensItself));
   }
 
   int PositionOf(Wallet& w, std::u16string_view name) {
     for (int i = 0; i < w.Count(); ++i)
       if (!w.At(i)->IsDeleted() && w.At(i)->Name() == name) return i;
     return -1;
+  }
+
+  void Restore(const std::string& bytes) {
+    for (const char* side : {".cut", ".journal", ".rekey", ".creating"}) platform::RemoveFile(path + side);
+    WriteAll(path, bytes);
   }
 
   test::FixedTexts texts;
@@ -353,7 +212,8 @@ TEST_F(FaultLoop, Repair) {
   // repairs again, so every fault must end at the repaired wallet.
   LoopAllModes("repair", damaged,
                [this](Wallet& w) {
-                 AgreeToAll agree;
+                 w.SetTextSource(&texts);
+                 test::AgreeToAll agree;
                  w.Open(path, kPassword, false, &agree);
                },
                Outcome::New, true);
