@@ -110,53 +110,49 @@ void EncodeField(const Field& f, const KeyContext& key, std::vector<uint8_t>* ou
   }
 }
 
+// The head of a media item: kept bytes as read, then the two pieces.
+void PutMediaHead(std::vector<uint8_t>* out, const layout::MediaItemLayout& m, const uint8_t* kept,
+                  const Piece& bytes, const Piece& name, uint8_t* head) {
+  PutHead(out, m.type, uint32_t(m.headSize + bytes.stored + name.stored));
+  std::memcpy(head, kept, m.headSize);
+  StoreU32(head + m.bytesLength, bytes.stored);
+  StoreU32(head + m.bytesPadding, bytes.padding);
+  StoreU32(head + m.nameLength, name.stored);
+  StoreU32(head + m.namePadding, name.padding);
+}
+
+template <typename Media>
+void EncodeMedia(const Media& media, const layout::MediaItemLayout& m, const KeyContext& key,
+                 std::vector<uint8_t>* out, const std::function<void(uint8_t*)>& fillHead) {
+  const Piece bytes = BytesPiece(media.bytes), name = TextPiece(media.fileName);
+  uint8_t head[layout::attachment::kHeadSize];   // the largest media head
+  PutMediaHead(out, m, media.head.data(), bytes, name, head);
+  fillHead(head);
+  out->insert(out->end(), head, head + m.headSize);
+  PutPiece(out, media.bytes.data(), media.bytes.size(), bytes, key);
+  PutPiece(out, media.fileName.data(), media.fileName.size() * 2, name, key);
+}
+
 void EncodePicture(const CardPicture& p, const KeyContext& key, std::vector<uint8_t>* out) {
-  const Piece bytes = BytesPiece(p.bytes), name = TextPiece(p.fileName);
-  PutHead(out, I::kPicture, P::kHeadSize + bytes.stored + name.stored);
-  uint8_t head[P::kHeadSize];
-  std::memcpy(head, p.head.data(), P::kHeadSize);
-  StoreU32(head + P::kPlacement, p.placement);
-  StoreU32(head + P::kScaleToFit, p.scaleToFit);
-  StoreU32(head + P::kType, p.type);
-  StoreU32(head + P::kBytesLength, bytes.stored);
-  StoreU32(head + P::kBytesPadding, bytes.padding);
-  StoreU32(head + P::kNameLength, name.stored);
-  StoreU32(head + P::kNamePadding, name.padding);
-  out->insert(out->end(), head, head + P::kHeadSize);
-  PutPiece(out, p.bytes.data(), p.bytes.size(), bytes, key);
-  PutPiece(out, p.fileName.data(), p.fileName.size() * 2, name, key);
+  EncodeMedia(p, layout::kPictureItem, key, out, [&](uint8_t* head) {
+    StoreU32(head + P::kPlacement, p.placement);
+    StoreU32(head + P::kScaleToFit, p.scaleToFit);
+    StoreU32(head + P::kType, p.type);
+  });
 }
 
 void EncodeSound(const CardSound& s, const KeyContext& key, std::vector<uint8_t>* out) {
-  const Piece bytes = BytesPiece(s.bytes), name = TextPiece(s.fileName);
-  PutHead(out, I::kSound, S::kHeadSize + bytes.stored + name.stored);
-  uint8_t head[S::kHeadSize];
-  std::memcpy(head, s.head.data(), S::kHeadSize);
-  StoreU32(head + S::kType, s.type);
-  StoreU32(head + S::kPlay, s.play);
-  StoreU32(head + S::kBytesLength, bytes.stored);
-  StoreU32(head + S::kBytesPadding, bytes.padding);
-  StoreU32(head + S::kNameLength, name.stored);
-  StoreU32(head + S::kNamePadding, name.padding);
-  out->insert(out->end(), head, head + S::kHeadSize);
-  PutPiece(out, s.bytes.data(), s.bytes.size(), bytes, key);
-  PutPiece(out, s.fileName.data(), s.fileName.size() * 2, name, key);
+  EncodeMedia(s, layout::kSoundItem, key, out, [&](uint8_t* head) {
+    StoreU32(head + S::kType, s.type);
+    StoreU32(head + S::kPlay, s.play);
+  });
 }
 
 void EncodeAttachment(const Attachment& a, const KeyContext& key, std::vector<uint8_t>* out) {
-  const Piece bytes = BytesPiece(a.bytes), name = TextPiece(a.fileName);
-  PutHead(out, I::kAttachment, A::kHeadSize + bytes.stored + name.stored);
-  uint8_t head[A::kHeadSize];
-  std::memcpy(head, a.head.data(), A::kHeadSize);
-  a.fileTime.StoreTo(head + A::kFileTime);
-  a.timeAdded.StoreTo(head + A::kTimeAdded);
-  StoreU32(head + A::kBytesLength, bytes.stored);
-  StoreU32(head + A::kBytesPadding, bytes.padding);
-  StoreU32(head + A::kNameLength, name.stored);
-  StoreU32(head + A::kNamePadding, name.padding);
-  out->insert(out->end(), head, head + A::kHeadSize);
-  PutPiece(out, a.bytes.data(), a.bytes.size(), bytes, key);
-  PutPiece(out, a.fileName.data(), a.fileName.size() * 2, name, key);
+  EncodeMedia(a, layout::kAttachmentItem, key, out, [&](uint8_t* head) {
+    a.fileTime.StoreTo(head + A::kFileTime);
+    a.timeAdded.StoreTo(head + A::kTimeAdded);
+  });
 }
 
 // A piece must lie inside the content, with its padding inside the piece.
@@ -219,50 +215,40 @@ bool DecodeField(ByteSpan c, const KeyContext& key, Field* f) {
   return true;
 }
 
-bool DecodePicture(ByteSpan c, const KeyContext& key, CardPicture* p) {
-  if (!c.Has(0, P::kHeadSize)) return false;
+// Reads a media item's head and its two pieces; false when they do not fit.
+template <typename Media>
+bool DecodeMedia(ByteSpan c, const layout::MediaItemLayout& m, const KeyContext& key, Media* media) {
+  if (!c.Has(0, m.headSize)) return false;
   const uint8_t* h = c.data();
-  const uint32_t bs = LoadU32(h + P::kBytesLength), bp = LoadU32(h + P::kBytesPadding);
-  const uint32_t ns = LoadU32(h + P::kNameLength), np = LoadU32(h + P::kNamePadding);
-  if (!PieceFits(c, P::kHeadSize, bs, bp) || !PieceFits(c, P::kHeadSize + size_t(bs), ns, np))
-    return false;
-  std::memcpy(p->head.data(), h, P::kHeadSize);
-  const uint32_t placement = LoadU32(h + P::kPlacement);
+  const uint32_t bs = LoadU32(h + m.bytesLength), bp = LoadU32(h + m.bytesPadding);
+  const uint32_t ns = LoadU32(h + m.nameLength), np = LoadU32(h + m.namePadding);
+  if (!PieceFits(c, m.headSize, bs, bp) || !PieceFits(c, m.headSize + size_t(bs), ns, np)) return false;
+  std::memcpy(media->head.data(), h, m.headSize);
+  DecipherBytes(c, m.headSize, bs, bp, key, &media->bytes);
+  DecipherText(c, m.headSize + size_t(bs), ns, np, key, &media->fileName);
+  return true;
+}
+
+bool DecodePicture(ByteSpan c, const KeyContext& key, CardPicture* p) {
+  if (!DecodeMedia(c, layout::kPictureItem, key, p)) return false;
+  const uint32_t placement = LoadU32(c.data() + P::kPlacement);
   p->placement = (placement >= 1 && placement <= 10) ? placement : 9;
-  p->scaleToFit = LoadU32(h + P::kScaleToFit);
-  p->type = LoadU32(h + P::kType);
-  DecipherBytes(c, P::kHeadSize, bs, bp, key, &p->bytes);
-  DecipherText(c, P::kHeadSize + size_t(bs), ns, np, key, &p->fileName);
+  p->scaleToFit = LoadU32(c.data() + P::kScaleToFit);
+  p->type = LoadU32(c.data() + P::kType);
   return true;
 }
 
 bool DecodeSound(ByteSpan c, const KeyContext& key, CardSound* s) {
-  if (!c.Has(0, S::kHeadSize)) return false;
-  const uint8_t* h = c.data();
-  const uint32_t bs = LoadU32(h + S::kBytesLength), bp = LoadU32(h + S::kBytesPadding);
-  const uint32_t ns = LoadU32(h + S::kNameLength), np = LoadU32(h + S::kNamePadding);
-  if (!PieceFits(c, S::kHeadSize, bs, bp) || !PieceFits(c, S::kHeadSize + size_t(bs), ns, np))
-    return false;
-  std::memcpy(s->head.data(), h, S::kHeadSize);
-  s->type = LoadU32(h + S::kType);
-  s->play = LoadU32(h + S::kPlay);
-  DecipherBytes(c, S::kHeadSize, bs, bp, key, &s->bytes);
-  DecipherText(c, S::kHeadSize + size_t(bs), ns, np, key, &s->fileName);
+  if (!DecodeMedia(c, layout::kSoundItem, key, s)) return false;
+  s->type = LoadU32(c.data() + S::kType);
+  s->play = LoadU32(c.data() + S::kPlay);
   return true;
 }
 
 bool DecodeAttachment(ByteSpan c, const KeyContext& key, Attachment* a) {
-  if (!c.Has(0, A::kHeadSize)) return false;
-  const uint8_t* h = c.data();
-  const uint32_t bs = LoadU32(h + A::kBytesLength), bp = LoadU32(h + A::kBytesPadding);
-  const uint32_t ns = LoadU32(h + A::kNameLength), np = LoadU32(h + A::kNamePadding);
-  if (!PieceFits(c, A::kHeadSize, bs, bp) || !PieceFits(c, A::kHeadSize + size_t(bs), ns, np))
-    return false;
-  std::memcpy(a->head.data(), h, A::kHeadSize);
-  a->fileTime = platform::SystemTime::LoadFrom(h + A::kFileTime);
-  a->timeAdded = platform::SystemTime::LoadFrom(h + A::kTimeAdded);
-  DecipherBytes(c, A::kHeadSize, bs, bp, key, &a->bytes);
-  DecipherText(c, A::kHeadSize + size_t(bs), ns, np, key, &a->fileName);
+  if (!DecodeMedia(c, layout::kAttachmentItem, key, a)) return false;
+  a->fileTime = platform::SystemTime::LoadFrom(c.data() + A::kFileTime);
+  a->timeAdded = platform::SystemTime::LoadFrom(c.data() + A::kTimeAdded);
   return true;
 }
 
@@ -299,15 +285,13 @@ bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t pad
 uint64_t CardBodyLength(const Card& card) {
   uint64_t n = layout::attributes::kSize;
   for (const Field& f : card.fields) n += I::kHeadSize + FieldContentLength(f);
-  if (card.picture && !card.picture->bytes.empty())
-    n += I::kHeadSize + P::kHeadSize + BytesPiece(card.picture->bytes).stored +
-         TextPiece(card.picture->fileName).stored;
-  if (card.sound && !card.sound->bytes.empty())
-    n += I::kHeadSize + S::kHeadSize + BytesPiece(card.sound->bytes).stored +
-         TextPiece(card.sound->fileName).stored;
+  auto media = [](const auto& m, size_t headSize) {
+    return I::kHeadSize + headSize + BytesPiece(m.bytes).stored + TextPiece(m.fileName).stored;
+  };
+  if (card.picture && !card.picture->bytes.empty()) n += media(*card.picture, P::kHeadSize);
+  if (card.sound && !card.sound->bytes.empty()) n += media(*card.sound, S::kHeadSize);
   for (const auto& a : card.attachments)
-    if (a && a->InUse())
-      n += I::kHeadSize + A::kHeadSize + BytesPiece(a->bytes).stored + TextPiece(a->fileName).stored;
+    if (a && a->InUse()) n += media(*a, A::kHeadSize);
   return n;
 }
 

@@ -178,4 +178,28 @@ inline constexpr size_t kNameLength = 44, kNamePadding = 48;
 inline constexpr size_t kSlots = 10;
 }  // namespace attachment
 
+// Pictures, sounds and attachments share one shape: a fixed head holding
+// the stored length and padding of the bytes and of the file name, then
+// the bytes, then the name.
+struct MediaItemLayout {
+  uint32_t type;
+  size_t headSize;
+  size_t bytesLength, bytesPadding;
+  size_t nameLength, namePadding;
+};
+inline constexpr MediaItemLayout kPictureItem{item::kPicture, picture::kHeadSize, picture::kBytesLength,
+                                              picture::kBytesPadding, picture::kNameLength, picture::kNamePadding};
+inline constexpr MediaItemLayout kSoundItem{item::kSound, sound::kHeadSize, sound::kBytesLength,
+                                            sound::kBytesPadding, sound::kNameLength, sound::kNamePadding};
+inline constexpr MediaItemLayout kAttachmentItem{item::kAttachment, attachment::kHeadSize,
+                                                 attachment::kBytesLength, attachment::kBytesPadding,
+                                                 attachment::kNameLength, attachment::kNamePadding};
+// The layout of a media item type, or nullptr for fields and unknown types.
+inline constexpr const MediaItemLayout* MediaItemOfType(uint32_t type) {
+  return type == item::kPicture ? &kPictureItem
+         : type == item::kSound ? &kSoundItem
+         : type == item::kAttachment ? &kAttachmentItem
+                                     : nullptr;
+}
+
 }  // namespace tb::storage::layout

@@ -7,7 +7,7 @@
 
 #include "platform/core/file.h"
 #include "storage/bytes.h"
-#include "storage/card_codec.h"
+#include "storage/piece_rekey.h"
 #include "storage/cipher/keys.h"
 #include "storage/record_scanner.h"
 #include "storage/wallet.h"
@@ -16,78 +16,12 @@
 namespace tb::storage {
 
 namespace R = layout::record;
-namespace F = layout::field;
 namespace H = layout::header;
 
 std::function<bool(int)>& RekeyInterruptionForTesting() {
   static std::function<bool(int)> hook;
   return hook;
 }
-
-namespace {
-
-// Deciphers a piece under the old key and enciphers it under the new one,
-// in place; the padding stays as it is.
-void Rekey(uint8_t* data, size_t length, const KeyContext& oldKey, const KeyContext& newKey) {
-  if (length == 0) return;
-  oldKey.Apply(data, length, data);
-  newKey.Apply(data, length, data);
-}
-
-void RekeyPiece(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding,
-                const KeyContext& oldKey, const KeyContext& newKey) {
-  if (stored == 0 || padding > stored || !content.Has(offset, stored)) return;
-  Rekey(const_cast<uint8_t*>(content.data()) + offset, stored - padding, oldKey, newKey);
-}
-
-// The same bytes a decode under the old key and an encode under the new one
-// would give, without touching anything this program does not write itself.
-void RekeyBody(std::vector<uint8_t>& body, const KeyContext& oldKey, const KeyContext& newKey) {
-  WalkCardItems(ByteSpan(body.data(), body.size()), [&](uint32_t type, ByteSpan c) {
-    const uint8_t* h = c.data();
-    switch (type) {
-      case layout::item::kField: {
-        FieldLayout l;
-        if (!ParseFieldLayout(c, &l)) break;
-        RekeyPiece(c, l.labelOffset, l.labelStored, l.labelPadding, oldKey, newKey);
-        RekeyPiece(c, l.valueOffset, l.valueStored, l.valuePadding, oldKey, newKey);
-        RekeyPiece(c, l.itemsOffset, l.itemsStored, l.itemsPadding, oldKey, newKey);
-        break;
-      }
-      case layout::item::kPicture:
-      case layout::item::kSound:
-      case layout::item::kAttachment: {
-        size_t headSize, bl, bp, nl, np;
-        if (type == layout::item::kPicture) {
-          namespace P = layout::picture;
-          headSize = P::kHeadSize, bl = P::kBytesLength, bp = P::kBytesPadding, nl = P::kNameLength, np = P::kNamePadding;
-        } else if (type == layout::item::kSound) {
-          namespace S = layout::sound;
-          headSize = S::kHeadSize, bl = S::kBytesLength, bp = S::kBytesPadding, nl = S::kNameLength, np = S::kNamePadding;
-        } else {
-          namespace A = layout::attachment;
-          headSize = A::kHeadSize, bl = A::kBytesLength, bp = A::kBytesPadding, nl = A::kNameLength, np = A::kNamePadding;
-        }
-        if (!c.Has(0, headSize)) break;
-        const uint32_t bytesStored = LoadU32(h + bl);
-        RekeyPiece(c, headSize, bytesStored, LoadU32(h + bp), oldKey, newKey);
-        RekeyPiece(c, headSize + size_t(bytesStored), LoadU32(h + nl), LoadU32(h + np), oldKey, newKey);
-        break;
-      }
-      default:
-        break;
-    }
-    return true;
-  });
-}
-
-void RekeyName(uint8_t* header748, const KeyContext& oldKey, const KeyContext& newKey) {
-  uint8_t* name = header748 + R::kName;
-  if (AllZero(name, R::kNameSize)) return;   // the empty name stays all zero
-  Rekey(name, R::kNameSize, oldKey, newKey);
-}
-
-}  // namespace
 
 PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std::u16string_view newPassword,
                                             std::optional<std::u16string_view> hint) {
@@ -157,8 +91,8 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
     if (!scan.Body(h.BodyLength(), &bodySpan)) return restore(out, partialPath);
     std::vector<uint8_t> body(bodySpan.data(), bodySpan.data() + bodySpan.size());
     if (!h.IsDeleted()) {
-      RekeyName(raw.data(), oldKey, newKey);
-      if (h.IsCard()) RekeyBody(body, oldKey, newKey);
+      RekeyRecordName(raw.data(), oldKey, newKey);
+      if (h.IsCard()) RekeyCardBody(body, oldKey, newKey);
     }
     bytes.insert(bytes.end(), raw.begin(), raw.end());
     bytes.insert(bytes.end(), h.Payload().begin(), h.Payload().end());
@@ -176,7 +110,7 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
   header_.changed = false;
   options_.changed = false;
   for (auto& h : index_) {
-    if (!h->IsDeleted()) RekeyName(h->MutableBytes().data(), oldKey, newKey);
+    if (!h->IsDeleted()) RekeyRecordName(h->MutableBytes().data(), oldKey, newKey);
   }
   return PasswordChangeStatus::Ok;
 }
