@@ -5,6 +5,7 @@
 #include "storage/bytes.h"
 #include "storage/card_codec.h"
 #include "storage/layout.h"
+#include "storage/piece_rekey.h"
 
 namespace tb::storage {
 namespace {
@@ -119,6 +120,26 @@ TEST(CardBody, EveryItemTypeSurvivesARoundTrip) {
   EXPECT_EQ(back.attachments[0]->fileTime, a.fileTime);
   // Re-encoding what was read gives the same bytes.
   EXPECT_EQ(Encode(back), body);
+}
+
+TEST(CardBody, ReKeyingInPlaceEqualsEncodingUnderTheNewKey) {
+  Card card;
+  card.fields.push_back(TextField(u"User", u"mira"));
+  Field choice = TextField(u"Colour", u"", 12);
+  choice.AddItem(u"red");
+  card.fields.push_back(choice);
+  card.SetPicture(SecureBytes{1, 2, 3, 4, 5}, u"a.gif", 1);
+  card.SetSound(SecureBytes{9, 9, 9}, u"b.wav", false);
+  Attachment a;
+  a.bytes = SecureBytes(77, 3);
+  a.fileName = u"c.txt";
+  card.AddAttachment(a);
+  KeyContext other;
+  other.SetKey(Key128{42});
+  std::vector<uint8_t> body = Encode(card), expected;
+  EncodeCardBody(card, other, &expected);
+  RekeyCardBody(body, TestKey(), other);
+  EXPECT_EQ(body, expected);
 }
 
 TEST(CardBody, TextsAreEncipheredAndPaddingIsClear) {
