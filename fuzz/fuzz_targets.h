@@ -19,6 +19,13 @@ inline constexpr char16_t kWalletPassword[] = u"fuzzpass";
 //                tombstones purged and read through again.
 inline constexpr uint8_t kWalletModeRepair = 1;
 
+// Legacy wallet input: the first byte chooses the mode, the rest is the
+// ".wal" file, converted with kWalletPassword.
+//   bit 0 set: a custom-form definition file lies beside the program;
+//   bit 1 set: pictures and sounds are not taken over.
+inline constexpr uint8_t kLegacyModeDefinitions = 1;
+inline constexpr uint8_t kLegacyModeNoMedia = 2;
+
 }  // namespace tb::fuzz
 
 int FuzzWallet(const uint8_t* data, size_t size);
@@ -28,3 +35,12 @@ int FuzzModule(const uint8_t* data, size_t size);
 int FuzzStringTable(const uint8_t* data, size_t size);
 // Text of a registry file: parsed, written and parsed again.
 int FuzzRegistry(const uint8_t* data, size_t size);
+// Bytes of a form exchange file: read, written again and read back.
+int FuzzFormFile(const uint8_t* data, size_t size);
+// A custom form definition text: parsed, checked against the limits, counted.
+int FuzzCustomFormText(const uint8_t* data, size_t size);
+// A tab-separated import table: read from memory and from a file, every cell
+// checked, and an import's questions run through with every card declined.
+int FuzzImportTable(const uint8_t* data, size_t size);
+// An old ".wal" wallet (mode byte first): converted, the new wallet read through.
+int FuzzLegacyWallet(const uint8_t* data, size_t size);

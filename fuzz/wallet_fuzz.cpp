@@ -45,7 +45,8 @@ class YesPrompter : public Prompter {
  public:
   Answer Show(const Message& message) override {
     switch (message.buttons) {
-      case Buttons::YesNo: return Answer::Yes;
+      case Buttons::YesNo:
+      case Buttons::YesNoCancel: return Answer::Yes;
       case Buttons::OkCancel:
       case Buttons::Ok: break;
     }

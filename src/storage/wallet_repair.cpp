@@ -91,7 +91,14 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
     if (file_.Open(path, platform::OpenMode::ReadWrite) != platform::OpenResult::Ok) return RepairStatus::Failed;
   }
 
+  // The walk reads the file as it is and collects its changes as edits; a
+  // cut never changes the bytes after it, so walking on in the original
+  // offsets finds exactly what walking the cut file would, and one rewrite
+  // at the end makes all the changes at once.
+  uint64_t size = 0;
+  if (!file_.Size(&size)) return RepairStatus::Failed;
   int count = 0;
+  std::vector<FileEdit> edits;
   uint64_t c = layout::kFirstRecordOffset;
   std::optional<uint64_t> end;
   uint8_t head[R::kSize];
@@ -103,11 +110,9 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
       end = c;
       break;
     }
-    uint64_t size = 0;
-    if (!file_.Size(&size)) return RepairStatus::Failed;
+    bool failed = false;
     if (LooksLikeRecord(head)) {
       const uint64_t e = uint64_t(LoadU32(head + R::kPayloadLength)) + LoadU32(head + R::kBodyLength);
-      bool failed = false;
       const std::optional<uint64_t> n = NextStart(file_, c + R::kSize, &failed);
       if (failed) return RepairStatus::Failed;
       if (!n) {
@@ -118,43 +123,38 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
         break;
       }
       const uint64_t distance = *n - c;
-      if (distance == R::kSize + e) {
-        c = *n;
-      } else if (distance > R::kSize + e) {
-        if (!FileCut(c + R::kSize + e, distance - R::kSize - e)) return RepairStatus::Failed;
+      if (distance > R::kSize + e) {
+        edits.push_back({c + R::kSize + e, distance - R::kSize - e, {}, 0});   // the gap after it
         ++count;
-        c += R::kSize + e;
       } else if (distance < R::kSize) {
-        if (!FileCut(c, distance)) return RepairStatus::Failed;
+        edits.push_back({c, distance, {}, 0});
         ++count;
-      } else {
+      } else if (distance != R::kSize + e) {
         // The stated extent runs into the next record: keep the header
-        // alone and drop what lies between it and the next record, in one
-        // rewrite of the file.
+        // alone, without payload or body, and drop what lies between.
         std::memset(head + R::kExtentFieldsBegin, 0, R::kExtentFieldsEnd - R::kExtentFieldsBegin);
-        std::vector<FileEdit> edits{{c, distance, std::vector<uint8_t>(head, head + R::kSize), 0}};
-        if (!RewriteFile(edits)) return RepairStatus::Failed;
+        edits.push_back({c, distance, std::vector<uint8_t>(head, head + R::kSize), 0});
         ++count;
-        c += R::kSize;
       }
+      c = *n;
       continue;
     }
-    bool failed = false;
     const std::optional<uint64_t> n = NextStart(file_, c + 1, &failed);
     if (failed) return RepairStatus::Failed;
     if (!n || *n <= c) {
       end = c;
       break;
     }
-    if (!FileCut(c, *n - c)) return RepairStatus::Failed;
+    edits.push_back({c, *n - c, {}, 0});   // bytes that are no record (not counted)
+    c = *n;
   }
-  uint64_t size = 0;
-  // Only a truncation that shortens the file is a repair; a file is never
-  // made longer.
-  if (end && file_.Size(&size) && *end < size) {
-    if (!file_.Truncate(*end)) return RepairStatus::Failed;
+  // Only an end that shortens the file is a repair; a file is never made
+  // longer.
+  if (end && *end < size) {
+    edits.push_back({*end, size - *end, {}, 0});
     ++count;
   }
+  if (!edits.empty() && !RewriteFile(edits)) return RepairStatus::Failed;
   file_.Flush();
   Close();
   if (repairCount) *repairCount = count;

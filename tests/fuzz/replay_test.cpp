@@ -45,7 +45,11 @@ TEST_P(CorpusReplay, EveryKeptInputRunsCleanly) {
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay,
                          ::testing::Values(Target{"wallet", FuzzWallet}, Target{"module", FuzzModule},
                                            Target{"string_table", FuzzStringTable},
-                                           Target{"registry", FuzzRegistry}),
+                                           Target{"registry", FuzzRegistry},
+                                           Target{"form_file", FuzzFormFile},
+                                           Target{"custom_form_text", FuzzCustomFormText},
+                                           Target{"import_table", FuzzImportTable},
+                                           Target{"legacy_wallet", FuzzLegacyWallet}),
                          [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.folder); });
 
 }  // namespace
