@@ -22,5 +22,11 @@ int CmdFind(Session& s, const ParsedArgs& a);
 int CmdPasswd(Session& s, const ParsedArgs& a);
 int CmdRepair(Session& s, const ParsedArgs& a);
 int CmdDump(Session& s, const ParsedArgs& a);
+int CmdUpgrade(Session& s, const ParsedArgs& a);
+int CmdExport(Session& s, const ParsedArgs& a);
+int CmdImport(Session& s, const ParsedArgs& a);
+int CmdFormExport(Session& s, const ParsedArgs& a);
+int CmdFormImport(Session& s, const ParsedArgs& a);
+int CmdConvert(Session& s, const ParsedArgs& a);
 
 }  // namespace tb::cli

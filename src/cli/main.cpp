@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   tb::cli::CliEnvironment env;
   env.stdinIsTerminal = isatty(STDIN_FILENO) == 1;
+  env.stderrIsTerminal = isatty(STDERR_FILENO) == 1;
   env.readHiddenLine = ReadHiddenLine;
   const int rc = tb::cli::RunTbwallet(args, std::cin, std::cout, std::cerr, env);
   std::cout.flush();

@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 
+#include "platform/core/file.h"
 #include "platform/core/registry.h"
 #include "platform/core/text_convert.h"
 #include "shell/core/settings.h"
@@ -156,22 +157,44 @@ bool IsNoAnswer(std::string_view answer, const shell::LanguageModule& texts) {
   return MatchesWord(answer, {"n", "no", "0", "false"}, texts.Text(kNoWord));
 }
 
+bool HasPreviousFormat(const std::string& path) {
+  platform::File file;
+  if (file.Open(path, platform::OpenMode::ReadOnly) != platform::OpenResult::Ok) return false;
+  storage::FileSignature signature;
+  size_t got = 0;
+  if (!file.ReadAt(0, signature.raw.data(), signature.raw.size(), &got) || got != signature.raw.size())
+    return false;
+  return signature.TextIsValid() && signature.Version() == storage::FormatVersion::Five;
+}
+
 int OpenWallet(Session& s, const std::string& walletArg, bool readOnly, storage::Wallet& wallet,
                storage::Prompter* prompter, storage::Text* passwordOut) {
   wallet.SetTextSource(&s.Texts());
+  // Only 'tbwallet upgrade' offers the upgrade of a version-5 wallet; for
+  // every other command the storage refuses it before writing anything.
+  if (prompter && s.command != "upgrade" && HasPreviousFormat(AbsolutePath(walletArg))) prompter = nullptr;
   storage::Text password;
   if (!s.ReadSecret("Password for " + walletArg + ": ", &password)) return kExitFailed;
   if (passwordOut) *passwordOut = password;
   const storage::OpenStatus status =
       wallet.Open(AbsolutePath(walletArg), std::u16string_view(password.data(), password.size()), readOnly,
                   prompter);
+  if (status == storage::OpenStatus::Ok && !readOnly && wallet.IsReadOnly()) {
+    // A version-5 wallet without a password: it can be read, but neither
+    // written nor upgraded (there is no password to upgrade to).
+    wallet.Close();
+    return s.Fail("cannot open " + walletArg +
+                  " for writing: it has the previous format (version 5) and no password, so "
+                  "'tbwallet upgrade' cannot upgrade it either; nothing was written");
+  }
   if (status == storage::OpenStatus::Ok) return kExitOk;
   std::string message = "cannot open " + walletArg + ": status " + std::to_string(int(status)) + " (" +
                         storage::Describe(status) + ")";
   if (status == storage::OpenStatus::Damaged && !prompter)
     message += "\ntbwallet: run 'tbwallet repair " + walletArg + "' to repair it";
   if (status == storage::OpenStatus::NeedsUpgrade)
-    message += "\ntbwallet: this build does not upgrade version-5 wallets; nothing was written";
+    message += "\ntbwallet: nothing was written; run 'tbwallet upgrade " + walletArg +
+               "' to upgrade it to the current format";
   return s.Fail(message);
 }
 

@@ -88,6 +88,10 @@ bool IsNoAnswer(std::string_view answer, const shell::LanguageModule& texts);
 // bytes up to the first NUL.
 std::string SignatureVersionText(const storage::Wallet& wallet);
 
+// Whether the file's signature names the previous format (version 5), read
+// without opening the wallet; false for anything unreadable.
+bool HasPreviousFormat(const std::string& path);
+
 // Opens the wallet named by the argument after asking for its password.
 // kExitOk when open; otherwise the error is printed and the exit status
 // returned. Damage is repaired only through a prompter (the repair command).

@@ -102,6 +102,46 @@ const std::vector<CommandSpec>& Commands() {
        "record in file order, including passwords and every other field value IN\n"
        "CLEAR. Pictures, sounds and attachments are given by size and SHA-256.\n",
        1, 1, {}, {}, CmdDump},
+      {"export", "export WALLET [ITEM] --out DIR [--passwords] [--attachments]",
+       "write the wallet, a folder or a card to a text file",
+       "Writes DIR/<wallet name>/<item name>_<DDMMYYYY>.txt (UTF-16 text; an export\n"
+       "of the same item on the same day is replaced) and prints its path. Without\n"
+       "ITEM the whole wallet is written. The file and the attachments hold\n"
+       "SECRETS IN CLEAR and are readable by you only.\n"
+       "--passwords    show passwords in clear (else \"********\")\n"
+       "--attachments  save the card attachments beside the file as NNN_<name>\n",
+       1, 2, {"--passwords", "--attachments"}, {"--out"}, CmdExport},
+      {"import", "import WALLET FILE [--yes]", "add cards from a tab-separated text file",
+       "The first row is \"Card Name\" and the field labels; every further row is a\n"
+       "card (UTF-16 with a byte-order mark, or Windows-1252 text; rows end with CR\n"
+       "LF). The cards go to a new folder at the top level. Each card is asked for\n"
+       "(yes, no or cancel), and from the fifth row of ten or more once for all the\n"
+       "rest; --yes answers yes to every question. A row's cells beyond the first\n"
+       "row's are left out. A refused file changes nothing.\n",
+       2, 2, {"--yes"}, {}, CmdImport},
+      {"form-export", "form-export WALLET CARD --out DIR [--description TEXT] [--author TEXT] [--with-data]",
+       "export a card as a form file (.tbx)",
+       "Writes DIR/<card name>_<DDMMYYYY>.tbx, readable by you only, and prints its\n"
+       "path; an existing file is never replaced. Field values are left out unless\n"
+       "--with-data is given. The description keeps 127 characters, the author 63.\n",
+       2, 2, {"--with-data"}, {"--out", "--description", "--author"}, CmdFormExport},
+      {"form-import", "form-import WALLET FILE.tbx [--yes]", "add the form of a form file to the forms folder",
+       "Shows the form's name, description, author and export date and asks whether\n"
+       "to add it (--yes answers yes). Prints the new form's id. A damaged or foreign\n"
+       "file is refused and nothing is written.\n",
+       2, 2, {"--yes"}, {}, CmdFormImport},
+      {"upgrade", "upgrade WALLET [--yes]", "upgrade a version-5 wallet to the current format",
+       "Asks whether to upgrade (answer ok, or give --yes), removes the deleted\n"
+       "records, enciphers every record again under the password's key and shows a\n"
+       "progress bar on a terminal. Until the last record is done the version-5 file\n"
+       "stays as it was; a failed upgrade leaves it, and it can be upgraded again.\n",
+       1, 1, {"--yes"}, {}, CmdUpgrade},
+      {"convert", "convert FILE.wal", "convert a wallet of the older generation into a new wallet",
+       "Asks for the old wallet's password, writes the new wallet beside it with the\n"
+       "same name and the extension .tb5 (under the same password) and prints its\n"
+       "path. The old file is only read. Custom-form definitions (*.ccd) are looked\n"
+       "for beside the program, then in the old installation's folder.\n",
+       1, 1, {}, {}, CmdConvert},
   };
   return commands;
 }
@@ -117,7 +157,7 @@ void TopHelp(std::ostream& out) {
          "Commands:\n";
   for (const CommandSpec& c : Commands()) {
     std::string name = c.name;
-    name.resize(std::max<size_t>(name.size(), 11), ' ');
+    name.resize(std::max<size_t>(name.size() + 1, 13), ' ');
     out << "  " << name << c.summary << "\n";
   }
   out << "\n'tbwallet COMMAND --help' shows a command's arguments.\n\n" << kItems << "\n" << kAnswers

@@ -18,6 +18,8 @@ struct CliEnvironment {
   // Standard input is a terminal: questions are shown as prompts and
   // passwords are read without echo.
   bool stdinIsTerminal = false;
+  // Standard error is a terminal: long operations draw a progress bar there.
+  bool stderrIsTerminal = false;
   // Where the language modules are; empty: beside the program.
   std::string moduleFolder;
   // The registry file LangPref is read from (never written); empty: the

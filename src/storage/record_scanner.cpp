@@ -3,6 +3,9 @@
 namespace tb::storage {
 
 namespace {
+// A lookup of one record reads a little; a walk over many doubles its
+// window with every read, up to the large buffer.
+constexpr size_t kFirstReadSize = 16 << 10;
 constexpr size_t kBufferSize = 1 << 20;
 }
 
@@ -16,7 +19,9 @@ bool RecordScanner::Ensure(uint64_t n, const uint8_t** data) {
     *data = buffer_.data() + (offset_ - bufferStart_);
     return true;
   }
-  const size_t want = size_t(std::max<uint64_t>(n, std::min<uint64_t>(kBufferSize, size_ - offset_)));
+  if (window_ == 0) window_ = kFirstReadSize;
+  const size_t want = size_t(std::max<uint64_t>(n, std::min<uint64_t>(window_, size_ - offset_)));
+  window_ = std::min(kBufferSize, window_ * 2);
   if (buffer_.size() < want) buffer_.resize(want);
   size_t got = 0;
   if (!file_.ReadAt(offset_, buffer_.data(), want, &got) || got < n) {

@@ -47,6 +47,7 @@ class RecordScanner {
   std::vector<uint8_t> buffer_;
   uint64_t bufferStart_ = 0;
   size_t bufferLength_ = 0;
+  size_t window_ = 0;   // bytes the next read asks for
 };
 
 }  // namespace tb::storage

@@ -17,7 +17,7 @@ class TextSource {
   virtual std::u16string_view Text(uint32_t number) const = 0;
 };
 
-enum class Buttons { Ok, OkCancel, YesNo };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageIcon { Information, Question, Warning, Stop };
 enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 

@@ -44,6 +44,7 @@ enum class OpenStatus : int {
   UpgradeAccepted = 14,   // internal: a version-5 file whose upgrade was accepted
   NeedsUpgrade = 15,      // a version-5 file; this build opens it only to upgrade
   UpgradeDeclined = 16,
+  UpgradeFailed = 17,     // the conversion did not finish; the file keeps the previous format
 };
 
 // LoadAllRecords: 0, 3, 12 or 13 as OpenStatus values.
@@ -67,6 +68,27 @@ enum class PasswordChangeStatus : int {
   RekeyFailed = 5,        // the file was put back as it was
 };
 
+// The record conversion of a format upgrade. Reading errors carry the
+// number of the piece that could not be read.
+enum class UpgradeStatus : int {
+  Done = 0,
+  OutOfMemory = 1,
+  RecordUnreadable = 2,       // a record header, or its extent runs past the end
+  WriteFailed = 3,            // the converted file could not be written
+  BodyTooShort = 4,           // a card body of 1 to 63 bytes
+  AttributesUnreadable = 5,
+  FieldHeadUnreadable = 7,
+  FieldLabelUnreadable = 10,
+  FieldValueUnreadable = 20,
+  FieldItemsUnreadable = 30,
+  PictureUnreadable = 40,
+  SoundUnreadable = 50,
+  AttachmentUnreadable = 60,
+  NotStarted = 80,            // the converted file could not be created
+  NotReplaced = 81,           // it could not take the wallet's place
+  Interrupted = 90,           // stopped on purpose (tests)
+};
+
 // Repair.
 enum class RepairStatus : int {
   Repaired = 0,
@@ -78,5 +100,6 @@ const char* Describe(CreateStatus s);
 const char* Describe(OpenStatus s);
 const char* Describe(SaveStatus s);
 const char* Describe(PasswordChangeStatus s);
+const char* Describe(UpgradeStatus s);
 
 }  // namespace tb::storage

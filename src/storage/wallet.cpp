@@ -7,6 +7,7 @@
 #include "platform/core/system.h"
 #include "storage/bytes.h"
 #include "storage/cipher/keys.h"
+#include "storage/format_text.h"
 #include "storage/record_scanner.h"
 
 namespace tb::storage {
@@ -203,7 +204,8 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
 
 // --- open ------------------------------------------------------------------
 
-OpenStatus Wallet::ReadHeaders(std::u16string_view password) {
+OpenStatus Wallet::ReadHeaders(std::u16string_view password, bool readOnly, Prompter* prompter,
+                               bool upgradeAccepted) {
   uint64_t size = 0;
   if (!file_.Size(&size) || size < layout::signature::kSize) return OpenStatus::NotAWallet;
   file_.Seek(0);
@@ -212,18 +214,20 @@ OpenStatus Wallet::ReadHeaders(std::u16string_view password) {
     return OpenStatus::NotAWallet;
   const FormatVersion version = signature_.Version();
   if (version == FormatVersion::Unsupported) return OpenStatus::UnsupportedVersion;
+  const bool five = version == FormatVersion::Five;
 
   if (ReadBlock(header_.raw.data(), header_.raw.size()) != BlockStatus::Ok || !header_.SignaturesValid())
     return OpenStatus::BadHeader;
   header_.DeriveHeaderKey();
   header_.changed = false;
-  // The previous format keeps its old data key at offset 56; nothing of
-  // this build converts it yet, so such a file is refused before a byte is
-  // written.
-  if (version == FormatVersion::Five) return OpenStatus::NeedsUpgrade;
+  // The previous format keeps its records' key at offset 56, hidden under
+  // the header key.
+  if (five) header_.headerKey.Apply(header_.raw.data() + H::kLegacyKey, 16, header_.legacyKey.data());
 
+  bool upgrade = false;
   if (header_.HasVerifier()) {
-    switch (VerifyAgainst(header_.Verifier(), header_.headerKey, password)) {
+    const VerifyResult verified = VerifyAgainst(header_.Verifier(), header_.headerKey, password);
+    switch (verified) {
       case VerifyResult::Wrong: return OpenStatus::WrongPassword;
       case VerifyResult::VerifiedLegacyForm:
         header_.dataKey.SetKey(DeriveDataKey(header_.headerKey, password));
@@ -233,15 +237,44 @@ OpenStatus Wallet::ReadHeaders(std::u16string_view password) {
       case VerifyResult::Verified: break;
     }
     header_.passwordVerified = true;
+    if (five) {
+      // Nothing is written for a caller that cannot be asked.
+      if (readOnly || !prompter) return OpenStatus::NeedsUpgrade;
+      // The current form of the verifier speaks for the password's key,
+      // which a version-5 file's records are not under: converting them
+      // from the old key would turn them into noise.
+      if (verified != VerifyResult::VerifiedLegacyForm) return OpenStatus::BadHeader;
+      if (!upgradeAccepted) {
+        Message question;
+        question.text = u"Tamberlock Pro would like to upgrade the wallet file format.\r\nContinue?";
+        question.caption = FormatText(u"%s %d", {std::u16string_view(u"Tamberlock Pro"), int64_t(6)});
+        question.buttons = Buttons::OkCancel;
+        question.icon = MessageIcon::Question;
+        const bool accepted = prompter->Show(question) == Answer::Ok;
+        // Whatever the answer, the deleted cards and folders go.
+        PurgeTombstones();
+        if (!accepted) return OpenStatus::UpgradeDeclined;
+      }
+      upgrade = true;
+      signature_.changed = true;
+    }
     header_.dataKey.SetKey(DeriveDataKey(header_.headerKey, password));
+  } else if (five) {
+    // Without a password there is nothing to upgrade to; the records stay
+    // readable under the key they were written with.
+    header_.dataKey.SetKey(header_.legacyKey);
   }
-  if (ReadBlock(options_.raw.data(), options_.raw.size()) != BlockStatus::Ok || !options_.SignaturesValid())
+  // The purge may have put a new file in place: read the options at their
+  // offset, not where the last read ended.
+  if (!file_.Seek(layout::kOptionsOffset) || ReadBlock(options_.raw.data(), options_.raw.size()) != BlockStatus::Ok ||
+      !options_.SignaturesValid())
     return OpenStatus::BadOptions;
   options_.changed = false;
-  return OpenStatus::Ok;
+  return upgrade ? OpenStatus::UpgradeAccepted : OpenStatus::Ok;
 }
 
-OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view password, bool readOnly) {
+OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view password, bool readOnly,
+                            Prompter* prompter, bool upgradeAccepted) {
   Close();
   if (!PathIsUsable(path)) return OpenStatus::BadPath;
   if (file_.Open(path, readOnly ? platform::OpenMode::ReadOnly : platform::OpenMode::ReadWrite) !=
@@ -253,13 +286,16 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
     Close();
     return OpenStatus::RecordsUnreadable;
   }
-  const OpenStatus headers = ReadHeaders(password);
+  const OpenStatus headers = ReadHeaders(password, readOnly, prompter, upgradeAccepted);
+  if (headers == OpenStatus::UpgradeAccepted) return headers;   // open for the upgrade
   if (headers != OpenStatus::Ok) {
     Close();
     return headers;
   }
   open_ = true;
-  readOnly_ = readOnly;
+  // This build writes the current format only; a version-5 file that opens
+  // (one without a password) is read, never written.
+  readOnly_ = readOnly || signature_.Version() == FormatVersion::Five;
   const OpenStatus loaded = LoadAllRecords();
   if (loaded != OpenStatus::Ok && loaded != OpenStatus::Damaged) Close();
   return loaded;
@@ -267,20 +303,39 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
 
 OpenStatus Wallet::Open(const std::string& path, std::u16string_view password, bool readOnly,
                         Prompter* prompter) {
-  OpenStatus status = OpenOnce(path, password, readOnly);
-  if (status != OpenStatus::Damaged) return status;
-  if (readOnly || !prompter) {
-    Close();
-    return OpenStatus::Damaged;
+  OpenStatus status = OpenOnce(path, password, readOnly, prompter, false);
+  bool upgraded = false;
+  if (status == OpenStatus::UpgradeAccepted) {
+    status = UpgradeOpenFile(path, password, prompter);
+    if (status != OpenStatus::Ok) return status;
+    upgraded = true;
+    // The file has the current format now; it opens like any other.
+    status = OpenOnce(path, password, readOnly, nullptr, false);
   }
-  const RepairStatus repaired = Repair(prompter);
-  if (repaired != RepairStatus::Repaired) {
-    Close();
-    return OpenStatus::Damaged;
+  if (status == OpenStatus::Damaged) {
+    if (readOnly || !prompter) {
+      Close();
+      status = OpenStatus::Damaged;
+    } else if (Repair(prompter) != RepairStatus::Repaired) {
+      Close();
+      status = OpenStatus::Damaged;
+    } else {
+      // Load again once; what that finds is the answer.
+      status = OpenOnce(path, password, readOnly, nullptr, false);
+      if (status == OpenStatus::Damaged) Close();
+    }
   }
-  // Load again once; what that finds is the answer.
-  status = OpenOnce(path, password, readOnly);
-  if (status == OpenStatus::Damaged) Close();
+  if (upgraded && prompter) {
+    Message done;
+    done.text =
+        u"Your wallet file format has been updated.\n\nIf you are also using Tamberlock Pro Desktop Edition,\n"
+        u"please open/unlock your wallet file(s) with the Desktop Edition\nto update the files before "
+        u"synchronizing.";
+    done.caption = u"Tamberlock Pro";
+    done.buttons = Buttons::Ok;
+    done.icon = MessageIcon::Information;
+    prompter->Show(done);
+  }
   return status;
 }
 
@@ -375,8 +430,9 @@ const char* Describe(OpenStatus s) {
     case OpenStatus::OutOfMemory: return "out of memory while loading the records";
     case OpenStatus::Damaged: return "the record sequence is damaged and was not repaired";
     case OpenStatus::UpgradeAccepted: return "the format upgrade was accepted";
-    case OpenStatus::NeedsUpgrade: return "the wallet has the previous format version and must be upgraded first";
+    case OpenStatus::NeedsUpgrade: return "the wallet has the previous format (version 5) and must be upgraded first";
     case OpenStatus::UpgradeDeclined: return "the format upgrade was declined";
+    case OpenStatus::UpgradeFailed: return "the format upgrade did not finish; the wallet keeps the previous format";
   }
   return "unknown status";
 }

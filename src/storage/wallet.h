@@ -11,6 +11,12 @@
 //    out, so that the file always holds one of the two as a live record.
 //  - Changing the password keeps a copy of the file until every record is
 //    under the new key, and puts it back if the re-key fails.
+//  - Upgrading a version-5 file writes the converted file beside it and
+//    renames it over the wallet when complete; the version-5 file stays
+//    whole (and upgradeable) until then. A version-5 file whose verifier
+//    names the current key, not the old one, is refused as damaged when its
+//    upgrade is tried: its records' key is unknown. One without a verifier opens for reading only,
+//    under its old key, since writing its header would drop that key.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,6 +33,7 @@
 #include "storage/record.h"
 #include "storage/services.h"
 #include "storage/statuses.h"
+#include "storage/upgrade.h"
 
 namespace tb::storage {
 
@@ -68,9 +75,16 @@ class Wallet {
   // --- lifecycle ---
   CreateStatus Create(const std::string& path, std::u16string_view password,
                       std::optional<std::u16string_view> hint, bool withStarterFolder);
-  // Prompter: Repair's questions; may be null (no repair is offered).
+  // Prompter: Repair's questions and the format upgrade's; may be null (no
+  // repair is offered, and a version-5 file is refused with NeedsUpgrade, as
+  // it is by a read-only open).
   OpenStatus Open(const std::string& path, std::u16string_view password, bool readOnly,
                   Prompter* prompter);
+  // Progress of the format upgrade an Open runs (see UpgradeProgress).
+  void SetUpgradeProgress(UpgradeProgress progress) { upgradeProgress_ = std::move(progress); }
+  // The conversion's status and counts of the last upgrade Open ran.
+  UpgradeStatus LastUpgradeStatus() const { return lastUpgradeStatus_; }
+  const UpgradeCounts& LastUpgradeCounts() const { return lastUpgradeCounts_; }
   SaveStatus SaveHeaders();
   void Close();
   bool IsOpen() const { return open_; }
@@ -116,6 +130,9 @@ class Wallet {
   bool FindRecordInFile(const RecordId& id, FoundRecord* found);
   int AppendRecord(RecordHeader header);
   int AppendCard(Card& card, const KeyContext* key = nullptr);
+  // Appends the records, then the cards, in one step: the file holds all
+  // of them or, when this fails, none. The cards are written under the data key.
+  bool AppendAllAtomically(std::vector<RecordHeader>& records, std::vector<Card>& cards);
   bool RewriteRecordInPlace(const RecordHeader& header);
   int ReplaceFolder(RecordHeader header);
   int ReplaceCard(Card& card);
@@ -175,8 +192,15 @@ class Wallet {
  private:
   friend class WalletTestAccess;
 
-  OpenStatus OpenOnce(const std::string& path, std::u16string_view password, bool readOnly);
-  OpenStatus ReadHeaders(std::u16string_view password);
+  // upgradeAccepted: the upgrade question of a version-5 file was answered
+  // already (its tombstones are gone); UpgradeAccepted leaves the file open.
+  OpenStatus OpenOnce(const std::string& path, std::u16string_view password, bool readOnly,
+                      Prompter* prompter, bool upgradeAccepted);
+  OpenStatus ReadHeaders(std::u16string_view password, bool readOnly, Prompter* prompter,
+                         bool upgradeAccepted);
+  // The version-5 file is open with its headers read: loads (repairing if
+  // needed), converts and replaces it. Closed afterwards; Ok when replaced.
+  OpenStatus UpgradeOpenFile(const std::string& path, std::u16string_view password, Prompter* prompter);
   BlockStatus ReadBlock(uint8_t* data, size_t size);
   bool WriteBlocks(bool signature, bool header, bool options, bool journaled, SaveStatus* status);
   // Writes over bytes the file already has, through the journal.
@@ -193,6 +217,9 @@ class Wallet {
 
   const TextSource* texts_ = nullptr;
   IconObserver* iconObserver_ = nullptr;
+  UpgradeProgress upgradeProgress_;
+  UpgradeStatus lastUpgradeStatus_ = UpgradeStatus::Done;
+  UpgradeCounts lastUpgradeCounts_;
 
   platform::File file_;
   std::string path_;

@@ -72,7 +72,7 @@ TEST_F(WalletFile, OpenRefusals) {
       {"75 bytes", [](std::string& b) { b.resize(75); }, OpenStatus::NotAWallet},
       {"maker text", [](std::string& b) { b[3] = 'X'; }, OpenStatus::NotAWallet},
       {"version 7", [](std::string& b) { b.replace(64, 7, "(7.00) "); }, OpenStatus::UnsupportedVersion},
-      {"version 5", [](std::string& b) { b.replace(64, 7, "(5.10) "); }, OpenStatus::NeedsUpgrade},
+      {"version 5 with the current verifier", [](std::string& b) { b.replace(64, 7, "(5.10) "); }, OpenStatus::BadHeader},
       {"header signature", [](std::string& b) { b[76 + 3132] ^= 1; }, OpenStatus::BadHeader},
       {"short header", [](std::string& b) { b.resize(1000); }, OpenStatus::BadHeader},
       {"options signature", [](std::string& b) { b[3224 + 1] ^= 1; }, OpenStatus::BadOptions},

@@ -92,7 +92,9 @@ std::string DescribeDifference(const WalletState& got, const WalletState& want) 
   return out;
 }
 
-Answer AgreeToAll::Show(const Message& m) { return m.buttons == Buttons::YesNo ? Answer::Yes : Answer::Ok; }
+Answer AgreeToAll::Show(const Message& m) {
+  return m.buttons == Buttons::YesNo || m.buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
+}
 
 namespace {
 

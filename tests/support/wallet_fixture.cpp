@@ -30,6 +30,7 @@ storage::Answer ScriptedPrompter::Show(const storage::Message& message) {
   }
   switch (message.buttons) {
     case storage::Buttons::YesNo: return storage::Answer::No;
+    case storage::Buttons::YesNoCancel: return storage::Answer::Cancel;
     case storage::Buttons::OkCancel: return storage::Answer::Cancel;
     case storage::Buttons::Ok: break;
   }

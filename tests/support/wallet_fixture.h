@@ -24,7 +24,7 @@ class FixedTexts : public storage::TextSource {
 };
 
 // Answers questions from a queue (when it runs dry: No for yes/no
-// questions, Cancel for ok/cancel, Ok otherwise) and keeps every message.
+// questions, Cancel for ok/cancel and yes/no/cancel, Ok otherwise) and keeps every message.
 class ScriptedPrompter : public storage::Prompter {
  public:
   void Queue(storage::Answer answer) { answers_.push_back(answer); }

@@ -1,0 +1,83 @@
+// tbwallet convert: an old ".wal" wallet into a new wallet beside it.
+#include <ostream>
+
+#include "cli/commands.h"
+#include "interchange/custom_form_text.h"
+#include "platform/core/registry.h"
+#include "platform/core/system.h"
+#include "platform/core/text_convert.h"
+#include "storage/format_text.h"
+#include "storage/legacy_wallet.h"
+
+namespace tb::cli {
+
+namespace {
+
+constexpr uint32_t kNeedsPassword = 22014;
+constexpr uint32_t kNotConverted = 22015;
+constexpr uint32_t kNotALegacyWallet = 22017;
+constexpr uint32_t kWrongPassword = 22018;
+constexpr uint32_t kNoDefinitionFile = 22022;
+
+// The old product's custom-form definitions, read as the definition text.
+void ReadDefinitions(std::string_view bytes, std::vector<storage::LegacyCustomForm>* forms) {
+  std::vector<interchange::CustomFormDefinition> definitions;
+  interchange::ParseCustomFormText(bytes, &definitions);
+  for (interchange::CustomFormDefinition& d : definitions) {
+    storage::LegacyCustomForm form;
+    form.number = d.number;
+    form.name = storage::ToText(d.name);
+    form.icon = d.icon;
+    for (const interchange::CustomFormFieldDefinition& f : d.fields)
+      form.fields.push_back({f.number, f.formKind, f.pin, storage::ToText(f.label)});
+    forms->push_back(std::move(form));
+  }
+}
+
+// The message the program shows for a conversion that did not go through.
+std::string FailureText(Session& s, const storage::LegacyConversion& result, const std::string& programFolder) {
+  const int n = result.number();
+  switch (n) {
+    case 2: return Utf8(s.Text(kNeedsPassword));
+    case 4: return Utf8(s.Text(kNotConverted));
+    case 7: return Utf8(s.Text(kNotALegacyWallet));
+    case 9: return Utf8(s.Text(kWrongPassword));
+    case 10: {
+      const std::u16string folder = platform::FromUtf8(programFolder);
+      return Utf8(storage::FormatText(s.Text(kNoDefinitionFile), {std::u16string_view(folder)}));
+    }
+    default: return Utf8(s.Text(kNotConverted)) + " (" + std::to_string(n) + ")";
+  }
+}
+
+}  // namespace
+
+int CmdConvert(Session& s, const ParsedArgs& a) {
+  const std::string& walArg = a.positional[0];
+  storage::LegacyConvertOptions options;
+  options.programFolder = platform::ProgramDirectory();
+  {
+    // Only read: the registry file is never written here.
+    const platform::Registry registry(s.env.registryPath.empty() ? platform::Registry::DefaultPath()
+                                                                 : s.env.registryPath);
+    options.oldInstallFolder = storage::LegacyInstallFolder(registry);
+  }
+  options.readCustomForms = ReadDefinitions;
+  options.texts = &s.Texts();
+
+  storage::Text password;
+  if (!s.ReadSecret("Password for " + walArg + ": ", &password)) return kExitFailed;
+  std::string newPath;
+  const storage::LegacyConversion result =
+      storage::ConvertLegacyWallet(AbsolutePath(walArg), View(password), options, &newPath);
+  if (!result.ok()) {
+    std::string why = storage::Describe(result.status);
+    if (result.status == storage::LegacyStatus::CreateFailed) why = storage::Describe(result.create);
+    return s.Fail("cannot convert " + walArg + ": " + Printable(FailureText(s, result, options.programFolder), true) +
+                  "\ntbwallet: status " + std::to_string(result.number()) + " (" + why + ")");
+  }
+  s.out << Printable(newPath) << "\n";
+  return kExitOk;
+}
+
+}  // namespace tb::cli

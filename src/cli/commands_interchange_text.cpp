@@ -1,0 +1,127 @@
+// Commands over text files: export (the wallet, a folder or a card to a
+// readable text file) and import (cards from a tab-separated table).
+#include <filesystem>
+#include <ostream>
+#include <system_error>
+
+#include "cli/commands.h"
+#include "cli/item_paths.h"
+#include "interchange/text_export.h"
+#include "interchange/text_import.h"
+
+namespace tb::cli {
+
+namespace {
+
+bool IsCancelAnswer(std::string_view answer) {
+  std::string a;
+  for (char c : answer)
+    if (c != ' ' && c != '\t') a += char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  return a == "c" || a == "cancel";
+}
+
+// The import's questions: --yes takes every card; otherwise each answer is
+// read as every other answer is (a prompt on a terminal, else the next line
+// of standard input). An answer that is not yes, no or cancel is asked
+// again on a terminal and taken as cancel from a pipe; answers running out
+// end the import as cancel does.
+class ImportPrompter : public storage::Prompter {
+ public:
+  ImportPrompter(Session& s, bool assumeYes) : s_(s), assumeYes_(assumeYes) {}
+
+  storage::Answer Show(const storage::Message& message) override {
+    const std::string text = Printable(Utf8(message.text), true);
+    if (message.buttons == storage::Buttons::Ok) {
+      if (message.icon == storage::MessageIcon::Stop)
+        s_.err << "tbwallet: " << text << "\n";
+      else
+        s_.out << text << "\n";
+      return storage::Answer::Ok;
+    }
+    const bool withCancel = message.buttons == storage::Buttons::YesNoCancel;
+    const storage::Answer stop = withCancel ? storage::Answer::Cancel : storage::Answer::No;
+    if (assumeYes_) return storage::Answer::Yes;
+    s_.err << text << "\n";
+    for (;;) {
+      std::string line;
+      if (ranOut_ || !s_.ReadAnswer(withCancel ? "[yes/no/cancel] " : "[yes/no] ", false, &line)) {
+        ranOut_ = true;
+        return stop;
+      }
+      if (IsYesAnswer(line, s_.Texts())) return storage::Answer::Yes;
+      if (IsNoAnswer(line, s_.Texts())) return storage::Answer::No;
+      if (IsCancelAnswer(line) || !s_.env.stdinIsTerminal) return stop;
+    }
+  }
+
+  bool RanOut() const { return ranOut_; }
+
+ private:
+  Session& s_;
+  bool assumeYes_;
+  bool ranOut_ = false;
+};
+
+const char* LoadErrorText(int error) {
+  switch (error) {
+    case interchange::TabTable::kReadError: return "read error";
+    case interchange::TabTable::kTooLarge: return "too large to import (at most 16 MiB and 2,097,152 cells)";
+    default: return "cannot be opened, or is empty";
+  }
+}
+
+}  // namespace
+
+int CmdExport(Session& s, const ParsedArgs& a) {
+  const std::string& walletArg = a.positional[0];
+  const std::string* out = a.Value("--out");
+  if (!out || out->empty()) return s.Usage("--out DIR is needed: the folder the export is written under");
+  std::error_code ec;
+  if (!std::filesystem::is_directory(*out, ec)) return s.Fail(*out + " is not a folder; nothing was written");
+  storage::Wallet wallet;
+  if (int rc = OpenWallet(s, walletArg, true, wallet); rc != kExitOk) return rc;
+
+  interchange::ExportOptions options;
+  options.outputPlace = AbsolutePath(*out);
+  options.includePasswords = a.Has("--passwords");
+  options.includeAttachments = a.Has("--attachments");
+  std::string written;
+  bool ok = false;
+  if (a.positional.size() > 1) {
+    int position = -1;
+    if (int rc = ResolveOne(s, wallet, a.positional[1], &position); rc != kExitOk) {
+      wallet.Close();
+      return rc;
+    }
+    const storage::RecordHeader* h = wallet.At(position);
+    ok = h->IsCard() ? interchange::ExportCard(wallet, h->Id(), options, &written)
+                     : interchange::ExportFolder(wallet, h->Id(), options, &written);
+  } else {
+    ok = interchange::ExportWallet(wallet, options, &written);
+  }
+  wallet.Close();
+  if (!ok) return s.Fail("cannot write the export under " + *out + "; nothing was written");
+  s.out << written << "\n";
+  return kExitOk;
+}
+
+int CmdImport(Session& s, const ParsedArgs& a) {
+  const std::string& walletArg = a.positional[0];
+  const std::string& table = a.positional[1];
+  storage::Wallet wallet;
+  if (int rc = OpenWallet(s, walletArg, false, wallet); rc != kExitOk) return rc;
+  ImportPrompter prompter(s, a.Has("--yes"));
+  const interchange::ImportResult result = interchange::ImportText(wallet, table, prompter);
+  if (int rc = CloseWallet(s, walletArg, wallet); rc != kExitOk) return rc;
+  switch (result.status) {
+    case interchange::ImportStatus::Imported: break;
+    case interchange::ImportStatus::NothingTaken: s.out << "no cards were imported\n"; break;
+    case interchange::ImportStatus::Unreadable:
+      return s.Fail(table + ": " + LoadErrorText(result.loadError) + "; nothing was imported");
+    case interchange::ImportStatus::WrongLayout:
+    case interchange::ImportStatus::NotWritten: return kExitFailed;
+  }
+  return prompter.RanOut() ? kExitFailed : kExitOk;
+}
+
+}  // namespace tb::cli
