@@ -184,7 +184,9 @@ TEST(CardBody, HostileBodiesAreReadSafely) {
     std::vector<uint8_t> cut(body.begin(), body.begin() + n);
     Card back;
     const BodyStatus s = DecodeCardBody(ByteSpan(cut.data(), cut.size()), TestKey(), &back);
-    if (n < 64) EXPECT_EQ(s, BodyStatus::TooShort);
+    if (n < 64) {
+      EXPECT_EQ(s, BodyStatus::TooShort);
+    }
     EXPECT_LE(back.fields.size(), 5u);
   }
   // Lengths that lie: every 4-byte word of the body set to huge values.
