@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 
+#include <sys/stat.h>
+
 #include "platform/core/file.h"
+#include "platform/core/file_faults.h"
 #include "platform/core/system.h"
 #include "storage/bytes.h"
 #include "storage/layout.h"
@@ -307,6 +310,61 @@ TEST_F(WalletFile, TruncatedWalletsNeverCrashTheReader) {
     EXPECT_TRUE(s == OpenStatus::Ok || s == OpenStatus::Damaged) << n;
     wallet.Close();
   }
+}
+
+}  // namespace
+}  // namespace tb::storage
+
+namespace tb::storage {
+namespace {
+
+mode_t ModeOf(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? (st.st_mode & 0777) : 0;
+}
+
+TEST_F(WalletFile, EveryFileThatHoldsSecretsIsTheOwnersAlone) {
+  CreateAndOpen();
+  EXPECT_EQ(ModeOf(path), 0600u);
+  const int card = AddCard(u"Bank", 0, u"1234");
+  Card loaded;
+  ASSERT_TRUE(wallet.LoadCard(wallet.At(card)->Id(), &loaded));
+  loaded.fields[0].SetValue(u"5678");
+  ASSERT_GE(wallet.ReplaceCard(loaded), 0);   // the wallet is now the replacement file
+  EXPECT_EQ(ModeOf(path), 0600u);
+  ASSERT_EQ(wallet.ChangePassword(u"secret", u"better", std::nullopt), PasswordChangeStatus::Ok);
+  EXPECT_EQ(ModeOf(path), 0600u);
+}
+
+// Counts the renames a repair makes: the file is rewritten once, however
+// many pieces of damage it cuts out.
+class RenameCounter : public platform::FileFaults {
+ public:
+  int renames = 0;
+  platform::FaultDecision Before(platform::FileOp op, const std::string&, size_t) override {
+    if (op == platform::FileOp::Rename) ++renames;
+    return {};
+  }
+};
+
+TEST_F(WalletFile, RepairRewritesTheFileOnceForManyDamages) {
+  CreateAndOpen();
+  std::vector<uint64_t> starts;
+  for (int i = 0; i < 30; ++i) starts.push_back(wallet.At(AddFolder(u"F"))->fileOffset);
+  wallet.Close();
+  std::string bytes = ReadAll(path);
+  // Stray bytes after every folder: thirty gaps to cut.
+  for (auto it = starts.rbegin(); it != starts.rend(); ++it) bytes.insert(*it + layout::record::kSize, "junk");
+  WriteAll(path, bytes);
+  answers.queue = {Answer::Yes, Answer::Ok, Answer::Ok};
+  RenameCounter counter;
+  platform::InstallFileFaults(&counter);
+  const OpenStatus status = wallet.Open(path, u"secret", false, &answers);
+  platform::InstallFileFaults(nullptr);
+  ASSERT_EQ(status, OpenStatus::Ok);
+  EXPECT_EQ(counter.renames, 1);
+  EXPECT_EQ(wallet.Count(), 32);
+  EXPECT_EQ(answers.seen.back().text, u"30 repairs in Mine.tb5");
 }
 
 }  // namespace
