@@ -25,13 +25,17 @@ constexpr size_t kBulkMinRows = 10;
 enum class CellEnd { Tab, Row, Text };
 
 // Calls close(start, end, how) for every cell of the text in order. A CR
-// ends the row; the LF after it belongs to the line end.
+// ends the row and the LF after it belongs to the line end; a LF alone
+// ends a row too, as tables written on this platform have it.
 template <typename Close>
 void WalkCells(std::u16string_view text, Close&& close) {
   size_t start = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == u'\t') {
       close(start, i, CellEnd::Tab);
+      start = i + 1;
+    } else if (text[i] == u'\n') {
+      close(start, i, CellEnd::Row);
       start = i + 1;
     } else if (text[i] == u'\r') {
       close(start, i, CellEnd::Row);
@@ -156,7 +160,7 @@ int TabTable::LoadBytes(const uint8_t* data, size_t size) {
 
 int TabTable::Parse() {
   const std::u16string_view text = Text();
-  const size_t firstRowEnd = std::min(text.find(u'\r'), text.size());
+  const size_t firstRowEnd = std::min(text.find_first_of(u"\r\n"), text.size());
   columns_ = size_t(std::count(text.begin(), text.begin() + ptrdiff_t(firstRowEnd), u'\t')) + 1;
 
   // Count the cells kept before anything is allocated for them.

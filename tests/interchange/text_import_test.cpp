@@ -121,6 +121,7 @@ TEST_F(TextImport, TableShapes) {
       {"lower-case header", "card name\tA\r\nr\tx\r\n", {"r|A=x"}},
       {"header without space", "CARDNAME\tA\r\nr\tx", {"r|A=x"}},
       {"no line end after the last row", "Card Name\tA\r\nr1\tx\r\nr2\ty", {"r1|A=x", "r2|A=y"}},
+      {"rows ending in LF alone", "Card Name\tA\nr1\tx\nr2\ty\n", {"r1|A=x", "r2|A=y"}},
       {"short row keeps the next row's cells", "Card Name\tA\tB\r\nr1\tx\r\nr2\t1\t2\r\n",
        {"r1|A=x|B=", "r2|A=1|B=2"}},
       {"long row loses its extra cells", "Card Name\tA\r\nr1\tx\textra\tmore\r\nr2\ty\r\n", {"r1|A=x", "r2|A=y"}, 1},
