@@ -22,6 +22,7 @@
 #include "storage/record.h"
 #include "storage/services.h"
 #include "storage/wallet.h"
+#include "support/fixed_services.h"
 
 namespace fs = std::filesystem;
 using namespace tb::storage;
@@ -31,22 +32,6 @@ namespace {
 using Bytes = std::string;
 namespace R = layout::record;
 
-class SeedTexts : public TextSource {
- public:
-  std::u16string_view Text(uint32_t number) const override {
-    switch (number) {
-      case 20200: return u"Favorites";
-      case 20201: return u"Find Results";
-      case 20202: return u"Recent";
-      case 20203: return u"My Forms";
-      case 20204: return u"Yes";
-      case 20205: return u"No";
-      case 20509: return u"New Card";
-      case 20510: return u"Personal";
-      default: return u"?";
-    }
-  }
-};
 
 bool failed = false;
 
@@ -76,7 +61,7 @@ Bytes ReadFile(const std::string& path) {
 Bytes MakeWallet(const fs::path& work, bool starter, const std::function<void(Wallet&)>& fill) {
   static int n = 0;
   const std::string path = (work / ("seed" + std::to_string(++n) + ".tbw")).string();
-  SeedTexts texts;
+  tb::test::FixedTexts texts;
   Wallet w;
   w.SetTextSource(&texts);
   if (w.Create(path, tb::fuzz::kWalletPassword, u"the usual one", starter) != CreateStatus::Ok) {

@@ -7,6 +7,7 @@
 
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/fuzz_targets.h"
+#include "support/fixed_services.h"
 #include "platform/core/file.h"
 #include "storage/card.h"
 #include "storage/card_codec.h"
@@ -19,40 +20,6 @@ namespace tb::fuzz {
 namespace {
 
 using namespace tb::storage;
-
-// Texts the storage asks for, with the placeholders of the real ones so
-// that the formatting runs too.
-class FuzzTexts : public TextSource {
- public:
-  std::u16string_view Text(uint32_t number) const override {
-    switch (number) {
-      case 20200: return u"Favorites";
-      case 20201: return u"Find Results";
-      case 20202: return u"Recent";
-      case 20203: return u"My Forms";
-      case 20204: return u"Yes";
-      case 20205: return u"No";
-      case 22164: return u"The wallet %s is damaged. Repair it?";
-      case 22165: return u"Repairing %s cannot be undone. Go on?";
-      case 22166: return u"%d records were repaired in %s.";
-      default: return u"?";
-    }
-  }
-};
-
-// Says yes to every question, as a user who wants the file repaired.
-class YesPrompter : public Prompter {
- public:
-  Answer Show(const Message& message) override {
-    switch (message.buttons) {
-      case Buttons::YesNo:
-      case Buttons::YesNoCancel: return Answer::Yes;
-      case Buttons::OkCancel:
-      case Buttons::Ok: break;
-    }
-    return Answer::Ok;
-  }
-};
 
 // Reads every byte of each own icon picture it is shown.
 class TouchingObserver : public IconObserver {
@@ -168,8 +135,8 @@ int FuzzWallet(const uint8_t* data, size_t size) {
   if (repair) tb::platform::RemoveFile(path + ".cut");
   if (!WriteScratchFile(path, data + 1, size - 1)) return 0;
 
-  FuzzTexts texts;
-  YesPrompter prompter;
+  tb::test::FixedTexts texts;
+  tb::test::AgreeToAll prompter;
   TouchingObserver icons;
   tb::storage::Wallet w;
   w.SetTextSource(&texts);

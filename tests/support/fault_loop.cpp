@@ -92,10 +92,6 @@ std::string DescribeDifference(const WalletState& got, const WalletState& want) 
   return out;
 }
 
-Answer AgreeToAll::Show(const Message& m) {
-  return m.buttons == Buttons::YesNo || m.buttons == Buttons::YesNoCancel ? Answer::Yes : Answer::Ok;
-}
-
 namespace {
 
 void Restore(const FaultLoopSpec& spec) {

@@ -13,6 +13,7 @@
 #include "storage/services.h"
 #include "storage/wallet.h"
 #include "support/fault_plan.h"
+#include "support/fixed_services.h"
 
 namespace tb::test {
 
@@ -26,12 +27,6 @@ WalletState CaptureWallet(storage::Wallet& wallet, const std::string& passwordLa
 WalletState ByContentWhereNew(const WalletState& state, const WalletState& before);
 // A readable list of what differs, for failure messages.
 std::string DescribeDifference(const WalletState& got, const WalletState& want);
-
-// Says yes (or OK) to every question: repairs and upgrades go ahead.
-class AgreeToAll : public storage::Prompter {
- public:
-  storage::Answer Show(const storage::Message& m) override;
-};
 
 enum class Outcome {
   OldOrNew,              // the operation took effect whole or not at all

@@ -11,17 +11,10 @@
 #include "platform/core/system_time.h"
 #include "storage/services.h"
 #include "storage/wallet.h"
+#include "support/fixed_services.h"
 #include "support/temp_dir.h"
 
 namespace tb::test {
-
-// 20200 "Favorites", 20201 "Find Results", 20202 "Recent", 20203 "My Forms",
-// 20204 "Yes", 20205 "No", 20509 "New Card", 20510 "Personal", the repair
-// texts 22164..22166; "?" for anything else.
-class FixedTexts : public storage::TextSource {
- public:
-  std::u16string_view Text(uint32_t number) const override;
-};
 
 // Answers questions from a queue (when it runs dry: No for yes/no
 // questions, Cancel for ok/cancel and yes/no/cancel, Ok otherwise) and keeps every message.
