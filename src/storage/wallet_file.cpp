@@ -349,6 +349,14 @@ bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
     if (e.offset < cursor || e.offset > size || e.remove > size - e.offset) return false;
     cursor = e.offset + e.remove;
   }
+  // Moving bytes takes a buffer of a quarter of the free memory,
+  // at most 1 MiB, halved until it can be had; below 1 KiB the rewrite
+  // gives up with the file untouched.
+  size_t chunk = size_t(std::min<uint64_t>(platform::AvailablePhysicalMemory() / 4, 1u << 20));
+  std::unique_ptr<uint8_t[]> probe;
+  while (chunk >= 1024 && !(probe.reset(new (std::nothrow) uint8_t[chunk]), probe)) chunk /= 2;
+  if (chunk < 1024) return false;
+  probe.reset();
   const std::string partialPath = path_ + ".cut";
   platform::RemoveFile(partialPath);   // left by a rewrite that never finished
   platform::File out;
@@ -361,14 +369,14 @@ bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
   uint64_t written = 0;
   cursor = 0;
   for (FileEdit& e : edits) {
-    if (!out.CopyFrom(file_, cursor, e.offset - cursor, written)) return fail();
+    if (!out.CopyFrom(file_, cursor, e.offset - cursor, written, chunk)) return fail();
     written += e.offset - cursor;
     e.newOffset = written;
     if (!e.insert.empty() && !out.WriteAt(written, e.insert.data(), e.insert.size())) return fail();
     written += e.insert.size();
     cursor = e.offset + e.remove;
   }
-  if (!out.CopyFrom(file_, cursor, size - cursor, written)) return fail();
+  if (!out.CopyFrom(file_, cursor, size - cursor, written, chunk)) return fail();
   if (!out.Flush() || !platform::ReplaceFileAtomically(partialPath, path_)) return fail();
   // The new file is the wallet now; it was locked by us from its creation.
   file_.Close();

@@ -207,6 +207,12 @@ TEST_F(WalletFile, ReplacementIsTheCutFileWithTheNewVersionAppended) {
   EXPECT_FALSE(platform::FileExists(path + ".cut"));
   // The lock moved with the wallet onto the new file.
   EXPECT_EQ(platform::File().Open(path, platform::OpenMode::ReadWrite), platform::OpenResult::Locked);
+  // With too little memory for a 1 KiB buffer the cut gives up, untouched.
+  {
+    platform::ScopedAvailableMemory tiny(2 * 1024);
+    EXPECT_FALSE(wallet.FileCut(layout::kFirstRecordOffset, 10));
+  }
+  EXPECT_TRUE(ReadAll(path) == now);
   // Every record is still found where the index says.
   for (int i = 0; i < wallet.Count(); ++i) {
     FoundRecord found;

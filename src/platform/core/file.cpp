@@ -240,7 +240,7 @@ bool File::WriteAt(uint64_t position, const void* data, size_t n) {
   return PwriteAll(fd_, position, data, n);
 }
 
-bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64_t offset) {
+bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64_t offset, size_t bufferBytes) {
   if (fd_ < 0 || readOnly_ || source.fd_ < 0) return false;
   if (!FitsOffset(offset, 0) || length > kMaxOffset - offset || length > kMaxOffset - sourceOffset) return false;
   if (length == 0) return true;
@@ -264,7 +264,7 @@ bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64
       if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
       kernel = false;   // not between these files: copy through memory
     }
-    if (buffer.empty()) buffer.resize(size_t{1} << 20);
+    if (buffer.empty()) buffer.resize(std::max<size_t>(bufferBytes, 1));
     const size_t piece = std::min(chunk, buffer.size());
     size_t got = 0;
     if (!PreadAll(source.fd_, sourceOffset + done, buffer.data(), piece, &got) || got == 0) return false;

@@ -58,8 +58,10 @@ class File {
   // Every read and write is positioned at Tell(); the descriptor's own
   // offset is not used.
   // Copies length bytes of source, from sourceOffset, to offset in this
-  // file: in the kernel where it can, else through a bounded buffer.
-  bool CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64_t offset);
+  // file: in the kernel where it can, else through a buffer of at most
+  // bufferBytes.
+  bool CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64_t offset,
+                size_t bufferBytes = size_t{1} << 20);
 
   int Descriptor() const { return fd_; }
   const std::string& Path() const { return path_; }
