@@ -44,3 +44,5 @@ int FuzzCustomFormText(const uint8_t* data, size_t size);
 int FuzzImportTable(const uint8_t* data, size_t size);
 // An old ".wal" wallet (mode byte first): converted, the new wallet read through.
 int FuzzLegacyWallet(const uint8_t* data, size_t size);
+// The bytes of an own ".ico" picture, read at every size the icon lists use.
+int FuzzIconFile(const uint8_t* data, size_t size);

@@ -1,8 +1,6 @@
 // tbwallet: the command line program. It keeps secrets out of core dumps,
 // reads passwords from a terminal without echo, and hands everything else
 // to the commands.
-#include <sys/prctl.h>
-#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,14 +9,9 @@
 #include <vector>
 
 #include "cli/tbwallet.h"
+#include "platform/core/process.h"
 
 namespace {
-
-void KeepSecretsOutOfDumps() {
-  struct rlimit none = {0, 0};
-  setrlimit(RLIMIT_CORE, &none);
-  prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
-}
 
 bool ReadHiddenLine(std::string* line) {
   termios saved{};
@@ -37,7 +30,7 @@ bool ReadHiddenLine(std::string* line) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  KeepSecretsOutOfDumps();
+  tb::platform::DisableCoreDumps();
   std::vector<std::string> args(argv + 1, argv + argc);
   tb::cli::CliEnvironment env;
   env.stdinIsTerminal = isatty(STDIN_FILENO) == 1;

@@ -33,7 +33,15 @@ bool ReplaceFileAtomically(const std::string& from, const std::string& to) {
 PublishResult PublishFileNoReplace(const std::string& from, const std::string& to) {
   if (FileFaults* faults = InstalledFileFaults(); faults && faults->Before(FileOp::Rename, to, 0).fail)
     return PublishResult::Failed;
-  if (::link(from.c_str(), to.c_str()) != 0) return errno == EEXIST ? PublishResult::Exists : PublishResult::Failed;
+  if (::link(from.c_str(), to.c_str()) != 0) {
+    if (errno == EEXIST) return PublishResult::Exists;
+    // File systems without hard links (the FAT of most storage cards) can
+    // still rename without replacing.
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS) return PublishResult::Failed;
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0)
+      return errno == EEXIST ? PublishResult::Exists : PublishResult::Failed;
+    return SyncFolderOf(to) ? PublishResult::Ok : PublishResult::Failed;
+  }
   ::unlink(from.c_str());
   return SyncFolderOf(to) ? PublishResult::Ok : PublishResult::Failed;
 }

@@ -1,0 +1,54 @@
+#include "platform/ui/launcher.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+
+namespace tb::ui {
+namespace {
+Launcher* g_current = nullptr;
+}  // namespace
+
+bool DesktopLauncher::Open(const QUrl& address) { return address.isValid() && QDesktopServices::openUrl(address); }
+
+Launcher& CurrentLauncher() {
+  static DesktopLauncher real;
+  return g_current ? *g_current : real;
+}
+
+ScopedLauncher::ScopedLauncher(Launcher* launcher) : previous_(g_current) { g_current = launcher; }
+ScopedLauncher::~ScopedLauncher() { g_current = previous_; }
+
+QUrl MailAddress(const QString& address) {
+  QUrl url;
+  url.setScheme(QStringLiteral("mailto"));
+  url.setPath(address.trimmed());
+  return url;
+}
+
+QUrl TelephoneAddress(const QString& number) {
+  QUrl url;
+  url.setScheme(QStringLiteral("tel"));
+  url.setPath(number.trimmed());
+  return url;
+}
+
+QUrl WebAddress(const QString& address) {
+  const QString text = address.trimmed();
+  if (text.contains(QStringLiteral("://"))) return QUrl(text);
+  return QUrl(QStringLiteral("http://") + text);
+}
+
+QUrl DocumentAddress(const QString& path) { return QUrl::fromLocalFile(path); }
+
+bool SendMail(const QString& address) { return CurrentLauncher().Open(MailAddress(address)); }
+bool Dial(const QString& number) { return CurrentLauncher().Open(TelephoneAddress(number)); }
+bool OpenWebPage(const QString& address) { return CurrentLauncher().Open(WebAddress(address)); }
+bool OpenDocument(const QString& path) { return CurrentLauncher().Open(DocumentAddress(path)); }
+
+bool OpenHelp(const QString& helpFile) {
+  const QString folder = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+  return CurrentLauncher().Open(DocumentAddress(QDir(folder).filePath(helpFile)));
+}
+
+}  // namespace tb::ui
