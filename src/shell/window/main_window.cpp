@@ -1,58 +1,163 @@
 #include "shell/window/main_window.h"
 
 #include <QAction>
-#include <QLabel>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
+#include <QThread>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "platform/core/system.h"
 #include "platform/ui/activity_clock.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
+#include "platform/ui/launcher.h"
+#include "platform/ui/menu_keys.h"
+#include "platform/ui/message_boxes.h"
 #include "platform/ui/private_messages.h"
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/texts.h"
+#include "shell/core/command_line.h"
+#include "shell/window/find_button.h"
+#include "storage/search.h"
 
 namespace tb::shell {
 namespace {
 
 constexpr uint32_t kStrNoWalletOpen = 20530;
-constexpr int kCmdNewCard = 821;
-constexpr int kCmdNewFolder = 822;
+constexpr uint32_t kStrFindPrompt = 20100;
+constexpr uint32_t kStrTooShort = 22007;
+constexpr uint32_t kStrNothingFound = 22155;
+constexpr uint32_t kStrCannotOpen = 23016;
+constexpr uint32_t kStrNotAWallet = 23013;
+constexpr uint32_t kStrWrongPassword = 23014;
+constexpr uint32_t kStrOutOfMemory = 23002;
+constexpr uint32_t kStrOpenFailed = 23015;
+constexpr int kNewFolderIcon = 72;
+constexpr int kOverlayReference = 1;
+
+QColor FromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
+
+int Margin() { return 2 * (tb::ui::DpiY() + 24) / 96; }
+int ButtonSide() { return (20 * tb::ui::DpiY() + 48) / 96; }
+int TopOffset() { return (tb::ui::DpiY() + 48) / 96; }
+
+std::u16string DisplayName(const std::string& path) {
+  return tb::ui::ToU16(QFileInfo(QString::fromStdString(path)).completeBaseName());
+}
+
+// The client area: paints the header band and lays its children out.
+class ClientArea : public QWidget {
+ public:
+  explicit ClientArea(MainWindow* window) : QWidget(window), window_(window) {
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    window_->PaintHeader(painter, rect());
+  }
+  void resizeEvent(QResizeEvent*) override { window_->Layout(); }
+
+ private:
+  MainWindow* window_;
+};
 
 }  // namespace
 
 QSize MainWindow::StartSize() { return QSize(tb::ui::ScaleX(320), tb::ui::ScaleY(480)); }
 
-MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), context_(context) {
+MainWindow::MainWindow(AppContext& context, QWidget* parent)
+    : QMainWindow(parent),
+      context_(context),
+      icons_(tb::ui::DpiX()),
+      watcher_(walletOpen_, period_, [this] {
+        // From the watcher's thread: everything else happens on the window's.
+        QMetaObject::invokeMethod(this, [this] { CloseOtherWindows(); PostExit(); }, Qt::QueuedConnection);
+      }) {
   setObjectName(QStringLiteral("Ostrel Tamberlock Pro 2006"));
   setWindowTitle(tb::ui::ToQString(kMainWindowTitle));
   auto* central = new QWidget(this);
-  central->setAutoFillBackground(true);
-  QPalette white = central->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  central->setPalette(white);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  emptyNote_ = new QLabel(central);
-  emptyNote_->setAlignment(Qt::AlignCenter);
-  emptyNote_->setWordWrap(true);
-  QFont noteFont = emptyNote_->font();
-  noteFont.setPixelSize(tb::ui::ScaleY(12));
-  emptyNote_->setFont(noteFont);
-  layout->addWidget(emptyNote_, 1);
+  client_ = new ClientArea(this);
+  client_->setParent(central);
+  layout->addWidget(client_, 1);
   bar_ = new tb::ui::SoftKeyBar(central);
   bar_->SetTarget(this, this);
   layout->addWidget(bar_, 0);
   setCentralWidget(central);
+
+  tree_ = new QTreeWidget(client_);
+  tree_->setObjectName(QStringLiteral("WalletView.TB5"));
+  tb::ui::SetControlId(tree_, kIdTree);
+  tree_->setHeaderHidden(true);
+  tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  tree_->setIndentation(6 * (tb::ui::DpiX() + 8) / 96);
+  tree_->setIconSize(QSize(icons_.SmallSize(), icons_.SmallSize()));
+  tree_->setRootIsDecorated(true);
+  tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  QFont treeFont = tree_->font();
+  treeFont.setPointSize(int(context_.settings.fontMain));
+  treeFont.setBold((context_.settings.fontMainStyle & 1) != 0);
+  tree_->setFont(treeFont);
+  tree_->installEventFilter(this);
+  tree_->hide();
+
+  findBox_ = new QLineEdit(client_);
+  tb::ui::SetControlId(findBox_, kIdFindBox);
+  findBox_->setMaxLength(kFindBoxLimit);
+  findBox_->installEventFilter(this);
+  findBox_->hide();
+  connect(findBox_, &QLineEdit::textChanged, this, [this] {
+    Layout();
+    findBox_->setFocus();
+  });
+
+  auto gradient = [this] { return HeaderGradient(); };
+  const struct {
+    QAbstractButton** button;
+    int id;
+    int icon;
+  } buttons[] = {{&findToggle_, kIdFindToggle, tb::ui::kFindIcon},
+                 {&goButton_, kIdGoButton, tb::ui::kGoIcon},
+                 {&clearButton_, kIdClearButton, tb::ui::kClearFindIcon},
+                 {&topButton_, kIdTopButton, tb::ui::kTopIcon}};
+  for (const auto& b : buttons) {
+    *b.button = new FindButton(b.icon, gradient, client_);
+    tb::ui::SetControlId(*b.button, b.id);
+    connect(*b.button, &QAbstractButton::clicked, this, [this, id = b.id] { Dispatch(id); });
+  }
+  goButton_->hide();
+  clearButton_->hide();
+  if (context_.platform.isSmartphone) topButton_->hide();
+
+  autoCloseTimer_.setInterval(kAutoCloseCheckMs);
+  connect(&autoCloseTimer_, &QTimer::timeout, this, &MainWindow::CheckAutoClose);
   resize(StartSize());
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  watcher_.Stop();
+  context_.wallet.SetIconObserver(nullptr);
+}
 
 bool MainWindow::OnCreate() {
   ShowFirstRunMessageIfDue(context_.settings, this);
   if (!SetMenuBar(kBarBrowse)) return false;
-  emptyNote_->setText(tb::ui::Text(kStrNoWalletOpen));
   const struct {
     QKeySequence keys;
     int command;
@@ -64,12 +169,21 @@ bool MainWindow::OnCreate() {
     connect(action, &QAction::triggered, this, [this, id = accelerator.command] { Dispatch(id); });
     addAction(action);
   }
+  context_.prompter.SetParent(this);
+  Layout();
   return OpenStartWallet();
 }
 
 bool MainWindow::OpenStartWallet() {
-  show();
-  return true;
+  const std::u16string path = StartWalletPath(context_.request, context_.settings);
+  if (!path.empty() && OpenWalletFlow(tb::ui::ToQString(path).toStdString(), false)) return true;
+  if (!walletsManager) {
+    show();
+    return true;
+  }
+  const bool opened = walletsManager(*this) == 1;
+  if (opened) show();
+  return opened;
 }
 
 bool MainWindow::SetMenuBar(int id) {
@@ -83,25 +197,637 @@ bool MainWindow::SetMenuBar(int id) {
   return bar_->SetMenuBar(id);
 }
 
+// --- layout and painting ---
+
+bool MainWindow::FindTextShowsButtons() const {
+  return findMode_ && findBox_->text().contains(QRegularExpression(QStringLiteral("[^ ]")));
+}
+
+void MainWindow::Layout() {
+  const int m = Margin();
+  const int b = ButtonSide();
+  const int t = TopOffset();
+  const int w = client_->width();
+  findToggle_->setGeometry(m, t, b, b);
+  int boxEnd = w - m;
+  if (!context_.platform.isSmartphone) {
+    goButton_->setGeometry(w - m - b, t, b, b);
+    topButton_->setGeometry(w - m - b, t, b, b);
+    clearButton_->setGeometry(w - 2 * (m + b), t, b, b);
+    const bool buttons = FindTextShowsButtons();
+    goButton_->setVisible(buttons);
+    clearButton_->setVisible(buttons);
+    topButton_->setVisible(!buttons);
+    boxEnd = buttons ? w - 2 * (m + b) - m : w - m - b - m;
+  }
+  const int boxLeft = b + 2 * m;
+  findBox_->setGeometry(boxLeft, m, std::max(0, boxEnd - boxLeft), b);
+  const int treeTop = 2 * m + b - (context_.platform.isSmartphone ? 1 : 0);
+  tree_->setGeometry(0, treeTop, w + 1, std::max(0, client_->height() - treeTop));
+  headerRect_ = QRect(0, 0, w, treeTop - 1);
+  const int textLeft = boxLeft + 3 * (tb::ui::DpiX() + 16) / 96;
+  headerTextRect_ = QRect(textLeft, m, std::max(0, boxEnd - textLeft), b);
+  client_->update();
+}
+
+QLinearGradient MainWindow::HeaderGradient() const {
+  QLinearGradient gradient(0, 0, std::max(1, headerRect_.width()), 0);
+  gradient.setColorAt(0, FromColorRef(context_.settings.colorBarStart));
+  gradient.setColorAt(1, FromColorRef(context_.settings.colorBarEnd));
+  return gradient;
+}
+
+void MainWindow::PaintHeader(QPainter& painter, const QRect& client) {
+  painter.fillRect(headerRect_, HeaderGradient());
+  painter.setPen(QColor(59, 97, 156));
+  painter.drawLine(0, headerRect_.bottom() + 1, client.width(), headerRect_.bottom() + 1);
+  if (!findMode_ && context_.wallet.IsOpen()) {
+    QFont font = painter.font();
+    font.setPixelSize(tb::ui::ScaleY(12));
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(FromColorRef(context_.settings.colorBarText));
+    const QString name = tb::ui::ToQString(DisplayName(context_.wallet.Path()));
+    painter.drawText(headerTextRect_, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     painter.fontMetrics().elidedText(name, Qt::ElideRight, headerTextRect_.width()));
+  }
+  if (tree_->isHidden()) {
+    QFont font = painter.font();
+    font.setPixelSize(tb::ui::ScaleY(12));
+    font.setBold(false);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(client, Qt::AlignCenter | Qt::TextWordWrap, tb::ui::Text(kStrNoWalletOpen));
+  }
+}
+
+// --- the tree ---
+
+int MainWindow::ImageOf(const tb::storage::TreeNode& node) const {
+  if (node.kind >= 100) return node.icon + tb::ui::kFirstBuiltInImage;
+  if (node.icon >= 0 && node.icon < tb::ui::kBuiltInIconCount) return node.icon + tb::ui::kFirstBuiltInImage;
+  // An own picture (icon -1, or a number past the built-in ones that stands
+  // for one): the image made for the picture, else the first image.
+  const tb::storage::RecordHeader* record = context_.wallet.At(node.position);
+  if (!record) return 0;
+  const std::vector<uint8_t> picture = record->IconPicture();
+  if (picture.empty()) return node.icon < 0 ? 0 : tb::ui::kFirstBuiltInImage;
+  const int image = icons_.FindCustomIconOf(picture.data(), picture.size());
+  return image < 0 ? 0 : image;
+}
+
+QIcon MainWindow::IconFor(int image, bool overlay) {
+  const int key = overlay ? -1 - image : image;
+  const auto found = iconCache_.find(key);
+  if (found != iconCache_.end()) return found->second;
+  const QList<QImage>& list = icons_.Small();
+  QImage picture = image >= 0 && image < list.size() ? list[image] : QImage();
+  if (overlay && !picture.isNull() && kOverlayReference < list.size()) {
+    QPainter painter(&picture);
+    painter.drawImage(0, 0, list[kOverlayReference]);
+  }
+  QIcon icon = picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture));
+  iconCache_.emplace(key, icon);
+  return icon;
+}
+
+QTreeWidgetItem* MainWindow::MakeItem(const tb::storage::TreeNode& node) {
+  auto* item = new QTreeWidgetItem;
+  item->setText(0, tb::ui::ToQString(node.name));
+  item->setData(0, kRolePosition, node.position);
+  item->setData(0, kRoleKind, node.kind);
+  item->setIcon(0, IconFor(ImageOf(node), node.underView));
+  if (node.kind >= 100) {
+    item->setForeground(0, FromColorRef(context_.settings.colorFolderSpecial));
+    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+  } else if (node.kind == kKindFormsFolder) {
+    item->setForeground(0, FromColorRef(context_.settings.colorFolderForms));
+  }
+  QList<QTreeWidgetItem*> children;
+  children.reserve(qsizetype(node.children.size()));
+  for (const auto& child : node.children) children << MakeItem(child);
+  item->addChildren(children);
+  return item;
+}
+
+void MainWindow::FillTree() {
+  tree_->clear();
+  if (!context_.wallet.IsOpen()) return;
+  const std::vector<tb::storage::TreeNode> nodes = tb::storage::BuildTree(context_.wallet);
+  QList<QTreeWidgetItem*> items;
+  items.reserve(qsizetype(nodes.size()));
+  for (const auto& node : nodes) items << MakeItem(node);
+  tree_->addTopLevelItems(items);
+}
+
+QTreeWidgetItem* MainWindow::TopLevelWithMarker(int marker) const {
+  for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = tree_->topLevelItem(i);
+    if (item->data(0, kRolePosition).toInt() == marker) return item;
+  }
+  return nullptr;
+}
+
+void MainWindow::RebuildView(int marker, bool expand) {
+  QTreeWidgetItem* old = TopLevelWithMarker(marker);
+  const bool wasExpanded = old && old->isExpanded();
+  delete old;
+  if (!context_.wallet.IsOpen()) return;
+  tb::storage::TreeOptions options;
+  options.favouritesView = marker == tb::storage::kFavouritesMarker;
+  options.findResultsView = marker == tb::storage::kFindResultsMarker;
+  for (const auto& node : tb::storage::BuildTree(context_.wallet, options)) {
+    if (node.position != marker) continue;
+    QTreeWidgetItem* item = MakeItem(node);
+    // The find results above the favourites, both above everything else.
+    const int at = marker == tb::storage::kFavouritesMarker && TopLevelWithMarker(tb::storage::kFindResultsMarker) ? 1 : 0;
+    tree_->insertTopLevelItem(at, item);
+    if (wasExpanded || expand) item->setExpanded(true);
+  }
+}
+
+Capabilities MainWindow::SelectionCapabilities() const {
+  QTreeWidgetItem* item = tree_->currentItem();
+  if (!context_.wallet.IsOpen() || !item) return CapabilitiesOf(0, 0, 0);
+  const int parentKind = item->parent() ? item->parent()->data(0, kRoleKind).toInt() : 0;
+  return CapabilitiesOf(item->data(0, kRoleKind).toInt(), parentKind, 0);
+}
+
+void MainWindow::ToggleTopLevel() {
+  bool anyExpanded = false;
+  for (int i = 0; i < tree_->topLevelItemCount(); ++i) anyExpanded |= tree_->topLevelItem(i)->isExpanded();
+  for (int i = 0; i < tree_->topLevelItemCount(); ++i) tree_->topLevelItem(i)->setExpanded(!anyExpanded);
+  if (!tree_->currentItem() && tree_->topLevelItemCount() > 0) tree_->setCurrentItem(tree_->topLevelItem(0));
+  tree_->setFocus();
+}
+
+// --- find ---
+
+void MainWindow::EnterFindMode() {
+  findMode_ = true;
+  findBox_->show();
+  Layout();
+  findBox_->setFocus();
+  SetMenuBar(kBarFind);
+}
+
+void MainWindow::LeaveFindMode() {
+  findMode_ = false;
+  findBox_->hide();
+  Layout();
+  tree_->setFocus();
+  SetMenuBar(kBarBrowse);
+}
+
+void MainWindow::RunFind() {
+  if (!context_.wallet.IsOpen()) return;
+  QString text = findBox_->text();
+  const int n = int(text.size());
+  if (n >= 2 && RunHiddenCommand(context_.settings, tb::ui::ToU16(text))) {
+    if (text.compare(QStringLiteral("::reset"), Qt::CaseInsensitive) == 0) QApplication::beep();
+    return;
+  }
+  if (n > kFindBoxLimit) {
+    text.truncate(kFindBoxLimit);
+    findBox_->setText(text);
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  context_.wallet.ClearFindResults();
+  const int found = tb::storage::Search(context_.wallet, tb::ui::ToU16(text));
+  QApplication::restoreOverrideCursor();
+  RebuildView(tb::storage::kFindResultsMarker, true);
+  QTreeWidgetItem* view = TopLevelWithMarker(tb::storage::kFindResultsMarker);
+  if (found > 0 && view) {
+    tree_->setCurrentItem(view);
+    tree_->setFocus();
+    if (findMode_) LeaveFindMode();
+    return;
+  }
+  tb::ui::ShowMessage(this, n < 2 ? kStrTooShort : kStrNothingFound, tb::ui::kCaptionInformation,
+                      tb::ui::MessageIcon::Information);
+  if (!findMode_) EnterFindMode();
+  findBox_->setFocus();
+  SetMenuBar(kBarFind);
+}
+
+// --- browser commands built so far ---
+
+void MainWindow::NewFolder() {
+  if (!context_.wallet.IsOpen()) return;
+  QTreeWidgetItem* item = tree_->currentItem();
+  if (item && !SelectionCapabilities().newFolder) return;
+  tb::storage::RecordId parent{};
+  if (item) {
+    const int kind = item->data(0, kRoleKind).toInt();
+    int position = -1;
+    if (kind == kKindFolder) position = item->data(0, kRolePosition).toInt();
+    if (kind == kKindCard && item->parent() && item->parent()->data(0, kRoleKind).toInt() == kKindFolder)
+      position = item->parent()->data(0, kRolePosition).toInt();
+    if (const tb::storage::RecordHeader* folder = context_.wallet.At(position)) parent = folder->Id();
+  }
+  std::optional<std::u16string> name;
+  if (newFolderName) {
+    name = newFolderName(*this);
+  } else {
+    bool ok = false;
+    const QString typed = QInputDialog::getText(this, tb::ui::ToQString(kMainWindowTitle), QString(),
+                                                QLineEdit::Normal, QString(), &ok);
+    if (ok) name = tb::ui::ToU16(typed);
+  }
+  if (!name || name->empty()) return;
+  tb::storage::RecordHeader folder = tb::storage::NewFolderRecord(parent, false, &context_.wallet.DataKey());
+  folder.SetIcon(kNewFolderIcon);
+  folder.SetName(*name);
+  const tb::storage::RecordId id = folder.Id();
+  if (context_.wallet.AddOrReplace(folder) < 0) {
+    tb::ui::ShowMessage(this, kStrOutOfMemory, tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
+    return;
+  }
+  FillTree();
+  const int position = context_.wallet.FindRecord(id);
+  for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+    if ((*it)->data(0, kRolePosition).toInt() == position && (*it)->data(0, kRoleKind).toInt() == kKindFolder) {
+      tree_->setCurrentItem(*it);
+      tree_->scrollToItem(*it);
+      break;
+    }
+  }
+}
+
+void MainWindow::AddToFavourites() {
+  QTreeWidgetItem* item = tree_->currentItem();
+  if (!item || !SelectionCapabilities().addToFavourites) return;
+  const tb::storage::RecordHeader* card = context_.wallet.At(item->data(0, kRolePosition).toInt());
+  if (!card || !card->IsCard()) return;
+  const tb::storage::RecordId id = card->Id();
+  if (context_.wallet.AddFavourite(id)) context_.wallet.Options().changed = true;
+  RebuildView(tb::storage::kFavouritesMarker, true);
+  if (QTreeWidgetItem* view = TopLevelWithMarker(tb::storage::kFavouritesMarker)) {
+    tree_->setCurrentItem(view);
+    const int position = context_.wallet.FindRecord(id);
+    for (int i = 0; i < view->childCount(); ++i)
+      if (view->child(i)->data(0, kRolePosition).toInt() == position) tree_->setCurrentItem(view->child(i));
+  }
+}
+
+void MainWindow::ClearView() {
+  QTreeWidgetItem* item = tree_->currentItem();
+  if (!item) return;
+  const int marker = item->data(0, kRolePosition).toInt();
+  if (marker == tb::storage::kFindResultsMarker) {
+    context_.wallet.ClearFindResults();
+    RebuildView(marker, false);
+  } else if (marker == tb::storage::kFavouritesMarker) {
+    context_.wallet.ClearFavourites();
+    context_.wallet.Options().changed = true;
+    RebuildView(marker, false);
+  }
+}
+
+// --- commands ---
+
 void MainWindow::Dispatch(int commandId) {
   tb::ui::ActivityClock::Record();
-  if (commandId == kCmdExit) close();
+  switch (commandId) {
+    case kCmdOk:
+    case kCmdCancel:
+      tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
+      return;
+    case kCmdExit:
+      watcher_.Stop();
+      CloseWallet();
+      close();
+      return;
+    case kCmdAbout:
+      if (aboutBox) {
+        aboutBox(*this);
+      } else {
+        tb::ui::ShowMessageText(this, tb::ui::ToQString(kMainWindowTitle), tb::ui::kCaptionInformation,
+                                tb::ui::MessageIcon::Information);
+      }
+      return;
+    case kCmdCancelFind:
+      LeaveFindMode();
+      return;
+    case kCmdWallets:
+      StopAutoClose();
+      ShowWalletsManager();
+      return;
+    case kCmdNewFolder: NewFolder(); return;
+    case kCmdFind: EnterFindMode(); return;
+    case kCmdGo:
+    case kIdGoButton:
+      RunFind();
+      return;
+    case kCmdAddToFavourites: AddToFavourites(); return;
+    case kCmdClear: ClearView(); return;
+    case kCmdUpdates: tb::ui::OpenWebPage(QString::fromLatin1(kUpdatesPage)); return;
+    case kCmdHelp: tb::ui::OpenHelp(QString::fromLatin1(kHelpFile)); return;
+    case kIdFindToggle:
+      if (findMode_) {
+        LeaveFindMode();
+      } else {
+        EnterFindMode();
+      }
+      return;
+    case kIdClearButton:
+      findBox_->clear();
+      return;
+    case kIdTopButton: ToggleTopLevel(); return;
+    case kCmdExpandedMenus:
+      if (context_.platform.isSmartphone) return;
+      context_.settings.menusExpanded = context_.settings.menusExpanded ? 0 : 1;
+      SetMenuBar(kBarBrowse);
+      return;
+    case kCmdDone:
+    case kCmdSelectAll:
+      return;
+    case kCmdProperties:
+    case kCmdDelete:
+    case kCmdRemove:
+    case kCmdNewCard:
+    case kCmdCut:
+    case kCmdCopy:
+    case kCmdPaste:
+    case kCmdSaveToMyForms:
+    case kCmdSeekToSource:
+    case 807: case 829: case 830: case kCmdExport: case kCmdImport: case kCmdImportForm: case 861:
+      if (notYetBuilt) notYetBuilt(*this, commandId);
+      return;
+    default:
+      return;
+  }
 }
 
 void MainWindow::OnInitMenuPopup(QMenu* menu) {
-  if (context_.wallet.IsOpen()) return;
-  for (QAction* action : menu->actions()) {
-    const int id = action->data().toInt();
-    if (id == kCmdNewCard || id == kCmdNewFolder) action->setEnabled(false);
+  const QList<QAction*> actions = menu->actions();
+  auto find = [&](int id) -> QAction* {
+    for (QAction* action : actions)
+      if (action->data().toInt() == id) return action;
+    return nullptr;
+  };
+  auto enable = [&](int id, bool on) {
+    if (QAction* action = find(id)) action->setEnabled(on);
+  };
+  if (!context_.wallet.IsOpen()) {
+    enable(kCmdNewCard, false);
+    enable(kCmdNewFolder, false);
+    return;
+  }
+  tb::ui::ActivityClock::Record();
+  if (context_.platform.isSmartphone) {
+    for (int id : {kCmdExport, kCmdImport, kCmdImportForm}) delete find(id);
+    if (context_.settings.exitMenu == 0) delete find(kCmdExit);
+  } else if (QAction* expanded = find(kCmdExpandedMenus)) {
+    expanded->setCheckable(true);
+    expanded->setChecked(context_.settings.menusExpanded != 0);
+  }
+  const Capabilities caps = SelectionCapabilities();
+  if (QAction* del = find(kCmdDelete)) {
+    const char* key = caps.deleteText == DeleteText::Remove  ? "Remove"
+                      : caps.deleteText == DeleteText::Clear ? "Clear"
+                                                             : "Delete";
+    del->setProperty("resourceText", QString::fromLatin1(key));
+    del->setText(tb::ui::LocaliseMenuText(QString::fromLatin1(key)));
+    del->setEnabled(caps.deleteText != DeleteText::Delete || caps.deleteEnabled);
+  }
+  QTreeWidgetItem* item = tree_->currentItem();
+  const int kind = item ? item->data(0, kRoleKind).toInt() : 0;
+  if (!item) {
+    enable(kCmdNewFolder, true);
+    enable(kCmdNewCard, false);
+  } else if (kind >= 100) {
+    enable(kCmdNewCard, false);
+    enable(kCmdNewFolder, true);
+  } else if (kind == kKindFormsFolder) {
+    enable(kCmdNewFolder, false);
+    enable(kCmdNewCard, true);
+  } else {
+    enable(kCmdNewCard, caps.newCard);
+    enable(kCmdNewFolder, caps.newFolder);
+  }
+  enable(kCmdProperties, item != nullptr);
+  enable(kCmdAddToFavourites, caps.addToFavourites);
+  enable(kCmdCut, caps.cut);
+  enable(kCmdCopy, caps.copy);
+  enable(kCmdPaste, caps.paste);
+  enable(kCmdExport, caps.exportable);
+  enable(kCmdSaveToMyForms, caps.saveToMyForms);
+}
+
+// --- the wallet ---
+
+void MainWindow::CloseWallet() {
+  tb::storage::Wallet& wallet = context_.wallet;
+  if (wallet.IsOpen()) {
+    if (!wallet.IsReadOnly() && (wallet.Options().changed || wallet.Header().changed)) wallet.SaveHeaders();
+    wallet.Close();
+  }
+  walletOpen_ = false;
+  period_ = 0;
+  tree_->clear();
+  tree_->hide();
+  client_->update();
+}
+
+bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWalletsOnFailure) {
+  watcher_.Stop();
+  hide();
+  std::string path = requested;
+  if (path.size() >= 6 && QString::fromStdString(path).endsWith(QStringLiteral(".wal"), Qt::CaseInsensitive))
+    path = legacyConversion ? legacyConversion(*this, path) : std::string();
+  StopAutoClose();
+  tb::ui::ActivityClock::Record();
+  const std::u16string name = DisplayName(path);
+  CloseWallet();
+  tb::ui::PostPrivateMessage(this, tb::ui::kMsgWalletShown, 0);
+  tb::storage::Wallet& wallet = context_.wallet;
+  wallet.ClearFindResults();
+  auto failed = [&] {
+    if (reshowWalletsOnFailure) tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
+    return false;
+  };
+
+  // A first look without the password tells whether the file is a wallet.
+  const tb::storage::OpenStatus probe = wallet.Open(path, u"", true, nullptr);
+  if (probe != tb::storage::OpenStatus::WrongPassword && probe != tb::storage::OpenStatus::Ok &&
+      probe != tb::storage::OpenStatus::NeedsUpgrade) {
+    wallet.Close();
+    tb::ui::ShowMessageText(this,
+                            QStringLiteral("%1\n%2\n(%3)")
+                                .arg(tb::ui::Text(kStrCannotOpen), tb::ui::ToQString(name))
+                                .arg(int(probe), 2, 10, QChar('0')),
+                            tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
+    return failed();
+  }
+  WalletPrompt prompt{name, path, &wallet};
+  const std::optional<std::u16string> password = passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
+  wallet.Close();
+  if (!password) return failed();
+
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  icons_.Destroy();
+  iconCache_.clear();
+  wallet.SetIconObserver(&iconObserver_);
+  const tb::storage::OpenStatus status = wallet.Open(path, *password, false, &context_.prompter);
+  QApplication::restoreOverrideCursor();
+  if (status != tb::storage::OpenStatus::Ok) {
+    wallet.Close();
+    uint32_t reason = kStrOpenFailed;
+    switch (status) {
+      case tb::storage::OpenStatus::NotAWallet:
+      case tb::storage::OpenStatus::Damaged: reason = kStrNotAWallet; break;
+      case tb::storage::OpenStatus::WrongPassword: reason = kStrWrongPassword; break;
+      case tb::storage::OpenStatus::OutOfMemory: reason = kStrOutOfMemory; break;
+      case tb::storage::OpenStatus::UpgradeDeclined: reason = 0; break;
+      default: break;
+    }
+    if (reason != 0) {
+      tb::ui::ShowMessageText(this,
+                              QStringLiteral("%1\n%2\n(%3:%4)")
+                                  .arg(tb::ui::Text(kStrCannotOpen), tb::ui::ToQString(name), tb::ui::Text(reason))
+                                  .arg(int(status)),
+                              tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
+    }
+    return failed();
+  }
+  walletOpen_ = true;
+  StartAutoClose();
+  context_.settings.mru = tb::ui::ToU16(QString::fromStdString(path));
+  FillTree();
+  tree_->show();
+  Layout();
+  show();
+  tb::ui::PostPrivateMessage(this, tb::ui::kMsgWalletShown, 1);
+  return true;
+}
+
+void MainWindow::ShowWalletsManager() {
+  watcher_.Stop();
+  if (!walletsManager) return;
+  CloseWallet();
+  if (walletsManager(*this) != 1) PostExit();
+}
+
+// --- auto-close ---
+
+void MainWindow::StartAutoClose() {
+  period_ = context_.wallet.IsOpen() ? context_.wallet.Options().AutoCloseMinutes() : 0;
+  if (period_ == 0) return;
+  tb::ui::ActivityClock::Record();
+  autoCloseTimer_.start();
+  watcher_.Start();
+}
+
+void MainWindow::StopAutoClose() {
+  autoCloseTimer_.stop();
+  watcher_.Stop();
+}
+
+void MainWindow::CheckAutoClose() {
+  if (!AutoCloseDue(context_.wallet.IsOpen(), period_.load(), tb::ui::ActivityClock::Last(),
+                    tb::platform::LocalTime()))
+    return;
+  CloseOtherWindows();
+  PostExit();
+}
+
+void MainWindow::PostExit() {
+  QMetaObject::invokeMethod(this, [this] { Dispatch(kCmdExit); }, Qt::QueuedConnection);
+}
+
+void MainWindow::CloseOtherWindows() {
+  if (closingOthers_) return;
+  closingOthers_ = true;
+  // The topmost dialog first, then whatever it was shown over.
+  QWidget* window = QApplication::activeModalWidget();
+  if (!window) {
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (top != this && top->isVisible() && top->isEnabled() && qobject_cast<QDialog*>(top)) {
+        window = top;
+        break;
+      }
+    }
+  }
+  while (window && window != this) {
+    QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    if (auto* dialog = qobject_cast<QDialog*>(window)) QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    QThread::msleep(50);
+    window = owner;
+  }
+  closingOthers_ = false;
+}
+
+// --- events ---
+
+bool MainWindow::event(QEvent* event) {
+  switch (int(event->type())) {
+    case tb::ui::kMsgUserActivity:
+      tb::ui::ActivityClock::Record();
+      return true;
+    case tb::ui::kMsgShowWallets:
+      ShowWalletsManager();
+      return true;
+    case tb::ui::kMsgWalletShown:
+      if (static_cast<tb::ui::PrivateMessage*>(event)->WParam() == 1 && context_.wallet.IsOpen()) {
+        if (findMode_) LeaveFindMode();
+        SetMenuBar(kBarBrowse);
+        tree_->setFocus();
+        if (tree_->topLevelItemCount() > 0) tree_->setCurrentItem(tree_->topLevelItem(0));
+      }
+      return true;
+    case 1023:
+    case tb::ui::kMsgSyncStart:
+    case tb::ui::kMsgSyncEnd:
+      return true;
+    default:
+      return QMainWindow::event(event);
   }
 }
 
-bool MainWindow::event(QEvent* event) {
-  if (event->type() == tb::ui::kMsgUserActivity) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::MouseMove)
     tb::ui::ActivityClock::Record();
-    return true;
+  if (watched == findBox_) {
+    if (type == QEvent::FocusIn && findBox_->text() == tb::ui::Text(kStrFindPrompt)) findBox_->clear();
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+      tree_->setFocus();
+      return true;
+    }
+  } else if (watched == tree_) {
+    if (type == QEvent::FocusIn && findMode_) {
+      findMode_ = false;
+      findBox_->hide();
+      Layout();
+      SetMenuBar(kBarBrowse);
+      if (tree_->currentItem()) tree_->scrollToItem(tree_->currentItem());
+    }
+    if (type == QEvent::KeyPress) {
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Up && tree_->currentItem() == tree_->topLevelItem(0)) {
+        EnterFindMode();
+        return true;
+      }
+      if (key->key() == Qt::Key_Delete) {
+        QMetaObject::invokeMethod(this, [this] { Dispatch(kCmdDelete); }, Qt::QueuedConnection);
+        return true;
+      }
+    }
   }
-  return QMainWindow::event(event);
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  watcher_.Stop();
+  CloseWallet();
+  autoCloseTimer_.stop();
+  event->accept();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) CheckAutoClose();
+  QMainWindow::changeEvent(event);
 }
 
 }  // namespace tb::shell

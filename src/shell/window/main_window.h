@@ -1,15 +1,32 @@
 #pragma once
-// The program's main window. For now a frame: the title, the portrait
-// shape, the soft-key bar of the main menu bar (with the variant's
-// substitutions), the accelerators and the first-run message. The header
-// band, the find controls, the tree and the command table arrive on top
-// of it; the wallet decision is the hook OpenStartWallet.
+// The program's main window: the header band with the open wallet's name,
+// the find controls, the folder and card tree, the soft-key bar, the
+// command table with its enabling rules, the open-wallet flow and the
+// inactivity auto-close. It owns the open wallet (in the AppContext) while
+// the program runs. Windows of other parts (password entry, wallets
+// manager, about box, folder name) are reached through the hooks below,
+// which the program wires; each has a safe default.
 #include <QMainWindow>
+#include <QTimer>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/ui/command_target.h"
+#include "platform/ui/icons/icon_lists.h"
 #include "shell/startup/startup.h"
+#include "shell/window/auto_close.h"
+#include "shell/window/selection.h"
+#include "storage/tree_order.h"
 
-class QLabel;
+class QLineEdit;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QAbstractButton;
 
 namespace tb::ui {
 class SoftKeyBar;
@@ -23,10 +40,59 @@ inline constexpr int kBarBrowseExpanded = 987;
 inline constexpr int kBarBrowseSmartphone = 984;
 inline constexpr int kBarFind = 967;
 
-// Commands the accelerators send.
-inline constexpr int kCmdSelectAll = 858;  // Ctrl+A
-inline constexpr int kCmdDone = 814;       // Ctrl+Q
+// Commands.
+inline constexpr int kCmdOk = 1;
+inline constexpr int kCmdCancel = 2;
 inline constexpr int kCmdExit = 802;
+inline constexpr int kCmdProperties = 804;
+inline constexpr int kCmdDelete = 805;
+inline constexpr int kCmdAbout = 808;
+inline constexpr int kCmdCancelFind = 809;
+inline constexpr int kCmdWallets = 810;
+inline constexpr int kCmdDone = 814;       // Ctrl+Q
+inline constexpr int kCmdNewCard = 821;
+inline constexpr int kCmdNewFolder = 822;
+inline constexpr int kCmdFind = 823;
+inline constexpr int kCmdGo = 824;
+inline constexpr int kCmdCut = 825;
+inline constexpr int kCmdCopy = 827;
+inline constexpr int kCmdPaste = 828;
+inline constexpr int kCmdSaveToMyForms = 831;
+inline constexpr int kCmdAddToFavourites = 832;
+inline constexpr int kCmdExport = 833;
+inline constexpr int kCmdImport = 834;
+inline constexpr int kCmdClear = 857;
+inline constexpr int kCmdSelectAll = 858;  // Ctrl+A
+inline constexpr int kCmdImportForm = 859;
+inline constexpr int kCmdRemove = 860;
+inline constexpr int kCmdUpdates = 875;
+inline constexpr int kCmdHelp = 876;
+inline constexpr int kCmdSeekToSource = 877;
+inline constexpr int kCmdExpandedMenus = 40096;
+
+// Control ids.
+inline constexpr int kIdTree = 1000;
+inline constexpr int kIdFindToggle = 1001;
+inline constexpr int kIdFindBox = 1002;
+inline constexpr int kIdGoButton = 1003;
+inline constexpr int kIdClearButton = 1004;
+inline constexpr int kIdTopButton = 1005;
+
+inline constexpr int kFindBoxLimit = 48;
+inline constexpr int kAutoCloseCheckMs = 10000;
+inline constexpr const char* kHelpFile = "tbpro.htm";
+inline constexpr const char* kUpdatesPage = "https://www.ostrel.example/tamberlock/updates";
+
+// Tree item data.
+inline constexpr int kRolePosition = 0x0100;   // Qt::UserRole: index position or view marker
+inline constexpr int kRoleKind = 0x0101;
+
+// What the password prompt is asked with.
+struct WalletPrompt {
+  std::u16string displayName;
+  std::string path;
+  tb::storage::Wallet* wallet = nullptr;   // open for reading, not yet unlocked
+};
 
 class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public MainWindowHost {
   Q_OBJECT
@@ -46,23 +112,104 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   void Dispatch(int commandId) override;
   void OnInitMenuPopup(QMenu* menu) override;
 
+  // Opens the wallet at path with the password prompt; true when it is
+  // open. On failure the wallets manager is asked for again when reshow.
+  bool OpenWalletFlow(const std::string& path, bool reshowWalletsOnFailure);
+  // Writes back pending changes (unless read-only) and closes the wallet.
+  void CloseWallet();
+  // The Go command: hidden commands, the search and the results view.
+  void RunFind();
+  // The inactivity check of the timer and of every activation.
+  void CheckAutoClose();
+  // Cancels every dialog shown above the main window.
+  void CloseOtherWindows();
+  void Layout();
+
   // The window's size at start: 320 x 480 at 96 dots per inch, scaled.
   static QSize StartSize();
 
+  QTreeWidget* Tree() const { return tree_; }
+  QLineEdit* FindBox() const { return findBox_; }
+  bool InFindMode() const { return findMode_; }
+  bool AutoCloseRunning() const { return autoCloseTimer_.isActive(); }
+  bool WatcherRunning() const { return watcher_.Running(); }
+  QRect HeaderRect() const { return headerRect_; }
+  tb::ui::IconLists& Icons() { return icons_; }
+  // The tree image of a node (built-in icon n is image n + 4).
+  int ImageOf(const tb::storage::TreeNode& node) const;
+  // The capability set of the selected item (nothing selected: the defaults).
+  Capabilities SelectionCapabilities() const;
+  AppContext& Context() { return context_; }
+
+  // --- hooks the program wires to the windows of other parts ---
+  // The password of the wallet; none when the user cancelled (default).
+  std::function<std::optional<std::u16string>(const WalletPrompt&)> passwordPrompt;
+  // The wallets manager: 1 when a wallet was opened or created, -1 when the
+  // user cancelled. Default: the window stays as it is, with no wallet.
+  std::function<int(MainWindow&)> walletsManager;
+  std::function<void(MainWindow&)> aboutBox;                                 // default: a message
+  std::function<std::optional<std::u16string>(MainWindow&)> newFolderName;  // default: a text prompt
+  // Converts an old ".wal" wallet; the new wallet's path or empty. Default: empty.
+  std::function<std::string(MainWindow&, const std::string&)> legacyConversion;
+  // Commands whose windows are not built yet (New Card, opening a card,
+  // the dialogs of the options menu, export, import): they do nothing.
+  std::function<void(MainWindow&, int)> notYetBuilt;
+
+  // Paints the header band (the client area calls it).
+  void PaintHeader(QPainter& painter, const QRect& client);
+  // The gradient of the band, in client coordinates (find buttons continue it).
+  QLinearGradient HeaderGradient() const;
+
  protected:
-  // Start-up's wallet decision (the command line's file, the MRU wallet,
-  // else the wallets manager). Returns false when no wallet opened and the
-  // user cancelled, which ends the program. Until the open-wallet flow and
-  // the wallets manager exist this shows the window and succeeds.
+  // Start-up's wallet decision: the command line's file, the MRU wallet,
+  // else the wallets manager. False when no wallet opened and the user
+  // cancelled, which ends the program.
   virtual bool OpenStartWallet();
 
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
   AppContext& context_;
 
  private:
+  void FillTree();
+  QTreeWidgetItem* MakeItem(const tb::storage::TreeNode& node);
+  void RebuildView(int marker, bool expand);
+  QTreeWidgetItem* TopLevelWithMarker(int marker) const;
+  QIcon IconFor(int image, bool overlay);
+  void EnterFindMode();
+  void LeaveFindMode();
+  void ToggleTopLevel();
+  void NewFolder();
+  void AddToFavourites();
+  void ClearView();
+  void StartAutoClose();
+  void StopAutoClose();
+  void PostExit();
+  void ShowWalletsManager();
+  bool FindTextShowsButtons() const;
+
   tb::ui::SoftKeyBar* bar_ = nullptr;
-  QLabel* emptyNote_ = nullptr;
+  QWidget* client_ = nullptr;
+  QTreeWidget* tree_ = nullptr;
+  QLineEdit* findBox_ = nullptr;
+  QAbstractButton* findToggle_ = nullptr;
+  QAbstractButton* goButton_ = nullptr;
+  QAbstractButton* clearButton_ = nullptr;
+  QAbstractButton* topButton_ = nullptr;
+  bool findMode_ = false;
+  bool closingOthers_ = false;
+  QRect headerRect_;
+  QRect headerTextRect_;
+  tb::ui::IconLists icons_;
+  tb::ui::IconListsObserver iconObserver_{icons_};
+  std::map<int, QIcon> iconCache_;
+  QTimer autoCloseTimer_;
+  std::atomic<bool> walletOpen_{false};
+  std::atomic<uint32_t> period_{0};
+  InactivityWatcher watcher_;
 };
 
 }  // namespace tb::shell

@@ -1,0 +1,109 @@
+#pragma once
+// The wallets manager: the full-screen list of the wallet files on the
+// device, from which the user opens, creates, copies or deletes one.
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/ui/modal_dialog.h"
+#include "shell/core/wallets_manager.h"
+
+class QListWidget;
+class QMenu;
+
+namespace tb::dialogs {
+
+inline constexpr int kWalletsManagerTemplate = 115;
+inline constexpr int kWalletsListId = 1002;
+inline constexpr int kResultExit = 802;   // Exit: the caller treats it as cancel
+
+// Commands of menu bar 966.
+inline constexpr int kCmdManagerNew = 10;
+inline constexpr int kCmdNew = 803;
+inline constexpr int kCmdOpen = 812;
+inline constexpr int kCmdDelete = 805;
+inline constexpr int kCmdCopy = 827;
+inline constexpr int kCmdAbout = 808;
+inline constexpr int kCmdExit = 802;
+
+struct NewWalletPassword {
+  std::u16string password;
+  std::optional<std::u16string> hint;
+};
+
+// What the manager needs of the program around it.
+struct WalletsManagerInputs {
+  bool exitMenu = false;           // the Menu popup offers Exit
+  uint32_t osMajorVersion = 5;     // the storage card is offered from 5 on
+  const storage::TextSource* texts = nullptr;   // nullptr: the interface's texts
+  // The new-password dialog (password, confirmation and hint); nullopt
+  // when it was cancelled.
+  std::function<std::optional<NewWalletPassword>(QWidget* owner)> askNewPassword;
+  // Converts a legacy ".wal" file; the converted wallet's path, or nullopt
+  // when the conversion was declined or failed (it says why itself).
+  std::function<std::optional<std::string>(QWidget* owner, const std::string& legacyPath)> convertLegacy;
+  std::function<void(QWidget* owner)> showAbout;
+};
+
+enum class WalletsManagerOutcome {
+  Open,       // run the open-wallet flow on path (re-show the manager if it fails)
+  ShowAgain,  // the new wallet was not made: show the manager again
+};
+struct WalletsManagerResult {
+  WalletsManagerOutcome outcome = WalletsManagerOutcome::Open;
+  std::string path;
+  bool created = false;   // path is the wallet just made
+};
+
+class WalletsManagerDialog : public ui::ModalDialog {
+  Q_OBJECT
+
+ public:
+  WalletsManagerDialog(QWidget* owner, WalletsManagerInputs inputs);
+
+  // Fills (again) the list from the document places.
+  void Fill();
+  QListWidget* List() const { return list_; }
+  shell::WalletsManager& Manager() { return manager_; }
+  // After a legacy file was converted, the converted wallet.
+  const std::string& ChosenPath() const { return converted_.empty() ? manager_.ChosenPath() : converted_; }
+  bool IsNew() const { return converted_.empty() && manager_.IsNew(); }
+  // The popup of the list's tap-and-hold: Open, Delete and Copy.
+  QMenu* ContextMenu();
+
+  void Dispatch(int commandId) override;
+  void OnInitMenuPopup(QMenu* menu) override;
+  void accept() override { Dispatch(ui::kCmdOk); }
+  void reject() override { Dispatch(ui::kCmdCancel); }
+
+ protected:
+  void OnInitDialog() override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void ShowEntries();
+  void Act(shell::ManagerChoice choice);
+  void NewWallet();
+  void DeleteSelected();
+  void CopySelected();
+  void SayGone();
+  const storage::TextSource& Texts() const;
+
+  WalletsManagerInputs inputs_;
+  shell::WalletsManager manager_;
+  QListWidget* list_ = nullptr;
+  QMenu* context_ = nullptr;
+  std::string converted_;
+  bool fillPosted_ = false;
+};
+
+// Runs the manager and, for a new wallet, asks for its password and makes
+// it. nullopt: cancelled or Exit (with no wallet open the program ends).
+// The caller closes the open wallet before and runs the open-wallet flow
+// after.
+std::optional<WalletsManagerResult> RunWalletsManager(QWidget* owner, const WalletsManagerInputs& inputs);
+
+}  // namespace tb::dialogs

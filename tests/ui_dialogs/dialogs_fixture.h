@@ -1,0 +1,59 @@
+#pragma once
+// What the dialog tests share: the English language module as the text
+// source, settings of either variant, running a modal dialog with a script
+// that acts on it once it shows, and where screenshots go.
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <string>
+
+#include "platform/ui/modal_dialog.h"
+#include "platform/ui/screenshot.h"
+#include "platform/ui/texts.h"
+#include "shell/core/language_module.h"
+#include "shell/core/settings.h"
+
+namespace tb::dialogs::test {
+
+inline const tb::shell::LanguageModule& English() {
+  static tb::shell::LanguageModule module = [] {
+    tb::shell::LanguageModule m;
+    m.Load(std::string(TB_MODULE_DIR) + "/ostreltbpro2006.exe.0409.mui");
+    return m;
+  }();
+  return module;
+}
+
+inline tb::shell::Settings SettingsFor(bool smartphone) {
+  return tb::shell::Settings(smartphone ? tb::shell::PlatformVariant::Smartphone
+                                        : tb::shell::PlatformVariant::PocketPC);
+}
+
+// Runs action on the next modal dialog with this template once it shows
+// (polling, so that it also finds dialogs a flow opens on its own).
+inline void WhenDialogShows(int templateId, std::function<void(tb::ui::ModalDialog&)> action) {
+  auto* poll = new QTimer(qApp);
+  poll->setInterval(5);
+  QObject::connect(poll, &QTimer::timeout, [poll, templateId, action] {
+    auto* dialog = qobject_cast<tb::ui::ModalDialog*>(QApplication::activeModalWidget());
+    if (!dialog || dialog->TemplateId() != templateId || !dialog->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    action(*dialog);
+  });
+  poll->start();
+}
+
+inline void Type(QLineEdit* edit, const QString& text) { QTest::keyClicks(edit, text); }
+
+inline QString ScreenshotPath(const QString& name) {
+  const QString dir = QStringLiteral(TB_MODULE_DIR "/../tests/screenshots");
+  QDir().mkpath(dir);
+  return QDir(dir).filePath(name + QStringLiteral(".png"));
+}
+
+}  // namespace tb::dialogs::test
