@@ -96,7 +96,13 @@ void ModalDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (!grabbed_ && !ScreenshotDirectory().isEmpty()) {
     grabbed_ = true;
-    QTimer::singleShot(0, this, [this] { GrabToScreenshotDirectory(this, objectName()); });
+    // In screenshot mode nobody answers: the picture is taken (once what
+    // the dialog fills in after showing itself is there) and the dialog
+    // cancelled, so the program goes on to its next window.
+    QTimer::singleShot(200, this, [this] {
+      GrabToScreenshotDirectory(this, objectName());
+      EndDialog(2);
+    });
   }
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/core/process.h"
 #include "shell/startup/startup.h"
+#include "shell/app/dialog_wiring.h"
 #include "shell/window/main_window.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,8 @@ int main(int argc, char** argv) {
   QApplication app(qtArgc, qtArgv);
   QApplication::setApplicationName(QStringLiteral("Tamberlock Pro"));
   return tb::shell::RunProgram(std::move(options), [](tb::shell::AppContext& context) {
-    return std::make_unique<tb::shell::MainWindow>(context);
+    auto window = std::make_unique<tb::shell::MainWindow>(context);
+    tb::shell::WireDialogs(*window);
+    return window;
   });
 }

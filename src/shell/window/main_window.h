@@ -121,6 +121,9 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   void RunFind();
   // The inactivity check of the timer and of every activation.
   void CheckAutoClose();
+  // TIMER_AUTOCLOSE and the watcher, for the open wallet's period.
+  void StartAutoClose();
+  void StopAutoClose();
   // Cancels every dialog shown above the main window.
   void CloseOtherWindows();
   void Layout();
@@ -185,8 +188,6 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   void NewFolder();
   void AddToFavourites();
   void ClearView();
-  void StartAutoClose();
-  void StopAutoClose();
   void PostExit();
   void ShowWalletsManager();
   bool FindTextShowsButtons() const;

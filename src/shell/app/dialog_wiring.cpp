@@ -1,0 +1,90 @@
+#include "shell/app/dialog_wiring.h"
+
+#include "dialogs/change_password.h"
+#include "dialogs/new_password_dialog.h"
+#include "dialogs/password_entry_dialog.h"
+#include "dialogs/security_options_dialog.h"
+#include "dialogs/wallets_manager_dialog.h"
+#include "platform/ui/activity_clock.h"
+#include "shell/window/main_window.h"
+
+namespace tb::shell {
+
+namespace {
+constexpr int kCmdChangePassword = 807;
+constexpr int kCmdSecurity = 830;
+
+
+// Security (830): the auto-close period, stored in the wallet's options
+// when it changed; the timer and the watcher start again for it.
+void RunSecurity(MainWindow& w) {
+  storage::Wallet& wallet = w.Context().wallet;
+  if (!wallet.IsOpen()) return;
+  w.StopAutoClose();
+  if (const auto minutes = dialogs::RunSecurityOptions(&w, w.Context().settings, wallet.Options().AutoCloseMinutes()))
+    dialogs::StoreAutoClosePeriod(wallet.Options(), *minutes);
+  if (wallet.Options().AutoCloseMinutes() != 0) {
+    ui::ActivityClock::Record();
+    w.StartAutoClose();
+  }
+}
+
+// Change Password (807): re-keys the wallet, then saves and opens it again.
+void RunChangePassword(MainWindow& w) {
+  storage::Wallet& wallet = w.Context().wallet;
+  if (!wallet.IsOpen()) return;
+  if (dialogs::ChangePasswordFlow(&w, wallet, w.Context().settings) != dialogs::ChangePasswordOutcome::Changed)
+    return;
+  const std::string path = wallet.Path();
+  wallet.SaveHeaders();
+  wallet.Close();
+  w.OpenWalletFlow(path, true);
+}
+}  // namespace
+
+void WireDialogs(MainWindow& window) {
+  window.passwordPrompt = [&window](const WalletPrompt& prompt) -> std::optional<std::u16string> {
+    dialogs::PasswordPromptOptions options;
+    options.walletName = prompt.displayName;
+    const auto password = dialogs::AskWalletPassword(&window, prompt.wallet, window.Context().settings, options);
+    if (!password) return std::nullopt;
+    return storage::ToU16(*password);
+  };
+
+  window.walletsManager = [](MainWindow& w) {
+    dialogs::WalletsManagerInputs inputs;
+    inputs.exitMenu = w.Context().settings.exitMenu != 0;
+    inputs.texts = &w.Context().language;
+    inputs.askNewPassword = [&w](QWidget* owner) -> std::optional<dialogs::NewWalletPassword> {
+      auto chosen = dialogs::RunNewPasswordDialog(owner, w.Context().settings, dialogs::NewPasswordMode::NewWallet);
+      if (!chosen) return std::nullopt;
+      dialogs::NewWalletPassword p;
+      p.password = storage::ToU16(chosen->password);
+      if (!chosen->hint.empty()) p.hint = storage::ToU16(chosen->hint);
+      return p;
+    };
+    if (w.aboutBox) inputs.showAbout = [&w](QWidget*) { w.aboutBox(w); };
+    for (;;) {
+      if (w.Context().wallet.IsOpen()) {
+        w.Context().wallet.SaveHeaders();
+        w.Context().wallet.Close();
+      }
+      const auto result = dialogs::RunWalletsManager(&w, inputs);
+      if (!result) return -1;
+      if (result->outcome == dialogs::WalletsManagerOutcome::ShowAgain) continue;
+      if (w.OpenWalletFlow(result->path, false)) return 1;
+    }
+  };
+
+  auto previous = window.notYetBuilt;
+  window.notYetBuilt = [previous](MainWindow& w, int command) {
+    switch (command) {
+      case kCmdSecurity: RunSecurity(w); return;
+      case kCmdChangePassword: RunChangePassword(w); return;
+      default:
+        if (previous) previous(w, command);
+    }
+  };
+}
+
+}  // namespace tb::shell
