@@ -1,5 +1,6 @@
 #include "shell/app/dialog_wiring.h"
 
+#include "dialogs/about_dialog.h"
 #include "dialogs/change_password.h"
 #include "dialogs/new_password_dialog.h"
 #include "dialogs/password_entry_dialog.h"
@@ -43,6 +44,7 @@ void RunChangePassword(MainWindow& w) {
 }  // namespace
 
 void WireDialogs(MainWindow& window) {
+  window.aboutBox = [](MainWindow& w) { dialogs::RunAbout(&w, w.Context().settings); };
   window.passwordPrompt = [&window](const WalletPrompt& prompt) -> std::optional<std::u16string> {
     dialogs::PasswordPromptOptions options;
     options.walletName = prompt.displayName;
