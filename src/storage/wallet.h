@@ -190,7 +190,6 @@ class Wallet {
   Card NewEmptyCard(const RecordId& folderId);
 
  private:
-  friend class WalletTestAccess;
 
   // upgradeAccepted: the upgrade question of a version-5 file was answered
   // already (its tombstones are gone); UpgradeAccepted leaves the file open.
@@ -205,7 +204,8 @@ class Wallet {
   bool WriteBlocks(bool signature, bool header, bool options, bool journaled, SaveStatus* status);
   // Writes over bytes the file already has, through the journal.
   bool WriteInPlace(std::vector<InPlaceWrite> writes);
-  bool AppendBytes(const RecordHeader& header, const std::vector<uint8_t>* body, uint64_t* offset);
+  // Writes a whole record at the end of the file, taking back a partial one.
+  bool AppendBytes(const std::vector<uint8_t>& bytes, uint64_t* offset);
   // Header, payload and body of a card as AppendCard writes them.
   bool CardRecordBytes(Card& card, const KeyContext& key, std::vector<uint8_t>* bytes);
   void ShiftOffsets(const std::vector<FileEdit>& edits);

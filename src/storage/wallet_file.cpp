@@ -91,13 +91,9 @@ bool Wallet::FindRecordInFile(const RecordId& id, FoundRecord* found) {
   return true;
 }
 
-bool Wallet::AppendBytes(const RecordHeader& header, const std::vector<uint8_t>* body, uint64_t* offset) {
+bool Wallet::AppendBytes(const std::vector<uint8_t>& bytes, uint64_t* offset) {
   uint64_t end = 0;
   if (!file_.Size(&end)) return false;
-  std::vector<uint8_t> bytes;
-  bytes.reserve(R::kSize + header.Payload().size() + (body ? body->size() : 0));
-  AppendHeaderBytes(header, &bytes);
-  if (body) bytes.insert(bytes.end(), body->begin(), body->end());
   if (!file_.WriteAt(end, bytes.data(), bytes.size())) {
     // Take back whatever part of the record reached the file.
     file_.Truncate(end);
@@ -112,8 +108,10 @@ int Wallet::AppendRecord(RecordHeader header) {
   header.SetBodyLength(0);
   header.SetTrailer(0);
   PrepareForWrite(header);
+  std::vector<uint8_t> bytes;
+  AppendHeaderBytes(header, &bytes);
   uint64_t offset = 0;
-  if (!AppendBytes(header, nullptr, &offset)) return -1;
+  if (!AppendBytes(bytes, &offset)) return -1;
   header.changedInMemory = false;
   header.fileOffset = offset;
   const int position = AddOrReplace(header);
@@ -152,11 +150,9 @@ int Wallet::AppendCard(Card& card, const KeyContext* key) {
   std::vector<uint8_t> bytes;
   if (!CardRecordBytes(card, key ? *key : header_.dataKey, &bytes)) return -1;
   uint64_t end = 0;
-  if (!file_.Size(&end)) return -1;
-  if (!file_.WriteAt(end, bytes.data(), bytes.size())) {
-    file_.Truncate(end);   // take back whatever part reached the file
-    return -1;
-  }
+  const bool written = AppendBytes(bytes, &end);
+  SecureWipe(bytes.data(), bytes.size());
+  if (!written) return -1;
   RecordWritten(card, end);
   const int position = AddOrReplace(card.record);
   NotifyIcon(card.record);
