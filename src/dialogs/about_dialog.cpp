@@ -27,12 +27,9 @@ QString AboutVersionText() {
 
 AboutDialog::AboutDialog(QWidget* owner, const tb::shell::Settings& settings) : ModalDialog(owner, kAboutTemplate) {
   setObjectName(QStringLiteral("About"));
-  auto* layout = new QVBoxLayout(Body());
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  auto* title = new TitleBar(Body(), settings);
+  QVBoxLayout* layout = nullptr;
+  TitleBar* title = AddTitleBarColumn(Body(), settings, &layout);
   title->SetText(tb::ui::Text(kStrTitle));
-  layout->addWidget(title);
 
   auto* content = new QWidget(Body());
   auto* column = new QVBoxLayout(content);

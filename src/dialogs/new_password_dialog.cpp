@@ -41,11 +41,8 @@ NewPasswordDialog::NewPasswordDialog(QWidget* owner, tb::shell::Settings& settin
       mode_(mode),
       smartphone_(settings.IsSmartphone()) {
   countdown_ = new IdleCountdown(this, [this] { Dispatch(tb::ui::kCmdMenuCancel); });
-  auto* layout = new QVBoxLayout(Body());
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  title_ = new TitleBar(Body(), settings);
-  layout->addWidget(title_);
+  QVBoxLayout* layout = nullptr;
+  title_ = AddTitleBarColumn(Body(), settings, &layout);
 
   auto* content = new QWidget(Body());
   auto* grid = new QGridLayout(content);

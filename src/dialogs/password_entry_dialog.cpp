@@ -52,11 +52,8 @@ PasswordEntryDialog::PasswordEntryDialog(QWidget* owner, tb::shell::Settings& se
       options_(std::move(options)),
       smartphone_(settings.IsSmartphone()) {
   countdown_ = new IdleCountdown(this, [this] { Dispatch(tb::ui::kCmdMenuCancel); });
-  auto* layout = new QVBoxLayout(Body());
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  title_ = new TitleBar(Body(), settings);
-  layout->addWidget(title_);
+  QVBoxLayout* layout = nullptr;
+  title_ = AddTitleBarColumn(Body(), settings, &layout);
   edit_ = new QLineEdit(Body());
   SetControlId(edit_, kIdPasswordEdit);
   edit_->setMaxLength(kPasswordEditLimit);

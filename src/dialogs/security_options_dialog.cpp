@@ -34,11 +34,8 @@ SecurityOptionsDialog::SecurityOptionsDialog(QWidget* owner, const tb::shell::Se
     : ModalDialog(owner, settings.IsSmartphone() ? kTemplateSecuritySmartphone : kTemplateSecurityPocketPC),
       current_(currentMinutes),
       smartphone_(settings.IsSmartphone()) {
-  auto* layout = new QVBoxLayout(Body());
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  title_ = new TitleBar(Body(), settings);
-  layout->addWidget(title_);
+  QVBoxLayout* layout = nullptr;
+  title_ = AddTitleBarColumn(Body(), settings, &layout);
   auto* content = new QWidget(Body());
   auto* column = new QVBoxLayout(content);
   const int margin = ContentMargin();

@@ -1,5 +1,7 @@
 #include "dialogs/title_bar.h"
 
+#include <QVBoxLayout>
+
 #include <QPainter>
 
 #include "platform/ui/controls.h"
@@ -49,6 +51,16 @@ void TitleBar::paintEvent(QPaintEvent*) {
   painter.setPen(QColor(Red(textColour_), Green(textColour_), Blue(textColour_)));
   painter.drawText(QRect(margin, 0, width() - 2 * margin, h), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
                    fontMetrics().elidedText(text_, Qt::ElideRight, width() - 2 * margin));
+}
+
+TitleBar* AddTitleBarColumn(QWidget* body, const tb::shell::Settings& settings, QVBoxLayout** column) {
+  auto* layout = new QVBoxLayout(body);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  auto* bar = new TitleBar(body, settings);
+  layout->addWidget(bar);
+  *column = layout;
+  return bar;
 }
 
 }  // namespace tb::dialogs

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+class QVBoxLayout;
+
 #include <cstdint>
 
 namespace tb::shell {
@@ -36,5 +38,9 @@ class TitleBar : public QWidget {
   uint32_t end_;
   uint32_t textColour_;
 };
+
+// Lays out a dialog body as a column with the title bar on top; returns the
+// bar, and the column for the content below it.
+TitleBar* AddTitleBarColumn(QWidget* body, const tb::shell::Settings& settings, QVBoxLayout** column);
 
 }  // namespace tb::dialogs
