@@ -171,7 +171,7 @@ void WalletOptions::SetNew(const platform::SystemTime& now) {
   StoreU32(raw.data() + O::kValue100, 5);
   StoreU32(raw.data() + O::kValue104, 5);
   StoreU32(raw.data() + O::kAutoCloseMinutes, 5);
-  StoreU32(raw.data() + O::kValue124, 0xFF0000);
+  StoreU32(raw.data() + O::kFolderNameColour, 0xFF0000);
   changed = true;
 }
 
@@ -193,6 +193,8 @@ std::array<uint32_t, 16> WalletOptions::DefaultAttributes() const {
   return a;
 }
 
+uint32_t WalletOptions::FolderNameColour() const { return LoadU32(raw.data() + O::kFolderNameColour); }
+uint32_t WalletOptions::CardNameColour() const { return LoadU32(raw.data() + O::kCardNameColour); }
 uint32_t WalletOptions::AutoCloseMinutes() const { return LoadU32(raw.data() + O::kAutoCloseMinutes); }
 void WalletOptions::SetAutoCloseMinutes(uint32_t m) {
   if (m == AutoCloseMinutes()) return;

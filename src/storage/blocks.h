@@ -71,6 +71,9 @@ struct WalletOptions {
   void Touch();   // modified = now, changed
   std::array<uint32_t, 16> DefaultAttributes() const;
   uint32_t AutoCloseMinutes() const;
+  // Colours of folder and card names in the tree, 0x00BBGGRR.
+  uint32_t FolderNameColour() const;
+  uint32_t CardNameColour() const;
   void SetAutoCloseMinutes(uint32_t minutes);
 };
 

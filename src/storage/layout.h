@@ -78,7 +78,7 @@ inline constexpr size_t kDefaultAttributes = 36;   // 64
 inline constexpr size_t kValue100 = 100, kValue104 = 104;
 inline constexpr size_t kCloseOnSwitch = 108;
 inline constexpr size_t kAutoCloseMinutes = 112;
-inline constexpr size_t kValue124 = 124;
+inline constexpr size_t kFolderNameColour = 124, kCardNameColour = 128;   // 0x00BBGGRR
 inline constexpr size_t kFavourites = 300, kFavouriteCount = 32;
 inline constexpr size_t kSignature2 = 1740;
 

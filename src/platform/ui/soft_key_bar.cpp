@@ -140,15 +140,15 @@ bool SoftKeyBar::SetMenuBar(int id) {
   return true;
 }
 
-QMenu* SoftKeyBar::BuildMenu(const std::vector<MenuEntry>& entries, QWidget* parent) {
-  auto* menu = new QMenu(parent);
+void AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
   for (const MenuEntry& entry : entries) {
     switch (entry.kind) {
       case MenuEntry::Kind::Separator:
         menu->addSeparator();
         break;
       case MenuEntry::Kind::Submenu: {
-        QMenu* sub = BuildMenu(entry.children, menu);
+        auto* sub = new QMenu(menu);
+        AddMenuEntries(sub, entry.children);
         const QString text = FromResource(entry.text);
         sub->setTitle(text);
         sub->menuAction()->setProperty(kResourceText, text);
@@ -162,15 +162,30 @@ QMenu* SoftKeyBar::BuildMenu(const std::vector<MenuEntry>& entries, QWidget* par
         action->setData(entry.command);
         action->setProperty(kResourceText, text);
         action->setCheckable(entry.kind == MenuEntry::Kind::Check);
-        connect(action, &QAction::triggered, this, [this, action] {
-          ActivityClock::Record();
-          emit commandTriggered(action->data().toInt());
-        });
         break;
       }
     }
   }
-  connect(menu, &QMenu::aboutToShow, this, [this, menu] { OnMenuAboutToShow(menu); });
+}
+
+QMenu* SoftKeyBar::BuildMenu(const std::vector<MenuEntry>& entries, QWidget* parent) {
+  auto* menu = new QMenu(parent);
+  AddMenuEntries(menu, entries);
+  QList<QMenu*> pending{menu};
+  while (!pending.isEmpty()) {
+    QMenu* at = pending.takeFirst();
+    connect(at, &QMenu::aboutToShow, this, [this, at] { OnMenuAboutToShow(at); });
+    for (QAction* action : at->actions()) {
+      if (action->menu()) {
+        pending.push_back(action->menu());
+      } else if (!action->isSeparator()) {
+        connect(action, &QAction::triggered, this, [this, action] {
+          ActivityClock::Record();
+          emit commandTriggered(action->data().toInt());
+        });
+      }
+    }
+  }
   return menu;
 }
 

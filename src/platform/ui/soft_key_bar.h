@@ -79,6 +79,10 @@ class SoftKeyBar : public QWidget {
   QWidget* iconBox_ = nullptr;
 };
 
+// Adds the entries (submenus included) to menu, each action carrying its
+// command id as data and its English resource text.
+void AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries);
+
 // The resource text an action or key was made with (its English text).
 QString ResourceText(const QObject* object);
 // Replaces every action's text in menu with its localised resource text

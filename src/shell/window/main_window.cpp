@@ -6,7 +6,6 @@
 #include <QDialog>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -41,8 +40,8 @@ constexpr uint32_t kStrNotAWallet = 23013;
 constexpr uint32_t kStrWrongPassword = 23014;
 constexpr uint32_t kStrOutOfMemory = 23002;
 constexpr uint32_t kStrOpenFailed = 23015;
-constexpr int kNewFolderIcon = 72;
-constexpr int kOverlayReference = 1;
+constexpr uint32_t kStrSeekToSource = 62895;
+constexpr int kSeekToSourcePosition = 3;
 
 QColor FromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
@@ -109,13 +108,18 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   tree_->setIndentation(6 * (tb::ui::DpiX() + 8) / 96);
   tree_->setIconSize(QSize(icons_.SmallSize(), icons_.SmallSize()));
   tree_->setRootIsDecorated(true);
-  tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tree_->setExpandsOnDoubleClick(false);
   QFont treeFont = tree_->font();
   treeFont.setPointSize(int(context_.settings.fontMain));
   treeFont.setBold((context_.settings.fontMainStyle & 1) != 0);
   tree_->setFont(treeFont);
   tree_->installEventFilter(this);
   tree_->hide();
+  browser_ = new Browser(tree_, context_, icons_, this);
+  browser_->dispatch = [this](int command) { Dispatch(command); };
+  browser_->openCard = [this](const tb::storage::RecordId&) {
+    if (notYetBuilt) notYetBuilt(*this, kCmdOpenCard);
+  };
 
   findBox_ = new QLineEdit(client_);
   tb::ui::SetControlId(findBox_, kIdFindBox);
@@ -263,103 +267,9 @@ void MainWindow::PaintHeader(QPainter& painter, const QRect& client) {
 
 // --- the tree ---
 
-int MainWindow::ImageOf(const tb::storage::TreeNode& node) const {
-  if (node.kind >= 100) return node.icon + tb::ui::kFirstBuiltInImage;
-  if (node.icon >= 0 && node.icon < tb::ui::kBuiltInIconCount) return node.icon + tb::ui::kFirstBuiltInImage;
-  // An own picture (icon -1, or a number past the built-in ones that stands
-  // for one): the image made for the picture, else the first image.
-  const tb::storage::RecordHeader* record = context_.wallet.At(node.position);
-  if (!record) return 0;
-  const std::vector<uint8_t> picture = record->IconPicture();
-  if (picture.empty()) return node.icon < 0 ? 0 : tb::ui::kFirstBuiltInImage;
-  const int image = icons_.FindCustomIconOf(picture.data(), picture.size());
-  return image < 0 ? 0 : image;
-}
+int MainWindow::ImageOf(const tb::storage::TreeNode& node) const { return browser_->ImageOf(node); }
 
-QIcon MainWindow::IconFor(int image, bool overlay) {
-  const int key = overlay ? -1 - image : image;
-  const auto found = iconCache_.find(key);
-  if (found != iconCache_.end()) return found->second;
-  const QList<QImage>& list = icons_.Small();
-  QImage picture = image >= 0 && image < list.size() ? list[image] : QImage();
-  if (overlay && !picture.isNull() && kOverlayReference < list.size()) {
-    QPainter painter(&picture);
-    painter.drawImage(0, 0, list[kOverlayReference]);
-  }
-  QIcon icon = picture.isNull() ? QIcon() : QIcon(QPixmap::fromImage(picture));
-  iconCache_.emplace(key, icon);
-  return icon;
-}
-
-QTreeWidgetItem* MainWindow::MakeItem(const tb::storage::TreeNode& node) {
-  auto* item = new QTreeWidgetItem;
-  item->setText(0, tb::ui::ToQString(node.name));
-  item->setData(0, kRolePosition, node.position);
-  item->setData(0, kRoleKind, node.kind);
-  item->setIcon(0, IconFor(ImageOf(node), node.underView));
-  if (node.kind >= 100) {
-    item->setForeground(0, FromColorRef(context_.settings.colorFolderSpecial));
-    item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-  } else if (node.kind == kKindFormsFolder) {
-    item->setForeground(0, FromColorRef(context_.settings.colorFolderForms));
-  }
-  QList<QTreeWidgetItem*> children;
-  children.reserve(qsizetype(node.children.size()));
-  for (const auto& child : node.children) children << MakeItem(child);
-  item->addChildren(children);
-  return item;
-}
-
-void MainWindow::FillTree() {
-  tree_->clear();
-  if (!context_.wallet.IsOpen()) return;
-  const std::vector<tb::storage::TreeNode> nodes = tb::storage::BuildTree(context_.wallet);
-  QList<QTreeWidgetItem*> items;
-  items.reserve(qsizetype(nodes.size()));
-  for (const auto& node : nodes) items << MakeItem(node);
-  tree_->addTopLevelItems(items);
-}
-
-QTreeWidgetItem* MainWindow::TopLevelWithMarker(int marker) const {
-  for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = tree_->topLevelItem(i);
-    if (item->data(0, kRolePosition).toInt() == marker) return item;
-  }
-  return nullptr;
-}
-
-void MainWindow::RebuildView(int marker, bool expand) {
-  QTreeWidgetItem* old = TopLevelWithMarker(marker);
-  const bool wasExpanded = old && old->isExpanded();
-  delete old;
-  if (!context_.wallet.IsOpen()) return;
-  tb::storage::TreeOptions options;
-  options.favouritesView = marker == tb::storage::kFavouritesMarker;
-  options.findResultsView = marker == tb::storage::kFindResultsMarker;
-  for (const auto& node : tb::storage::BuildTree(context_.wallet, options)) {
-    if (node.position != marker) continue;
-    QTreeWidgetItem* item = MakeItem(node);
-    // The find results above the favourites, both above everything else.
-    const int at = marker == tb::storage::kFavouritesMarker && TopLevelWithMarker(tb::storage::kFindResultsMarker) ? 1 : 0;
-    tree_->insertTopLevelItem(at, item);
-    if (wasExpanded || expand) item->setExpanded(true);
-  }
-}
-
-Capabilities MainWindow::SelectionCapabilities() const {
-  QTreeWidgetItem* item = tree_->currentItem();
-  if (!context_.wallet.IsOpen() || !item) return CapabilitiesOf(0, 0, 0);
-  const int parentKind = item->parent() ? item->parent()->data(0, kRoleKind).toInt() : 0;
-  return CapabilitiesOf(item->data(0, kRoleKind).toInt(), parentKind, 0);
-}
-
-void MainWindow::ToggleTopLevel() {
-  bool anyExpanded = false;
-  for (int i = 0; i < tree_->topLevelItemCount(); ++i) anyExpanded |= tree_->topLevelItem(i)->isExpanded();
-  for (int i = 0; i < tree_->topLevelItemCount(); ++i) tree_->topLevelItem(i)->setExpanded(!anyExpanded);
-  if (!tree_->currentItem() && tree_->topLevelItemCount() > 0) tree_->setCurrentItem(tree_->topLevelItem(0));
-  tree_->setFocus();
-}
+Capabilities MainWindow::SelectionCapabilities() const { return browser_->SelectionOf().caps; }
 
 // --- find ---
 
@@ -395,8 +305,8 @@ void MainWindow::RunFind() {
   context_.wallet.ClearFindResults();
   const int found = tb::storage::Search(context_.wallet, tb::ui::ToU16(text));
   QApplication::restoreOverrideCursor();
-  RebuildView(tb::storage::kFindResultsMarker, true);
-  QTreeWidgetItem* view = TopLevelWithMarker(tb::storage::kFindResultsMarker);
+  browser_->RebuildFindResultsView(true);
+  QTreeWidgetItem* view = browser_->ViewItem(tb::storage::kFindResultsMarker);
   if (found > 0 && view) {
     tree_->setCurrentItem(view);
     tree_->setFocus();
@@ -410,86 +320,17 @@ void MainWindow::RunFind() {
   SetMenuBar(kBarFind);
 }
 
-// --- browser commands built so far ---
-
-void MainWindow::NewFolder() {
-  if (!context_.wallet.IsOpen()) return;
-  QTreeWidgetItem* item = tree_->currentItem();
-  if (item && !SelectionCapabilities().newFolder) return;
-  tb::storage::RecordId parent{};
-  if (item) {
-    const int kind = item->data(0, kRoleKind).toInt();
-    int position = -1;
-    if (kind == kKindFolder) position = item->data(0, kRolePosition).toInt();
-    if (kind == kKindCard && item->parent() && item->parent()->data(0, kRoleKind).toInt() == kKindFolder)
-      position = item->parent()->data(0, kRolePosition).toInt();
-    if (const tb::storage::RecordHeader* folder = context_.wallet.At(position)) parent = folder->Id();
-  }
-  std::optional<std::u16string> name;
-  if (newFolderName) {
-    name = newFolderName(*this);
-  } else {
-    bool ok = false;
-    const QString typed = QInputDialog::getText(this, tb::ui::ToQString(kMainWindowTitle), QString(),
-                                                QLineEdit::Normal, QString(), &ok);
-    if (ok) name = tb::ui::ToU16(typed);
-  }
-  if (!name || name->empty()) return;
-  tb::storage::RecordHeader folder = tb::storage::NewFolderRecord(parent, false, &context_.wallet.DataKey());
-  folder.SetIcon(kNewFolderIcon);
-  folder.SetName(*name);
-  const tb::storage::RecordId id = folder.Id();
-  if (context_.wallet.AddOrReplace(folder) < 0) {
-    tb::ui::ShowMessage(this, kStrOutOfMemory, tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
-    return;
-  }
-  FillTree();
-  const int position = context_.wallet.FindRecord(id);
-  for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
-    if ((*it)->data(0, kRolePosition).toInt() == position && (*it)->data(0, kRoleKind).toInt() == kKindFolder) {
-      tree_->setCurrentItem(*it);
-      tree_->scrollToItem(*it);
-      break;
-    }
-  }
-}
-
-void MainWindow::AddToFavourites() {
-  QTreeWidgetItem* item = tree_->currentItem();
-  if (!item || !SelectionCapabilities().addToFavourites) return;
-  const tb::storage::RecordHeader* card = context_.wallet.At(item->data(0, kRolePosition).toInt());
-  if (!card || !card->IsCard()) return;
-  const tb::storage::RecordId id = card->Id();
-  if (context_.wallet.AddFavourite(id)) context_.wallet.Options().changed = true;
-  RebuildView(tb::storage::kFavouritesMarker, true);
-  if (QTreeWidgetItem* view = TopLevelWithMarker(tb::storage::kFavouritesMarker)) {
-    tree_->setCurrentItem(view);
-    const int position = context_.wallet.FindRecord(id);
-    for (int i = 0; i < view->childCount(); ++i)
-      if (view->child(i)->data(0, kRolePosition).toInt() == position) tree_->setCurrentItem(view->child(i));
-  }
-}
-
-void MainWindow::ClearView() {
-  QTreeWidgetItem* item = tree_->currentItem();
-  if (!item) return;
-  const int marker = item->data(0, kRolePosition).toInt();
-  if (marker == tb::storage::kFindResultsMarker) {
-    context_.wallet.ClearFindResults();
-    RebuildView(marker, false);
-  } else if (marker == tb::storage::kFavouritesMarker) {
-    context_.wallet.ClearFavourites();
-    context_.wallet.Options().changed = true;
-    RebuildView(marker, false);
-  }
-}
-
 // --- commands ---
 
 void MainWindow::Dispatch(int commandId) {
   tb::ui::ActivityClock::Record();
+  if (commandId != kCmdPaste) browser_->CancelCut();
   switch (commandId) {
     case kCmdOk:
+      // The title-bar OK first ends an open label edit.
+      if (browser_->EndLabelEdit()) return;
+      tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
+      return;
     case kCmdCancel:
       tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
       return;
@@ -513,14 +354,28 @@ void MainWindow::Dispatch(int commandId) {
       StopAutoClose();
       ShowWalletsManager();
       return;
-    case kCmdNewFolder: NewFolder(); return;
+    case kCmdNewFolder: browser_->NewFolder(); return;
+    case kCmdProperties: browser_->Properties(); return;
+    case kCmdDelete:
+    case kCmdRemove:
+      browser_->Delete();
+      return;
+    case kCmdCut: browser_->Cut(); return;
+    case kCmdCopy: browser_->Copy(); return;
+    case kCmdPaste: browser_->Paste(); return;
+    case kCmdRename: browser_->Rename(); return;
+    case kCmdSaveToMyForms: browser_->SaveToMyForms(tree_->currentItem()); return;
+    case kCmdSeekToSource: browser_->SeekToSource(); return;
     case kCmdFind: EnterFindMode(); return;
     case kCmdGo:
     case kIdGoButton:
       RunFind();
       return;
-    case kCmdAddToFavourites: AddToFavourites(); return;
-    case kCmdClear: ClearView(); return;
+    case kCmdAddToFavourites: browser_->AddToFavourites(tree_->currentItem()); return;
+    case kCmdClear:
+      if (QTreeWidgetItem* item = tree_->currentItem())
+        browser_->Clear(item->data(0, kRolePosition).toInt());
+      return;
     case kCmdUpdates: tb::ui::OpenWebPage(QString::fromLatin1(kUpdatesPage)); return;
     case kCmdHelp: tb::ui::OpenHelp(QString::fromLatin1(kHelpFile)); return;
     case kIdFindToggle:
@@ -533,7 +388,7 @@ void MainWindow::Dispatch(int commandId) {
     case kIdClearButton:
       findBox_->clear();
       return;
-    case kIdTopButton: ToggleTopLevel(); return;
+    case kIdTopButton: browser_->ToggleTopLevel(); return;
     case kCmdExpandedMenus:
       if (context_.platform.isSmartphone) return;
       context_.settings.menusExpanded = context_.settings.menusExpanded ? 0 : 1;
@@ -542,16 +397,8 @@ void MainWindow::Dispatch(int commandId) {
     case kCmdDone:
     case kCmdSelectAll:
       return;
-    case kCmdProperties:
-    case kCmdDelete:
-    case kCmdRemove:
     case kCmdNewCard:
-    case kCmdCut:
-    case kCmdCopy:
-    case kCmdPaste:
-    case kCmdSaveToMyForms:
-    case kCmdSeekToSource:
-    case 807: case 829: case 830: case kCmdExport: case kCmdImport: case kCmdImportForm: case 861:
+    case 807: case 829: case 830: case kCmdExport: case kCmdImport: case kCmdImportForm:
       if (notYetBuilt) notYetBuilt(*this, commandId);
       return;
     default:
@@ -560,9 +407,9 @@ void MainWindow::Dispatch(int commandId) {
 }
 
 void MainWindow::OnInitMenuPopup(QMenu* menu) {
-  const QList<QAction*> actions = menu->actions();
-  auto find = [&](int id) -> QAction* {
-    for (QAction* action : actions)
+  // Looked up afresh each time: entries are deleted on the way.
+  auto find = [menu](int id) -> QAction* {
+    for (QAction* action : menu->actions())
       if (action->data().toInt() == id) return action;
     return nullptr;
   };
@@ -574,6 +421,9 @@ void MainWindow::OnInitMenuPopup(QMenu* menu) {
     enable(kCmdNewFolder, false);
     return;
   }
+  if (const QList<QAction*> actions = menu->actions();
+      actions.size() > kSeekToSourcePosition && actions[kSeekToSourcePosition]->data().toInt() == kCmdSeekToSource)
+    delete actions[kSeekToSourcePosition];
   tb::ui::ActivityClock::Record();
   if (context_.platform.isSmartphone) {
     for (int id : {kCmdExport, kCmdImport, kCmdImportForm}) delete find(id);
@@ -613,6 +463,19 @@ void MainWindow::OnInitMenuPopup(QMenu* menu) {
   enable(kCmdPaste, caps.paste);
   enable(kCmdExport, caps.exportable);
   enable(kCmdSaveToMyForms, caps.saveToMyForms);
+  if (menu == bar_->RightMenu()) InsertSeekToSource(menu);
+}
+
+// A card shown in a view can be found at its place: the main menu offers
+// it as its fourth entry.
+void MainWindow::InsertSeekToSource(QMenu* menu) {
+  const ItemInfo info = browser_->ItemInfoOf();
+  if (info.kind != kKindCard || (info.parentKind != kKindFavourites && info.parentKind != kKindFindResults)) return;
+  const QList<QAction*> actions = menu->actions();
+  auto* seek = new QAction(tb::ui::Text(kStrSeekToSource), menu);
+  seek->setData(kCmdSeekToSource);
+  connect(seek, &QAction::triggered, this, [this] { Dispatch(kCmdSeekToSource); });
+  menu->insertAction(actions.size() > kSeekToSourcePosition ? actions[kSeekToSourcePosition] : nullptr, seek);
 }
 
 // --- the wallet ---
@@ -625,7 +488,7 @@ void MainWindow::CloseWallet() {
   }
   walletOpen_ = false;
   period_ = 0;
-  tree_->clear();
+  browser_->Clear();
   tree_->hide();
   client_->update();
 }
@@ -666,8 +529,8 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
   if (!password) return failed();
 
   QApplication::setOverrideCursor(Qt::WaitCursor);
+  browser_->Clear();
   icons_.Destroy();
-  iconCache_.clear();
   wallet.SetIconObserver(&iconObserver_);
   const tb::storage::OpenStatus status = wallet.Open(path, *password, false, &context_.prompter);
   QApplication::restoreOverrideCursor();
@@ -694,7 +557,7 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
   walletOpen_ = true;
   StartAutoClose();
   context_.settings.mru = tb::ui::ToU16(QString::fromStdString(path));
-  FillTree();
+  browser_->FillTree();
   tree_->show();
   Layout();
   show();
@@ -768,6 +631,13 @@ bool MainWindow::event(QEvent* event) {
     case tb::ui::kMsgShowWallets:
       ShowWalletsManager();
       return true;
+    case tb::ui::kMsgTreeDrop: {
+      auto* target = reinterpret_cast<QTreeWidgetItem*>(static_cast<tb::ui::PrivateMessage*>(event)->LParam());
+      tb::ui::ActivityClock::Record();
+      // The item may have gone while the message waited.
+      browser_->Drop(browser_->Contains(target) ? target : nullptr);
+      return true;
+    }
     case tb::ui::kMsgWalletShown:
       if (static_cast<tb::ui::PrivateMessage*>(event)->WParam() == 1 && context_.wallet.IsOpen()) {
         if (findMode_) LeaveFindMode();
@@ -802,17 +672,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       Layout();
       SetMenuBar(kBarBrowse);
       if (tree_->currentItem()) tree_->scrollToItem(tree_->currentItem());
-    }
-    if (type == QEvent::KeyPress) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Up && tree_->currentItem() == tree_->topLevelItem(0)) {
-        EnterFindMode();
-        return true;
-      }
-      if (key->key() == Qt::Key_Delete) {
-        QMetaObject::invokeMethod(this, [this] { Dispatch(kCmdDelete); }, Qt::QueuedConnection);
-        return true;
-      }
     }
   }
   return QMainWindow::eventFilter(watched, event);

@@ -20,7 +20,7 @@
 #include "platform/ui/icons/icon_lists.h"
 #include "shell/startup/startup.h"
 #include "shell/window/auto_close.h"
-#include "shell/window/selection.h"
+#include "shell/browser/browser.h"
 #include "storage/tree_order.h"
 
 class QLineEdit;
@@ -69,6 +69,8 @@ inline constexpr int kCmdUpdates = 875;
 inline constexpr int kCmdHelp = 876;
 inline constexpr int kCmdSeekToSource = 877;
 inline constexpr int kCmdExpandedMenus = 40096;
+// What notYetBuilt is told when a card is to be opened (no command of its own).
+inline constexpr int kCmdOpenCard = 0;
 
 // Control ids.
 inline constexpr int kIdTree = 1000;
@@ -82,10 +84,6 @@ inline constexpr int kFindBoxLimit = 48;
 inline constexpr int kAutoCloseCheckMs = 10000;
 inline constexpr const char* kHelpFile = "tbpro.htm";
 inline constexpr const char* kUpdatesPage = "https://www.ostrel.example/tamberlock/updates";
-
-// Tree item data.
-inline constexpr int kRolePosition = 0x0100;   // Qt::UserRole: index position or view marker
-inline constexpr int kRoleKind = 0x0101;
 
 // What the password prompt is asked with.
 struct WalletPrompt {
@@ -132,6 +130,7 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   static QSize StartSize();
 
   QTreeWidget* Tree() const { return tree_; }
+  Browser& TreeBrowser() { return *browser_; }
   QLineEdit* FindBox() const { return findBox_; }
   bool InFindMode() const { return findMode_; }
   bool AutoCloseRunning() const { return autoCloseTimer_.isActive(); }
@@ -151,7 +150,6 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   // user cancelled. Default: the window stays as it is, with no wallet.
   std::function<int(MainWindow&)> walletsManager;
   std::function<void(MainWindow&)> aboutBox;                                 // default: a message
-  std::function<std::optional<std::u16string>(MainWindow&)> newFolderName;  // default: a text prompt
   // Converts an old ".wal" wallet; the new wallet's path or empty. Default: empty.
   std::function<std::string(MainWindow&, const std::string&)> legacyConversion;
   // Commands whose windows are not built yet (New Card, opening a card,
@@ -177,17 +175,9 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   AppContext& context_;
 
  private:
-  void FillTree();
-  QTreeWidgetItem* MakeItem(const tb::storage::TreeNode& node);
-  void RebuildView(int marker, bool expand);
-  QTreeWidgetItem* TopLevelWithMarker(int marker) const;
-  QIcon IconFor(int image, bool overlay);
   void EnterFindMode();
   void LeaveFindMode();
-  void ToggleTopLevel();
-  void NewFolder();
-  void AddToFavourites();
-  void ClearView();
+  void InsertSeekToSource(QMenu* menu);
   void PostExit();
   void ShowWalletsManager();
   bool FindTextShowsButtons() const;
@@ -195,6 +185,7 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   tb::ui::SoftKeyBar* bar_ = nullptr;
   QWidget* client_ = nullptr;
   QTreeWidget* tree_ = nullptr;
+  Browser* browser_ = nullptr;
   QLineEdit* findBox_ = nullptr;
   QAbstractButton* findToggle_ = nullptr;
   QAbstractButton* goButton_ = nullptr;
@@ -206,7 +197,6 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   QRect headerTextRect_;
   tb::ui::IconLists icons_;
   tb::ui::IconListsObserver iconObserver_{icons_};
-  std::map<int, QIcon> iconCache_;
   QTimer autoCloseTimer_;
   std::atomic<bool> walletOpen_{false};
   std::atomic<uint32_t> period_{0};

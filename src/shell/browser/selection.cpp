@@ -1,4 +1,4 @@
-#include "shell/window/selection.h"
+#include "shell/browser/selection.h"
 
 namespace tb::shell {
 

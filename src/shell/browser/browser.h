@@ -1,0 +1,213 @@
+#pragma once
+// The folder and card browser: the tree of the open wallet in the
+// program's order (folders, cards, the forms folder with its custom forms,
+// and the favourites and find-results views), what the selection allows,
+// and the item commands: properties, cut, copy, paste, drag and drop,
+// rename, delete, clear, remove, favourites, save to my forms and seek to
+// source. Every change of a record goes through the open wallet; the tree
+// holds nothing but texts, icons and one number per item (the record's
+// index position, or a view's marker).
+#include <QObject>
+#include <QPoint>
+#include <QTimer>
+
+#include <functional>
+#include <map>
+#include <optional>
+
+#include "platform/ui/icons/icon_lists.h"
+#include "shell/browser/selection.h"
+#include "storage/record.h"
+#include "storage/tree_order.h"
+
+class QIcon;
+class QLabel;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace tb::shell {
+
+struct AppContext;
+
+// Tree item data.
+inline constexpr int kRolePosition = 0x0100;   // Qt::UserRole: index position or view marker
+inline constexpr int kRoleKind = 0x0101;       // record kind, or 100 / 200 / 300 for a view
+
+// Commands of the item menus.
+inline constexpr int kCmdRename = 861;
+
+// Popup menus of a tap-and-hold on the tree.
+inline constexpr int kMenuNothing = 959;
+inline constexpr int kMenuFavouritesView = 975;
+inline constexpr int kMenuFavouriteCard = 976;
+inline constexpr int kMenuFindResultsView = 974;
+inline constexpr int kMenuFoundCard = 973;
+inline constexpr int kMenuFormCard = 972;
+inline constexpr int kMenuCard = 957;
+inline constexpr int kMenuFormsFolder = 971;
+inline constexpr int kMenuFolder = 960;
+
+inline constexpr int kDragScrollMs = 75;          // TIMER_DRAG_SCROLL
+inline constexpr int kDragScrollEdge = 10;        // pixels from the tree's top or bottom
+inline constexpr int kMaxLabelLength = 255;
+
+// What the browser knows about one tree item.
+struct ItemInfo {
+  QTreeWidgetItem* item = nullptr;
+  int kind = 0;
+  storage::RecordId id;
+  int position = -1;
+  const storage::RecordHeader* record = nullptr;   // none for views
+  QTreeWidgetItem* parentItem = nullptr;
+  storage::RecordId parentId;
+  int parentKind = 0;
+};
+
+// Cut, copy and drag marks, shared by every command.
+struct BrowserClipboard {
+  enum Mode { None = 0, Cut = 1, Copy = 2, Drag = 3 };
+  int mode = None;
+  QTreeWidgetItem* marked = nullptr;
+  QTreeWidgetItem* cutItem = nullptr;    // drawn dimmed
+  QTreeWidgetItem* copiedItem = nullptr;
+};
+
+struct SelectionInfo {
+  ItemInfo selected;
+  ItemInfo parent;
+  ItemInfo marked;
+  int mode = BrowserClipboard::None;
+  Capabilities caps;
+};
+
+class Browser : public QObject {
+  Q_OBJECT
+
+ public:
+  // owner: the window dialogs and messages are shown over.
+  Browser(QTreeWidget* tree, AppContext& context, ui::IconLists& icons, QWidget* owner);
+  ~Browser() override;
+
+  QTreeWidget* Tree() const { return tree_; }
+  const BrowserClipboard& Clipboard() const { return clipboard_; }
+  bool RenameRequested() const { return renameRequested_; }
+  bool Dragging() const { return clipboard_.mode == BrowserClipboard::Drag; }
+  QTreeWidgetItem* DropHighlight() const { return dropTarget_; }
+
+  // --- the tree ---
+  void FillTree();
+  void Clear();
+  void SortTree();
+  void SortAround(QTreeWidgetItem* item);
+  void RebuildFavouritesView();
+  void RebuildFindResultsView(bool expand);
+  void InsertOrUpdate(const storage::RecordId& id, bool select);
+  void RefreshItem(QTreeWidgetItem* item);
+  QTreeWidgetItem* FindItemById(const storage::RecordId& id) const;
+  // The item with this parameter; with recursive, also below the top level
+  // (under underItem when given). Items inside the views are not searched.
+  QTreeWidgetItem* FindItemByPosition(int position, bool recursive, QTreeWidgetItem* underItem = nullptr) const;
+  QTreeWidgetItem* ViewItem(int marker) const;
+  // Whether the item is (still) in the tree.
+  bool Contains(const QTreeWidgetItem* item) const;
+  // The tree image of a node (built-in icon n is image n + 4).
+  int ImageOf(const storage::TreeNode& node) const;
+
+  // --- the selection ---
+  ItemInfo ItemInfoOf(QTreeWidgetItem* item = nullptr) const;
+  SelectionInfo SelectionOf(QTreeWidgetItem* item = nullptr) const;
+
+  // --- commands ---
+  void NewFolder();
+  void Open(QTreeWidgetItem* item, bool doubleTap);
+  void Properties();
+  void Cut();
+  void Copy();
+  void Paste();
+  void Drop(QTreeWidgetItem* target);
+  void Delete();
+  void Clear(int marker);
+  void Rename();
+  QTreeWidgetItem* AddToFavourites(QTreeWidgetItem* item);
+  QTreeWidgetItem* SaveToMyForms(QTreeWidgetItem* item);
+  void SeekToSource();
+  void ToggleTopLevel();
+  // Every command other than Paste drops a pending cut.
+  void CancelCut();
+  // Ends an open label edit, keeping its text (title-bar OK).
+  bool EndLabelEdit();
+  bool LabelEditOpen() const;
+  // The popup of a tap-and-hold at a point of the tree's viewport; the
+  // menu id it showed (0 when none).
+  int ShowContextMenu(const QPoint& viewportPoint);
+
+  // --- what the program wires ---
+  // Opening a card (the card window): the default does nothing.
+  std::function<void(const storage::RecordId&)> openCard;
+  // The error sound; tests count it.
+  std::function<void()> errorBeep;
+  // A popup about to be shown: the default runs it at the point; tests
+  // choose an entry (returning its command, or 0).
+  std::function<int(QMenu&, int menuId, const QPoint& globalPoint)> runPopup;
+  // Commands chosen from a popup go to the window's dispatcher.
+  std::function<void(int command)> dispatch;
+
+  // --- drag and drop (driven by the tree's mouse events) ---
+  bool BeginDrag(QTreeWidgetItem* item);
+  void DragMove(const QPoint& viewportPoint);
+  void DragScrollTick();
+  void EndDrag(const QPoint& viewportPoint);
+  int DragTicks() const { return dragTicks_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QTreeWidgetItem* MakeItem(const storage::TreeNode& node, std::vector<int>* repairs);
+  QIcon IconFor(int image, bool overlay);
+  void ApplyLook(QTreeWidgetItem* item, int kind);
+  void RepairIcons(const std::vector<int>& positions);
+  void RebuildView(int marker, bool expand);
+  void PlaceSorted(QTreeWidgetItem* item);
+  void Select(QTreeWidgetItem* item);
+  void SetCutLook(QTreeWidgetItem* item, bool on);
+  void ClearMarks();
+  void SetDropHighlight(QTreeWidgetItem* item);
+  bool WriteHeader(const storage::RecordHeader& header);
+  void DeleteSelected();
+  bool DeleteSubtree(QTreeWidgetItem* item);
+  void RebuildBothViews();
+  void Beep();
+  bool LabelEditAllowed(QTreeWidgetItem* item) const;
+  bool CommitLabel(QTreeWidgetItem* item, const QString& text);
+  void LabelEditEnded();
+  QTreeWidgetItem* ItemAtViewport(const QPoint& point, bool labelOrIconOnly) const;
+  int ContextMenuId(const ItemInfo& info) const;
+  bool HandleTreeKey(int key);
+
+  class LabelDelegate;
+  friend class LabelDelegate;
+
+  QTreeWidget* tree_;
+  AppContext& context_;
+  ui::IconLists& icons_;
+  QWidget* owner_;
+  LabelDelegate* delegate_ = nullptr;
+  std::map<int, QIcon> iconCache_;
+  BrowserClipboard clipboard_;
+  bool renameRequested_ = false;
+  QTreeWidgetItem* editing_ = nullptr;
+
+  // Dragging.
+  QTimer dragTimer_;
+  QLabel* dragImage_ = nullptr;
+  QTreeWidgetItem* dropTarget_ = nullptr;
+  QTreeWidgetItem* pressedItem_ = nullptr;
+  QPoint pressPoint_;
+  QPoint dragPoint_;   // viewport coordinates
+  int dragTicks_ = 0;
+};
+
+}  // namespace tb::shell
