@@ -90,6 +90,7 @@ class Browser::LabelDelegate : public QStyledItemDelegate {
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
       line->setMaxLength(kMaxLabelLength);
       line->setObjectName(QStringLiteral("labelEdit"));
+      browser_->editor_ = line;
     }
     return editor;
   }
@@ -99,6 +100,7 @@ class Browser::LabelDelegate : public QStyledItemDelegate {
     if (line && item) browser_->CommitLabel(item, line->text());
   }
   void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
+    if (browser_->editor_ == editor) browser_->editor_ = nullptr;
     QStyledItemDelegate::destroyEditor(editor, index);
     browser_->LabelEditEnded();
   }
@@ -199,8 +201,11 @@ void Browser::RepairIcons(const std::vector<int>& positions) {
 }
 
 void Browser::Clear() {
+  if (Dragging()) EndDrag(QPoint(-1, -1));
   ClearMarks();
-  if (auto* editor = tree_->findChild<QLineEdit*>(QStringLiteral("labelEdit")))
+  SetDropHighlight(nullptr);
+  pressedItem_ = relabelled_ = nullptr;
+  if (QLineEdit* editor = editor_)
     emit delegate_->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
   tree_->clear();
   iconCache_.clear();
@@ -495,7 +500,7 @@ void Browser::NewFolder() {
     folder.ClearParent();
     folder.SetModified(platform::LocalTime());
   }
-  if (context_.wallet.AddOrReplace(folder) < 0) {
+  if (context_.wallet.IsReadOnly() || context_.wallet.ReplaceFolder(folder) < 0) {
     ui::ShowMessage(owner_, kStrCannotDelete, ui::kCaptionError, ui::MessageIcon::Stop);
     return;
   }
@@ -548,7 +553,7 @@ void Browser::Properties() {
     folder.ClearParent();
     folder.SetModified(platform::LocalTime());
   }
-  if (wallet.IsReadOnly() || wallet.AddOrReplace(folder) < 0) {
+  if (wallet.IsReadOnly() || wallet.ReplaceFolder(folder) < 0) {
     ui::ShowMessage(owner_, kStrCannotDelete, ui::kCaptionError, ui::MessageIcon::Stop);
     RefreshItem(info.item);
     return;
@@ -621,6 +626,19 @@ void Browser::Drop(QTreeWidgetItem* target) {
     ClearMarks();
     if (moved) Select(moved);
   };
+  // A folder goes neither among the forms nor among the favourites: the
+  // user is told so rather than left wondering why nothing happened.
+  if (target && movedKind == kKindFolder) {
+    const int targetKind = KindOfItem(target);
+    const int placeKind = targetKind == kKindCard ? KindOfItem(target->parent()) : targetKind;
+    if (placeKind == kKindFormsFolder || placeKind == kKindFavourites) {
+      SetDropHighlight(nullptr);
+      ClearMarks();
+      ui::ShowMessage(owner_, kStrFolderNotAllowed, ui::kCaptionInformation, ui::MessageIcon::Information);
+      Select(moved);
+      return;
+    }
+  }
   const SelectionInfo s = SelectionOf(target);
   if (!s.caps.paste || !target || !moved || target == moved || target == moved->parent() ||
       moved == target->parent() ||
@@ -791,14 +809,11 @@ void Browser::Rename() {
   if (!LabelEditOpen()) LabelEditEnded();
 }
 
-bool Browser::LabelEditOpen() const {
-  return editing_ != nullptr && tree_->findChild<QLineEdit*>(QStringLiteral("labelEdit")) != nullptr;
-}
+bool Browser::LabelEditOpen() const { return editing_ != nullptr && editor_ != nullptr; }
 
 bool Browser::EndLabelEdit() {
   if (!LabelEditOpen()) return false;
-  auto* editor = tree_->findChild<QLineEdit*>(QStringLiteral("labelEdit"));
-  if (!editor) return false;
+  QLineEdit* editor = editor_;
   // Committing through the delegate, as Enter would.
   emit delegate_->commitData(editor);
   emit delegate_->closeEditor(editor, QAbstractItemDelegate::NoHint);
@@ -827,14 +842,24 @@ bool Browser::CommitLabel(QTreeWidgetItem* item, const QString& text) {
     }
   }
   item->setText(0, ui::ToQString(renamed.Name()));
-  PlaceSorted(item);
-  RebuildBothViews();
+  relabelled_ = item;
   return true;
 }
 
 void Browser::LabelEditEnded() {
   renameRequested_ = false;
   editing_ = nullptr;
+  // The item finds its new place once the editor is gone: moving it while
+  // the editor is open would close that editor under the view.
+  if (!relabelled_) return;
+  QMetaObject::invokeMethod(this, [this] {
+    QTreeWidgetItem* item = relabelled_;
+    relabelled_ = nullptr;
+    if (!Contains(item)) return;
+    PlaceSorted(item);
+    RebuildBothViews();
+    Select(item);
+  }, Qt::QueuedConnection);
 }
 
 // --- favourites, forms, seek ---
@@ -915,7 +940,7 @@ int Browser::ShowContextMenu(const QPoint& viewportPoint) {
     tree_->setCurrentItem(item);
     tree_->scrollToItem(item);
   }
-  const int id = ContextMenuId(ItemInfoOf(item));
+  const int id = ContextMenuId(item ? ItemInfoOf(item) : ItemInfo{});
   const ui::MenuDef* def = ui::MenuTables::Program().Menu(id);
   if (!def) return 0;
   QMenu menu(tree_);

@@ -7,7 +7,9 @@
 // source. Every change of a record goes through the open wallet; the tree
 // holds nothing but texts, icons and one number per item (the record's
 // index position, or a view's marker).
+#include <QLineEdit>
 #include <QObject>
+#include <QPointer>
 #include <QPoint>
 #include <QTimer>
 
@@ -139,6 +141,7 @@ class Browser : public QObject {
   // Ends an open label edit, keeping its text (title-bar OK).
   bool EndLabelEdit();
   bool LabelEditOpen() const;
+  QLineEdit* LabelEditor() const { return editor_; }
   // The popup of a tap-and-hold at a point of the tree's viewport; the
   // menu id it showed (0 when none).
   int ShowContextMenu(const QPoint& viewportPoint);
@@ -199,6 +202,8 @@ class Browser : public QObject {
   BrowserClipboard clipboard_;
   bool renameRequested_ = false;
   QTreeWidgetItem* editing_ = nullptr;
+  QPointer<QLineEdit> editor_;
+  QTreeWidgetItem* relabelled_ = nullptr;   // renamed; sorted in when the editor is gone
 
   // Dragging.
   QTimer dragTimer_;
