@@ -39,7 +39,12 @@ struct Fixture {
   RecordId bank, home, inner, aCard, bCard, deep, lamp;
   int beeps = 0;
 
-  Fixture() {
+  explicit Fixture(bool smartphone = false) {
+    if (smartphone) {
+      context.platform.isSmartphone = true;
+      context.platform.isPocketPC = false;
+      context.settings = Settings(PlatformVariant::Smartphone);
+    }
     bank = file.IdAt(file.AddFolder(u"Bank", {}, 10));
     home = file.IdAt(file.AddFolder(u"Home"));
     inner = file.IdAt(file.AddFolder(u"Inner", bank));
@@ -513,6 +518,43 @@ class BrowserTest : public QObject {
     f.Tree()->setCurrentItem(f.Tree()->topLevelItem(0));
     QTest::keyClick(f.Tree(), Qt::Key_Up);
     QVERIFY(f.window->InFindMode());
+  }
+
+  void smartphoneWorksByKeys() {
+    ScriptedMessageBoxes boxes;
+    Fixture f(true);
+    QVERIFY(f.Open());
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QCOMPARE(f.window->MenuBar()->MenuBarId(), kBarBrowseSmartphone);
+    RecordId opened;
+    f.B().openCard = [&](const RecordId& id) { opened = id; };
+    QTreeWidgetItem* bank = f.Item(f.bank);
+    bank->setExpanded(true);
+    // No taps and no popups: a tap selects only.
+    QTest::mouseClick(f.Tree()->viewport(), Qt::LeftButton, {}, f.Centre(f.Item(f.aCard)));
+    QCoreApplication::processEvents();
+    QVERIFY(opened.IsZero());
+    QVERIFY(bank->isExpanded());
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, f.Centre(bank));
+    int popups = 0;
+    f.B().runPopup = [&](QMenu&, int, const QPoint&) { return ++popups, 0; };
+    QApplication::sendEvent(f.Tree()->viewport(), &menu);
+    QCOMPARE(popups, 0);
+    // Enter opens the selected card; Left and Right fold a folder.
+    f.Tree()->setFocus();
+    f.Select(f.aCard);
+    QTest::keyClick(f.Tree(), Qt::Key_Return);
+    QCOMPARE(opened, f.aCard);
+    f.Tree()->setCurrentItem(bank);
+    QTest::keyClick(f.Tree(), Qt::Key_Left);
+    QVERIFY(!bank->isExpanded());
+    // Cut and Paste from the menu move a card as on Pocket PC.
+    f.Select(f.lamp);
+    f.window->Dispatch(kCmdCut);
+    f.Tree()->setCurrentItem(bank);
+    f.window->Dispatch(kCmdPaste);
+    QCOMPARE(f.Record(f.lamp)->Parent(), f.bank);
   }
 
   void iconPastTheBuiltInOnesIsMended() {
