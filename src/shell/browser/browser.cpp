@@ -9,7 +9,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
@@ -23,6 +22,7 @@
 #include "platform/ui/private_messages.h"
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/texts.h"
+#include "shell/core/language_module.h"
 #include "shell/startup/startup.h"
 #include "storage/card_text.h"
 #include "storage/layout.h"
@@ -64,17 +64,6 @@ storage::TreeItemKey KeyOf(const QTreeWidgetItem* item) {
 void CollectExpanded(QTreeWidgetItem* item, std::vector<QTreeWidgetItem*>* out) {
   if (item->isExpanded()) out->push_back(item);
   for (int i = 0; i < item->childCount(); ++i) CollectExpanded(item->child(i), out);
-}
-
-// "%s" filled in turn by the arguments, "%d" by numbers; what a format of
-// the language module asks for and the caller has.
-QString Fill(QString format, std::initializer_list<QString> args) {
-  for (const QString& arg : args) {
-    const qsizetype at = format.indexOf(QRegularExpression(QStringLiteral("%[sd]")));
-    if (at < 0) break;
-    format.replace(at, 2, arg);
-  }
-  return format;
 }
 
 }  // namespace
@@ -762,7 +751,7 @@ void Browser::Delete() {
       (KindOfItem(at) == kKindCard ? cards : folders) += 1;
       for (int i = 0; i < at->childCount(); ++i) pending.push_back(at->child(i));
     }
-    if (!ask(Fill(ui::Text(kStrDeleteFolder), {QString::number(folders), QString::number(cards)}))) return;
+    if (!ask(ui::ToQString(FormatMessage(ui::ToU16(ui::Text(kStrDeleteFolder)), folders, cards)))) return;
     const bool deleted = DeleteSubtree(info.item);
     if (!deleted) {
       ui::ShowMessage(owner_, kStrCannotDelete, ui::kCaptionError, ui::MessageIcon::Stop);
