@@ -288,6 +288,13 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
   }
   const OpenStatus headers = ReadHeaders(password, readOnly, prompter, upgradeAccepted);
   if (headers == OpenStatus::UpgradeAccepted) return headers;   // open for the upgrade
+  if (headers == OpenStatus::WrongPassword || headers == OpenStatus::NeedsUpgrade) {
+    // A wallet that only wants its password (or its upgrade) keeps its
+    // header block, though not the file: the password prompt checks what
+    // is typed against it and shows its hint. Nothing in it is secret.
+    if (file_.IsOpen()) file_.Close();
+    return headers;
+  }
   if (headers != OpenStatus::Ok) {
     Close();
     return headers;

@@ -66,6 +66,16 @@ TEST_F(WalletFile, OpenRefusals) {
   EXPECT_EQ(wallet.Open(path, u"Secret", false, &answers), OpenStatus::WrongPassword);
   EXPECT_EQ(wallet.Open(path, u"se", false, &answers), OpenStatus::WrongPassword);
   EXPECT_EQ(ReadAll(path), good);   // byte for byte
+  // The first look without the password leaves the header for the
+  // password prompt: it checks typed passwords and shows the hint; the
+  // file itself is free again.
+  EXPECT_EQ(wallet.Open(path, u"", true, nullptr), OpenStatus::WrongPassword);
+  EXPECT_FALSE(wallet.IsOpen());
+  EXPECT_FALSE(wallet.CheckPassword(u"Secret"));
+  EXPECT_TRUE(wallet.CheckPassword(u"secret"));
+  EXPECT_EQ(platform::File().Open(path, platform::OpenMode::ReadWrite), platform::OpenResult::Ok);
+  wallet.Close();
+  EXPECT_FALSE(wallet.CheckPassword(u"secret"));
 
   struct Case {
     const char* what;

@@ -14,7 +14,9 @@
 #include "platform/ui/test_doubles.h"
 #include "platform/ui/texts.h"
 #include "shell/window/main_window.h"
+#include "dialogs/password_entry_dialog.h"
 #include "support/wallet_fixture.h"
+#include "ui_dialogs/dialogs_fixture.h"
 #include "ui_support/qt_test.h"
 
 using namespace tb::shell;
@@ -111,6 +113,36 @@ class MainWindowTest : public QObject {
     // Exit writes back and closes.
     f.window->Dispatch(kCmdExit);
     QVERIFY(!f.context.wallet.IsOpen());
+  }
+
+  void openFlowThroughTheRealPasswordPrompt() {
+    // The prompt checks what is typed against the file's first look:
+    // five wrong passwords, the hint, then the right one opens the wallet.
+    ScriptedMessageBoxes boxes;
+    Fixture f;
+    f.file.Reopen();
+    f.file.wallet().SetHint(u"the cat");
+    f.file.wallet().SaveHeaders();
+    f.file.wallet().Close();
+    f.window->passwordPrompt = [&](const WalletPrompt& prompt) -> std::optional<std::u16string> {
+      const auto typed = tb::dialogs::AskWalletPassword(f.window.get(), prompt.wallet, f.context.settings, {});
+      if (!typed) return std::nullopt;
+      return std::u16string(typed->data(), typed->size());
+    };
+    int attempts = 0;
+    std::function<void(tb::ui::ModalDialog&)> type = [&](tb::ui::ModalDialog& d) {
+      auto& dialog = static_cast<tb::dialogs::PasswordEntryDialog&>(d);
+      dialog.Edit()->setText(++attempts <= 5 ? "wrong" : "secret");
+      dialog.Dispatch(tb::ui::kCmdDone);
+      if (attempts <= 5) type(d);
+    };
+    tb::dialogs::test::WhenDialogShows(tb::dialogs::kTemplatePasswordPocketPC, type);
+    QVERIFY(f.window->OpenWalletFlow(f.file.path(), false));
+    QVERIFY(f.context.wallet.IsOpen());
+    QCOMPARE(attempts, 6);
+    bool hinted = false;
+    for (const auto& shown : boxes.Shown()) hinted |= shown.text.contains("the cat");
+    QVERIFY(hinted);
   }
 
   void treeOrderIconsAndViewColours() {
