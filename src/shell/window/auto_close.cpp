@@ -39,20 +39,26 @@ void InactivityWatcher::Start() {
 }
 
 void InactivityWatcher::Stop() {
-  run_ = false;
-  for (int i = 0; i < 10 && alive_.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    run_ = false;
+  }
+  wake_.notify_all();
+  for (int i = 0; i < 100 && alive_.load(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
   if (!alive_.load() && thread_.joinable()) thread_.join();
 }
 
+bool InactivityWatcher::Nap(int ms) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  wake_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !run_.load(); });
+  return run_.load();
+}
+
 void InactivityWatcher::Loop() {
-  using namespace std::chrono_literals;
   tb::platform::SystemTime noted = tb::platform::LocalTime();
   while (run_.load()) {
     const tb::platform::SystemTime activity = tb::ui::ActivityClock::Last();
-    std::this_thread::sleep_for(600ms);
-    if (!run_.load()) break;
-    std::this_thread::sleep_for(600ms);
-    if (!run_.load()) break;
+    if (!Nap(600) || !Nap(600)) break;
     const tb::platform::SystemTime now = tb::platform::LocalTime();
     int second = now.second;
     if (second < noted.second) second += 60;

@@ -2,8 +2,10 @@
 // The inactivity auto-close: the check shared by the timer, activation and
 // the watcher thread, and the watcher that catches a device that slept.
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "platform/core/system_time.h"
@@ -29,17 +31,21 @@ class InactivityWatcher {
                     std::function<void()> onDue);
   ~InactivityWatcher();
   void Start();   // unless running
-  void Stop();    // gives the thread at most a second to end
+  void Stop();    // wakes the thread and gives it at most a second to end
   bool Running() const { return alive_.load(); }
 
  private:
   void Loop();
+  // Sleeps for ms unless Stop wakes it first; false when stopped.
+  bool Nap(int ms);
 
   const std::atomic<bool>& walletOpen_;
   const std::atomic<uint32_t>& period_;
   std::function<void()> onDue_;
   std::atomic<bool> run_{false};
   std::atomic<bool> alive_{false};
+  std::mutex mutex_;
+  std::condition_variable wake_;
   std::thread thread_;
 };
 
