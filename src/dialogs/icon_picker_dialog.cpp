@@ -14,6 +14,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
 #include "platform/ui/icons/icon_lists.h"
+#include "platform/ui/message_boxes.h"
 #include "platform/ui/texts.h"
 #include "storage/cipher/md5.h"
 #include "storage/record.h"
@@ -28,6 +29,14 @@ constexpr uint32_t kCurrentIconText = 28601;
 constexpr uint32_t kNewIconText = 28602;
 constexpr uint32_t kImportIconText = 28603;
 constexpr uint32_t kImportTitleText = 25015;
+constexpr uint32_t kNotAnIconText = 28604;
+
+// Whether bytes hold a picture the icon reader can make a small or large
+// icon of.
+bool IsReadableIcon(const std::vector<uint8_t>& bytes) {
+  return !ui::ReadIconImage(bytes.data(), bytes.size(), 16, 24).isNull() ||
+         !ui::ReadIconImage(bytes.data(), bytes.size(), 32, 24).isNull();
+}
 
 // The image of a picker entry in a list of the icon lists.
 int ImageOf(int entry) {
@@ -155,7 +164,8 @@ bool IconPickerDialog::ImportFile(const std::string& path) {
   if (small.isNull()) small = ui::Redraw(large, 16);
   if (large.isNull()) large = ui::Redraw(small, 32);
   ownFile_ = true;
-  choice_ = IconChoice{kOwnIcon, path};
+  // The bytes shown are the bytes stored: the file is not read again.
+  choice_ = IconChoice{kOwnIcon, path, std::vector<uint8_t>(data, data + bytes.size())};
   const QSignalBlocker block(list_);
   list_->clearSelection();
   ShowNew(ui::Redraw(large, lists_.LargeSize()), ui::Redraw(small, lists_.SmallSize()));
@@ -167,7 +177,8 @@ void IconPickerDialog::Import() {
   options.titleNumber = kImportTitleText;
   options.filter = "*.ico";
   options.icon = ui::kPictureIcon;
-  if (const std::optional<std::string> path = RunFilePicker(this, options)) ImportFile(*path);
+  const std::optional<std::string> path = RunFilePicker(this, options);
+  if (path && !ImportFile(*path)) ui::ShowMessage(this, kNotAnIconText, ui::kCaptionError, ui::MessageIcon::Stop);
 }
 
 void IconPickerDialog::Confirm() {
@@ -213,9 +224,16 @@ int CurrentIconEntry(const ui::IconLists& lists, const storage::RecordHeader& re
 bool ApplyIconChoice(storage::Wallet& wallet, ui::IconLists& lists, storage::RecordHeader& record,
                      const IconChoice& choice) {
   if (choice.entry == kOwnIcon) {
-    if (choice.filePath.empty() || !record.SetIconPictureFromFile(choice.filePath, kMaxIconFileBytes)) return false;
-    const std::vector<uint8_t> picture = record.IconPicture();
-    lists.AddCustomIcon(picture.data(), picture.size());
+    std::vector<uint8_t> picture = choice.bytes;
+    if (picture.empty() && !choice.filePath.empty()) {
+      QByteArray read;
+      if (!ReadSmallFile(choice.filePath, &read)) return false;
+      picture.assign(read.begin(), read.end());
+    }
+    // Only a picture the reader understands goes into the record.
+    if (picture.empty() || !IsReadableIcon(picture)) return false;
+    if (lists.AddCustomIcon(picture.data(), picture.size()) < 0) return false;
+    record.SetIconPicture(picture.data(), picture.size());
     return true;
   }
   if (choice.entry >= 0 && choice.entry < kFirstOwnPictureEntry) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/modal_dialog.h"
 
@@ -42,6 +43,7 @@ inline constexpr int kFirstOwnPictureEntry = 144;
 struct IconChoice {
   int entry = -1;          // the list entry, or kOwnIcon for a file
   std::string filePath;    // the ".ico" file for kOwnIcon
+  std::vector<uint8_t> bytes;   // its contents as read when it was chosen
 };
 
 class IconPickerDialog : public ui::ModalDialog {
