@@ -7,6 +7,7 @@
 #include "dialogs/title_bar.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
+#include "platform/ui/font_service.h"
 #include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/texts.h"
 #include "shell/core/language_module.h"
@@ -29,7 +30,7 @@ AboutDialog::AboutDialog(QWidget* owner, const tb::shell::Settings& settings) : 
   setObjectName(QStringLiteral("About"));
   QVBoxLayout* layout = nullptr;
   TitleBar* title = AddTitleBarColumn(Body(), settings, &layout);
-  title->SetText(tb::ui::Text(kStrTitle));
+  title->SetContent(tb::ui::Text(kStrTitle), kProgramIcon);
 
   auto* content = new QWidget(Body());
   auto* column = new QVBoxLayout(content);
@@ -41,9 +42,7 @@ AboutDialog::AboutDialog(QWidget* owner, const tb::shell::Settings& settings) : 
   icon->setAlignment(Qt::AlignHCenter);
   column->addWidget(icon);
   auto* name = new QLabel(QStringLiteral("Tamberlock Pro 6"), content);
-  QFont bold = name->font();
-  bold.setBold(true);
-  name->setFont(bold);
+  if (const QFont* bold = tb::ui::FontService::Font(tb::ui::kFontSystemBold)) name->setFont(*bold);
   name->setAlignment(Qt::AlignHCenter);
   column->addWidget(name);
   version_ = new QLabel(content);
@@ -57,6 +56,10 @@ AboutDialog::AboutDialog(QWidget* owner, const tb::shell::Settings& settings) : 
   maker->setAlignment(Qt::AlignHCenter);
   column->addWidget(maker);
   column->addStretch(1);
+  if (const QFont* text = tb::ui::FontService::Font(tb::ui::kFontSystem)) {
+    version_->setFont(*text);
+    maker->setFont(*text);
+  }
   layout->addWidget(content, 1);
   SetMenuBar(kBarDone);
   if (!parentWidget()) SizeLikeMainWindow(this);

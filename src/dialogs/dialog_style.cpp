@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "platform/ui/dpi.h"
+#include "platform/ui/font_service.h"
 
 namespace tb::dialogs {
 
@@ -18,8 +19,9 @@ void StyleKey(QPushButton* key, int red, int green, int blue) {
   const QString colour = QStringLiteral("rgb(%1,%2,%3)").arg(red).arg(green).arg(blue);
   const QString pressed =
       QStringLiteral("rgb(%1,%2,%3)").arg(red * 2 / 3).arg(green * 2 / 3).arg(blue * 2 / 3);
-  key->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: white; font-weight: bold;"
-                                    " font-size: 9pt; border: 1px solid %2; border-radius: %3px; }"
+  if (const QFont* font = tb::ui::FontService::Font(tb::ui::kFont9Bold)) key->setFont(*font);
+  key->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: white;"
+                                    " border: 1px solid %2; border-radius: %3px; }"
                                     "QPushButton:pressed { background-color: %2; }")
                          .arg(colour, pressed)
                          .arg(tb::ui::ScaleX(3)));

@@ -107,6 +107,7 @@ FilePickerDialog::FilePickerDialog(QWidget* owner, FilePickerOptions options)
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(MakeTitleBand(Body(), ui::Text(options_.titleNumber)));
+  if (auto* bar = Body()->findChild<TitleBar*>()) bar->SetIconResource(options_.icon);
   list_ = new QListWidget(Body());
   list_->setObjectName(QStringLiteral("FileList"));
   ui::SetControlId(list_, kFileListId);

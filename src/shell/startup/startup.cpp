@@ -6,6 +6,7 @@
 
 #include "platform/core/system.h"
 #include "platform/core/text_convert.h"
+#include "platform/ui/font_service.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/texts.h"
 
@@ -65,6 +66,7 @@ bool Program::Start(const MainWindowFactory& factory) {
   load.writeRegistrations = true;
   load.programPath = options_.programPath;
   ctx.settings.Load(*ctx.registry, load);
+  tb::ui::FontService::Init(ctx.settings, *ctx.registry);
 
   // 3. The command line.
   ctx.commandLineResult = ParseCommandLine(ctx.request, args.commandText, ctx.settings);

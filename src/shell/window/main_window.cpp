@@ -18,6 +18,7 @@
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
+#include "platform/ui/font_service.h"
 #include "platform/ui/launcher.h"
 #include "platform/ui/menu_keys.h"
 #include "platform/ui/message_boxes.h"
@@ -109,10 +110,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   tree_->setIconSize(QSize(icons_.SmallSize(), icons_.SmallSize()));
   tree_->setRootIsDecorated(true);
   tree_->setExpandsOnDoubleClick(false);
-  QFont treeFont = tree_->font();
-  treeFont.setPointSize(int(context_.settings.fontMain));
-  treeFont.setBold((context_.settings.fontMainStyle & 1) != 0);
-  tree_->setFont(treeFont);
+  if (const QFont* font = tb::ui::FontService::FontForSize(context_.settings.fontMain,
+                                                           (context_.settings.fontMainStyle & 1) != 0))
+    tree_->setFont(*font);
   tree_->installEventFilter(this);
   tree_->hide();
   browser_ = new Browser(tree_, context_, icons_, this);
