@@ -17,6 +17,7 @@
 
 #include "dialogs/properties_dialog.h"
 #include "platform/core/system.h"
+#include "platform/ui/colours.h"
 #include "platform/ui/menu_table.h"
 #include "platform/ui/message_boxes.h"
 #include "platform/ui/private_messages.h"
@@ -41,8 +42,6 @@ constexpr uint32_t kStrFormsFolderStays = 22005;
 constexpr uint32_t kStrCannotDelete = 23002;
 constexpr int kNewFolderIcon = 72;
 constexpr int kOverlayReference = 1;
-
-QColor FromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
 bool IsMarker(int position) {
   return position == storage::kFavouritesMarker || position == storage::kFindResultsMarker ||
@@ -147,13 +146,13 @@ QIcon Browser::IconFor(int image, bool overlay) {
 
 void Browser::ApplyLook(QTreeWidgetItem* item, int kind) {
   if (kind >= 100) {
-    item->setForeground(0, FromColorRef(context_.settings.colorFolderSpecial));
+    item->setForeground(0, ui::FromColorRef(context_.settings.colorFolderSpecial));
     item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
   } else if (kind == kKindFormsFolder) {
-    item->setForeground(0, FromColorRef(context_.settings.colorFolderForms));
+    item->setForeground(0, ui::FromColorRef(context_.settings.colorFolderForms));
   } else {
     const auto& options = context_.wallet.Options();
-    item->setForeground(0, FromColorRef(kind == kKindCard ? options.CardNameColour() : options.FolderNameColour()));
+    item->setForeground(0, ui::FromColorRef(kind == kKindCard ? options.CardNameColour() : options.FolderNameColour()));
   }
 }
 

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 
 #include "platform/core/system.h"
+#include "platform/ui/colours.h"
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
@@ -43,8 +44,6 @@ constexpr uint32_t kStrOutOfMemory = 23002;
 constexpr uint32_t kStrOpenFailed = 23015;
 constexpr uint32_t kStrSeekToSource = 62895;
 constexpr int kSeekToSourcePosition = 3;
-
-QColor FromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
 int Margin() { return 2 * (tb::ui::DpiY() + 24) / 96; }
 int ButtonSide() { return (20 * tb::ui::DpiY() + 48) / 96; }
@@ -236,8 +235,8 @@ void MainWindow::Layout() {
 
 QLinearGradient MainWindow::HeaderGradient() const {
   QLinearGradient gradient(0, 0, std::max(1, headerRect_.width()), 0);
-  gradient.setColorAt(0, FromColorRef(context_.settings.colorBarStart));
-  gradient.setColorAt(1, FromColorRef(context_.settings.colorBarEnd));
+  gradient.setColorAt(0, tb::ui::FromColorRef(context_.settings.colorBarStart));
+  gradient.setColorAt(1, tb::ui::FromColorRef(context_.settings.colorBarEnd));
   return gradient;
 }
 
@@ -250,7 +249,7 @@ void MainWindow::PaintHeader(QPainter& painter, const QRect& client) {
     font.setPixelSize(tb::ui::ScaleY(12));
     font.setBold(true);
     painter.setFont(font);
-    painter.setPen(FromColorRef(context_.settings.colorBarText));
+    painter.setPen(tb::ui::FromColorRef(context_.settings.colorBarText));
     const QString name = tb::ui::ToQString(DisplayName(context_.wallet.Path()));
     painter.drawText(headerTextRect_, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      painter.fontMetrics().elidedText(name, Qt::ElideRight, headerTextRect_.width()));
