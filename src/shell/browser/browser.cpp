@@ -1099,7 +1099,7 @@ bool Browser::eventFilter(QObject* watched, QEvent* event) {
         DragMove(point);
         return true;
       }
-      if ((mouse->buttons() & Qt::LeftButton) && pressedItem_ &&
+      if ((mouse->buttons() & Qt::LeftButton) && pressedItem_ && !context_.platform.isSmartphone &&
           (point - pressPoint_).manhattanLength() >= QApplication::startDragDistance()) {
         QTreeWidgetItem* item = pressedItem_;
         pressedItem_ = nullptr;
