@@ -7,6 +7,8 @@
 #include "dialogs/security_options_dialog.h"
 #include "dialogs/wallets_manager_dialog.h"
 #include "platform/ui/activity_clock.h"
+#include "shell/app/legacy_open.h"
+#include "shell/app/upgrade_progress.h"
 #include "shell/window/main_window.h"
 
 namespace tb::shell {
@@ -14,7 +16,6 @@ namespace tb::shell {
 namespace {
 constexpr int kCmdChangePassword = 807;
 constexpr int kCmdSecurity = 830;
-
 
 // Security (830): the auto-close period, stored in the wallet's options
 // when it changed; the timer and the watcher start again for it.
@@ -41,10 +42,9 @@ void RunChangePassword(MainWindow& w) {
   wallet.Close();
   w.OpenWalletFlow(path, true);
 }
-}  // namespace
 
-void WireDialogs(MainWindow& window) {
-  window.aboutBox = [](MainWindow& w) { dialogs::RunAbout(&w, w.Context().settings); };
+// The password prompt of the open-wallet flow, checking against the wallet.
+void WirePasswordPrompt(MainWindow& window) {
   window.passwordPrompt = [&window](const WalletPrompt& prompt) -> std::optional<std::u16string> {
     dialogs::PasswordPromptOptions options;
     options.walletName = prompt.displayName;
@@ -52,7 +52,10 @@ void WireDialogs(MainWindow& window) {
     if (!password) return std::nullopt;
     return storage::ToU16(*password);
   };
+}
 
+// The wallets manager, shown again until a wallet opens or the user leaves.
+void WireWalletsManager(MainWindow& window) {
   window.walletsManager = [](MainWindow& w) {
     dialogs::WalletsManagerInputs inputs;
     inputs.exitMenu = w.Context().settings.exitMenu != 0;
@@ -64,6 +67,12 @@ void WireDialogs(MainWindow& window) {
       p.password = storage::ToU16(chosen->password);
       if (!chosen->hint.empty()) p.hint = storage::ToU16(chosen->hint);
       return p;
+    };
+    // A ".wal" entry is converted as the main window's open converts one.
+    inputs.convertLegacy = [&w](QWidget* owner, const std::string& legacyPath) -> std::optional<std::string> {
+      std::string converted = ConvertLegacyWalletInteractively(owner, w.Context(), legacyPath);
+      if (converted.empty()) return std::nullopt;
+      return converted;
     };
     if (w.aboutBox) inputs.showAbout = [&w](QWidget*) { w.aboutBox(w); };
     for (;;) {
@@ -77,7 +86,10 @@ void WireDialogs(MainWindow& window) {
       if (w.OpenWalletFlow(result->path, false)) return 1;
     }
   };
+}
 
+// The options commands whose windows are dialogs of their own.
+void WireOptionsCommands(MainWindow& window) {
   auto previous = window.notYetBuilt;
   window.notYetBuilt = [previous](MainWindow& w, int command) {
     switch (command) {
@@ -87,6 +99,16 @@ void WireDialogs(MainWindow& window) {
         if (previous) previous(w, command);
     }
   };
+}
+}  // namespace
+
+void WireDialogs(MainWindow& window) {
+  window.aboutBox = [](MainWindow& w) { dialogs::RunAbout(&w, w.Context().settings); };
+  WirePasswordPrompt(window);
+  WireWalletsManager(window);
+  WireLegacyConversion(window);
+  WireUpgradeProgress(window);
+  WireOptionsCommands(window);
 }
 
 }  // namespace tb::shell
