@@ -19,21 +19,6 @@ constexpr uint32_t kNotALegacyWallet = 22017;
 constexpr uint32_t kWrongPassword = 22018;
 constexpr uint32_t kNoDefinitionFile = 22022;
 
-// The old product's custom-form definitions, read as the definition text.
-void ReadDefinitions(std::string_view bytes, std::vector<storage::LegacyCustomForm>* forms) {
-  std::vector<interchange::CustomFormDefinition> definitions;
-  interchange::ParseCustomFormText(bytes, &definitions);
-  for (interchange::CustomFormDefinition& d : definitions) {
-    storage::LegacyCustomForm form;
-    form.number = d.number;
-    form.name = storage::ToText(d.name);
-    form.icon = d.icon;
-    for (const interchange::CustomFormFieldDefinition& f : d.fields)
-      form.fields.push_back({f.number, f.formKind, f.pin, storage::ToText(f.label)});
-    forms->push_back(std::move(form));
-  }
-}
-
 // The message the program shows for a conversion that did not go through.
 std::string FailureText(Session& s, const storage::LegacyConversion& result, const std::string& programFolder) {
   const int n = result.number();
@@ -62,7 +47,7 @@ int CmdConvert(Session& s, const ParsedArgs& a) {
                                                                  : s.env.registryPath);
     options.oldInstallFolder = storage::LegacyInstallFolder(registry);
   }
-  options.readCustomForms = ReadDefinitions;
+  options.readCustomForms = interchange::ReadLegacyCustomForms;
   options.texts = &s.Texts();
 
   storage::Text password;

@@ -185,4 +185,18 @@ DefinitionTextStatus ParseCustomFormText(std::string_view bytes, std::vector<Cus
   return malformed ? DefinitionTextStatus::Malformed : DefinitionTextStatus::Ok;
 }
 
+void ReadLegacyCustomForms(std::string_view bytes, std::vector<storage::LegacyCustomForm>* forms) {
+  std::vector<CustomFormDefinition> definitions;
+  ParseCustomFormText(bytes, &definitions);
+  for (CustomFormDefinition& d : definitions) {
+    storage::LegacyCustomForm form;
+    form.number = d.number;
+    form.name = storage::ToText(d.name);
+    form.icon = d.icon;
+    for (const CustomFormFieldDefinition& f : d.fields)
+      form.fields.push_back({f.number, f.formKind, f.pin, storage::ToText(f.label)});
+    forms->push_back(std::move(form));
+  }
+}
+
 }  // namespace tb::interchange

@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+#include "storage/legacy_wallet.h"
+
 namespace tb::interchange {
 
 inline constexpr char kCustomFormsHeader[] = "<QuillimarstenTamberlockCustomForms.1>";
@@ -53,5 +55,9 @@ enum class DefinitionTextStatus : int {
 // *count (may be null). With countOnly nothing is stored, only counted.
 DefinitionTextStatus ParseCustomFormText(std::string_view bytes, std::vector<CustomFormDefinition>* forms,
                                          bool countOnly = false, int* count = nullptr);
+
+// The old product's custom forms from its definition file, as the legacy
+// conversion takes them (the reader it is handed).
+void ReadLegacyCustomForms(std::string_view bytes, std::vector<storage::LegacyCustomForm>* forms);
 
 }  // namespace tb::interchange

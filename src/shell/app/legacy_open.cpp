@@ -19,21 +19,6 @@ namespace tb::shell {
 
 namespace {
 
-// The old product's custom-form definitions, read as definition text.
-void ReadCustomFormDefinitions(std::string_view bytes, std::vector<tb::storage::LegacyCustomForm>* forms) {
-  std::vector<tb::interchange::CustomFormDefinition> definitions;
-  tb::interchange::ParseCustomFormText(bytes, &definitions);
-  for (tb::interchange::CustomFormDefinition& d : definitions) {
-    tb::storage::LegacyCustomForm form;
-    form.number = d.number;
-    form.name = tb::storage::ToText(d.name);
-    form.icon = d.icon;
-    for (const tb::interchange::CustomFormFieldDefinition& f : d.fields)
-      form.fields.push_back({f.number, f.formKind, f.pin, tb::storage::ToText(f.label)});
-    forms->push_back(std::move(form));
-  }
-}
-
 QString Formatted(uint32_t number, std::u16string_view value) {
   const std::u16string format = tb::ui::ToU16(tb::ui::Text(number));
   return tb::ui::ToQString(FormatMessage(format, value));
@@ -54,7 +39,7 @@ tb::storage::LegacyConvertOptions LegacyOptionsFor(const AppContext& context, co
   tb::storage::LegacyConvertOptions options;
   options.programFolder = programFolder;
   if (context.registry) options.oldInstallFolder = tb::storage::LegacyInstallFolder(*context.registry);
-  options.readCustomForms = ReadCustomFormDefinitions;
+  options.readCustomForms = tb::interchange::ReadLegacyCustomForms;
   options.texts = &context.language;
   return options;
 }
