@@ -441,10 +441,15 @@ class BrowserTest : public QObject {
     QTreeWidgetItem* favourites = f.B().ViewItem(tb::storage::kFavouritesMarker);
     int shownMenu = 0;
     QStringList entries;
+    bool pasteEnabled = true;
     f.B().runPopup = [&](QMenu& menu, int id, const QPoint&) {
       shownMenu = id;
       entries.clear();
-      for (QAction* a : menu.actions()) entries << a->text();
+      pasteEnabled = false;
+      for (QAction* a : menu.actions()) {
+        entries << a->text();
+        if (a->data().toInt() == kCmdPaste) pasteEnabled = a->isEnabled();
+      }
       return 0;
     };
     const struct {
@@ -460,6 +465,7 @@ class BrowserTest : public QObject {
     };
     for (const auto& c : cases) {
       f.B().ShowContextMenu(f.Centre(c.item));
+      QVERIFY(!pasteEnabled);   // nothing is marked: the enabling rules hold here too
       QCOMPARE(shownMenu, c.menu);
       QCOMPARE(entries.size(), c.entries);
       QCOMPARE(f.Tree()->currentItem(), c.item);
@@ -585,6 +591,15 @@ class BrowserTest : public QObject {
     f.B().DragMove(f.Centre(f.Item(f.home)) + QPoint(10, 4));
     QVERIFY(tb::ui::GrabToPng(f.window.get(), tb::dialogs::test::ScreenshotPath("browser-drag")));
     f.B().EndDrag(QPoint(-9, -9));
+    // The popup of a card, as a tap-and-hold shows it.
+    f.B().runPopup = [](QMenu& menu, int, const QPoint& at) {
+      menu.popup(at);
+      QTest::qWait(20);
+      tb::ui::GrabToPng(&menu, tb::dialogs::test::ScreenshotPath("browser-card-popup"));
+      menu.hide();
+      return 0;
+    };
+    f.B().ShowContextMenu(f.Centre(f.Item(f.bCard)));
   }
 };
 

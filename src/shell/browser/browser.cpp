@@ -934,6 +934,7 @@ int Browser::ShowContextMenu(const QPoint& viewportPoint) {
   QMenu menu(tree_);
   menu.setObjectName(QStringLiteral("popup%1").arg(id));
   ui::AddMenuEntries(&menu, def->entries);
+  if (initPopup) initPopup(&menu);
   ui::LocaliseMenu(&menu);
   QPoint at = viewportPoint;
   if (item) at = tree_->visualItemRect(item).bottomLeft();

@@ -154,6 +154,8 @@ class Browser : public QObject {
   // A popup about to be shown: the default runs it at the point; tests
   // choose an entry (returning its command, or 0).
   std::function<int(QMenu&, int menuId, const QPoint& globalPoint)> runPopup;
+  // A popup about to show: the window grays what the selection does not allow.
+  std::function<void(QMenu*)> initPopup;
   // Commands chosen from a popup go to the window's dispatcher.
   std::function<void(int command)> dispatch;
 

@@ -116,6 +116,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   tree_->hide();
   browser_ = new Browser(tree_, context_, icons_, this);
   browser_->dispatch = [this](int command) { Dispatch(command); };
+  browser_->initPopup = [this](QMenu* menu) { OnInitMenuPopup(menu); };
   browser_->openCard = [this](const tb::storage::RecordId&) {
     if (notYetBuilt) notYetBuilt(*this, kCmdOpenCard);
   };
