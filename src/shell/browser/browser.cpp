@@ -103,7 +103,8 @@ Browser::Browser(QTreeWidget* tree, AppContext& context, ui::IconLists& icons, Q
   tree_->setItemDelegate(delegate_);
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   tree_->setMouseTracking(false);
-  tree_->viewport()->installEventFilter(this);
+  viewport_ = tree_->viewport();
+  viewport_->installEventFilter(this);
   tree_->installEventFilter(this);
   errorBeep = [] { QApplication::beep(); };
   dragTimer_.setInterval(kDragScrollMs);
@@ -1084,7 +1085,9 @@ bool Browser::eventFilter(QObject* watched, QEvent* event) {
       return HandleTreeKey(static_cast<QKeyEvent*>(event)->key());
     return false;
   }
-  if (watched != tree_->viewport()) return false;
+  // Compared by the pointer kept at the start: the tree may be part way
+  // through its destruction when its viewport's last events arrive.
+  if (watched != viewport_) return false;
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);

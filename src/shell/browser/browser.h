@@ -196,6 +196,7 @@ class Browser : public QObject {
   friend class LabelDelegate;
 
   QTreeWidget* tree_;
+  QObject* viewport_ = nullptr;   // the tree's viewport, whose mouse events the browser reads
   AppContext& context_;
   ui::IconLists& icons_;
   QWidget* owner_;
