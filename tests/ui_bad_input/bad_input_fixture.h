@@ -28,8 +28,11 @@
 #include "shell/core/language_module.h"
 #include "shell/window/main_window.h"
 #include "support/wallet_fixture.h"
+#include "ui_dialogs/dialogs_fixture.h"
 
 namespace tb::test::bad {
+
+using tb::dialogs::test::WhenShown;
 
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -111,17 +114,6 @@ inline bool CanOpen(const std::string& path, int flags) {
   return fd >= 0;
 }
 
-// Runs act on the first modal dialog of type T once it shows.
-template <typename T>
-void WhenShown(std::function<void(T*)> act, int triesLeft = 300) {
-  QTimer::singleShot(10, [act, triesLeft] {
-    if (auto* dialog = dynamic_cast<T*>(QApplication::activeModalWidget())) {
-      act(dialog);
-    } else if (triesLeft > 0) {
-      WhenShown<T>(act, triesLeft - 1);
-    }
-  });
-}
 
 // A small closed wallet and a main window over it, in English, whose
 // password prompt answers from a list (none left: cancelled).

@@ -48,6 +48,19 @@ inline void WhenDialogShows(int templateId, std::function<void(tb::ui::ModalDial
   poll->start();
 }
 
+// Runs act on the first modal dialog of type T once it shows (dialogs
+// opened from dialogs run their own event loops).
+template <typename T>
+void WhenShown(std::function<void(T*)> act, int triesLeft = 300) {
+  QTimer::singleShot(10, [act, triesLeft] {
+    if (auto* dialog = dynamic_cast<T*>(QApplication::activeModalWidget())) {
+      act(dialog);
+    } else if (triesLeft > 0) {
+      WhenShown<T>(act, triesLeft - 1);
+    }
+  });
+}
+
 inline void Type(QLineEdit* edit, const QString& text) { QTest::keyClicks(edit, text); }
 
 inline QString ScreenshotPath(const QString& name) {

@@ -32,6 +32,7 @@
 #include "storage/wallet.h"
 #include "support/temp_dir.h"
 #include "support/wallet_fixture.h"
+#include "ui_dialogs/dialogs_fixture.h"
 #include "ui_support/qt_test.h"
 
 using namespace tb::dialogs;
@@ -39,6 +40,8 @@ using namespace tb::ui;
 using tb::platform::DocumentPlaces;
 using tb::platform::ScopedDocumentPlaces;
 using tb::test::TempDir;
+
+using tb::dialogs::test::WhenShown;
 
 namespace {
 
@@ -59,18 +62,6 @@ void SelectRow(QListWidget* list, const QString& text) {
   list->setCurrentItem(found.front());
 }
 
-// Runs act on the first modal dialog of type T once it shows (dialogs
-// opened from dialogs run their own event loops).
-template <typename T>
-void WhenShown(std::function<void(T*)> act, int triesLeft = 300) {
-  QTimer::singleShot(10, [act, triesLeft] {
-    if (auto* dialog = dynamic_cast<T*>(QApplication::activeModalWidget())) {
-      act(dialog);
-    } else if (triesLeft > 0) {
-      WhenShown<T>(act, triesLeft - 1);
-    }
-  });
-}
 
 QString ShotPath(const QString& name) {
   const QString dir = QStringLiteral(TB_MODULE_DIR "/../screenshots");
