@@ -41,6 +41,8 @@ constexpr uint32_t kStrDeleteFolder = 22004;
 constexpr uint32_t kStrFormsFolderStays = 22005;
 constexpr uint32_t kStrCannotDelete = 23002;
 constexpr int kNewFolderIcon = 72;
+constexpr int kCmdFindMode = 823;     // Find: the find box opens
+constexpr int kCmdDeleteItem = 805;   // Delete
 constexpr int kOverlayReference = 1;
 
 bool IsMarker(int position) {
@@ -294,39 +296,10 @@ void Browser::PlaceSorted(QTreeWidgetItem* item) {
   if (current) tree_->setCurrentItem(item);
 }
 
-void Browser::SortTree() {
-  std::vector<QTreeWidgetItem*> parents{tree_->invisibleRootItem()};
-  QTreeWidgetItem* current = tree_->currentItem();
-  std::vector<QTreeWidgetItem*> expanded;
-  for (int i = 0; i < tree_->topLevelItemCount(); ++i) CollectExpanded(tree_->topLevelItem(i), &expanded);
-  while (!parents.empty()) {
-    QTreeWidgetItem* parent = parents.back();
-    parents.pop_back();
-    QList<QTreeWidgetItem*> children = parent->takeChildren();
-    std::vector<std::pair<storage::TreeItemKey, QTreeWidgetItem*>> keyed;
-    keyed.reserve(size_t(children.size()));
-    for (QTreeWidgetItem* child : children) keyed.emplace_back(KeyOf(child), child);
-    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) {
-      return storage::CompareTreeItems(a.first, b.first) < 0;
-    });
-    children.clear();
-    for (auto& [key, child] : keyed) {
-      children << child;
-      if (child->childCount() > 0) parents.push_back(child);
-    }
-    parent->addChildren(children);
-  }
-  for (QTreeWidgetItem* open : expanded) open->setExpanded(true);
-  if (current) tree_->setCurrentItem(current);
-}
-
+// The item's siblings are in order already, so putting the item back in
+// its place sorts them all.
 void Browser::SortAround(QTreeWidgetItem* item) {
-  if (!item) return;
-  if (!item->parent() && item->childCount() == 0) {
-    PlaceSorted(item);
-    return;
-  }
-  PlaceSorted(item);
+  if (item) PlaceSorted(item);
 }
 
 void Browser::RefreshItem(QTreeWidgetItem* item) {
@@ -564,7 +537,7 @@ void Browser::Copy() {
   if (!s.selected.item || !s.caps.copy) return;
   ClearMarks();
   clipboard_.mode = BrowserClipboard::Copy;
-  clipboard_.marked = clipboard_.copiedItem = s.selected.item;
+  clipboard_.marked = s.selected.item;
   if (s.selected.kind != kKindCard) return;
   storage::Card card;
   storage::Text text;
@@ -595,16 +568,7 @@ void Browser::Paste() {
     ui::ShowMessage(owner_, kStrCannotDelete, ui::kCaptionError, ui::MessageIcon::Stop);
     return;
   }
-  auto* item = new QTreeWidgetItem;
-  item->setText(0, clipboard_.marked->text(0));
-  item->setIcon(0, clipboard_.marked->icon(0));
-  item->setData(0, kRolePosition, copy);
-  item->setData(0, kRoleKind, kKindCard);
-  ApplyLook(item, kKindCard);
-  destination->addChild(item);
-  RefreshItem(item);
-  PlaceSorted(item);
-  Select(item);
+  InsertOrUpdate(context_.wallet.At(copy)->Id(), true);
 }
 
 void Browser::Drop(QTreeWidgetItem* target) {
@@ -969,7 +933,7 @@ bool Browser::HandleTreeKey(int key) {
       return true;
     case Qt::Key_Up:
       if (item && item == tree_->topLevelItem(0)) {
-        if (dispatch) dispatch(823);
+        if (dispatch) dispatch(kCmdFindMode);
         return true;
       }
       return false;
@@ -986,7 +950,7 @@ bool Browser::HandleTreeKey(int key) {
       }
       return false;
     case Qt::Key_Delete:
-      if (dispatch) QMetaObject::invokeMethod(this, [this] { dispatch(805); }, Qt::QueuedConnection);
+      if (dispatch) QMetaObject::invokeMethod(this, [this] { dispatch(kCmdDeleteItem); }, Qt::QueuedConnection);
       return true;
     default:
       return false;

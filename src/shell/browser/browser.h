@@ -73,7 +73,6 @@ struct BrowserClipboard {
   int mode = None;
   QTreeWidgetItem* marked = nullptr;
   QTreeWidgetItem* cutItem = nullptr;    // drawn dimmed
-  QTreeWidgetItem* copiedItem = nullptr;
 };
 
 struct SelectionInfo {
@@ -101,7 +100,6 @@ class Browser : public QObject {
   // --- the tree ---
   void FillTree();
   void Clear();
-  void SortTree();
   void SortAround(QTreeWidgetItem* item);
   void RebuildFavouritesView();
   void RebuildFindResultsView(bool expand);

@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
