@@ -1,18 +1,23 @@
-# tb_library(NAME DEPS...): a static library of every .cpp in the current
-# source folder, its headers reachable as "<layer>/<folder>/file.h" from src/.
+# tb_library(NAME SOURCES a.cpp b.cpp ... [DEPS lib ...]): a static library of
+# the listed sources of the current folder, its headers reachable as
+# "<layer>/<folder>/file.h" from src/. Sources are listed by name so that a
+# new file is a visible change of the build.
 function(tb_library name)
-  file(GLOB _sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
-  if(_sources)
-    add_library(${name} STATIC ${_sources})
+  cmake_parse_arguments(PARSE_ARGV 1 _tb "" "" "SOURCES;DEPS")
+  if(_tb_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "tb_library(${name}): unexpected ${_tb_UNPARSED_ARGUMENTS}")
+  endif()
+  if(_tb_SOURCES)
+    add_library(${name} STATIC ${_tb_SOURCES})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-    if(ARGN)
-      target_link_libraries(${name} PUBLIC ${ARGN})
+    if(_tb_DEPS)
+      target_link_libraries(${name} PUBLIC ${_tb_DEPS})
     endif()
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
-    if(ARGN)
-      target_link_libraries(${name} INTERFACE ${ARGN})
+    if(_tb_DEPS)
+      target_link_libraries(${name} INTERFACE ${_tb_DEPS})
     endif()
   endif()
 endfunction()
