@@ -158,6 +158,8 @@ void CardEditor::Load(int line, ControlType type) {
         selected = 1;
       }
       controls_->LoadChoices(entries, selected, value);
+      loadedChoice_ = controls_->ChoiceIndex();
+      loadedChoiceText_ = controls_->ChoiceText();
       break;
     }
     case kControlCheck: {
@@ -201,6 +203,8 @@ void CardEditor::StoreLoaded() {
     case kControlCombo:
     case kControlList: {
       const int chosen = controls_->ChoiceIndex();
+      // Untouched, the value stays as stored (in its own spelling).
+      if (chosen == loadedChoice_ && controls_->ChoiceText() == loadedChoiceText_) break;
       if (chosen == 0) field.SetValue(u"");
       else field.SetValue(View(controls_->ChoiceText()));
       break;

@@ -83,6 +83,8 @@ class CardEditor : public CardPresenter {
   // What the loaded control showed, so that an untouched control stores nothing.
   std::optional<tb::platform::SystemTime> loadedDate_;
   Qt::CheckState loadedCheck_ = Qt::Unchecked;
+  int loadedChoice_ = -1;
+  QString loadedChoiceText_;
 };
 
 }  // namespace tb::cards

@@ -45,9 +45,9 @@ QUrl WebAddress(const QString& address) {
   if (match.hasMatch()) {
     const QString name = match.captured(1).toLower();
     if (name != QLatin1String("http") && name != QLatin1String("https") && name != QLatin1String("ftp")) return QUrl();
-    url = QUrl(text, QUrl::StrictMode);
+    url = QUrl(text, QUrl::TolerantMode);
   } else {
-    url = QUrl(QStringLiteral("http://") + text, QUrl::StrictMode);
+    url = QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
   }
   // Only a page on a named host goes out.
   if (!url.isValid() || url.host().isEmpty()) return QUrl();
