@@ -89,11 +89,19 @@ QStringList WrapText(const QString& text, const QFont& font, int width) {
   layout.beginLayout();
   for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
     line.setLineWidth(std::max(1, width));
-    lines << text.mid(line.textStart(), line.textLength());
+    QString piece = text.mid(line.textStart(), line.textLength());
+    // A break at a space leaves the space at the line's end: it takes no
+    // room in the wrapping, and must take none when the line is drawn
+    // aligned to the right.
+    if (line.textStart() + line.textLength() < text.size()) {
+      qsizetype end = piece.size();
+      while (end > 0 && piece[end - 1].isSpace()) --end;
+      piece.truncate(end);
+    }
+    lines << piece;
   }
   layout.endLayout();
   if (lines.isEmpty()) lines << QString();
-  // A break at a space leaves the space at the line's end; it draws as nothing.
   return lines;
 }
 
