@@ -99,6 +99,7 @@ void CardWindow::SetBar(int mode) {
     button->setIcon(QIcon(QPixmap::fromImage(image)));
     button->setIconSize(image.size());
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->show();   // at once, not when the bar's layout gets round to it
   }
 }
 

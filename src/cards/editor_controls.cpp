@@ -200,7 +200,10 @@ void DotsButton::paintEvent(QPaintEvent*) {
   p.fillRect(r, Qt::black);
   if (!focused) p.fillRect(r.adjusted(1, 1, -1, -1), Qt::white);
   const int bitmap = EllipsisBitmap(ui::DpiX());
-  const QImage dots = EllipsisImage(bitmap, focused ? 1 : 0);
+  QImage dots = EllipsisImage(bitmap, focused ? 1 : 0);
+  // A button narrower than the picture (a thin scroll bar) shows it smaller.
+  const int room = std::max(1, std::min(r.width(), r.height()) - 2);
+  if (dots.width() > room) dots = dots.scaled(room, room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
   p.drawImage(QPoint(r.x() + (r.width() - dots.width()) / 2, r.y() + (r.height() - dots.height()) / 2), dots);
 }
 

@@ -268,6 +268,8 @@ class CardWindowTest : public QObject {
       QCOMPARE(w.MenuBar()->LeftCommand(), kCmdCardDone);
       w.Dispatch(kCmdEditCard);
       QCOMPARE(w.MenuBar()->MenuBarId(), c.editBar);
+      QCOMPARE(w.MenuBar()->IconButtons().size(), c.icons);
+      for (QToolButton* button : w.MenuBar()->IconButtons()) QVERIFY(button->isVisible() && !button->icon().isNull());
       QVERIFY(!w.Title()->isVisible());
       QCOMPARE(f.Body()->geometry().top(), 0);
     }
