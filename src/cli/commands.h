@@ -28,5 +28,7 @@ int CmdImport(Session& s, const ParsedArgs& a);
 int CmdFormExport(Session& s, const ParsedArgs& a);
 int CmdFormImport(Session& s, const ParsedArgs& a);
 int CmdConvert(Session& s, const ParsedArgs& a);
+int CmdGenerate(Session& s, const ParsedArgs& a);
+int CmdAudit(Session& s, const ParsedArgs& a);
 
 }  // namespace tb::cli

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/generated_values.h"
 
 namespace tb::cli {
 
@@ -25,6 +26,15 @@ struct CommandSpec {
 };
 
 constexpr size_t kAny = SIZE_MAX;
+
+std::vector<std::string> GeneratorFlags() { return kGeneratorFlags; }
+// The options of a command that stores generated values: its own, --generate
+// and the generator's.
+std::vector<std::string> WithGeneratorOptions(std::vector<std::string> valued) {
+  valued.push_back("--generate");
+  valued.insert(valued.end(), kGeneratorValued.begin(), kGeneratorValued.end());
+  return valued;
+}
 
 const char kAnswers[] =
     "The password is read from the terminal without echo. When standard input is\n"
@@ -57,18 +67,23 @@ const std::vector<CommandSpec>& Commands() {
        2, 2, {"--json", "--reveal"}, {}, CmdShow},
       {"mkdir", "mkdir WALLET PATH", "make a folder (its parent must exist)",
        "Prints the new folder's id.\n", 2, 2, {}, {}, CmdMkdir},
-      {"new-card", "new-card WALLET FOLDER NAME [--form N|--form-name NAME] [--field LABEL=VALUE ...]",
+      {"new-card", "new-card WALLET FOLDER NAME [--form N|--form-name NAME] [--field LABEL=VALUE ...] [--generate LABEL ...]",
        "make a card from a form",
        "The form is --form N (a built-in form, 0 to 42), --form-name NAME (a name\n"
        "that 'tbwallet forms' lists), else the folder's default form, else form 0.\n"
-       "--field values are set as by 'tbwallet set'. Prints the new card's id.\n",
-       3, 3, {}, {"--form", "--form-name", "--field"}, CmdNewCard},
-      {"set", "set WALLET CARD LABEL=VALUE ...", "set field values",
+       "--field values are set as by 'tbwallet set', and --generate LABEL stores a\n"
+       "new password in that Password field as 'tbwallet set' does. Prints the new\n"
+       "card's id.\n",
+       3, 3, GeneratorFlags(), WithGeneratorOptions({"--form", "--form-name", "--field"}), CmdNewCard},
+      {"set", "set WALLET CARD [LABEL=VALUE ...] [--generate LABEL ...]", "set field values",
        "LABEL#k names the k-th of several fields with that label. LABEL=- reads the\n"
        "value as a secret answer. Dates and times are ISO 8601: 2026-12-10, 14:30,\n"
        "14:30:05, 2026-12-10T14:30:00. Check boxes take yes, no, 1 or 0. An empty\n"
-       "value clears the field.\n",
-       3, kAny, {}, {}, CmdSet},
+       "value clears the field.\n"
+       "--generate LABEL  store a new password (as 'tbwallet generate' makes it) in\n"
+       "                  that Password field; it is never printed. The options of\n"
+       "                  'tbwallet generate' choose its kind.\n",
+       2, kAny, GeneratorFlags(), WithGeneratorOptions({}), CmdSet},
       {"rename", "rename WALLET ITEM NAME", "rename a card, folder or the forms folder", "", 3, 3, {}, {}, CmdRename},
       {"mv", "mv WALLET ITEM FOLDER", "move a card or folder into a folder",
        "FOLDER \"/\" is the top level (folders only). A folder cannot move into\n"
@@ -89,6 +104,20 @@ const std::vector<CommandSpec>& Commands() {
        "card's path and id.\n"
        "--json  a list of {id, path, name}\n",
        2, 2, {"--json"}, {}, CmdFind},
+      {"generate", "generate [--length N] [--classes luds] [--no-lookalike] [--words N] [--separator C] [--capitalise]",
+       "print a new random password or passphrase",
+       "Prints one password drawn from the system's random source. Needs no wallet.\n",
+       0, 0, GeneratorFlags(), kGeneratorValued, CmdGenerate, false},
+      {"audit", "audit WALLET [--json]", "report weak, reused, empty and old passwords",
+       "Looks at every Password field of the wallet's cards (forms left out) and lists\n"
+       "those whose value is empty, very weak or weak (estimated as zxcvbn does, on\n"
+       "the first 100 characters), the same as on another card (\"reused\"), or on a\n"
+       "card not changed for more than 365 days (\"old\"). Values are never shown;\n"
+       "reused ones are listed as groups of cards. Exit status 0 when nothing was\n"
+       "found, 1 when something was.\n"
+       "--json  {\"counts\":{...},\"cards\":[{\"id\",\"path\",\"field\",\"findings\":[...],\n"
+       "        \"strength\",\"reused_with\":[ids]}]}\n",
+       1, 1, {"--json"}, {}, CmdAudit},
       {"passwd", "passwd WALLET", "change the password",
        "Asks for the current password, the new one (3 to 23 characters), its\n"
        "confirmation and the new hint (an empty answer stores no hint).\n",
@@ -164,15 +193,18 @@ void TopHelp(std::ostream& out) {
       << "\nExit status: 0 success, 1 the operation failed, 2 usage error.\n";
 }
 
-void CommandHelp(const CommandSpec& c, std::ostream& out) {
-  out << "Usage: tbwallet " << c.synopsis << "\n\n" << c.summary << ".\n";
-  if (*c.details) out << "\n" << c.details;
-  out << "\n" << kItems << "\n" << kAnswers;
-}
-
 bool Contains(const std::vector<std::string>& list, const std::string& s) {
   return std::find(list.begin(), list.end(), s) != list.end();
 }
+
+void CommandHelp(const CommandSpec& c, std::ostream& out) {
+  out << "Usage: tbwallet " << c.synopsis << "\n\n" << c.summary << ".\n";
+  if (*c.details) out << "\n" << c.details;
+  if (Contains(c.valued, "--length")) out << "\n" << kGeneratorHelp;
+  if (!c.needsTexts) return;
+  out << "\n" << kItems << "\n" << kAnswers;
+}
+
 
 // Splits the arguments after the command word. "--" ends the options;
 // "--name=value" and "--name value" are both taken.
@@ -252,7 +284,7 @@ int RunTbwallet(const std::vector<std::string>& args, std::istream& in, std::ost
     CommandHelp(*command, out);
     return kExitOk;
   }
-  if (!session.LoadTexts()) return kExitFailed;
+  if (command->needsTexts && !session.LoadTexts()) return kExitFailed;
   return command->run(session, parsed);
 }
 
