@@ -131,23 +131,39 @@ const std::vector<CommandSpec>& Commands() {
        "record in file order, including passwords and every other field value IN\n"
        "CLEAR. Pictures, sounds and attachments are given by size and SHA-256.\n",
        1, 1, {}, {}, CmdDump},
-      {"export", "export WALLET [ITEM] --out DIR [--passwords] [--attachments]",
-       "write the wallet, a folder or a card to a text file",
-       "Writes DIR/<wallet name>/<item name>_<DDMMYYYY>.txt (UTF-16 text; an export\n"
-       "of the same item on the same day is replaced) and prints its path. Without\n"
-       "ITEM the whole wallet is written. The file and the attachments hold\n"
-       "SECRETS IN CLEAR and are readable by you only.\n"
-       "--passwords    show passwords in clear (else \"********\")\n"
-       "--attachments  save the card attachments beside the file as NNN_<name>\n",
-       1, 2, {"--passwords", "--attachments"}, {"--out"}, CmdExport},
-      {"import", "import WALLET FILE [--yes]", "add cards from a tab-separated text file",
-       "The first row is \"Card Name\" and the field labels; every further row is a\n"
-       "card (UTF-16 with a byte-order mark, or Windows-1252 text; rows end with CR\n"
-       "LF). The cards go to a new folder at the top level. Each card is asked for\n"
-       "(yes, no or cancel), and from the fifth row of ten or more once for all the\n"
-       "rest; --yes answers yes to every question. A row's cells beyond the first\n"
-       "row's are left out. A refused file changes nothing.\n",
-       2, 2, {"--yes"}, {}, CmdImport},
+      {"export", "export WALLET [ITEM] --out DIR [--format text|csv] [--passwords] [--attachments]",
+       "write the wallet, a folder or a card to a text file or a CSV table",
+       "Text (the default): writes DIR/<wallet name>/<item name>_<DDMMYYYY>.txt\n"
+       "(UTF-16 text; an export of the same item on the same day is replaced).\n"
+       "--format csv: writes DIR/<wallet or item name>.csv (an older file of that\n"
+       "name is replaced): UTF-8 with a byte-order mark, RFC 4180 quoting, one row\n"
+       "per card: \"Folder\", \"Card\", \"Form\" (the field kinds), then \"Label 1\",\n"
+       "\"Value 1\", ... in the card's order. Forms are left out of a whole-wallet\n"
+       "table. 'tbwallet import --from csv' reads it back.\n"
+       "Prints the file's path. Without ITEM the whole wallet is written. The files\n"
+       "hold SECRETS IN CLEAR and are readable by you only.\n"
+       "--passwords    write passwords in clear (else \"********\" in text, empty in CSV)\n"
+       "--attachments  save the card attachments beside the text file as NNN_<name>\n",
+       1, 2, {"--passwords", "--attachments"}, {"--out", "--format"}, CmdExport},
+      {"import", "import WALLET FILE [--from tsv|keepassxc|bitwarden|csv] [--yes]",
+       "add cards from a tab-separated text file or a CSV table",
+       "--from tsv (the default): the first row is \"Card Name\" and the field labels;\n"
+       "every further row is a card (UTF-16 with a byte-order mark, or Windows-1252\n"
+       "text; rows end with CR LF). A row's cells beyond the first row's are left out.\n"
+       "--from keepassxc, bitwarden: the CSV export of KeePassXC or of Bitwarden; each\n"
+       "row becomes a Web Login card (title, user name, password, URL, notes to\n"
+       "Comments, TOTP to a Password field \"TOTP\", every other column with a value\n"
+       "to a field of its name), groups and folders become folders.\n"
+       "--from csv: a table 'tbwallet export --format csv' wrote; every card comes\n"
+       "back with its labels, values and kinds.\n"
+       "CSV tables are RFC 4180 (UTF-8, with or without a byte-order mark); columns\n"
+       "are found by their names in the first row. Rows that cannot be read are\n"
+       "reported by line and left out (exit status 1).\n"
+       "The cards go to a new folder at the top level. Each card is asked for\n"
+       "(yes, no or cancel), and from the fifth of ten or more once for all the\n"
+       "rest; --yes answers yes to every question. The accepted cards are written\n"
+       "in one step; a refused file changes nothing.\n",
+       2, 2, {"--yes"}, {"--from"}, CmdImport},
       {"form-export", "form-export WALLET CARD --out DIR [--description TEXT] [--author TEXT] [--with-data]",
        "export a card as a form file (.tbx)",
        "Writes DIR/<card name>_<DDMMYYYY>.tbx, readable by you only, and prints its\n"
