@@ -65,6 +65,15 @@ const std::vector<CommandSpec>& Commands() {
        "--json    an object {id, path, name, fields: [{label, kind, value}]}\n"
        "--reveal  show passwords in clear\n",
        2, 2, {"--json", "--reveal"}, {}, CmdShow},
+      {"clip", "clip WALLET CARD [LABEL] [--seconds N]", "copy a field's value to the desktop clipboard",
+       "Copies the first Password field of the card, or the field LABEL names (as\n"
+       "'tbwallet set' names fields), through wl-copy (Wayland) or xclip (X11); the\n"
+       "value goes to the tool on its standard input, never in an argument, marked\n"
+       "as a secret where the tool can. After N seconds (default: the program's\n"
+       "setting Clipboard.ClearSeconds, else 30; 0 never) the clipboard is cleared\n"
+       "if it still holds the value. Needs a display and one of the tools (Debian\n"
+       "packages wl-clipboard, xclip).\n",
+       2, 3, {}, {"--seconds"}, CmdClip},
       {"mkdir", "mkdir WALLET PATH", "make a folder (its parent must exist)",
        "Prints the new folder's id.\n", 2, 2, {}, {}, CmdMkdir},
       {"new-card", "new-card WALLET FOLDER NAME [--form N|--form-name NAME] [--field LABEL=VALUE ...] [--generate LABEL ...]",

@@ -1,0 +1,118 @@
+// clip: a card's value onto the desktop clipboard, cleared again after a
+// while if it is still there.
+#include <ostream>
+
+#include "cli/clipboard_tool.h"
+#include "cli/commands.h"
+#include "cli/field_values.h"
+#include "cli/item_paths.h"
+#include "platform/core/registry.h"
+#include "shell/core/settings.h"
+#include "storage/forms/field_kinds.h"
+
+namespace tb::cli {
+
+namespace {
+
+constexpr unsigned kDefaultClearSeconds = 30;
+constexpr unsigned kMaxClearSeconds = 86400;
+constexpr const char16_t* kClearSecondsSetting = u"Clipboard.ClearSeconds";
+
+// The program's setting Clipboard.ClearSeconds, read without touching
+// anything else of the settings.
+unsigned ClearSecondsSetting(const CliEnvironment& env) {
+  platform::Registry registry(env.registryPath.empty() ? platform::Registry::DefaultPath() : env.registryPath);
+  const auto value = registry.Get(shell::kSettingsKey, kClearSecondsSetting);
+  if (!value || value->type != platform::RegistryValue::Type::Dword || value->dword > kMaxClearSeconds)
+    return kDefaultClearSeconds;
+  return value->dword;
+}
+
+bool ParseSeconds(const std::string& text, unsigned* seconds) {
+  if (text.empty() || text.size() > 6) return false;
+  unsigned v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + unsigned(c - '0');
+  }
+  if (v > kMaxClearSeconds) return false;
+  *seconds = v;
+  return true;
+}
+
+// The UTF-8 bytes of a value, in wiped memory.
+storage::SecureBytes Utf8Bytes(const storage::Text& text) {
+  storage::SecureBytes out;
+  out.reserve(text.size() * 3);
+  for (size_t i = 0; i < text.size(); ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(text[++i]) - 0xDC00);
+    else if (c >= 0xD800 && c < 0xE000)
+      c = 0xFFFD;
+    if (c < 0x80) {
+      out.push_back(uint8_t(c));
+    } else if (c < 0x800) {
+      out.insert(out.end(), {uint8_t(0xC0 | (c >> 6)), uint8_t(0x80 | (c & 0x3F))});
+    } else if (c < 0x10000) {
+      out.insert(out.end(), {uint8_t(0xE0 | (c >> 12)), uint8_t(0x80 | ((c >> 6) & 0x3F)), uint8_t(0x80 | (c & 0x3F))});
+    } else {
+      out.insert(out.end(), {uint8_t(0xF0 | (c >> 18)), uint8_t(0x80 | ((c >> 12) & 0x3F)),
+                             uint8_t(0x80 | ((c >> 6) & 0x3F)), uint8_t(0x80 | (c & 0x3F))});
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+int CmdClip(Session& s, const ParsedArgs& a) {
+  const std::string& walletArg = a.positional[0];
+  unsigned seconds = ClearSecondsSetting(s.env);
+  if (const std::string* given = a.Value("--seconds"); given && !ParseSeconds(*given, &seconds))
+    return s.Usage("--seconds takes a number from 0 (never clear) to 86400");
+  // No clipboard, no password asked.
+  std::string why;
+  const std::optional<ClipboardTool> tool = FindClipboardTool(&why);
+  if (!tool) return s.Fail("cannot copy to the clipboard: " + why + "; nothing was copied");
+
+  storage::Wallet wallet;
+  if (int rc = OpenWallet(s, walletArg, true, wallet); rc != kExitOk) return rc;
+  int position = -1;
+  if (int rc = ResolveOne(s, wallet, a.positional[1], &position); rc != kExitOk) return rc;
+  if (!wallet.At(position)->IsCard()) return s.Fail(a.positional[1] + " is a folder, not a card");
+  const std::string path = Printable(Utf8(PathOf(wallet, position)));
+  storage::Card card;
+  if (!wallet.LoadCard(wallet.At(position)->Id(), &card)) return s.Fail("cannot read the card " + a.positional[1]);
+  wallet.Close();
+
+  storage::Field* field = nullptr;
+  if (a.positional.size() > 2) {
+    if (int rc = FindFieldByLabel(s, card, a.positional[2], &field); rc != kExitOk) return rc;
+  } else {
+    for (storage::Field& f : card.fields)
+      if (f.kind == uint16_t(storage::FieldKind::Password)) {
+        field = &f;
+        break;
+      }
+    if (!field) return s.Fail(path + " has no Password field; name the field to copy");
+  }
+  const std::string label = Printable(Utf8(field->label));
+  const storage::Text shown = storage::DisplayText(*field, &s.Texts());
+  if (shown.empty()) return s.Fail(label + " of " + path + " is empty; nothing was copied");
+  const storage::SecureBytes bytes = Utf8Bytes(shown);
+  if (!CopyToClipboard(*tool, bytes)) return s.Fail(tool->name + " could not take the value; nothing was copied");
+  s.out << "Copied " << label << " of " << path << " to the clipboard";
+  if (seconds == 0) {
+    s.out << ".\n";
+    return kExitOk;
+  }
+  if (!ClearClipboardLater(*tool, DigestOf(bytes), seconds)) {
+    s.out << ".\n";
+    return s.Fail("cannot arrange for the clipboard to be cleared; clear it yourself");
+  }
+  s.out << "; it is cleared in " << seconds << " seconds unless something else was copied meanwhile.\n";
+  return kExitOk;
+}
+
+}  // namespace tb::cli
