@@ -1,5 +1,6 @@
 // clip: a card's value onto the desktop clipboard, cleared again after a
 // while if it is still there.
+#include <algorithm>
 #include <ostream>
 
 #include "cli/clipboard_tool.h"
@@ -14,18 +15,17 @@ namespace tb::cli {
 
 namespace {
 
-constexpr unsigned kDefaultClearSeconds = 30;
 constexpr unsigned kMaxClearSeconds = 86400;
-constexpr const char16_t* kClearSecondsSetting = u"Clipboard.ClearSeconds";
 
-// The program's setting Clipboard.ClearSeconds, read without touching
-// anything else of the settings.
+// The program's setting Clipboard.ClearSeconds (30 unless changed), read
+// without writing anything.
 unsigned ClearSecondsSetting(const CliEnvironment& env) {
   platform::Registry registry(env.registryPath.empty() ? platform::Registry::DefaultPath() : env.registryPath);
-  const auto value = registry.Get(shell::kSettingsKey, kClearSecondsSetting);
-  if (!value || value->type != platform::RegistryValue::Type::Dword || value->dword > kMaxClearSeconds)
-    return kDefaultClearSeconds;
-  return value->dword;
+  shell::Settings settings;
+  shell::LoadOptions options;
+  options.writeRegistrations = false;
+  settings.Load(registry, options);   // a missing or unreadable file keeps the defaults
+  return std::min<unsigned>(settings.clipboardClearSeconds, kMaxClearSeconds);
 }
 
 bool ParseSeconds(const std::string& text, unsigned* seconds) {
