@@ -1,5 +1,6 @@
 #include "interchange/csv.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -225,7 +226,7 @@ CsvStatus CsvTable::LoadBytes(std::string_view bytes) {
         row.error = CsvRowError::WrongWidth;
         row.values.clear();
       }
-      kept += row.values.size();
+      kept += std::max<size_t>(1, row.values.size());
       if (kept > kMaxCsvValues) {
         Clear();
         return CsvStatus::TooLarge;

@@ -23,15 +23,16 @@ inline constexpr uint64_t kMaxCsvFileBytes = 16u << 20;
 // More columns than this in the first row, and the table is refused: the
 // widest table we write has 3 + 2 × 255.
 inline constexpr size_t kMaxCsvColumns = 1024;
-// The most values a table may keep.
-inline constexpr size_t kMaxCsvValues = size_t(1) << 21;
+// The most values a table may keep, a row that keeps none (a broken one)
+// counting as one: 10,000 cards of our own widest export stay far below.
+inline constexpr size_t kMaxCsvValues = size_t(1) << 20;
 
 enum class CsvStatus {
   Ok,
   CannotOpen,       // missing, not a plain file, unreadable
   ReadError,
   Empty,            // nothing but white space and line ends
-  TooLarge,         // over kMaxCsvFileBytes, or more than kMaxCsvValues values
+  TooLarge,         // over kMaxCsvFileBytes, or more than kMaxCsvValues values or rows
   TooManyColumns,   // the first row has more than kMaxCsvColumns
   BadHeader,        // the first row itself breaks the rules
 };

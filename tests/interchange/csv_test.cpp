@@ -113,6 +113,10 @@ TEST(CsvReader, RefusedTables) {
   for (size_t i = 0; i <= kMaxCsvValues / 2; ++i) many += ",\n";
   EXPECT_EQ(t.LoadBytes(many), CsvStatus::TooLarge);
   EXPECT_TRUE(t.Rows().empty());
+  // Broken rows keep no values but count all the same.
+  std::string broken = "a,b\n";
+  for (size_t i = 0; i <= kMaxCsvValues; ++i) broken += "\xFF\n";
+  EXPECT_EQ(t.LoadBytes(broken), CsvStatus::TooLarge);
   EXPECT_EQ(t.LoadBytes(std::string(kMaxCsvFileBytes + 1, 'a')), CsvStatus::TooLarge);
 }
 
