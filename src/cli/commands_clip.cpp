@@ -40,30 +40,6 @@ bool ParseSeconds(const std::string& text, unsigned* seconds) {
   return true;
 }
 
-// The UTF-8 bytes of a value, in wiped memory.
-storage::SecureBytes Utf8Bytes(const storage::Text& text) {
-  storage::SecureBytes out;
-  out.reserve(text.size() * 3);
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(text[++i]) - 0xDC00);
-    else if (c >= 0xD800 && c < 0xE000)
-      c = 0xFFFD;
-    if (c < 0x80) {
-      out.push_back(uint8_t(c));
-    } else if (c < 0x800) {
-      out.insert(out.end(), {uint8_t(0xC0 | (c >> 6)), uint8_t(0x80 | (c & 0x3F))});
-    } else if (c < 0x10000) {
-      out.insert(out.end(), {uint8_t(0xE0 | (c >> 12)), uint8_t(0x80 | ((c >> 6) & 0x3F)), uint8_t(0x80 | (c & 0x3F))});
-    } else {
-      out.insert(out.end(), {uint8_t(0xF0 | (c >> 18)), uint8_t(0x80 | ((c >> 12) & 0x3F)),
-                             uint8_t(0x80 | ((c >> 6) & 0x3F)), uint8_t(0x80 | (c & 0x3F))});
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 int CmdClip(Session& s, const ParsedArgs& a) {
@@ -100,7 +76,8 @@ int CmdClip(Session& s, const ParsedArgs& a) {
   const std::string label = Printable(Utf8(field->label));
   const storage::Text shown = storage::DisplayText(*field, &s.Texts());
   if (shown.empty()) return s.Fail(label + " of " + path + " is empty; nothing was copied");
-  const storage::SecureBytes bytes = Utf8Bytes(shown);
+  const storage::SecureString utf8 = SecretUtf8(View(shown));
+  const storage::SecureBytes bytes(utf8.begin(), utf8.end());
   if (!CopyToClipboard(*tool, bytes)) return s.Fail(tool->name + " could not take the value; nothing was copied");
   s.out << "Copied " << label << " of " << path << " to the clipboard";
   if (seconds == 0) {

@@ -17,27 +17,9 @@ constexpr size_t kMaxReusedWithListed = 1000;
 
 // A secret on standard output, encoded in memory that is wiped afterwards.
 void WriteSecretLine(std::ostream& out, const storage::Text& text) {
-  storage::SecureBytes utf8;
-  utf8.reserve(text.size() * 3 + 1);
-  for (size_t i = 0; i < text.size(); ++i) {
-    uint32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
-      c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(text[++i]) - 0xDC00);
-    else if (c >= 0xD800 && c < 0xE000)
-      c = 0xFFFD;
-    if (c < 0x80) {
-      utf8.push_back(uint8_t(c));
-    } else if (c < 0x800) {
-      utf8.insert(utf8.end(), {uint8_t(0xC0 | (c >> 6)), uint8_t(0x80 | (c & 0x3F))});
-    } else if (c < 0x10000) {
-      utf8.insert(utf8.end(), {uint8_t(0xE0 | (c >> 12)), uint8_t(0x80 | ((c >> 6) & 0x3F)), uint8_t(0x80 | (c & 0x3F))});
-    } else {
-      utf8.insert(utf8.end(), {uint8_t(0xF0 | (c >> 18)), uint8_t(0x80 | ((c >> 12) & 0x3F)),
-                               uint8_t(0x80 | ((c >> 6) & 0x3F)), uint8_t(0x80 | (c & 0x3F))});
-    }
-  }
+  storage::SecureString utf8 = SecretUtf8(View(text));
   utf8.push_back('\n');
-  out.write(reinterpret_cast<const char*>(utf8.data()), std::streamsize(utf8.size()));
+  WriteInPieces(out, utf8);
   out.flush();
 }
 

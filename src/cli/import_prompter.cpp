@@ -31,7 +31,7 @@ storage::Answer ImportPrompter::Show(const storage::Message& message) {
   if (assumeYes_) return storage::Answer::Yes;
   s_.err << text << "\n";
   for (;;) {
-    std::string line;
+    storage::SecureString line;
     if (ranOut_ || !s_.ReadAnswer(withCancel ? "[yes/no/cancel] " : "[yes/no] ", false, &line)) {
       ranOut_ = true;
       return stop;
