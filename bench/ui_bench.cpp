@@ -489,8 +489,8 @@ void BM_CardTapToFirstFrame(benchmark::State& state) {
   if (!bench::CopyFile(BigCardWallet(), path)) Fail("copying the big card's wallet");
   auto window = std::make_unique<shell::MainWindow>(context);
   window->SetMenuBar(shell::kBarBrowse);
-  window->passwordPrompt = [](const shell::WalletPrompt&) -> std::optional<std::u16string> {
-    return std::u16string(bench::kPassword);
+  window->passwordPrompt = [](const shell::WalletPrompt&) -> std::optional<storage::Text> {
+    return storage::Text(bench::kPassword);
   };
   window->resize(320, 480);
   if (!window->OpenWalletFlow(path, false)) Fail("opening the big card's wallet");
