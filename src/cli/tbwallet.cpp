@@ -86,9 +86,10 @@ const std::vector<CommandSpec>& Commands() {
        3, 3, GeneratorFlags(), WithGeneratorOptions({"--form", "--form-name", "--field"}), CmdNewCard},
       {"set", "set WALLET CARD [LABEL=VALUE ...] [--generate LABEL ...]", "set field values",
        "LABEL#k names the k-th of several fields with that label. LABEL=- reads the\n"
-       "value as a secret answer. Dates and times are ISO 8601: 2026-12-10, 14:30,\n"
-       "14:30:05, 2026-12-10T14:30:00. Check boxes take yes, no, 1 or 0. An empty\n"
-       "value clears the field.\n"
+       "value as a secret answer; a password field takes its value only that way\n"
+       "(arguments show in the process list and the shell's history). Dates and\n"
+       "times are ISO 8601: 2026-12-10, 14:30, 14:30:05, 2026-12-10T14:30:00. Check\n"
+       "boxes take yes, no, 1 or 0. An empty value clears the field.\n"
        "--generate LABEL  store a new password (as 'tbwallet generate' makes it) in\n"
        "                  that Password field; it is never printed. The options of\n"
        "                  'tbwallet generate' choose its kind.\n",
