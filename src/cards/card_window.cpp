@@ -12,6 +12,7 @@
 #include "cards/card_editor.h"
 #include "cards/card_images.h"
 #include "cards/card_viewer.h"
+#include "cards/display_dialogs.h"
 #include "cards/editor_controls.h"
 #include "cards/long_text_editor.h"
 #include "dialogs/dialog_style.h"
@@ -194,6 +195,12 @@ void CardWindow::ChangeIcon() {
   if (dialogs::RunRecordIcon(this, *setup_.wallet, *setup_.icons, card_.record, setup_.smartphone)) ShowTitle();
 }
 
+void CardWindow::ChangeTextColours() {
+  if (!RunCardTextColors(this, *setup_.settings, card_.attributes)) return;
+  card_.changed = true;
+  ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
+}
+
 void CardWindow::Dispatch(int commandId) {
   if (outcome_ >= 0) return;   // closed already
   const int mode = Mode();
@@ -222,11 +229,14 @@ void CardWindow::Dispatch(int commandId) {
       ui::ActivityClock::Record();
       if (mode == kModeEdit && body_->Presenter()) body_->Presenter()->RunCommand(kCmdDots);
       return;
-    // Form design, attachments, text and colours, background and sound
-    // come with their dialogs.
+    case kCmdTextColors:
+      ui::ActivityClock::Record();
+      if (mode == kModeView) ChangeTextColours();
+      return;
+    // Form design, attachments, background and sound come with their
+    // dialogs.
     case kCmdFormDesign:
     case kCmdAttachments:
-    case kCmdTextColors:
     case kCmdBackground:
     case kCmdSound:
       if (commandId != kCmdFormDesign) ui::ActivityClock::Record();

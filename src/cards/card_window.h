@@ -138,6 +138,7 @@ class CardWindow : public ui::ModalDialog, public CardHost {
 
  private:
   void ShowTitle();
+  void ChangeTextColours();
   void SetBar(int mode);
   void EndEditing(bool cancelling);
   void Done();

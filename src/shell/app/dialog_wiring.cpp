@@ -1,5 +1,8 @@
 #include "shell/app/dialog_wiring.h"
 
+#include <QTreeWidget>
+
+#include "cards/display_dialogs.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/change_password.h"
 #include "dialogs/new_password_dialog.h"
@@ -7,6 +10,8 @@
 #include "dialogs/security_options_dialog.h"
 #include "dialogs/wallets_manager_dialog.h"
 #include "platform/ui/activity_clock.h"
+#include "platform/ui/font_service.h"
+#include "shell/browser/browser.h"
 #include "shell/app/legacy_open.h"
 #include "shell/app/upgrade_progress.h"
 #include "shell/window/main_window.h"
@@ -16,6 +21,21 @@ namespace tb::shell {
 namespace {
 constexpr int kCmdChangePassword = 807;
 constexpr int kCmdSecurity = 830;
+constexpr int kCmdDisplay = 829;
+
+// Display (829): the tree's text size and name colours and the default
+// look of new cards; after OK the tree takes the new font and colours and
+// the wallet's options are written when it is saved.
+void RunDisplay(MainWindow& w) {
+  storage::Wallet& wallet = w.Context().wallet;
+  if (!wallet.IsOpen()) return;
+  Settings& settings = w.Context().settings;
+  if (!cards::RunDisplayOptions(&w, settings, wallet.Options())) return;
+  if (const QFont* font = ui::FontService::FontForSize(settings.fontMain, (settings.fontMainStyle & 1) != 0))
+    w.Tree()->setFont(*font);
+  w.TreeBrowser().ApplyNameColours();
+  wallet.Options().changed = true;
+}
 
 // Security (830): the auto-close period, stored in the wallet's options
 // when it changed; the timer and the watcher start again for it.
@@ -92,6 +112,7 @@ void WireOptionsCommands(MainWindow& window) {
   window.notYetBuilt = [previous](MainWindow& w, int command) {
     switch (command) {
       case kCmdSecurity: RunSecurity(w); return;
+      case kCmdDisplay: RunDisplay(w); return;
       case kCmdChangePassword: RunChangePassword(w); return;
       default:
         if (previous) previous(w, command);
