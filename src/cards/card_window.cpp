@@ -15,6 +15,7 @@
 #include "cards/display_dialogs.h"
 #include "cards/editor_controls.h"
 #include "cards/long_text_editor.h"
+#include "cards/sound_dialog.h"
 #include "dialogs/dialog_style.h"
 #include "dialogs/icon_picker_dialog.h"
 #include "dialogs/title_bar.h"
@@ -25,6 +26,7 @@
 #include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/message_boxes.h"
 #include "platform/ui/soft_key_bar.h"
+#include "platform/ui/sound_player.h"
 #include "platform/ui/texts.h"
 #include "shell/core/settings.h"
 #include "storage/card.h"
@@ -56,9 +58,16 @@ CardWindow::CardWindow(QWidget* owner, storage::Card& card, const CardWindowSetu
   SetFullScreen(true);
   informationBeep = [] { QApplication::beep(); };
   SwitchMode(setup_.startInEdit ? kModeEdit : kModeView, -1);
+  // The sound plays when the card opens for reading, not when it opens
+  // for editing nor when it returns to view mode later.
+  ui::SoundPlayer& player = ui::CurrentSoundPlayer();
+  player.Stop();
+  if (!setup_.startInEdit && card_.sound && !card_.sound->bytes.empty() && card_.sound->play != 0)
+    player.Play(card_.sound->bytes.data(), card_.sound->bytes.size());
 }
 
 CardWindow::~CardWindow() {
+  if (outcome_ < 0) ui::CurrentSoundPlayer().Stop();
   // The presenters go before the controls they use.
   delete body_;
   body_ = nullptr;
@@ -124,6 +133,7 @@ void CardWindow::EndEditing(bool cancelling) { ui::SendPrivateMessage(body_, kMs
 
 void CardWindow::EndWith(int outcome) {
   outcome_ = outcome;
+  ui::CurrentSoundPlayer().Stop();
   controls_->HideAll();
   if (setup_.notify) ui::PostPrivateMessage(setup_.notify, setup_.message, outcome);
   EndDialog(outcome);
@@ -233,12 +243,14 @@ void CardWindow::Dispatch(int commandId) {
       ui::ActivityClock::Record();
       if (mode == kModeView) ChangeTextColours();
       return;
-    // Form design, attachments, background and sound come with their
-    // dialogs.
+    case kCmdSound:
+      ui::ActivityClock::Record();
+      if (mode == kModeView) RunSoundDialog(this, *setup_.settings, card_);
+      return;
+    // Form design, attachments and background come with their dialogs.
     case kCmdFormDesign:
     case kCmdAttachments:
     case kCmdBackground:
-    case kCmdSound:
       if (commandId != kCmdFormDesign) ui::ActivityClock::Record();
       return;
     default:
