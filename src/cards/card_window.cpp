@@ -14,6 +14,7 @@
 #include "cards/card_viewer.h"
 #include "cards/display_dialogs.h"
 #include "cards/editor_controls.h"
+#include "cards/image_dialog.h"
 #include "cards/long_text_editor.h"
 #include "cards/sound_dialog.h"
 #include "dialogs/dialog_style.h"
@@ -247,10 +248,16 @@ void CardWindow::Dispatch(int commandId) {
       ui::ActivityClock::Record();
       if (mode == kModeView) RunSoundDialog(this, *setup_.settings, card_);
       return;
-    // Form design, attachments and background come with their dialogs.
+    case kCmdBackground:
+      ui::ActivityClock::Record();
+      if (mode == kModeView) {
+        RunImageDialog(this, *setup_.settings, card_);
+        ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
+      }
+      return;
+    // Form design and attachments come with their dialogs.
     case kCmdFormDesign:
     case kCmdAttachments:
-    case kCmdBackground:
       if (commandId != kCmdFormDesign) ui::ActivityClock::Record();
       return;
     default:
