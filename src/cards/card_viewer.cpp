@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "cards/attachments.h"
 #include "cards/card_links.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/dpi.h"
@@ -292,7 +293,10 @@ void CardViewer::Enter() {
 void CardViewer::Act(int i) {
   if (!IsValueLine(i)) return;
   const ViewItem& item = items_[size_t(i)];
-  if (item.flags & kLineAttachment) return;   // opening attachments comes with their dialog
+  if (item.flags & kLineAttachment) {
+    if (item.attachmentIndex >= 0) OpenAttachment(body_.Card(), size_t(item.attachmentIndex), OpenedFrom::View);
+    return;
+  }
   // Launch failures are not reported; a web address that is no web page
   // (another scheme, a malformed one) is copied instead of opened.
   if (item.flags & kLineEmail) {

@@ -9,6 +9,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "cards/attachments.h"
+#include "cards/attachments_dialog.h"
 #include "cards/card_editor.h"
 #include "cards/card_images.h"
 #include "cards/card_viewer.h"
@@ -58,6 +60,7 @@ CardWindow::CardWindow(QWidget* owner, storage::Card& card, const CardWindowSetu
   if (!parentWidget()) dialogs::SizeLikeMainWindow(this);
   SetFullScreen(true);
   informationBeep = [] { QApplication::beep(); };
+  OpenedCopies::Instance().Clear();
   SwitchMode(setup_.startInEdit ? kModeEdit : kModeView, -1);
   // The sound plays when the card opens for reading, not when it opens
   // for editing nor when it returns to view mode later.
@@ -134,6 +137,7 @@ void CardWindow::EndEditing(bool cancelling) { ui::SendPrivateMessage(body_, kMs
 
 void CardWindow::EndWith(int outcome) {
   outcome_ = outcome;
+  OpenedCopies::Instance().OfferDeletion(this);
   ui::CurrentSoundPlayer().Stop();
   controls_->HideAll();
   if (setup_.notify) ui::PostPrivateMessage(setup_.notify, setup_.message, outcome);
@@ -255,10 +259,15 @@ void CardWindow::Dispatch(int commandId) {
         ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
       }
       return;
-    // Form design and attachments come with their dialogs.
-    case kCmdFormDesign:
     case kCmdAttachments:
-      if (commandId != kCmdFormDesign) ui::ActivityClock::Record();
+      ui::ActivityClock::Record();
+      if (mode == kModeView) {
+        RunAttachmentsDialog(this, *setup_.settings, card_);
+        ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
+      }
+      return;
+    // Form design comes with its designer.
+    case kCmdFormDesign:
       return;
     default:
       body_->RouteCommand(commandId);
