@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "platform/core/system_time.h"
-#include "storage/bytes.h"
+#include "storage/cipher/secure.h"
 
 class QWidget;
 

@@ -7,6 +7,9 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <cstring>
+#include <functional>
+
 #include "cards/colour_palette.h"
 #include "cards/display_dialogs.h"
 #include "cards_fixture.h"
