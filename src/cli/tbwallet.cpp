@@ -38,6 +38,22 @@ const char kItems[] =
     "backslash as \"\\\\\". A path that names several records is an error that\n"
     "lists their ids.\n";
 
+// The commands that change the wallet; they take --break-links.
+bool Writes(const std::string& command) {
+  static const char* const kWriting[] = {"mkdir", "new-card", "set",    "rename", "mv",          "cp",
+                                         "rm",    "save-form", "passwd", "repair", "import",     "form-import",
+                                         "upgrade"};
+  for (const char* c : kWriting)
+    if (command == c) return true;
+  return false;
+}
+
+const char kBreakLinks[] =
+    "--break-links  open a wallet file that has other names (hard links) too. A\n"
+    "               change replaces the file: this name gets a file of its own\n"
+    "               and the other names keep the wallet as it is now. Without it\n"
+    "               such a wallet is refused and nothing is written.\n";
+
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
       {"create", "create WALLET [--hint TEXT] [--starter-folder]", "create a new wallet file",
@@ -167,6 +183,7 @@ void TopHelp(std::ostream& out) {
 void CommandHelp(const CommandSpec& c, std::ostream& out) {
   out << "Usage: tbwallet " << c.synopsis << "\n\n" << c.summary << ".\n";
   if (*c.details) out << "\n" << c.details;
+  if (Writes(c.name)) out << "\n" << kBreakLinks;
   out << "\n" << kItems << "\n" << kAnswers;
 }
 
@@ -194,7 +211,9 @@ bool Parse(Session& s, const CommandSpec& c, const std::vector<std::string>& arg
     }
     const size_t eq = arg.find('=');
     const std::string name = arg.substr(0, eq);
-    if (Contains(c.flags, name) && eq == std::string::npos) {
+    if (name == "--break-links" && eq == std::string::npos && Writes(c.name)) {
+      s.breakLinks = true;
+    } else if (Contains(c.flags, name) && eq == std::string::npos) {
       parsed->flags.insert(name);
     } else if (Contains(c.valued, name)) {
       if (eq != std::string::npos) {

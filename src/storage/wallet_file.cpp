@@ -337,7 +337,7 @@ bool Wallet::FileCut(uint64_t position, uint64_t length) {
 }
 
 bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
-  if (!file_.IsOpen() || file_.IsReadOnly() || path_.empty()) return false;
+  if (!file_.IsOpen() || file_.IsReadOnly() || realPath_.empty()) return false;
   uint64_t size = 0;
   if (!file_.Size(&size)) return false;
   uint64_t cursor = 0;
@@ -353,10 +353,9 @@ bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
   while (chunk >= 1024 && !(probe.reset(new (std::nothrow) uint8_t[chunk]), probe)) chunk /= 2;
   if (chunk < 1024) return false;
   probe.reset();
-  const std::string partialPath = path_ + ".cut";
-  platform::RemoveFile(partialPath);   // left by a rewrite that never finished
+  std::string partialPath;
   platform::File out;
-  if (out.Open(partialPath, platform::OpenMode::CreateNew) != platform::OpenResult::Ok) return false;
+  if (!platform::CreatePartialFile(realPath_, kCutTag, &out, &partialPath)) return false;
   auto fail = [&] {
     out.Close();
     platform::RemoveFile(partialPath);
@@ -373,7 +372,7 @@ bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
     cursor = e.offset + e.remove;
   }
   if (!out.CopyFrom(file_, cursor, size - cursor, written, chunk)) return fail();
-  if (!out.Flush() || !platform::ReplaceFileAtomically(partialPath, path_)) return fail();
+  if (!out.Flush() || !platform::ReplaceFileAtomically(partialPath, realPath_)) return fail();
   // The new file is the wallet now; it was locked by us from its creation.
   file_.Close();
   file_ = std::move(out);

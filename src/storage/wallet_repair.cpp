@@ -86,9 +86,10 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
 
   // Repair writes: the file must be open for writing.
   if (!file_.IsOpen() || file_.IsReadOnly()) {
-    const std::string path = path_;
+    const std::string real = realPath_;
     file_.Close();
-    if (file_.Open(path, platform::OpenMode::ReadWrite) != platform::OpenResult::Ok) return RepairStatus::Failed;
+    if (file_.Open(real, platform::OpenMode::ReadWrite, platform::Links::Refuse) != platform::OpenResult::Ok)
+      return RepairStatus::Failed;
   }
 
   // The walk reads the file as it is and collects its changes as edits; a

@@ -103,7 +103,7 @@ TEST_F(WalletFile, OpenRefusals) {
 TEST_F(WalletFile, SecondWriterIsRefused) {
   CreateAndOpen();
   Wallet other;
-  EXPECT_EQ(other.Open(path, u"secret", false, nullptr), OpenStatus::CannotOpen);
+  EXPECT_EQ(other.Open(path, u"secret", false, nullptr), OpenStatus::InUse);
   EXPECT_EQ(other.Open(path, u"secret", true, nullptr), OpenStatus::Ok);
 }
 
