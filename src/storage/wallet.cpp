@@ -318,9 +318,15 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
       Close();
       return OpenStatus::CannotOpen;
     }
-    if (identity.links > 1 && !breakLinksAllowed_) {
-      Close();
-      return OpenStatus::HardLinked;
+    if (identity.links > 1) {
+      // Changes replace the file, and appends would go to every name:
+      // with the caller's agreement this name gets a file of its own now,
+      // so that every change of this session goes to it alone.
+      std::vector<FileEdit> none;
+      if (!breakLinksAllowed_ || !RewriteFile(none)) {
+        Close();
+        return breakLinksAllowed_ ? OpenStatus::CannotOpen : OpenStatus::HardLinked;
+      }
     }
     platform::RemoveLeftoverPartialFiles(realPath_, {kCutTag, kRekeyTag, kUpgradeTag});
     // An in-place write that a power cut interrupted is finished first,

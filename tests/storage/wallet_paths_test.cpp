@@ -113,6 +113,10 @@ TEST_F(WalletPaths, HardLinkedWalletIsWrittenOnlyWhenTheCallerAgrees) {
   EXPECT_EQ(ReadAll(other), before);
 
   wallet.SetBreakLinksAllowed(true);
+  ASSERT_EQ(wallet.Open(real, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_GE(AddFolder(u"Appended"), 0);
+  wallet.Close();
+  EXPECT_EQ(ReadAll(other), before);
   EditThrough(real);
   // The name written through has the change; the other keeps the wallet
   // as it was, whole.
