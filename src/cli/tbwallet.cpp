@@ -138,8 +138,13 @@ const std::vector<CommandSpec>& Commands() {
       {"form-export", "form-export WALLET CARD --out DIR [--description TEXT] [--author TEXT] [--with-data]",
        "export a card as a form file (.tbx)",
        "Writes DIR/<card name>_<DDMMYYYY>.tbx, readable by you only, and prints its\n"
-       "path; an existing file is never replaced. Field values are left out unless\n"
-       "--with-data is given. The description keeps 127 characters, the author 63.\n",
+       "path; an existing file is never replaced. The file holds the card's name,\n"
+       "icon, colours and sizes, every field's label, kind and choices, and the\n"
+       "card's picture and sound. Field values (dates and times included) and\n"
+       "attachments are left out unless --with-data is given. A form file is\n"
+       "enciphered under a key every copy of the program knows: anyone who gets\n"
+       "it can read it. The description keeps 127 characters, the author 63.\n"
+       "--with-data  include the field values and the attachments\n",
        2, 2, {"--with-data"}, {"--out", "--description", "--author"}, CmdFormExport},
       {"form-import", "form-import WALLET FILE.tbx [--yes]", "add the form of a form file to the forms folder",
        "Shows the form's name, description, author and export date and asks whether\n"

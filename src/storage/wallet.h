@@ -167,7 +167,10 @@ class Wallet {
   // and do not overlap. The lock on the wallet holds throughout.
   bool RewriteFile(std::vector<FileEdit>& edits);
   int PurgeTombstones();
-  RepairStatus Repair(Prompter* prompter, int* repairCount = nullptr);
+  // After the cuts, every live record whose folder is gone is moved to the
+  // top level (the tree could not show it otherwise); *reparented says how
+  // many, and so does the closing notice.
+  RepairStatus Repair(Prompter* prompter, int* repairCount = nullptr, int* reparented = nullptr);
 
   // Walks the records in file order, tombstones included. For each, visit
   // gets the header and a way to read its body in place (valid during the
@@ -226,6 +229,8 @@ class Wallet {
   void NotifyIcon(const RecordHeader& header);
   bool ReadBody(uint64_t offset, uint32_t length, std::vector<uint8_t>* body);
   bool RekeyRecords(const KeyContext& oldKey);
+  // Repair's last step; the number moved, or -1 when the writes failed.
+  int ReparentOrphans();
 
   const TextSource* texts_ = nullptr;
   IconObserver* iconObserver_ = nullptr;

@@ -88,10 +88,10 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
     ByteSpan bodySpan;
     if (!scan.Body(h.BodyLength(), &bodySpan)) return restore(out, partialPath);
     std::vector<uint8_t> body(bodySpan.data(), bodySpan.data() + bodySpan.size());
-    if (!h.IsDeleted()) {
-      RekeyRecordName(raw.data(), oldKey, newKey);
-      if (h.IsCard()) RekeyCardBody(body, oldKey, newKey);
-    }
+    // Tombstones too: the names of deleted records must not stay readable
+    // to whoever knows the old password.
+    RekeyRecordName(raw.data(), oldKey, newKey);
+    if (h.IsCard()) RekeyCardBody(body, oldKey, newKey);
     bytes.insert(bytes.end(), raw.begin(), raw.end());
     bytes.insert(bytes.end(), h.Payload().begin(), h.Payload().end());
     bytes.insert(bytes.end(), body.begin(), body.end());
@@ -107,9 +107,7 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
   signature_.changed = false;
   header_.changed = false;
   options_.changed = false;
-  for (auto& h : index_) {
-    if (!h->IsDeleted()) RekeyRecordName(h->MutableBytes().data(), oldKey, newKey);
-  }
+  for (auto& h : index_) RekeyRecordName(h->MutableBytes().data(), oldKey, newKey);
   return PasswordChangeStatus::Ok;
 }
 
