@@ -32,6 +32,16 @@ const char kAnswers[] =
     "yes/no, secret value) is the next line of standard input: UTF-8, ending at\n"
     "LF, a CR before the LF dropped. Passwords are never taken from arguments.\n";
 
+const char kProtection[] =
+    "Protected: without the password, record names and card contents cannot be\n"
+    "read. Not protected: the wallet format enciphers with RC4 under MD5-derived\n"
+    "keys and has no MAC (the format's, kept for other copies of the program),\n"
+    "so whoever can write the wallet file can damage or alter it; the hint is\n"
+    "readable without the password. A journal beside a wallet is used only when\n"
+    "sealed with the wallet's key and verified with its password; any other is\n"
+    "set aside and reported. Writes follow links to the real file; a file with\n"
+    "other names (hard links) is changed only with --break-links.\n";
+
 const char kItems[] =
     "Items are named by record id (32 hexadecimal digits) or by path from the top\n"
     "level, \"Folder/Sub/Card\"; write a \"/\" inside a name as \"\\/\" and a\n"
@@ -181,7 +191,8 @@ void TopHelp(std::ostream& out) {
     name.resize(std::max<size_t>(name.size() + 1, 13), ' ');
     out << "  " << name << c.summary << "\n";
   }
-  out << "\n'tbwallet COMMAND --help' shows a command's arguments.\n\n" << kItems << "\n" << kAnswers
+  out << "\n'tbwallet COMMAND --help' shows a command's arguments.\n\n" << kItems << "\n" << kAnswers << "\n"
+      << kProtection
       << "\nExit status: 0 success, 1 the operation failed, 2 usage error.\n";
 }
 

@@ -70,6 +70,9 @@ TEST_F(WalletFilesCli, HardLinkedWalletIsChangedOnlyWithBreakLinks) {
   EXPECT_EQ(On("mkdir", {"Newer"}).rc, 0) << "this name has a file of its own now";
   EXPECT_TRUE(Contains(Exec({"mkdir", "--help"}).out, "--break-links"));
   EXPECT_FALSE(Contains(Exec({"info", "--help"}).out, "--break-links"));
+  const std::string help = Exec({"--help"}).out;
+  EXPECT_TRUE(Contains(help, "has no MAC"));
+  EXPECT_TRUE(Contains(help, "whoever can write the wallet file can damage"));
   EXPECT_EQ(Exec({"info", wallet, "--break-links"}, password + "\n").rc, 2);
 }
 
