@@ -22,7 +22,9 @@ void Put32(Bytes& b, uint32_t v) {
   Put16(b, v & 0xFFFF);
   Put16(b, v >> 16);
 }
-void PutTag(Bytes& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+void PutTag(Bytes& b, const char* tag) {
+  for (int i = 0; i < 4; ++i) b.push_back(uint8_t(tag[i]));
+}
 
 struct Fmt {
   uint16_t tag = 1, channels = 1;
