@@ -15,6 +15,7 @@
 #include "cards_fixture.h"
 #include "dialogs/file_picker_dialog.h"
 #include "platform/core/documents.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/test_doubles.h"
 #include "support/temp_dir.h"
