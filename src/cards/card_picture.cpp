@@ -8,6 +8,27 @@
 #include <limits>
 
 namespace tb::cards {
+namespace {
+
+uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+
+// An uncompressed BMP must hold all the rows its header promises; the
+// decoder would otherwise make up the missing ones.
+bool BmpComplete(const uint8_t* data, size_t size) {
+  if (size < 54) return false;
+  const uint32_t offset = Le32(data + 10);
+  const int32_t width = int32_t(Le32(data + 18));
+  const int32_t height = int32_t(Le32(data + 22));
+  const uint16_t bits = uint16_t(data[28] | (data[29] << 8));
+  const uint32_t compression = Le32(data + 30);
+  if (compression != 0 && compression != 3) return true;   // run-length: the decoder checks its codes
+  if (width <= 0 || height == 0 || bits == 0) return false;
+  const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
+  const uint64_t rows = height < 0 ? uint64_t(-int64_t(height)) : uint64_t(height);
+  return uint64_t(offset) + stride * rows <= size;
+}
+
+}  // namespace
 
 uint32_t ValidPlacement(uint32_t placement) {
   return placement >= 1 && placement <= kPlacementTiled ? placement : kPlacementDefault;
@@ -24,6 +45,7 @@ QImage DecodePicture(const uint8_t* data, size_t size) {
   reader.setDecideFormatFromContent(true);
   const QByteArray format = reader.format();
   if (format != "bmp" && format != "jpeg" && format != "gif" && format != "ico") return {};
+  if (format == "bmp" && !BmpComplete(data, size)) return {};
   const QSize claimed = reader.size();
   if (!claimed.isValid() || claimed.isEmpty()) return {};
   if (int64_t(claimed.width()) * claimed.height() > kMaxPicturePixels) return {};

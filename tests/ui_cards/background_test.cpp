@@ -31,6 +31,11 @@ QByteArray Encoded(const char* format, int w = 10, int h = 10) {
   return bytes;
 }
 
+// Qt writes no GIF: a one-pixel one, as a writer makes it.
+QByteArray TinyGif() {
+  return QByteArray::fromBase64("R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
+}
+
 QImage Decode(const QByteArray& b) { return DecodePicture(reinterpret_cast<const uint8_t*>(b.constData()), size_t(b.size())); }
 
 // A BMP header claiming a picture of w × h at 24 bits, with no pixels.
@@ -64,9 +69,9 @@ class BackgroundTest : public QObject {
 
  private slots:
   void decodesByContentOnly() {
-    const QByteArray bmp = Encoded("BMP"), jpeg = Encoded("JPEG"), gif = Encoded("GIF");
-    QVERIFY(!gif.isEmpty());
-    for (const QByteArray& good : {bmp, jpeg, gif}) {
+    const QByteArray bmp = Encoded("BMP"), jpeg = Encoded("JPEG"), gif = TinyGif();
+    QCOMPARE(Decode(gif).size(), QSize(1, 1));
+    for (const QByteArray& good : {bmp, jpeg}) {
       const QImage image = Decode(good);
       QCOMPARE(image.size(), QSize(10, 10));
       QVERIFY(Near(image.pixelColor(5, 5), kRed));
@@ -84,6 +89,7 @@ class BackgroundTest : public QObject {
         {"JPEG header only", jpeg.left(30)},
         {"JPEG scrambled header", flipped},
         {"GIF cut after the header", gif.left(13)},
+        {"GIF cut before its end", gif.left(gif.size() - 4)},
         {"60000 x 60000 claimed", BmpHeaderOnly(60000, 60000)},
         {"negative width", BmpHeaderOnly(-5, 10)},
         {"PNG is not a card picture", Encoded("PNG")},

@@ -240,13 +240,13 @@ class DisplayDialogsTest : public QObject {
   void cardWindowRunsTextColors() {
     for (bool smartphone : {false, true}) {
       CardFixture f(smartphone);
-      f.Stored(u"Bank", {{u"PIN", u"4711", 7}});
+      f.Stored(u"Bank", {{u"User", u"ann", 1}, {u"PIN", u"4711", 7}});   // the user line is selected
       CardWindow& w = f.Open();
       QVERIFY(!f.card.Modified());
       WhenShown<CardTextColorsDialog>([](CardTextColorsDialog* d) { d->Dispatch(tb::ui::kCmdDone); });
       w.Dispatch(kCmdTextColors);
       QVERIFY(!f.card.Modified());
-      const auto masked = [&f] { return (f.Viewer().Items()[size_t(f.ItemOf("4711"))].flags & kLineMasked) != 0; };
+      const auto masked = [&f] { return f.Viewer().ShowsMasked(f.ItemOf("4711")); };
       QVERIFY(masked());
 
       WhenShown<CardTextColorsDialog>([](CardTextColorsDialog* d) {

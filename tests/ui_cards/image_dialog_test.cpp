@@ -226,7 +226,7 @@ class ImageDialogTest : public QObject {
     tb::platform::TestClock clock(kFifthOfMarch2007);
     ScriptedMessageBoxes boxes;
     CardFixture f;
-    f.Stored(u"Card", {{u"User", u"ann", 1}}).SetPicture(Secure(Picture("GIF", 8, 8)), u"../../pic.gif", 3);
+    f.Stored(u"Card", {{u"User", u"ann", 1}}).SetPicture(Secure(Picture("BMP", 8, 8)), u"../../pic.gif", 3);
     RunDialog(f, {}, [](ImageDialog* d) {
       d->Dispatch(kIdExportImage);
       d->Dispatch(kIdExportImage);
