@@ -103,11 +103,11 @@ class SoundTest : public QObject {
       uint32_t play;
       bool hasSound;
       std::function<void(CardWindow&)> close;
-      std::string calls;
+      std::string calls;   // the window stops before it plays, and Play stops first
     } cases[] = {
-        {"view, Done", false, 1, true, [](CardWindow& w) { w.Dispatch(kCmdCardDone); }, "SPS"},
-        {"view, Cancel", false, 1, true, [](CardWindow& w) { w.Dispatch(kCmdCardCancel); }, "SPS"},
-        {"view, closed by the program", false, 1, true, [](CardWindow& w) { w.CloseByProgram(); }, "SPS"},
+        {"view, Done", false, 1, true, [](CardWindow& w) { w.Dispatch(kCmdCardDone); }, "SSPS"},
+        {"view, Cancel", false, 1, true, [](CardWindow& w) { w.Dispatch(kCmdCardCancel); }, "SSPS"},
+        {"view, closed by the program", false, 1, true, [](CardWindow& w) { w.CloseByProgram(); }, "SSPS"},
         {"view, Edit and back, Done", false, 1, true,
          [](CardWindow& w) {
            w.Dispatch(kCmdEditCard);
@@ -115,7 +115,7 @@ class SoundTest : public QObject {
            QCOMPARE(w.Mode(), int(kModeView));
            w.Dispatch(kCmdCardDone);
          },
-         "SPS"},
+         "SSPS"},
         {"opened for editing", true, 1, true, [](CardWindow& w) { w.Dispatch(kCmdCardCancel); }, "SS"},
         {"flag not set", false, 0, true, [](CardWindow& w) { w.Dispatch(kCmdCardDone); }, "SS"},
         {"no sound", false, 1, false, [](CardWindow& w) { w.Dispatch(kCmdCardDone); }, "SS"},
