@@ -248,11 +248,7 @@ void Browser::RebuildView(int marker, bool expand) {
   QTreeWidgetItem* old = ViewItem(marker);
   const bool wasExpanded = old && old->isExpanded();
   const bool wasCurrent = old && (tree_->currentItem() == old || (tree_->currentItem() && tree_->currentItem()->parent() == old));
-  if (old) {
-    if (clipboard_.marked && clipboard_.marked->parent() == old) ClearMarks();
-    if (dropTarget_ && (dropTarget_ == old || dropTarget_->parent() == old)) dropTarget_ = nullptr;
-    delete old;
-  }
+  RemoveItem(old);
   if (!context_.wallet.IsOpen()) return;
   storage::TreeOptions options;
   options.favouritesView = marker == storage::kFavouritesMarker;
@@ -426,8 +422,32 @@ void Browser::ClearMarks() {
   clipboard_ = BrowserClipboard{};
 }
 
-void Browser::CancelCut() {
-  if (clipboard_.mode == BrowserClipboard::Cut) ClearMarks();
+namespace {
+bool InSubtree(const QTreeWidgetItem* item, const QTreeWidgetItem* root) {
+  for (const QTreeWidgetItem* up = item; up; up = up->parent())
+    if (up == root) return true;
+  return false;
+}
+}  // namespace
+
+void Browser::ForgetSubtree(const QTreeWidgetItem* root) {
+  if (InSubtree(clipboard_.marked, root) || InSubtree(clipboard_.cutItem, root)) {
+    if (Dragging()) EndDrag(QPoint(-1, -1));
+    ClearMarks();
+  }
+  if (InSubtree(dropTarget_, root)) dropTarget_ = nullptr;
+  if (InSubtree(pressedItem_, root)) pressedItem_ = nullptr;
+  if (InSubtree(relabelled_, root)) relabelled_ = nullptr;
+  if (InSubtree(editing_, root)) {
+    if (QLineEdit* editor = editor_) emit delegate_->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+    editing_ = nullptr;
+  }
+}
+
+void Browser::RemoveItem(QTreeWidgetItem* item) {
+  if (!item) return;
+  ForgetSubtree(item);
+  delete item;
 }
 
 void Browser::SetDropHighlight(QTreeWidgetItem* item) {
@@ -702,7 +722,7 @@ void Browser::Delete() {
       ui::ShowMessage(owner_, kStrCannotDelete, ui::kCaptionError, ui::MessageIcon::Stop);
       return;
     }
-    delete info.item;
+    RemoveItem(info.item);
     RebuildBothViews();
     return;
   }
@@ -723,7 +743,7 @@ void Browser::Delete() {
       FillTree();
       return;
     }
-    delete info.item;
+    RemoveItem(info.item);
     RebuildBothViews();
   }
 }
@@ -805,14 +825,16 @@ void Browser::LabelEditEnded() {
   // The item finds its new place once the editor is gone: moving it while
   // the editor is open would close that editor under the view.
   if (!relabelled_) return;
-  QMetaObject::invokeMethod(this, [this] {
-    QTreeWidgetItem* item = relabelled_;
-    relabelled_ = nullptr;
-    if (!Contains(item)) return;
-    PlaceSorted(item);
-    RebuildBothViews();
-    Select(item);
-  }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(this, [this] { FinishRename(); }, Qt::QueuedConnection);
+}
+
+void Browser::FinishRename() {
+  QTreeWidgetItem* item = relabelled_;
+  relabelled_ = nullptr;
+  if (!item || !Contains(item)) return;
+  PlaceSorted(item);
+  RebuildBothViews();
+  Select(item);
 }
 
 // --- favourites, forms, seek ---

@@ -134,10 +134,18 @@ class Browser : public QObject {
   QTreeWidgetItem* SaveToMyForms(QTreeWidgetItem* item);
   void SeekToSource();
   void ToggleTopLevel();
-  // Every command other than Paste drops a pending cut.
-  void CancelCut();
+  // Every command other than Paste empties the marks of Cut and Copy.
+  void ClearMarks();
+  // Takes an item (with everything below it) out of the tree and deletes
+  // it; marks, the drop highlight and a pending tap or rename on it go
+  // first, so that nothing points at a deleted item.
+  void RemoveItem(QTreeWidgetItem* item);
   // Ends an open label edit, keeping its text (title-bar OK).
   bool EndLabelEdit();
+  // Sorts a renamed item into its place and brings the views up to date.
+  // Runs once the editor is gone, and at the latest before the next
+  // command: views rebuilt later would take a new label edit with them.
+  void FinishRename();
   bool LabelEditOpen() const;
   QLineEdit* LabelEditor() const { return editor_; }
   // The popup of a tap-and-hold at a point of the tree's viewport; the
@@ -176,7 +184,7 @@ class Browser : public QObject {
   void PlaceSorted(QTreeWidgetItem* item);
   void Select(QTreeWidgetItem* item);
   void SetCutLook(QTreeWidgetItem* item, bool on);
-  void ClearMarks();
+  void ForgetSubtree(const QTreeWidgetItem* root);
   void SetDropHighlight(QTreeWidgetItem* item);
   bool WriteHeader(const storage::RecordHeader& header);
   void DeleteSelected();

@@ -324,7 +324,8 @@ void MainWindow::RunFind() {
 
 void MainWindow::Dispatch(int commandId) {
   tb::ui::ActivityClock::Record();
-  if (commandId != kCmdPaste) browser_->CancelCut();
+  browser_->FinishRename();
+  if (commandId != kCmdPaste) browser_->ClearMarks();
   switch (commandId) {
     case kCmdOk:
       // The title-bar OK first ends an open label edit.
