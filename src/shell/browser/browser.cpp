@@ -17,6 +17,7 @@
 
 #include "dialogs/properties_dialog.h"
 #include "platform/core/system.h"
+#include "platform/ui/activity_clock.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/menu_table.h"
 #include "platform/ui/message_boxes.h"
@@ -104,8 +105,9 @@ Browser::Browser(QTreeWidget* tree, AppContext& context, ui::IconLists& icons, Q
   delegate_ = new LabelDelegate(this);
   tree_->setItemDelegate(delegate_);
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  tree_->setMouseTracking(false);
   viewport_ = tree_->viewport();
+  // Every move over the tree is activity, with or without a button down.
+  tree_->viewport()->setMouseTracking(true);
   viewport_->installEventFilter(this);
   tree_->installEventFilter(this);
   errorBeep = [] { QApplication::beep(); };
@@ -1015,6 +1017,7 @@ bool Browser::BeginDrag(QTreeWidgetItem* item) {
 
 void Browser::DragMove(const QPoint& viewportPoint) {
   if (!Dragging()) return;
+  ui::ActivityClock::Record();
   dragPoint_ = viewportPoint;
   SetDropHighlight(ItemAtViewport(viewportPoint, false));
   if (dragImage_) dragImage_->move(viewportPoint);
@@ -1074,6 +1077,20 @@ bool Browser::eventFilter(QObject* watched, QEvent* event) {
   // Compared by the pointer kept at the start: the tree may be part way
   // through its destruction when its viewport's last events arrive.
   if (watched != viewport_) return false;
+  // The tree's mouse and wheel events arrive here, not at the tree: someone
+  // who browses with the mouse alone is busy too.
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+      ui::ActivityClock::Record();
+      break;
+    default:
+      break;
+  }
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
       auto* mouse = static_cast<QMouseEvent*>(event);

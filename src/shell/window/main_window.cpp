@@ -113,6 +113,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
                                                            (context_.settings.fontMainStyle & 1) != 0))
     tree_->setFont(*font);
   tree_->installEventFilter(this);
+  client_->installEventFilter(this);
+  // Moves over the window count as activity even without a button down.
+  client_->setMouseTracking(true);
   tree_->hide();
   browser_ = new Browser(tree_, context_, icons_, this);
   browser_->dispatch = [this](int command) { Dispatch(command); };
