@@ -18,17 +18,15 @@ constexpr int kCmdChangePassword = 807;
 constexpr int kCmdSecurity = 830;
 
 // Security (830): the auto-close period, stored in the wallet's options
-// when it changed; the timer and the watcher start again for it.
+// when it changed; the checks start again for the period now in force, so
+// "never" leaves none running.
 void RunSecurity(MainWindow& w) {
   storage::Wallet& wallet = w.Context().wallet;
   if (!wallet.IsOpen()) return;
   w.StopAutoClose();
   if (const auto minutes = dialogs::RunSecurityOptions(&w, w.Context().settings, wallet.Options().AutoCloseMinutes()))
     dialogs::StoreAutoClosePeriod(wallet.Options(), *minutes);
-  if (wallet.Options().AutoCloseMinutes() != 0) {
-    ui::ActivityClock::Record();
-    w.StartAutoClose();
-  }
+  w.StartAutoClose();
 }
 
 // Change Password (807): re-keys the wallet, then saves and opens it again.

@@ -580,7 +580,10 @@ void MainWindow::ShowWalletsManager() {
 
 void MainWindow::StartAutoClose() {
   period_ = context_.wallet.IsOpen() ? context_.wallet.Options().AutoCloseMinutes() : 0;
-  if (period_ == 0) return;
+  if (period_ == 0) {
+    StopAutoClose();
+    return;
+  }
   tb::ui::ActivityClock::Record();
   autoCloseTimer_.start();
   watcher_.Start();
@@ -592,8 +595,11 @@ void MainWindow::StopAutoClose() {
 }
 
 void MainWindow::CheckAutoClose() {
-  if (!AutoCloseDue(context_.wallet.IsOpen(), period_.load(), tb::ui::ActivityClock::Last(),
-                    tb::platform::LocalTime()))
+  // The period in force now, not the one the checks were started with: the
+  // Security command may have changed it since.
+  const tb::storage::Wallet& wallet = context_.wallet;
+  const uint32_t period = wallet.IsOpen() ? wallet.Options().AutoCloseMinutes() : 0;
+  if (!AutoCloseDue(wallet.IsOpen(), period, tb::ui::ActivityClock::Last(), tb::platform::LocalTime()))
     return;
   CloseOtherWindows();
   PostExit();
