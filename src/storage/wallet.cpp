@@ -346,12 +346,12 @@ OpenStatus Wallet::Open(const std::string& path, std::u16string_view password, b
   return status;
 }
 
-SaveStatus Wallet::SaveHeaders() {
+SaveStatus Wallet::SaveHeaders(AfterFailedSave onFailure) {
   if (!open_ || !file_.IsOpen()) return SaveStatus::NotOpen;
   if (readOnly_) return SaveStatus::ReadOnly;
   SaveStatus status = SaveStatus::Ok;
   if (!WriteBlocks(signature_.changed, header_.changed, options_.changed, true, &status)) {
-    Close();
+    if (onFailure == AfterFailedSave::Close) Close();
     return status;
   }
   return SaveStatus::Ok;

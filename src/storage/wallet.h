@@ -85,7 +85,12 @@ class Wallet {
   // The conversion's status and counts of the last upgrade Open ran.
   UpgradeStatus LastUpgradeStatus() const { return lastUpgradeStatus_; }
   const UpgradeCounts& LastUpgradeCounts() const { return lastUpgradeCounts_; }
-  SaveStatus SaveHeaders();
+  // Writes the changed leading blocks. A failed write closes the wallet,
+  // unless the caller asks to keep it open (the desktop program does, so
+  // that the user is told and can try again; the changes stay marked and
+  // the file keeps its former blocks).
+  enum class AfterFailedSave { Close, StayOpen };
+  SaveStatus SaveHeaders(AfterFailedSave onFailure = AfterFailedSave::Close);
   void Close();
   bool IsOpen() const { return open_; }
   bool IsReadOnly() const { return readOnly_; }

@@ -36,8 +36,7 @@ void RunChangePassword(MainWindow& w) {
   if (dialogs::ChangePasswordFlow(&w, wallet, w.Context().settings) != dialogs::ChangePasswordOutcome::Changed)
     return;
   const std::string path = wallet.Path();
-  wallet.SaveHeaders();
-  wallet.Close();
+  if (!w.CloseWallet()) return;
   w.OpenWalletFlow(path, true);
 }
 
@@ -74,10 +73,9 @@ void WireWalletsManager(MainWindow& window) {
     };
     if (w.aboutBox) inputs.showAbout = [&w](QWidget*) { w.aboutBox(w); };
     for (;;) {
-      if (w.Context().wallet.IsOpen()) {
-        w.Context().wallet.SaveHeaders();
-        w.Context().wallet.Close();
-      }
+      // A wallet that cannot be written back stays open (the user has
+      // been told), and the program with it.
+      if (!w.CloseWallet()) return 1;
       const auto result = dialogs::RunWalletsManager(&w, inputs);
       if (!result) return -1;
       if (result->outcome == dialogs::WalletsManagerOutcome::ShowAgain) continue;

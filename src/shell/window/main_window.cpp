@@ -41,6 +41,7 @@ constexpr uint32_t kStrCannotOpen = 23016;
 constexpr uint32_t kStrNotAWallet = 23013;
 constexpr uint32_t kStrWrongPassword = 23014;
 constexpr uint32_t kStrOutOfMemory = 23002;
+constexpr uint32_t kStrCannotSave = 23002;   // the shared "could not be written" text
 constexpr uint32_t kStrOpenFailed = 23015;
 constexpr uint32_t kStrSeekToSource = 62895;
 constexpr int kSeekToSourcePosition = 3;
@@ -339,8 +340,11 @@ void MainWindow::Dispatch(int commandId) {
       tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
       return;
     case kCmdExit:
-      watcher_.Stop();
-      CloseWallet();
+      StopAutoClose();
+      if (!CloseWallet()) {
+        StartAutoClose();
+        return;
+      }
       close();
       return;
     case kCmdAbout:
@@ -484,10 +488,15 @@ void MainWindow::InsertSeekToSource(QMenu* menu) {
 
 // --- the wallet ---
 
-void MainWindow::CloseWallet() {
+bool MainWindow::CloseWallet() {
   tb::storage::Wallet& wallet = context_.wallet;
   if (wallet.IsOpen()) {
-    if (!wallet.IsReadOnly() && (wallet.Options().changed || wallet.Header().changed)) wallet.SaveHeaders();
+    if (!wallet.IsReadOnly() && (wallet.Options().changed || wallet.Header().changed) &&
+        wallet.SaveHeaders(tb::storage::Wallet::AfterFailedSave::StayOpen) != tb::storage::SaveStatus::Ok) {
+      tb::ui::ShowMessage(this, kStrCannotSave, tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
+      tb::ui::ActivityClock::Record();
+      return false;
+    }
     wallet.Close();
   }
   walletOpen_ = false;
@@ -495,6 +504,7 @@ void MainWindow::CloseWallet() {
   browser_->Clear();
   tree_->hide();
   client_->update();
+  return true;
 }
 
 bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWalletsOnFailure) {
@@ -506,7 +516,12 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
   StopAutoClose();
   tb::ui::ActivityClock::Record();
   const std::u16string name = DisplayName(path);
-  CloseWallet();
+  if (!CloseWallet()) {
+    // The open wallet could not be written back: it stays, as it was.
+    StartAutoClose();
+    show();
+    return false;
+  }
   tb::ui::PostPrivateMessage(this, tb::ui::kMsgWalletShown, 0);
   tb::storage::Wallet& wallet = context_.wallet;
   wallet.ClearFindResults();
@@ -570,9 +585,12 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
 }
 
 void MainWindow::ShowWalletsManager() {
-  watcher_.Stop();
   if (!walletsManager) return;
-  CloseWallet();
+  StopAutoClose();
+  if (!CloseWallet()) {
+    StartAutoClose();
+    return;
+  }
   if (walletsManager(*this) != 1) PostExit();
 }
 
@@ -688,9 +706,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  watcher_.Stop();
-  CloseWallet();
-  autoCloseTimer_.stop();
+  StopAutoClose();
+  if (!CloseWallet()) {
+    StartAutoClose();
+    event->ignore();
+    return;
+  }
   event->accept();
 }
 

@@ -113,7 +113,9 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   // open. On failure the wallets manager is asked for again when reshow.
   bool OpenWalletFlow(const std::string& path, bool reshowWalletsOnFailure);
   // Writes back pending changes (unless read-only) and closes the wallet.
-  void CloseWallet();
+  // When the write fails the user is told (23002) and the wallet stays
+  // open, so that nothing is lost silently: false then.
+  bool CloseWallet();
   // The Go command: hidden commands, the search and the results view.
   void RunFind();
   // The inactivity check of the timer and of every activation.
