@@ -14,12 +14,14 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "dialogs/title_bar.h"
 #include "platform/core/system.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
 #include "platform/ui/font_service.h"
+#include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/launcher.h"
 #include "platform/ui/menu_keys.h"
 #include "platform/ui/message_boxes.h"
@@ -69,7 +71,7 @@ class ClientArea : public QWidget {
     QPainter painter(this);
     window_->PaintHeader(painter, rect());
   }
-  void resizeEvent(QResizeEvent*) override { window_->Layout(); }
+  void resizeEvent(QResizeEvent*) override { window_->OnSize(); }
 
  private:
   MainWindow* window_;
@@ -78,6 +80,15 @@ class ClientArea : public QWidget {
 }  // namespace
 
 QSize MainWindow::StartSize() { return QSize(tb::ui::ScaleX(320), tb::ui::ScaleY(480)); }
+
+QIcon MainWindow::ProgramIcon() {
+  QIcon icon;
+  for (int pixels : {16, 24, 32, 48, 64}) {
+    const QImage picture = tb::ui::IconResource(tb::ui::kProgramIcon, pixels);
+    if (!picture.isNull()) icon.addPixmap(QPixmap::fromImage(picture));
+  }
+  return icon;
+}
 
 MainWindow::MainWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent),
@@ -89,6 +100,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
       }) {
   setObjectName(QStringLiteral("Ostrel Tamberlock Pro 2006"));
   setWindowTitle(tb::ui::ToQString(kMainWindowTitle));
+  setWindowIcon(ProgramIcon());
+  // Dialogs that are not handed settings draw their title bars in ours.
+  tb::dialogs::SetProgramSettings(&context_.settings);
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -128,6 +142,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   findBox_ = new QLineEdit(client_);
   tb::ui::SetControlId(findBox_, kIdFindBox);
   findBox_->setMaxLength(kFindBoxLimit);
+  if (const QFont* font = tb::ui::FontService::Font(tb::ui::kFont9Bold)) findBox_->setFont(*font);
   findBox_->installEventFilter(this);
   findBox_->hide();
   connect(findBox_, &QLineEdit::textChanged, this, [this] {
@@ -161,6 +176,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 MainWindow::~MainWindow() {
   watcher_.Stop();
   context_.wallet.SetIconObserver(nullptr);
+  if (&tb::dialogs::ProgramSettings() == &context_.settings) tb::dialogs::SetProgramSettings(nullptr);
 }
 
 bool MainWindow::OnCreate() {
@@ -206,6 +222,15 @@ bool MainWindow::SetMenuBar(int id) {
 }
 
 // --- layout and painting ---
+
+void MainWindow::OnSize() {
+  // The tree takes the focus unless it (or its label editor) or the find
+  // box holds it already.
+  QWidget* focus = focusWidget();
+  const bool kept = focus && (focus == findBox_ || focus == tree_ || tree_->isAncestorOf(focus));
+  if (!kept && tree_->isVisible()) tree_->setFocus();
+  Layout();
+}
 
 bool MainWindow::FindTextShowsButtons() const {
   return findMode_ && findBox_->text().contains(QRegularExpression(QStringLiteral("[^ ]")));
@@ -685,12 +710,23 @@ bool MainWindow::event(QEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::MouseMove)
+  if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+      type == QEvent::Wheel)
     tb::ui::ActivityClock::Record();
   if (watched == findBox_) {
-    if (type == QEvent::FocusIn && findBox_->text() == tb::ui::Text(kStrFindPrompt)) findBox_->clear();
+    if (type == QEvent::FocusIn) {
+      if (findBox_->text() == tb::ui::Text(kStrFindPrompt)) findBox_->clear();
+      // After the box's own handling, which may select everything.
+      QMetaObject::invokeMethod(findBox_, [box = findBox_] { box->end(false); }, Qt::QueuedConnection);
+    }
     if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
       tree_->setFocus();
+      return true;
+    }
+    // The phone's Back key deletes a character of the find text.
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        context_.platform.isSmartphone) {
+      findBox_->backspace();
       return true;
     }
   } else if (watched == tree_) {

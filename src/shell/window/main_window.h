@@ -6,6 +6,7 @@
 // the program runs. Windows of other parts (password entry, wallets
 // manager, about box, folder name) are reached through the hooks below,
 // which the program wires; each has a safe default.
+#include <QIcon>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -82,7 +83,7 @@ inline constexpr int kIdTopButton = 1005;
 inline constexpr int kFindBoxLimit = 48;
 inline constexpr int kAutoCloseCheckMs = 10000;
 inline constexpr const char* kHelpFile = "tbpro.htm";
-inline constexpr const char* kUpdatesPage = "https://www.ostrel.example/tamberlock/updates";
+inline constexpr const char* kUpdatesPage = "https://www.quillimarsten.example/tamberlock/updates";
 
 // What the password prompt is asked with.
 struct WalletPrompt {
@@ -129,6 +130,10 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
 
   // The window's size at start: 320 x 480 at 96 dots per inch, scaled.
   static QSize StartSize();
+  // Icon resource 200 at the sizes the window manager may ask for.
+  static QIcon ProgramIcon();
+  // The size handler: focus to the tree unless the find box has it; Layout.
+  void OnSize();
 
   QTreeWidget* Tree() const { return tree_; }
   Browser& TreeBrowser() { return *browser_; }
