@@ -115,7 +115,17 @@ int ResolveOne(Session& s, const storage::Wallet& wallet, const std::string& arg
   std::u16string text;
   if (!ArgumentText(arg, &text)) return s.Usage("the item name is not UTF-8");
   const std::vector<int> found = ResolveItem(wallet, text);
-  if (found.empty()) return s.Fail("no item " + arg + " in the wallet");
+  if (found.empty()) {
+    // "ls" lists the views too; their lines are references, not places.
+    const std::vector<std::u16string> parts = SplitPath(text);
+    for (int n = 1; n <= 3 && !parts.empty(); ++n) {
+      const storage::Text view = wallet.SpecialViewDisplayName(n);
+      if (parts.front() == std::u16string_view(view.data(), view.size()))
+        return s.Fail("no item " + arg + " in the wallet (" + Printable(Utf8(view)) +
+                      " is a view: name its cards by their folders or ids)");
+    }
+    return s.Fail("no item " + arg + " in the wallet");
+  }
   if (found.size() > 1) {
     std::string message = arg + " names " + std::to_string(found.size()) + " items; name one by its id:";
     for (int p : found) message += "\n  " + wallet.At(p)->Id().Hex() + "  " + Printable(Utf8(PathOf(wallet, p)));

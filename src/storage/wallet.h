@@ -40,6 +40,11 @@ namespace tb::storage {
 inline constexpr int kMaxFindResults = 48;
 inline constexpr size_t kMaxFavourites = 32;
 
+// The wallet-wide views of the browser, by their numbers; a tree item's
+// kind is a RecordKind value (1..3) or one of these.
+enum class SpecialView : int { Favourites = 100, FindResults = 200, Third = 300 };
+inline constexpr bool IsSpecialViewKind(int kind) { return kind >= int(SpecialView::Favourites); }
+
 // Markers that stand for the special views instead of index positions.
 inline constexpr int kFavouritesMarker = 0x10000000;
 inline constexpr int kFindResultsMarker = 0x20000000;
