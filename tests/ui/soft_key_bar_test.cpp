@@ -11,6 +11,7 @@
 #include "platform/ui/dpi.h"
 #include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/menu_keys.h"
+#include "platform/ui/screenshot.h"
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/texts.h"
 #include "platform/core/system.h"
@@ -176,6 +177,9 @@ class SoftKeyBarTest : public QObject {
       const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
       QCOMPARE(button->icon().pixmap(expected.size()).toImage().convertToFormat(premultiplied),
                expected.convertToFormat(premultiplied));
+      QVERIFY(bar.SetMenuBar(3));
+      bar.resize(ScaleX(240), SoftKeyBar::BarHeight());
+      QVERIFY(GrabToPng(&bar, QStringLiteral(TB_MODULE_DIR "/../screenshots/expanded-bar-%1dpi.png").arg(c.dpi)));
     }
     QVERIFY(MenuBarBitmapPicture(184, 0) != MenuBarBitmapPicture(184, 1));
     QVERIFY(MenuBarBitmapPicture(184, 3).isNull());
