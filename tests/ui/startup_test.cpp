@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QDir>
 #include <QImage>
 #include <QPushButton>
@@ -7,6 +8,8 @@
 #include <QUuid>
 
 #include <fstream>
+
+#include <unistd.h>
 
 #include "platform/core/registry.h"
 #include "platform/ui/dpi.h"
@@ -70,18 +73,58 @@ class StartupTest : public QObject {
     SingleInstance first(name);
     QCOMPARE(first.Acquire(), SingleInstance::Claim::First);
     QVERIFY(first.IsListening());
+    // Lock and socket live in the user's private folder, nowhere shared.
+    QVERIFY(QFileInfo(QString::fromStdString(first.Paths().socket)).exists());
+    QCOMPARE(QFileInfo(QString::fromStdString(first.Paths().folder)).permissions() &
+                 (QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther),
+             QFile::Permissions());
     Receiver window;
     first.SetWindow(&window);
     QSignalSpy requests(&first, &SingleInstance::requestReceived);
 
-    for (InstanceRequest request : {InstanceRequest::Front, InstanceRequest::SyncStart, InstanceRequest::SyncEnd}) {
+    const QList<InstanceRequest> sent = {{InstanceRequestKind::Front, ""},
+                                         {InstanceRequestKind::SyncStart, ""},
+                                         {InstanceRequestKind::SyncEnd, ""},
+                                         {InstanceRequestKind::Close, ""},
+                                         {InstanceRequestKind::Import, "/tmp/a\nb.tbx"}};
+    for (const InstanceRequest& request : sent) {
       SingleInstance second(name);
       QCOMPARE(second.Acquire(), SingleInstance::Claim::OtherRunning);
       QVERIFY(second.HandOver(request));
+      QTRY_COMPARE(requests.count(), sent.indexOf(request) + 1);
     }
-    QTRY_COMPARE(requests.count(), 3);
-    QCOMPARE(requests[0].at(0).value<InstanceRequest>(), InstanceRequest::Front);
+    for (int i = 0; i < sent.size(); ++i) QCOMPARE(requests[i].at(0).value<InstanceRequest>(), sent[i]);
     QTRY_COMPARE(window.received, (QList<int>{3524, 3525}));
+  }
+
+  void anotherUsersCopyIsNeitherAnsweredNorHandedTo() {
+    const QString name = UniqueInstanceName();
+    SingleInstance first(name);
+    QCOMPARE(first.Acquire(), SingleInstance::Claim::First);
+    QSignalSpy requests(&first, &SingleInstance::requestReceived);
+    {
+      // To this process, every peer now runs as someone else.
+      tb::platform::ScopedChannelUser someoneElse(getuid() + 1);
+      // The starting copy does not hand over to a stranger: it runs alone.
+      SingleInstance second(name);
+      QCOMPARE(second.Acquire(200), SingleInstance::Claim::First);
+      QVERIFY(!second.IsListening());
+      // And the running copy takes no request from one.
+      QCOMPARE(tb::platform::SendInstanceRequest(first.Paths().socket, {InstanceRequestKind::Close, ""}),
+               tb::platform::ChannelConnect::ForeignPeer);
+      tb::platform::InstanceConnection raw;
+      {
+        tb::platform::ScopedChannelUser asUs(getuid());
+        QCOMPARE(raw.Connect(first.Paths().socket), tb::platform::ChannelConnect::Connected);
+      }
+      QVERIFY(raw.Send({InstanceRequestKind::Close, ""}, 1000));
+      QTest::qWait(200);
+    }
+    QCOMPARE(requests.count(), 0);
+    // Our own user is still heard.
+    QCOMPARE(tb::platform::SendInstanceRequest(first.Paths().socket, {InstanceRequestKind::Front, ""}),
+             tb::platform::ChannelConnect::Connected);
+    QTRY_COMPARE(requests.count(), 1);
   }
 
   void anInstanceLeftByADeadCopyIsTakenOver() {
@@ -124,7 +167,7 @@ class StartupTest : public QObject {
     QVERIFY(!second.Start(PlaceholderWindow()));
     QCOMPARE(second.Outcome(), StartupOutcome::HandedOver);
     QTRY_COMPARE(requests.count(), 1);
-    QCOMPARE(requests[0].at(0).value<InstanceRequest>(), InstanceRequest::SyncEnd);
+    QCOMPARE(requests[0].at(0).value<InstanceRequest>().kind, InstanceRequestKind::SyncEnd);
     QVERIFY(!QFile::exists(QString::fromStdString(other.File("registry.reg"))));
     first.CleanUp();
   }

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
@@ -11,6 +12,8 @@
 #include <functional>
 
 #include "dialogs/properties_dialog.h"
+#include "platform/core/system.h"
+#include "platform/ui/clipboard.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/soft_key_bar.h"
@@ -59,7 +62,9 @@ struct Fixture {
     context.wallet.SetTextSource(&file.texts());
     window = std::make_unique<MainWindow>(context);
     window->SetMenuBar(kBarBrowse);
-    window->passwordPrompt = [this](const WalletPrompt&) -> std::optional<std::u16string> { return file.password(); };
+    window->passwordPrompt = [this](const WalletPrompt&) -> std::optional<tb::storage::Text> {
+      return tb::storage::ToText(file.password());
+    };
     window->resize(MainWindow::StartSize());
   }
   ~Fixture() { tb::ui::SetTextSource(nullptr); }
@@ -116,6 +121,7 @@ class BrowserTest : public QObject {
     f.Select(f.aCard);
     f.window->Dispatch(kCmdCopy);
     QVERIFY(QApplication::clipboard()->text().contains("4711"));
+    QCOMPARE(QApplication::clipboard()->mimeData()->data("x-kde-passwordManagerHint"), QByteArray("secret"));
     QCOMPARE(f.B().Clipboard().mode, int(BrowserClipboard::Copy));
     f.Select(f.lamp);   // a card stands for its folder
     f.window->Dispatch(kCmdPaste);
@@ -200,6 +206,25 @@ class BrowserTest : public QObject {
     QVERIFY(!pasteOffered());
     f.window->Dispatch(kCmdPaste);
     QCOMPARE(f.Item(f.home)->childCount(), 0);
+  }
+
+  void copiedCardFollowsTheClearPeriodAndLeavesWithTheWallet() {
+    ScriptedMessageBoxes boxes;
+    Fixture f;
+    f.context.settings.clipboardClearSeconds = 5;
+    tb::platform::TestClock clock({2024, 6, 0, 3, 10, 0, 0, 0});
+    QVERIFY(f.Open());
+    f.Select(f.aCard);
+    f.window->Dispatch(kCmdCopy);
+    QVERIFY(QApplication::clipboard()->text().contains("4711"));
+    clock.AdvanceSeconds(5);
+    tb::ui::ClipboardService::Instance()->CheckExpiry();
+    QVERIFY(QApplication::clipboard()->text().isEmpty());
+
+    f.window->Dispatch(kCmdCopy);
+    QVERIFY(QApplication::clipboard()->text().contains("4711"));
+    f.window->CloseWallet();
+    QVERIFY(QApplication::clipboard()->text().isEmpty());
   }
 
   void dragAndDropWithTheMouse() {

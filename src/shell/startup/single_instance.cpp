@@ -1,10 +1,6 @@
 #include "shell/startup/single_instance.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -14,43 +10,43 @@
 #include "platform/ui/private_messages.h"
 
 namespace tb::shell {
+
+using tb::platform::ChannelConnect;
+using tb::platform::kMaxRequestLine;
+
 namespace {
-
-constexpr qsizetype kMaxRequestLine = 32;
-
-QByteArray RequestLine(InstanceRequest request) {
-  switch (request) {
-    case InstanceRequest::Front: return "front\n";
-    case InstanceRequest::SyncStart: return "3524\n";
-    case InstanceRequest::SyncEnd: return "3525\n";
-  }
-  return "front\n";
-}
-
-// The user's name, reduced to characters a socket name may hold.
-QString UserPart() {
-  QString user;
-  if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_name) user = QString::fromLocal8Bit(entry->pw_name);
-  if (user.isEmpty()) user = QString::number(getuid());
-  QString safe;
-  for (const QChar c : user) safe += (c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u'.') ? c : QChar(u'_');
-  return safe;
-}
-
+constexpr int kRetryMs = 50;
 }  // namespace
 
-QString SingleInstance::DefaultName() { return QStringLiteral("qztbpro5.mtx-") + UserPart(); }
+QString SingleInstance::DefaultName() { return QString::fromLatin1(tb::platform::kInstanceName); }
 
-SingleInstance::SingleInstance(QString name, QObject* parent) : QObject(parent), name_(std::move(name)) {}
-
-SingleInstance::~SingleInstance() {
-  if (server_) server_->close();
+SingleInstance::SingleInstance(QString name, QObject* parent)
+    : QObject(parent), paths_(tb::platform::InstanceChannelPathsFor(name.toStdString())) {
+  qRegisterMetaType<tb::platform::InstanceRequest>();
 }
+
+SingleInstance::~SingleInstance() { Release(); }
 
 bool SingleInstance::IsListening() const { return server_ && server_->isListening(); }
 
+void SingleInstance::Release() {
+  if (server_) {
+    server_->close();
+    delete server_;
+    server_ = nullptr;
+  }
+  if (lock_) lock_->unlock();
+  lock_.reset();
+}
+
 SingleInstance::Claim SingleInstance::Acquire(int waitMs) {
-  lock_ = std::make_unique<QLockFile>(QDir(QDir::tempPath()).filePath(name_ + QStringLiteral(".lock")));
+  // Without a private folder there is nowhere safe to meet: run alone.
+  if (paths_.folder.empty()) {
+    qWarning("single instance: no private folder for the instance channel");
+    return Claim::First;
+  }
+  const QString socketPath = QString::fromStdString(paths_.socket);
+  lock_ = std::make_unique<QLockFile>(QString::fromStdString(paths_.lock));
   // A copy that runs for days still holds the instance; only a lock whose
   // process is gone is stale.
   lock_->setStaleLockTime(0);
@@ -58,44 +54,43 @@ SingleInstance::Claim SingleInstance::Acquire(int waitMs) {
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // A socket file left by a copy that crashed would block listening.
-    QLocalServer::removeServer(name_);
+    QLocalServer::removeServer(socketPath);
     connect(server_, &QLocalServer::newConnection, this, &SingleInstance::OnConnection);
-    if (!server_->listen(name_)) {
+    if (!server_->listen(socketPath)) {
       // Without a server later copies cannot reach this one; it still runs.
-      qWarning("single instance: cannot listen on %s", qPrintable(name_));
+      qWarning("single instance: cannot listen on %s", qPrintable(socketPath));
     }
     return Claim::First;
   }
+  lock_.reset();
   // The holder may be between taking the lock and listening: try for a while.
   QElapsedTimer timer;
   timer.start();
-  do {
-    auto* socket = new QLocalSocket(this);
-    socket->connectToServer(name_);
-    if (socket->waitForConnected(qMax(1, int(waitMs - timer.elapsed())))) {
-      peer_ = socket;
-      return Claim::OtherRunning;
-    }
-    delete socket;
-    QThread::msleep(50);
-  } while (timer.elapsed() < waitMs);
+  for (;;) {
+    const ChannelConnect result = peer_.Connect(paths_.socket);
+    if (result == ChannelConnect::Connected) return Claim::OtherRunning;
+    // Another user's listener never answers for ours.
+    if (result == ChannelConnect::ForeignPeer || timer.elapsed() >= waitMs) break;
+    QThread::msleep(kRetryMs);
+  }
   // Holding nothing and reaching nobody: go on as the only copy.
   return Claim::First;
 }
 
-bool SingleInstance::HandOver(InstanceRequest request, int waitMs) {
-  if (!peer_) return false;
-  peer_->write(RequestLine(request));
-  const bool written = peer_->waitForBytesWritten(waitMs) || peer_->bytesToWrite() == 0;
-  peer_->disconnectFromServer();
-  if (peer_->state() != QLocalSocket::UnconnectedState) peer_->waitForDisconnected(waitMs);
-  peer_->deleteLater();
-  peer_ = nullptr;
-  return written;
+bool SingleInstance::HandOver(const InstanceRequest& request, int waitMs) {
+  if (!peer_.IsConnected()) return false;
+  return peer_.Send(request, waitMs);
 }
 
 void SingleInstance::OnConnection() {
   while (QLocalSocket* socket = server_->nextPendingConnection()) {
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    // Only our own user may steer this copy.
+    if (!tb::platform::PeerIsOurUser(int(socket->socketDescriptor()))) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
     struct Pending {
       QByteArray line;
       bool done = false;
@@ -103,13 +98,13 @@ void SingleInstance::OnConnection() {
     auto pending = std::make_shared<Pending>();
     auto take = [this, socket, pending] {
       if (pending->done) return;
-      pending->line.append(socket->read(kMaxRequestLine - pending->line.size()));
+      pending->line.append(socket->read(qint64(kMaxRequestLine) - pending->line.size()));
       const qsizetype end = pending->line.indexOf('\n');
       if (end >= 0) {
         pending->done = true;
         OnRequest(pending->line.left(end));
         socket->disconnectFromServer();
-      } else if (pending->line.size() >= kMaxRequestLine) {
+      } else if (pending->line.size() >= qsizetype(kMaxRequestLine)) {
         pending->done = true;
         socket->abort();  // not one of ours
       }
@@ -117,37 +112,37 @@ void SingleInstance::OnConnection() {
     connect(socket, &QLocalSocket::readyRead, this, take);
     // A copy that wrote and left at once: what it wrote is still buffered.
     connect(socket, &QLocalSocket::disconnected, this, take);
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     if (socket->bytesAvailable() > 0) take();
   }
 }
 
 void SingleInstance::OnRequest(const QByteArray& line) {
-  InstanceRequest request;
-  if (line == "front") {
-    request = InstanceRequest::Front;
-  } else if (line == "3524") {
-    request = InstanceRequest::SyncStart;
-  } else if (line == "3525") {
-    request = InstanceRequest::SyncEnd;
-  } else {
-    return;
+  const std::optional<InstanceRequest> request =
+      tb::platform::DecodeInstanceRequest(std::string_view(line.constData(), size_t(line.size())));
+  if (!request) return;
+  switch (request->kind) {
+    case InstanceRequestKind::Front:
+    case InstanceRequestKind::Import:
+      if (window_) {
+        if (window_->isMinimized()) window_->showNormal();
+        window_->raise();
+        window_->activateWindow();
+      }
+      // The dialog open above the window comes to the front with it.
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+      }
+      break;
+    case InstanceRequestKind::SyncStart:
+    case InstanceRequestKind::SyncEnd:
+      if (window_)
+        tb::ui::PostPrivateMessage(window_, request->kind == InstanceRequestKind::SyncStart ? tb::ui::kMsgSyncStart
+                                                                                            : tb::ui::kMsgSyncEnd);
+      break;
+    case InstanceRequestKind::Close: break;  // the program's own to carry out
   }
-  if (request == InstanceRequest::Front) {
-    if (window_) {
-      if (window_->isMinimized()) window_->showNormal();
-      window_->raise();
-      window_->activateWindow();
-    }
-    // The dialog open above the window comes to the front with it.
-    if (QWidget* modal = QApplication::activeModalWidget()) {
-      modal->raise();
-      modal->activateWindow();
-    }
-  } else if (window_) {
-    tb::ui::PostPrivateMessage(window_, request == InstanceRequest::SyncStart ? tb::ui::kMsgSyncStart : tb::ui::kMsgSyncEnd);
-  }
-  emit requestReceived(request);
+  emit requestReceived(*request);
 }
 
 }  // namespace tb::shell

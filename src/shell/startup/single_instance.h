@@ -1,9 +1,12 @@
 #pragma once
-// One running copy per user. The first copy takes a lock named after the
-// instance name and listens on a local socket of that name; a later copy
-// finds the lock taken, connects, hands its request over (come to the
-// front, or the synchronisation start or end) and ends.
+// One running copy per user. The first copy takes the lock of the instance
+// channel and listens on its socket; a later copy finds the lock taken,
+// connects, hands its request over (come to the front, the synchronisation
+// start or end, import a form file) and ends. Where the channel lives, what
+// its lines say and who may use it are the platform's
+// (platform/core/instance_channel.h); this is the program's end of it.
 #include <QLockFile>
+#include <QMetaType>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -11,18 +14,20 @@
 
 #include <memory>
 
+#include "platform/core/instance_channel.h"
+
 class QLocalServer;
-class QLocalSocket;
 
 namespace tb::shell {
 
-enum class InstanceRequest { Front, SyncStart, SyncEnd };
+using InstanceRequest = tb::platform::InstanceRequest;
+using InstanceRequestKind = tb::platform::InstanceRequestKind;
 
 class SingleInstance : public QObject {
   Q_OBJECT
 
  public:
-  // "qztbpro5.mtx-<user>".
+  // The program's instance name, "qztbpro5.mtx".
   static QString DefaultName();
 
   explicit SingleInstance(QString name = DefaultName(), QObject* parent = nullptr);
@@ -30,7 +35,7 @@ class SingleInstance : public QObject {
 
   enum class Claim {
     First,         // no other copy: this one listens (or could not, and runs alone)
-    OtherRunning,  // another copy holds the instance and answers
+    OtherRunning,  // another copy of ours holds the instance and answers
   };
   // Takes the instance or finds the copy that holds it. A copy that holds
   // the lock but does not answer within waitMs counts as none.
@@ -38,28 +43,32 @@ class SingleInstance : public QObject {
 
   // After Acquire found another copy: hands request to it. True when it was
   // delivered.
-  bool HandOver(InstanceRequest request, int waitMs = 2000);
+  bool HandOver(const InstanceRequest& request, int waitMs = 2000);
 
-  // Where requests from later copies go: Front raises window and the
-  // dialog active above it; the synchronisation requests are posted to it
-  // as kMsgSyncStart / kMsgSyncEnd.
+  // Where requests from later copies go: Front (and Import) raise window and
+  // the dialog active above it; the synchronisation requests are posted to
+  // it as kMsgSyncStart / kMsgSyncEnd. Every request is also signalled.
   void SetWindow(QWidget* window) { window_ = window; }
   bool IsListening() const;
+  // Stops listening and lets the lock go: later copies start as the first.
+  void Release();
+
+  const tb::platform::InstanceChannelPaths& Paths() const { return paths_; }
 
  signals:
-  void requestReceived(tb::shell::InstanceRequest request);
+  void requestReceived(const tb::platform::InstanceRequest& request);
 
  private:
   void OnConnection();
   void OnRequest(const QByteArray& line);
 
-  QString name_;
+  tb::platform::InstanceChannelPaths paths_;
   std::unique_ptr<QLockFile> lock_;
   QLocalServer* server_ = nullptr;
-  QLocalSocket* peer_ = nullptr;
+  tb::platform::InstanceConnection peer_;
   QPointer<QWidget> window_;
 };
 
 }  // namespace tb::shell
 
-Q_DECLARE_METATYPE(tb::shell::InstanceRequest)
+Q_DECLARE_METATYPE(tb::platform::InstanceRequest)

@@ -77,9 +77,10 @@ bool Program::Start(const MainWindowFactory& factory) {
                                                                                : options_.instanceName);
   const bool sync = ctx.request.syncEnd || ctx.request.syncStart;
   if (instance_->Acquire() == SingleInstance::Claim::OtherRunning) {
-    const InstanceRequest request = ctx.request.syncEnd     ? InstanceRequest::SyncEnd
-                                    : ctx.request.syncStart ? InstanceRequest::SyncStart
-                                                            : InstanceRequest::Front;
+    InstanceRequest request;
+    request.kind = ctx.request.syncEnd     ? InstanceRequestKind::SyncEnd
+                   : ctx.request.syncStart ? InstanceRequestKind::SyncStart
+                                           : InstanceRequestKind::Front;
     instance_->HandOver(request);
     outcome_ = StartupOutcome::HandedOver;
     return false;
@@ -158,6 +159,9 @@ void Program::CleanUp() {
   tb::ui::SetTextSource(nullptr);
   ctx.wallet.SetTextSource(nullptr);
   ctx.language.Unload();
+  // The channel goes last: whoever asked this copy to close waits for it
+  // to go, and the settings are written by then.
+  if (instance_) instance_->Release();
 }
 
 int RunProgram(StartupOptions options, const MainWindowFactory& factory) {

@@ -18,6 +18,7 @@
 #include "platform/core/system.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/activity_clock.h"
+#include "platform/ui/clipboard.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
 #include "platform/ui/font_service.h"
@@ -99,6 +100,8 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
         QMetaObject::invokeMethod(this, [this] { CloseOtherWindows(); PostExit(); }, Qt::QueuedConnection);
       }) {
   setObjectName(QStringLiteral("Ostrel Tamberlock Pro 2006"));
+  if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance())
+    clipboard->SetPeriodSource([&settings = context_.settings] { return settings.clipboardClearSeconds; });
   setWindowTitle(tb::ui::ToQString(kMainWindowTitle));
   setWindowIcon(ProgramIcon());
   // Dialogs that are not handed settings draw their title bars in ours.
@@ -175,6 +178,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 
 MainWindow::~MainWindow() {
   watcher_.Stop();
+  if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance()) clipboard->SetPeriodSource(nullptr);
   context_.wallet.SetIconObserver(nullptr);
   if (&tb::dialogs::ProgramSettings() == &context_.settings) tb::dialogs::SetProgramSettings(nullptr);
 }
@@ -524,6 +528,8 @@ bool MainWindow::CloseWallet() {
     }
     wallet.Close();
   }
+  // What was copied of the wallet leaves the clipboard with it.
+  if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance()) clipboard->ClearOurs();
   walletOpen_ = false;
   period_ = 0;
   browser_->Clear();
@@ -568,7 +574,7 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
     return failed();
   }
   WalletPrompt prompt{name, path, &wallet};
-  const std::optional<std::u16string> password = passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
+  const std::optional<tb::storage::Text> password = passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
   wallet.Close();
   if (!password) return failed();
 
