@@ -8,6 +8,7 @@
 #include "platform/core/text_convert.h"
 #include "storage/card.h"
 #include "storage/forms/field_kinds.h"
+#include "storage/record_ops.h"
 #include "storage/search.h"
 #include "storage/tree_order.h"
 
@@ -54,7 +55,7 @@ int CmdInfo(Session& s, const ParsedArgs& a) {
   int folders = 0, cards = 0, customForms = 0;
   for (int p = 0; p < wallet.Count(); ++p) {
     const storage::RecordHeader* h = wallet.At(p);
-    if (!h || h->IsDeleted() || wallet.FindRecord(h->Id()) != p) continue;
+    if (!storage::IsLiveAt(wallet, p)) continue;
     if (h->Kind() == storage::RecordKind::Folder) ++folders;
     if (h->IsCard()) (forms && h->Parent() == forms->Id() ? customForms : cards)++;
   }

@@ -4,17 +4,12 @@
 #include <ostream>
 
 #include "cli/session.h"
+#include "storage/record_ops.h"
 
 namespace tb::cli {
 
 namespace {
 constexpr uint32_t kFormsFolderName = 20203;
-
-// A live record at its own position (not a deleted entry of the index).
-bool IsLiveAt(const storage::Wallet& wallet, int position) {
-  const storage::RecordHeader* h = wallet.At(position);
-  return h && !h->IsDeleted() && wallet.FindRecord(h->Id()) == position;
-}
 
 bool SameName(const storage::Text& name, std::u16string_view wanted) {
   return std::u16string_view(name.data(), name.size()) == wanted;
@@ -93,7 +88,7 @@ std::vector<int> ResolvePath(const storage::Wallet& wallet, const std::vector<st
   for (size_t level = 0; level < parts.size(); ++level) {
     matches.clear();
     for (int p = 0; p < wallet.Count(); ++p) {
-      if (!IsLiveAt(wallet, p)) continue;
+      if (!storage::IsLiveAt(wallet, p)) continue;
       const storage::RecordHeader* h = wallet.At(p);
       if (std::find(parents.begin(), parents.end(), h->Parent()) == parents.end()) continue;
       if (SameName(h->Name(), parts[level])) matches.push_back(p);

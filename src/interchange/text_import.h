@@ -39,7 +39,7 @@ inline constexpr uint32_t kQuestionCaption = 20504, kErrorCaption = 20500, kDone
                           kSurplusCells = 22076, kNotWritten = 22077;
 }
 
-inline constexpr int32_t kImportFolderIcon = 72;
+inline constexpr int32_t kImportFolderIcon = storage::kNewFolderIcon;
 inline constexpr int32_t kImportCardIcon = 50;
 
 class TabTable {

@@ -12,8 +12,8 @@ namespace {
 constexpr int kCardKind = int(RecordKind::Card);
 constexpr int kFolderKind = int(RecordKind::Folder);
 constexpr int kFormsFolderKind = int(RecordKind::FormsFolder);
-constexpr int kFavouritesKind = 100;
-constexpr int kFindResultsKind = 200;
+constexpr int kFavouritesKind = int(SpecialView::Favourites);
+constexpr int kFindResultsKind = int(SpecialView::FindResults);
 // Names are told apart by their first 63 characters only.
 constexpr size_t kComparedNameUnits = 63;
 constexpr size_t kMaxFindResultsViewText = 191;

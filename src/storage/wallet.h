@@ -32,6 +32,7 @@
 #include "storage/journal.h"
 #include "storage/record.h"
 #include "storage/services.h"
+#include "storage/special_views.h"
 #include "storage/statuses.h"
 #include "storage/upgrade.h"
 
@@ -40,15 +41,6 @@ namespace tb::storage {
 inline constexpr int kMaxFindResults = 48;
 inline constexpr size_t kMaxFavourites = 32;
 
-// The wallet-wide views of the browser, by their numbers; a tree item's
-// kind is a RecordKind value (1..3) or one of these.
-enum class SpecialView : int { Favourites = 100, FindResults = 200, Third = 300 };
-inline constexpr bool IsSpecialViewKind(int kind) { return kind >= int(SpecialView::Favourites); }
-
-// Markers that stand for the special views instead of index positions.
-inline constexpr int kFavouritesMarker = 0x10000000;
-inline constexpr int kFindResultsMarker = 0x20000000;
-inline constexpr int kThirdViewMarker = 0x40000000;
 
 // One entry of the card-type list.
 struct CardType {
@@ -129,7 +121,7 @@ class Wallet {
   int FindRecord(const RecordId& id) const;   // live records only
   const RecordHeader* ParentOf(int position) const;
   int ParentFolderPosition(int position) const;
-  // RecordKind value, or 100/200/300 for the view markers; 0 otherwise.
+  // RecordKind value, or the SpecialView number for a view marker; 0 otherwise.
   int KindAt(int position) const;
   const RecordHeader* FormsFolder() const;
   int FormsFolderPosition() const;

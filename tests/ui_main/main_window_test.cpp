@@ -526,7 +526,7 @@ class MainWindowTest : public QObject {
     f.window->resize(f.window->size() + QSize(0, 10));
     QCoreApplication::processEvents();
     QVERIFY(box->hasFocus());
-    f.window->Dispatch(kCmdCancelFind);
+    f.window->Dispatch(kCmdMenuCancel);
     f.Tree()->clearFocus();
     QVERIFY(!f.Tree()->hasFocus());
     f.window->resize(f.window->size() + QSize(0, 10));

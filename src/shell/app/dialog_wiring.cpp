@@ -14,8 +14,6 @@
 namespace tb::shell {
 
 namespace {
-constexpr int kCmdChangePassword = 807;
-constexpr int kCmdSecurity = 830;
 
 // Security (830): the auto-close period, stored in the wallet's options
 // when it changed; the checks start again for the period now in force, so

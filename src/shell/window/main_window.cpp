@@ -30,32 +30,18 @@
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/texts.h"
 #include "shell/core/command_line.h"
+#include "shell/core/string_numbers.h"
 #include "shell/window/find_button.h"
 #include "storage/search.h"
 
 namespace tb::shell {
 namespace {
 
-constexpr uint32_t kStrNoWalletOpen = 20530;
-constexpr uint32_t kStrFindPrompt = 20100;
-constexpr uint32_t kStrTooShort = 22007;
-constexpr uint32_t kStrNothingFound = 22155;
-constexpr uint32_t kStrCannotOpen = 23016;
-constexpr uint32_t kStrNotAWallet = 23013;
-constexpr uint32_t kStrWrongPassword = 23014;
-constexpr uint32_t kStrOutOfMemory = 23002;
-constexpr uint32_t kStrCannotSave = 23002;   // the shared "could not be written" text
-constexpr uint32_t kStrOpenFailed = 23015;
-constexpr uint32_t kStrSeekToSource = 62895;
 constexpr int kSeekToSourcePosition = 3;
 
 int Margin() { return 2 * (tb::ui::DpiY() + 24) / 96; }
 int ButtonSide() { return (20 * tb::ui::DpiY() + 48) / 96; }
 int TopOffset() { return (tb::ui::DpiY() + 48) / 96; }
-
-std::u16string DisplayName(const std::string& path) {
-  return tb::ui::ToU16(QFileInfo(QString::fromStdString(path)).completeBaseName());
-}
 
 // The client area: paints the header band and lays its children out.
 class ClientArea : public QWidget {
@@ -284,7 +270,7 @@ void MainWindow::PaintHeader(QPainter& painter, const QRect& client) {
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(tb::ui::FromColorRef(context_.settings.colorBarText));
-    const QString name = tb::ui::ToQString(DisplayName(context_.wallet.Path()));
+    const QString name = tb::ui::ToQString(WalletDisplayName(context_.wallet.Path()));
     painter.drawText(headerTextRect_, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      painter.fontMetrics().elidedText(name, Qt::ElideRight, headerTextRect_.width()));
   }
@@ -384,7 +370,7 @@ void MainWindow::Dispatch(int commandId) {
                                 tb::ui::MessageIcon::Information);
       }
       return;
-    case kCmdCancelFind:
+    case kCmdMenuCancel:
       LeaveFindMode();
       return;
     case kCmdWallets:
@@ -435,7 +421,7 @@ void MainWindow::Dispatch(int commandId) {
     case kCmdSelectAll:
       return;
     case kCmdNewCard:
-    case 807: case 829: case 830: case kCmdExport: case kCmdImport: case kCmdImportForm:
+    case kCmdChangePassword: case kCmdDisplay: case kCmdSecurity: case kCmdExport: case kCmdImport: case kCmdImportForm:
       if (notYetBuilt) notYetBuilt(*this, commandId);
       return;
     default:
@@ -450,64 +436,42 @@ void MainWindow::OnInitMenuPopup(QMenu* menu) {
       if (action->data().toInt() == id) return action;
     return nullptr;
   };
-  auto enable = [&](int id, bool on) {
+  const SelectionInfo selection = browser_->SelectionOf();
+  MenuInputs inputs;
+  inputs.walletOpen = context_.wallet.IsOpen();
+  inputs.smartphone = context_.platform.isSmartphone;
+  inputs.exitMenu = context_.settings.exitMenu != 0;
+  inputs.menusExpanded = context_.settings.menusExpanded != 0;
+  inputs.selectedKind = selection.selected.item ? selection.selected.kind : 0;
+  inputs.parentKind = selection.selected.parentKind;
+  inputs.caps = selection.caps;
+  const MenuRules rules = MenuRulesFor(inputs);
+  if (inputs.walletOpen) {
+    if (const QList<QAction*> actions = menu->actions();
+        actions.size() > kSeekToSourcePosition && actions[kSeekToSourcePosition]->data().toInt() == kCmdSeekToSource)
+      delete actions[kSeekToSourcePosition];
+    tb::ui::ActivityClock::Record();
+    for (int id : rules.removed) delete find(id);
+    if (QAction* expanded = find(kCmdExpandedMenus)) {
+      expanded->setCheckable(true);
+      expanded->setChecked(rules.expandedMenusChecked);
+    }
+    if (QAction* del = find(kCmdDelete)) {
+      const char* key = rules.deleteText == DeleteText::Remove  ? "Remove"
+                        : rules.deleteText == DeleteText::Clear ? "Clear"
+                                                                : "Delete";
+      del->setProperty("resourceText", QString::fromLatin1(key));
+      del->setText(tb::ui::LocaliseMenuText(QString::fromLatin1(key)));
+    }
+  }
+  for (const auto& [id, on] : rules.enabled)
     if (QAction* action = find(id)) action->setEnabled(on);
-  };
-  if (!context_.wallet.IsOpen()) {
-    enable(kCmdNewCard, false);
-    enable(kCmdNewFolder, false);
-    return;
-  }
-  if (const QList<QAction*> actions = menu->actions();
-      actions.size() > kSeekToSourcePosition && actions[kSeekToSourcePosition]->data().toInt() == kCmdSeekToSource)
-    delete actions[kSeekToSourcePosition];
-  tb::ui::ActivityClock::Record();
-  if (context_.platform.isSmartphone) {
-    for (int id : {kCmdExport, kCmdImport, kCmdImportForm}) delete find(id);
-    if (context_.settings.exitMenu == 0) delete find(kCmdExit);
-  } else if (QAction* expanded = find(kCmdExpandedMenus)) {
-    expanded->setCheckable(true);
-    expanded->setChecked(context_.settings.menusExpanded != 0);
-  }
-  const Capabilities caps = SelectionCapabilities();
-  if (QAction* del = find(kCmdDelete)) {
-    const char* key = caps.deleteText == DeleteText::Remove  ? "Remove"
-                      : caps.deleteText == DeleteText::Clear ? "Clear"
-                                                             : "Delete";
-    del->setProperty("resourceText", QString::fromLatin1(key));
-    del->setText(tb::ui::LocaliseMenuText(QString::fromLatin1(key)));
-    del->setEnabled(caps.deleteText != DeleteText::Delete || caps.deleteEnabled);
-  }
-  QTreeWidgetItem* item = tree_->currentItem();
-  const int kind = item ? item->data(0, kRoleKind).toInt() : 0;
-  if (!item) {
-    enable(kCmdNewFolder, true);
-    enable(kCmdNewCard, false);
-  } else if (kind >= 100) {
-    enable(kCmdNewCard, false);
-    enable(kCmdNewFolder, true);
-  } else if (kind == kKindFormsFolder) {
-    enable(kCmdNewFolder, false);
-    enable(kCmdNewCard, true);
-  } else {
-    enable(kCmdNewCard, caps.newCard);
-    enable(kCmdNewFolder, caps.newFolder);
-  }
-  enable(kCmdProperties, item != nullptr);
-  enable(kCmdAddToFavourites, caps.addToFavourites);
-  enable(kCmdCut, caps.cut);
-  enable(kCmdCopy, caps.copy);
-  enable(kCmdPaste, caps.paste);
-  enable(kCmdExport, caps.exportable);
-  enable(kCmdSaveToMyForms, caps.saveToMyForms);
-  if (menu == bar_->RightMenu()) InsertSeekToSource(menu);
+  if (rules.seekToSource && menu == bar_->RightMenu()) InsertSeekToSource(menu);
 }
 
 // A card shown in a view can be found at its place: the main menu offers
 // it as its fourth entry.
 void MainWindow::InsertSeekToSource(QMenu* menu) {
-  const ItemInfo info = browser_->ItemInfoOf();
-  if (info.kind != kKindCard || (info.parentKind != kKindFavourites && info.parentKind != kKindFindResults)) return;
   const QList<QAction*> actions = menu->actions();
   auto* seek = new QAction(tb::ui::Text(kStrSeekToSource), menu);
   seek->setData(kCmdSeekToSource);
@@ -522,7 +486,7 @@ bool MainWindow::CloseWallet() {
   if (wallet.IsOpen()) {
     if (!wallet.IsReadOnly() && (wallet.Options().changed || wallet.Header().changed) &&
         wallet.SaveHeaders(tb::storage::Wallet::AfterFailedSave::StayOpen) != tb::storage::SaveStatus::Ok) {
-      tb::ui::ShowMessage(this, kStrCannotSave, tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
+      tb::ui::ShowMessage(this, kStrNotChanged, tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
       tb::ui::ActivityClock::Record();
       return false;
     }
@@ -538,81 +502,36 @@ bool MainWindow::CloseWallet() {
   return true;
 }
 
-bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWalletsOnFailure) {
+bool MainWindow::OpenWalletFlow(const std::string& path, bool reshowWalletsOnFailure) {
+  return RunOpenWalletFlow(*this, context_, path, reshowWalletsOnFailure);
+}
+
+void MainWindow::BeginOpen() {
   watcher_.Stop();
   hide();
-  std::string path = requested;
-  if (path.size() >= 6 && QString::fromStdString(path).endsWith(QStringLiteral(".wal"), Qt::CaseInsensitive))
-    path = legacyConversion ? legacyConversion(*this, path) : std::string();
-  StopAutoClose();
-  tb::ui::ActivityClock::Record();
-  const std::u16string name = DisplayName(path);
-  if (!CloseWallet()) {
-    // The open wallet could not be written back: it stays, as it was.
-    StartAutoClose();
-    show();
-    return false;
-  }
-  tb::ui::PostPrivateMessage(this, tb::ui::kMsgWalletShown, 0);
-  tb::storage::Wallet& wallet = context_.wallet;
-  wallet.ClearFindResults();
-  auto failed = [&] {
-    if (reshowWalletsOnFailure) tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
-    return false;
-  };
+}
 
-  // A first look without the password tells whether the file is a wallet.
-  const tb::storage::OpenStatus probe = wallet.Open(path, u"", true, nullptr);
-  if (probe != tb::storage::OpenStatus::WrongPassword && probe != tb::storage::OpenStatus::Ok &&
-      probe != tb::storage::OpenStatus::NeedsUpgrade) {
-    wallet.Close();
-    tb::ui::ShowMessageText(this,
-                            QStringLiteral("%1\n%2\n(%3)")
-                                .arg(tb::ui::Text(kStrCannotOpen), tb::ui::ToQString(name))
-                                .arg(int(probe), 2, 10, QChar('0')),
-                            tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
-    return failed();
-  }
-  WalletPrompt prompt{name, path, &wallet};
-  const std::optional<tb::storage::Text> password = passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
-  wallet.Close();
-  if (!password) return failed();
+std::string MainWindow::ConvertLegacy(const std::string& path) {
+  return legacyConversion ? legacyConversion(*this, path) : std::string();
+}
 
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+std::optional<tb::storage::Text> MainWindow::AskPassword(const WalletPrompt& prompt) {
+  return passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
+}
+
+void MainWindow::PrepareForRecords() {
   browser_->Clear();
   icons_.Destroy();
-  wallet.SetIconObserver(&iconObserver_);
-  const tb::storage::OpenStatus status = wallet.Open(path, *password, false, &context_.prompter);
-  QApplication::restoreOverrideCursor();
-  if (status != tb::storage::OpenStatus::Ok) {
-    wallet.Close();
-    uint32_t reason = kStrOpenFailed;
-    switch (status) {
-      case tb::storage::OpenStatus::NotAWallet:
-      case tb::storage::OpenStatus::Damaged: reason = kStrNotAWallet; break;
-      case tb::storage::OpenStatus::WrongPassword: reason = kStrWrongPassword; break;
-      case tb::storage::OpenStatus::OutOfMemory: reason = kStrOutOfMemory; break;
-      case tb::storage::OpenStatus::UpgradeDeclined: reason = 0; break;
-      default: break;
-    }
-    if (reason != 0) {
-      tb::ui::ShowMessageText(this,
-                              QStringLiteral("%1\n%2\n(%3:%4)")
-                                  .arg(tb::ui::Text(kStrCannotOpen), tb::ui::ToQString(name), tb::ui::Text(reason))
-                                  .arg(int(status)),
-                              tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
-    }
-    return failed();
-  }
+  context_.wallet.SetIconObserver(&iconObserver_);
+}
+
+void MainWindow::ShowOpenedWallet() {
   walletOpen_ = true;
   StartAutoClose();
-  context_.settings.mru = tb::ui::ToU16(QString::fromStdString(path));
   browser_->FillTree();
   tree_->show();
   Layout();
   show();
-  tb::ui::PostPrivateMessage(this, tb::ui::kMsgWalletShown, 1);
-  return true;
 }
 
 void MainWindow::ShowWalletsManager() {
