@@ -5,11 +5,11 @@
 
 #include "cli/session.h"
 #include "storage/record_ops.h"
+#include "storage/string_numbers.h"
 
 namespace tb::cli {
 
 namespace {
-constexpr uint32_t kFormsFolderName = 20203;
 
 bool SameName(const storage::Text& name, std::u16string_view wanted) {
   return std::u16string_view(name.data(), name.size()) == wanted;
@@ -96,7 +96,7 @@ std::vector<int> ResolvePath(const storage::Wallet& wallet, const std::vector<st
     // The forms folder is also known by its name in the current language,
     // whatever language named it when the wallet was made.
     if (level == 0 && matches.empty() && wallet.Texts() &&
-        parts[0] == wallet.Texts()->Text(kFormsFolderName) && wallet.FormsFolderPosition() >= 0)
+        parts[0] == wallet.Texts()->Text(storage::kStrFormsFolderName) && wallet.FormsFolderPosition() >= 0)
       matches.push_back(wallet.FormsFolderPosition());
     parents.clear();
     for (int p : matches)

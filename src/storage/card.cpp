@@ -5,11 +5,11 @@
 #include "platform/core/text_convert.h"
 #include "storage/forms/field_kinds.h"
 #include "storage/services.h"
+#include "storage/string_numbers.h"
 
 namespace tb::storage {
 
 namespace {
-constexpr uint32_t kYesWord = 20204, kNoWord = 20205;
 
 bool IsDateTimeKind(uint16_t k) { return IsDateTimeKind(AsFieldKind(k)); }
 
@@ -29,8 +29,8 @@ void Field::SetKind(uint16_t newKind, const TextSource* texts) {
   if (AsFieldKind(newKind) == FieldKind::YesNo) {
     items.clear();
     if (texts) {
-      AddItem(texts->Text(kYesWord));
-      AddItem(texts->Text(kNoWord));
+      AddItem(texts->Text(kStrYes));
+      AddItem(texts->Text(kStrNo));
     }
     changeFlags |= field_flags::kItemsChanged;
   }
@@ -108,8 +108,8 @@ Text DisplayText(const Field& f, const TextSource* texts) {
     case FieldKind::CheckBox: {
       if (!texts) return Text();
       std::u16string_view v(f.value.data(), f.value.size());
-      if (v == u"1") return ToText(texts->Text(kYesWord));
-      if (v == u"0") return ToText(texts->Text(kNoWord));
+      if (v == u"1") return ToText(texts->Text(kStrYes));
+      if (v == u"0") return ToText(texts->Text(kStrNo));
       return Text();
     }
     default:

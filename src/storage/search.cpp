@@ -9,6 +9,7 @@
 #include "storage/card_codec.h"
 #include "storage/forms/field_kinds.h"
 #include "storage/layout.h"
+#include "storage/string_numbers.h"
 
 namespace tb::storage {
 
@@ -19,7 +20,6 @@ constexpr size_t kSearchedFields = 256;
 // The work buffer holds 49152 units with room for a terminator.
 constexpr size_t kSearchedTextUnits = 49151;
 constexpr size_t kMaxStoredSearchText = 127;
-constexpr uint32_t kYesWord = 20204, kNoWord = 20205;
 
 bool IsWhiteSpace(char16_t c) {
   switch (c) {
@@ -48,8 +48,8 @@ void LowerInPlace(S& s) {
 class CardSearch {
  public:
   CardSearch(Wallet& wallet, std::u16string_view term) : wallet_(wallet), term_(term) {
-    std::u16string_view yes = wallet.TextOf(kYesWord);
-    std::u16string_view no = wallet.TextOf(kNoWord);
+    std::u16string_view yes = wallet.TextOf(kStrYes);
+    std::u16string_view no = wallet.TextOf(kStrNo);
     yesWord_.assign(yes.data(), yes.size());
     noWord_.assign(no.data(), no.size());
     LowerInPlace(yesWord_);

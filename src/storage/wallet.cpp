@@ -9,14 +9,13 @@
 #include "storage/cipher/keys.h"
 #include "storage/format_text.h"
 #include "storage/record_scanner.h"
+#include "storage/string_numbers.h"
 
 namespace tb::storage {
 
 namespace H = layout::header;
 
 namespace {
-constexpr uint32_t kStarterFolderName = 20510;
-constexpr uint32_t kFormsFolderName = 20203;
 constexpr int32_t kFormsFolderIcon = 55;
 constexpr size_t kMinimumPathLength = 6;
 constexpr size_t kMaxPathUnits = 260;
@@ -181,12 +180,12 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
   open_ = true;
   if (withStarterFolder) {
     RecordHeader starter = NewFolderRecord(RecordId{}, false, &header_.dataKey);
-    starter.SetName(TextOf(kStarterFolderName));
+    starter.SetName(TextOf(kStrStarterFolderName));
     starter.SetIconRaw(kNewFolderIcon);
     if (AppendRecord(std::move(starter)) < 0) return fail(CreateStatus::CannotCreate);
   }
   RecordHeader forms = NewFolderRecord(RecordId{}, true, &header_.dataKey);
-  forms.SetName(TextOf(kFormsFolderName));
+  forms.SetName(TextOf(kStrFormsFolderName));
   forms.SetIconRaw(kFormsFolderIcon);
   if (AppendRecord(std::move(forms)) < 0 || !file_.Flush()) return fail(CreateStatus::CannotCreate);
   Close();

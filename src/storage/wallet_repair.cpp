@@ -7,6 +7,7 @@
 #include "platform/core/text_convert.h"
 #include "storage/bytes.h"
 #include "storage/format_text.h"
+#include "storage/string_numbers.h"
 #include "storage/wallet.h"
 
 namespace tb::storage {
@@ -17,7 +18,6 @@ namespace {
 constexpr uint32_t kRepairQuestion = 22164;
 constexpr uint32_t kRepairQuestionAgain = 22165;
 constexpr uint32_t kRepairDone = 22166;
-constexpr uint32_t kCaptionQuestion = 20001;
 // The next record is usually a few kilobytes on: the search window starts
 // small and grows, up to 1 MiB, when nothing turns up.
 constexpr size_t kFirstSearchWindow = 64 << 10;
@@ -72,8 +72,8 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
   Message first;
   first.textNumber = kRepairQuestion;
   first.text = FormatText(TextOf(kRepairQuestion), {std::u16string_view(name)});
-  first.captionNumber = kCaptionQuestion;
-  first.caption = std::u16string(TextOf(kCaptionQuestion));
+  first.captionNumber = kStrCaptionProgram;
+  first.caption = std::u16string(TextOf(kStrCaptionProgram));
   first.buttons = Buttons::YesNo;
   first.icon = MessageIcon::Stop;
   if (prompter->Show(first) != Answer::Yes) return RepairStatus::Declined;
@@ -162,8 +162,8 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
   Message done;
   done.textNumber = kRepairDone;
   done.text = FormatText(TextOf(kRepairDone), {int64_t(count), std::u16string_view(name)});
-  done.captionNumber = kCaptionQuestion;
-  done.caption = std::u16string(TextOf(kCaptionQuestion));
+  done.captionNumber = kStrCaptionProgram;
+  done.caption = std::u16string(TextOf(kStrCaptionProgram));
   done.buttons = Buttons::Ok;
   done.icon = MessageIcon::Information;
   prompter->Show(done);

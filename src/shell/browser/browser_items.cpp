@@ -202,8 +202,9 @@ void Browser::RefreshItem(QTreeWidgetItem* item) {
   const int position = PositionOf(item);
   if (storage::IsViewMarker(position)) {
     const int n = ViewNumber(position);
-    item->setText(0, ui::ToQString(n == 2 ? storage::FindResultsViewText(context_.wallet)
-                                          : context_.wallet.SpecialViewDisplayName(n)));
+    item->setText(0, ui::ToQString(storage::ViewOfMarker(position) == storage::SpecialView::FindResults
+                                       ? storage::FindResultsViewText(context_.wallet)
+                                       : context_.wallet.SpecialViewDisplayName(n)));
     item->setIcon(0, IconFor(context_.wallet.GetSpecialViewIcon(n) + ui::kFirstBuiltInImage, false));
     return;
   }
