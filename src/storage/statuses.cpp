@@ -22,7 +22,7 @@ const char* Describe(OpenStatus s) {
   switch (s) {
     case OpenStatus::Ok: return "open";
     case OpenStatus::BadPath: return "no path, or a path shorter than 6 characters";
-    case OpenStatus::CannotOpen: return "the file cannot be opened (missing, not permitted, or in use)";
+    case OpenStatus::CannotOpen: return "the file cannot be opened (missing or not permitted)";
     case OpenStatus::RecordsUnreadable: return "the records cannot be read";
     case OpenStatus::BadHeader: return "the wallet header is missing or damaged";
     case OpenStatus::BadOptions: return "the wallet options block is missing or damaged";
@@ -35,6 +35,9 @@ const char* Describe(OpenStatus s) {
     case OpenStatus::NeedsUpgrade: return "the wallet has the previous format (version 5) and must be upgraded first";
     case OpenStatus::UpgradeDeclined: return "the format upgrade was declined";
     case OpenStatus::UpgradeFailed: return "the format upgrade did not finish; the wallet keeps the previous format";
+    case OpenStatus::InUse: return "the wallet is in use by another program, which has it open for changes";
+    case OpenStatus::NotAFile: return "not a regular file (a folder, a pipe or a device)";
+    case OpenStatus::HardLinked: return "the wallet file has other names (hard links)";
   }
   return "unknown status";
 }

@@ -21,6 +21,9 @@ inline constexpr uint32_t kStrNotAWallet = 23013;
 inline constexpr uint32_t kStrWrongPassword = 23014;
 inline constexpr uint32_t kStrOpenFailed = 23015;
 inline constexpr uint32_t kStrCannotOpen = 23016;
+inline constexpr uint32_t kStrInUse = 23040;
+inline constexpr uint32_t kStrBreakLinksQuestion = 23041;
+inline constexpr uint32_t kStrJournalSetAside = 23042;
 
 // Not enough memory, or the wallet file could not be changed: what the
 // program says when a write fails, and when an open runs out of memory.

@@ -3,12 +3,15 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include "platform/core/file.h"
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/message_boxes.h"
 #include "platform/ui/private_messages.h"
 #include "platform/ui/texts.h"
 #include "shell/core/string_numbers.h"
 #include "shell/startup/startup.h"
+#include "storage/format_text.h"
+#include "storage/string_numbers.h"
 #include "storage/wallet.h"
 
 namespace tb::shell {
@@ -24,6 +27,8 @@ uint32_t OpenFailureReason(tb::storage::OpenStatus status) {
     case tb::storage::OpenStatus::WrongPassword: return kStrWrongPassword;
     case tb::storage::OpenStatus::OutOfMemory: return kStrNotChanged;
     case tb::storage::OpenStatus::UpgradeDeclined: return 0;
+    // Not damage and not a wrong file: another program has it for changes.
+    case tb::storage::OpenStatus::InUse: return kStrInUse;
     default: return kStrOpenFailed;
   }
 }
@@ -72,14 +77,38 @@ bool RunOpenWalletFlow(OpenWalletHost& host, AppContext& context, const std::str
     tb::ui::ShowMessageText(window, UnusableFileText(name, probe), tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
     return failed();
   }
+  // A file with other names (hard links) is replaced by the first change:
+  // the user decides before typing the password.
+  const bool otherNames = tb::platform::LinkCount(path) > 1;
+  if (otherNames) {
+    const QString question = tb::ui::ToQString(
+        tb::storage::FormatText(tb::ui::ToU16(tb::ui::Text(kStrBreakLinksQuestion)), {std::u16string_view(name)}));
+    if (tb::ui::ShowMessageText(window, question, tb::storage::kStrCaptionConfirm, tb::ui::MessageIcon::Question,
+                                tb::ui::Buttons::YesNo) != tb::ui::Answer::Yes) {
+      wallet.Close();
+      return failed();
+    }
+  }
   const std::optional<tb::storage::Text> password = host.AskPassword(WalletPrompt{name, path, &wallet});
   wallet.Close();
   if (!password) return failed();
 
   QApplication::setOverrideCursor(Qt::WaitCursor);
   host.PrepareForRecords();
+  wallet.SetBreakLinksAllowed(otherNames);
   const tb::storage::OpenStatus status = wallet.Open(path, *password, false, &context.prompter);
+  wallet.SetBreakLinksAllowed(false);
   QApplication::restoreOverrideCursor();
+  if (const tb::storage::JournalReport& journal = wallet.LastJournalReport();
+      tb::storage::IsRefusal(journal.status)) {
+    // A journal the wallet did not write was left unused: say where it went.
+    const std::u16string aside = tb::ui::ToU16(QString::fromStdString(journal.setAsidePath));
+    tb::ui::ShowMessageText(window,
+                            tb::ui::ToQString(tb::storage::FormatText(
+                                tb::ui::ToU16(tb::ui::Text(kStrJournalSetAside)),
+                                {std::u16string_view(name), std::u16string_view(aside)})),
+                            tb::ui::kCaptionError, tb::ui::MessageIcon::Warning);
+  }
   if (status != tb::storage::OpenStatus::Ok) {
     wallet.Close();
     if (const uint32_t reason = OpenFailureReason(status); reason != 0)

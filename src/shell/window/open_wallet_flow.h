@@ -61,7 +61,8 @@ std::u16string WalletDisplayName(const std::string& path);
 
 // The string that says why an open with the password failed: 23013 for no
 // wallet (or a declined repair), 23014 for a wrong password, 23002 for a
-// lack of memory, nothing (0) for a declined upgrade, 23015 otherwise.
+// lack of memory, 23040 for a wallet another program has open for
+// changes, nothing (0) for a declined upgrade, 23015 otherwise.
 uint32_t OpenFailureReason(tb::storage::OpenStatus status);
 
 // "%s\n%s\n(%02d)": a file that is no usable wallet at the first look.
