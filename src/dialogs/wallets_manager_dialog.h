@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/ui/modal_dialog.h"
+#include "shell/core/command_ids.h"
 #include "shell/core/wallets_manager.h"
 #include "storage/cipher/secure.h"
 
@@ -19,7 +20,8 @@ namespace tb::dialogs {
 
 inline constexpr int kWalletsManagerTemplate = 115;
 inline constexpr int kWalletsListId = 1002;
-inline constexpr int kResultExit = 802;   // Exit: the caller treats it as cancel
+// Exit ends the dialog with its command number; the caller treats it as cancel.
+inline constexpr int kResultExit = shell::kCmdExit;
 
 // Commands of menu bar 966.
 using shell::kCmdManagerNew;
