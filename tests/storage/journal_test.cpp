@@ -30,13 +30,13 @@ constexpr int kTearInsideHint = int(layout::header::kHint) + 8;
 class JournalTap : public platform::FileFaults {
  public:
   JournalTap(std::string walletPath, int tearAt = -1) : wallet_(std::move(walletPath)), tearAt_(tearAt) {}
-  platform::FaultDecision Before(platform::FileOp op, const std::string& path, size_t length) override {
+  platform::FaultDecision Before(const platform::FileCall& call) override {
     if (dead_) return {true, 0};
-    if (op != platform::FileOp::Write || path != wallet_ || !journal.empty()) return {};
+    if (call.op != platform::FileOp::Write || call.path != wallet_ || !journal.empty()) return {};
     journal = ReadAll(JournalPath(wallet_));
     if (journal.empty() || tearAt_ < 0) return {};
     dead_ = true;
-    return {true, std::min<size_t>(size_t(tearAt_), length)};
+    return {true, std::min<size_t>(size_t(tearAt_), call.length)};
   }
   std::string journal;
 
