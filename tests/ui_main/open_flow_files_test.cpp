@@ -40,9 +40,9 @@ struct Fixture {
     context.wallet.SetTextSource(&file.texts());
     window = std::make_unique<MainWindow>(context);
     window->SetMenuBar(kBarBrowse);
-    window->passwordPrompt = [this](const WalletPrompt&) -> std::optional<std::u16string> {
+    window->passwordPrompt = [this](const WalletPrompt&) -> std::optional<tb::storage::Text> {
       ++prompts;
-      return file.password();
+      return tb::storage::ToText(file.password());
     };
   }
   ~Fixture() { tb::ui::SetTextSource(nullptr); }
