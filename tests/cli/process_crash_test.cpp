@@ -158,7 +158,11 @@ class ProcessCrash : public ::testing::Test {
       }
       for (const auto& [key, content] : before)
         EXPECT_TRUE(got.count(key) || !after.count(key)) << what << ": lost " << key;
-      if (::testing::Test::HasFailure()) return;
+      if (::testing::Test::HasFailure()) {
+        ADD_FAILURE() << what << ", killed after " << delay.count() << " us; against the finished command:"
+                      << DescribeDifference(got, after);
+        return;
+      }
       untouched += got == before;
       finished += got == after;
     }

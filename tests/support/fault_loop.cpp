@@ -266,10 +266,7 @@ bool Matches(const FaultLoopSpec& spec, const WalletState& got, const WalletStat
   return false;
 }
 
-}  // namespace
-
-int RunFaultLoop(const FaultLoopSpec& spec, FaultPlan::Mode mode) {
-  const Start start = Prepare(spec);
+int RunFrom(const FaultLoopSpec& spec, const Start& start, FaultPlan::Mode mode) {
   bool ok = true;
   Restore(spec, start);
   const WalletState before = Reopened(spec, {}, &ok);
@@ -322,16 +319,30 @@ int RunFaultLoop(const FaultLoopSpec& spec, FaultPlan::Mode mode) {
   return -1;
 }
 
+}  // namespace
+
+int RunFaultLoop(const FaultLoopSpec& spec, FaultPlan::Mode mode) {
+  const Start start = Prepare(spec);
+  const int points = RunFrom(spec, start, mode);
+  Restore(spec, start);
+  return points;
+}
+
 void RunFaultLoopAllModes(const char* name, const FaultLoopSpec& spec) {
+  // The folder is taken once: each mode starts from what was there before
+  // the first, not from what the last run of the mode before left.
+  const Start start = Prepare(spec);
   int counts[3] = {-1, -1, -1};
   const std::pair<FaultPlan::Mode, const char*> modes[] = {{FaultPlan::Mode::FailOnce, "fail once"},
                                                            {FaultPlan::Mode::FailFromThenOn, "fail from then on"},
                                                            {FaultPlan::Mode::PowerCut, "power cut"}};
   for (int i = 0; i < 3; ++i) {
     SCOPED_TRACE(std::string(name) + ", " + modes[i].second);
-    counts[i] = RunFaultLoop(spec, modes[i].first);
-    if (counts[i] < 0) return;
+    counts[i] = RunFrom(spec, start, modes[i].first);
+    if (counts[i] < 0) break;
   }
+  Restore(spec, start);
+  if (counts[2] < 0) return;
   std::cout << "  fault points | " << name << " | fail once " << counts[0] << " | fail from then on " << counts[1]
             << " | power cut " << counts[2] << " x 3 loss patterns\n";
 }

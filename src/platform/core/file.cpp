@@ -153,7 +153,10 @@ OpenResult File::Open(const std::string& path, OpenMode mode, Links links) {
   }
   const FileOp op = mode == OpenMode::CreateNew ? FileOp::Create : FileOp::Open;
   for (int attempt = 0;; ++attempt) {
-    if (!FaultAllows(op, path)) return OpenResult::Denied;
+    if (!FaultAllows(op, path)) {
+      errno = EIO;
+      return OpenResult::Denied;
+    }
     const int fd = OpenRetrying(path.c_str(), flags, S_IRUSR | S_IWUSR);
     if (fd < 0) {
       if (errno == ENOENT || errno == ENOTDIR) return OpenResult::NotFound;
@@ -167,6 +170,7 @@ OpenResult File::Open(const std::string& path, OpenMode mode, Links links) {
     struct stat st {};
     if (!FaultAllows(FileOp::Stat, path, fd) || fstat(fd, &st) != 0) {
       CloseDescriptor(fd);
+      errno = EIO;
       return OpenResult::Denied;
     }
     if (!S_ISREG(st.st_mode)) {
