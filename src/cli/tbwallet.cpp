@@ -83,8 +83,12 @@ const std::vector<CommandSpec>& Commands() {
        1, 1, {"--starter-folder"}, {"--hint"}, CmdCreate},
       {"info", "info WALLET", "show the hint, counts, options and favourites", "", 1, 1, {}, {}, CmdInfo},
       {"ls", "ls WALLET [--json]", "list the tree in the browser's order",
-       "Each line is an item's path and its record id, separated by a tab.\n"
-       "--json  a list of {id, kind, path, name}; kind 1 card, 2 folder, 3 forms folder\n",
+       "Each line is an item's path and its record id, separated by a tab. The\n"
+       "favourites view comes first, as in the program: its own line (no id) and\n"
+       "the cards it shows carry a third column \"view\". A view's paths name no\n"
+       "item; use the card's folder path or id.\n"
+       "--json  a list of {id, kind, path, name}; kind 1 card, 2 folder, 3 forms\n"
+       "        folder, 100 the favourites view; view lines add \"view\": true\n",
        1, 1, {"--json"}, {}, CmdLs},
       {"show", "show WALLET CARD [--json] [--reveal]", "show a card's fields",
        "Password fields show as \"********\" unless --reveal is given.\n"

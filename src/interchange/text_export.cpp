@@ -322,7 +322,7 @@ bool IsFolderKind(int kind) {
 
 // The views (favourites, find results) and the cards shown inside them.
 bool IsViewItem(const TreeNode& node) {
-  return node.underView || node.kind >= 100 || node.position >= storage::kFavouritesMarker;
+  return node.underView || storage::IsSpecialViewKind(node.kind) || storage::IsViewMarker(node.position);
 }
 
 // Cards are loaded one at a time and let go once their block is written.

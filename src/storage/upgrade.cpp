@@ -482,26 +482,4 @@ OpenStatus Wallet::UpgradeOpenFile(const std::string& path, std::u16string_view 
   return OpenStatus::Ok;
 }
 
-const char* Describe(UpgradeStatus s) {
-  switch (s) {
-    case UpgradeStatus::Done: return "upgraded";
-    case UpgradeStatus::OutOfMemory: return "out of memory";
-    case UpgradeStatus::RecordUnreadable: return "a record could not be read";
-    case UpgradeStatus::WriteFailed: return "the converted file could not be written";
-    case UpgradeStatus::BodyTooShort: return "a card body is shorter than 64 bytes";
-    case UpgradeStatus::AttributesUnreadable: return "a card's attributes could not be read";
-    case UpgradeStatus::FieldHeadUnreadable: return "a field could not be read";
-    case UpgradeStatus::FieldLabelUnreadable: return "a field label could not be read";
-    case UpgradeStatus::FieldValueUnreadable: return "a field value could not be read";
-    case UpgradeStatus::FieldItemsUnreadable: return "a field's item list could not be read";
-    case UpgradeStatus::PictureUnreadable: return "a card picture could not be read";
-    case UpgradeStatus::SoundUnreadable: return "a card sound could not be read";
-    case UpgradeStatus::AttachmentUnreadable: return "an attachment could not be read";
-    case UpgradeStatus::NotStarted: return "the converted file could not be created";
-    case UpgradeStatus::NotReplaced: return "the converted file could not take the wallet's place";
-    case UpgradeStatus::Interrupted: return "the conversion was stopped";
-  }
-  return "unknown status";
-}
-
 }  // namespace tb::storage

@@ -12,6 +12,7 @@
 #include "storage/layout.h"
 #include "storage/wallet.h"
 #include "storage/wallet_testing.h"
+#include "support/fault_plan.h"
 #include "wallet_file_fixture.h"
 
 namespace tb::storage {
@@ -134,6 +135,32 @@ TEST_F(WalletFile, HeaderChangesNeedSaveHeaders) {
   EXPECT_EQ(wallet.SpecialViewDisplayName(1), u"Stars");
   EXPECT_EQ(wallet.GetSpecialViewIcon(1), 12);
   EXPECT_EQ(wallet.FavouritesCount(), 1u);
+}
+
+TEST_F(WalletFile, FailedSaveClosesUnlessAskedToStayOpen) {
+  CreateAndOpen();
+  const RecordId personal = wallet.At(0)->Id();
+  ASSERT_TRUE(wallet.AddFavourite(personal));
+  {
+    test::FaultPlan plan(test::FaultPlan::Mode::FailFromThenOn, 1);
+    test::ScopedFaults faults(&plan);
+    EXPECT_NE(wallet.SaveHeaders(Wallet::AfterFailedSave::StayOpen), SaveStatus::Ok);
+    EXPECT_TRUE(plan.Fired());
+    EXPECT_TRUE(wallet.IsOpen());
+  }
+  // Still marked changed: the next save writes it.
+  ASSERT_EQ(wallet.SaveHeaders(), SaveStatus::Ok);
+  wallet.Close();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_TRUE(wallet.IsFavourite(personal));
+  // Without the request a failed save closes the wallet.
+  wallet.SetHint(u"lost");
+  {
+    test::FaultPlan plan(test::FaultPlan::Mode::FailFromThenOn, 1);
+    test::ScopedFaults faults(&plan);
+    EXPECT_NE(wallet.SaveHeaders(), SaveStatus::Ok);
+    EXPECT_FALSE(wallet.IsOpen());
+  }
 }
 
 TEST_F(WalletFile, ReadOnlyWalletIsNeverWritten) {
