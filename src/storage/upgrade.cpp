@@ -11,6 +11,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/core/system.h"
 #include "storage/bytes.h"
@@ -18,16 +19,23 @@
 #include "storage/layout.h"
 #include "storage/record.h"
 #include "storage/wallet.h"
+#include "storage/wallet_testing.h"
 
 namespace tb::storage {
 
 namespace R = layout::record;
 namespace F = layout::field;
 
-std::function<bool(int)>& UpgradeInterruptionForTesting() {
-  static std::function<bool(int)> hook;
+namespace detail {
+InterruptionHook& UpgradeInterruption() {
+  static InterruptionHook hook;
   return hook;
 }
+}  // namespace detail
+
+ScopedUpgradeInterruption::ScopedUpgradeInterruption(InterruptionHook hook)
+    : previous_(std::exchange(detail::UpgradeInterruption(), std::move(hook))) {}
+ScopedUpgradeInterruption::~ScopedUpgradeInterruption() { detail::UpgradeInterruption() = std::move(previous_); }
 
 namespace {
 
@@ -315,7 +323,7 @@ UpgradeStatus Converter::Run() {
   if (!q) return UpgradeStatus::WriteFailed;
   std::memcpy(q, job_.leadingBlocks.data(), job_.leadingBlocks.size());
   in_.SetOffset(layout::kFirstRecordOffset);
-  auto& interrupt = UpgradeInterruptionForTesting();
+  auto& interrupt = detail::UpgradeInterruption();
   for (int number = 0;; ++number) {
     Report();
     if (in_.Offset() >= in_.Size()) break;

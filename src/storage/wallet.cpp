@@ -311,7 +311,12 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
   path_ = path;
   realPath_ = real;
   if (!readOnly) {
+    // Leftovers of work that never finished go first: a name a publish
+    // could not drop would otherwise count as a second name of the wallet.
     platform::FileFacts identity;
+    if (file_.Facts(&identity))
+      platform::RemoveLeftoverPartialFiles(realPath_, {kCreatingTag, kConvertingTag, kCutTag, kRekeyTag, kUpgradeTag},
+                                           &identity);
     if (!file_.Facts(&identity)) {
       Close();
       return OpenStatus::CannotOpen;
@@ -326,7 +331,6 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
         return breakLinksAllowed_ ? OpenStatus::CannotOpen : OpenStatus::HardLinked;
       }
     }
-    platform::RemoveLeftoverPartialFiles(realPath_, {kCutTag, kRekeyTag, kUpgradeTag});
     // An in-place write that a power cut interrupted is finished first,
     // once the password shows the journal to be the wallet's own.
     const JournalReport report = RecoverJournal(file_, realPath_, KeyForPassword(password));
