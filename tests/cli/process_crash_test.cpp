@@ -12,10 +12,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -41,6 +43,13 @@ void WriteAll(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// A child holds copies of every descriptor its parent had at the fork
+// until it reaches execve, and a copy of a locked wallet keeps that lock.
+// Forks and the test's own opens of a wallet therefore take turns: a
+// command starts only while no thread holds a wallet open, and an open
+// waits until every child forked so far has executed or died.
+std::mutex forkOrOpen;
+
 // Runs tbwallet with args and input; kills it after delay unless that is
 // negative. Returns how long it ran. Other threads start commands at the
 // same time: everything the child needs is made before the fork, and no
@@ -60,6 +69,9 @@ std::chrono::microseconds RunTbwallet(const std::vector<std::string>& args, cons
   int in[2];
   if (pipe2(in, O_CLOEXEC) != 0) return {};
   const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+  int exec[2];
+  if (pipe2(exec, O_CLOEXEC) != 0) return {};
+  std::unique_lock turn(forkOrOpen);
   const auto start = std::chrono::steady_clock::now();
   const pid_t child = fork();
   if (child == 0) {
@@ -71,10 +83,17 @@ std::chrono::microseconds RunTbwallet(const std::vector<std::string>& args, cons
   }
   close(in[0]);
   close(null);
+  close(exec[1]);
+  // The pipe's write end closes at execve (or when the child dies).
+  char ignored;
+  while (read(exec[0], &ignored, 1) < 0 && errno == EINTR) {
+  }
+  close(exec[0]);
+  turn.unlock();
   if (write(in[1], input.data(), input.size()) != ssize_t(input.size())) ADD_FAILURE() << "input not written";
   close(in[1]);
   if (delay.count() >= 0) {
-    std::this_thread::sleep_for(delay);
+    std::this_thread::sleep_until(start + delay);
     kill(child, SIGKILL);
   }
   int status = 0;
@@ -132,6 +151,7 @@ class Scene {
 
   // The wallet as the program opens it after the command.
   WalletState Opened() {
+    std::lock_guard turn(forkOrOpen);
     storage::Wallet w;
     w.SetTextSource(&texts);
     AgreeToAll agree;
