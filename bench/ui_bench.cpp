@@ -6,7 +6,11 @@
 //  - the open-wallet flow of the main window with a prompt that answers at
 //    once: the wallet opened, the tree filled and the window shown;
 //  - find over the open wallet, for a term in a few cards and one in none;
-//  - Exit with a wallet open.
+//  - Exit with a wallet open;
+//  - the card window over one card of 255 fields of 200 characters and ten
+//    attachments of 1 MiB: from the tap in the tree to its first painted
+//    frame, a rebuild of the view, a repaint after a scroll step, entering
+//    edit mode and moving to the next line.
 // Everything runs on the offscreen platform.
 #include <benchmark/benchmark.h>
 
@@ -22,6 +26,8 @@
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUuid>
@@ -38,8 +44,13 @@
 #include <string>
 #include <vector>
 
+#include "cards/card_viewer.h"
+#include "cards/card_editor.h"
+#include "cards/card_window.h"
 #include "dialogs/password_entry_dialog.h"
 #include "platform/core/file.h"
+#include "platform/ui/icons/icon_lists.h"
+#include "platform/ui/private_messages.h"
 #include "platform/ui/message_boxes.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/texts.h"
@@ -357,6 +368,228 @@ void RunFindBench(benchmark::State& state, bool hit) {
 void BM_FindInAFewCards(benchmark::State& state) { RunFindBench(state, true); }
 void BM_FindInNoCard(benchmark::State& state) { RunFindBench(state, false); }
 
+// --- the card window ---------------------------------------------------------
+
+constexpr int kBigCardFields = 255;
+constexpr int kBigCardFieldChars = 200;
+constexpr int kBigCardAttachments = 10;
+constexpr size_t kBigCardAttachmentBytes = 1 << 20;
+
+// 200 characters of words, different for each field.
+std::u16string FieldText(int field) {
+  std::u16string text;
+  for (int word = 0; text.size() < size_t(kBigCardFieldChars); ++word)
+    text += u"word" + std::u16string(1, char16_t(u'a' + (field + word) % 26)) + u" ";
+  text.resize(kBigCardFieldChars);
+  return text;
+}
+
+// A wallet of one folder holding the big card; made once per process.
+const std::string& BigCardWallet() {
+  static const std::string path = [] {
+    const std::string file = bench::ScratchFile("bigcard.tb5");
+    storage::Wallet wallet;
+    wallet.SetTextSource(&bench::Texts());
+    if (wallet.Create(file, bench::kPassword, std::nullopt, false) != storage::CreateStatus::Ok ||
+        wallet.Open(file, bench::kPassword, false, nullptr) != storage::OpenStatus::Ok)
+      Fail("creating the big card's wallet");
+    storage::RecordHeader folder = storage::NewFolderRecord({}, false, &wallet.DataKey());
+    folder.SetName(u"Big");
+    if (wallet.AppendRecord(folder) < 0) Fail("writing the folder");
+    storage::Card card = wallet.NewEmptyCard(folder.Id());
+    card.record.SetName(u"Everything");
+    const uint16_t kinds[] = {1, 7, 3, 5, 6, 4, 15, 16};
+    for (int i = 0; i < kBigCardFields; ++i) {
+      storage::Field field;
+      field.SetKind(kinds[i % 8], &bench::Texts());
+      field.SetLabel(u"Field " + std::u16string(1, char16_t(u'A' + i % 26)));
+      field.SetValue(FieldText(i));
+      card.AddField(std::move(field));
+    }
+    for (int i = 0; i < kBigCardAttachments; ++i) {
+      storage::Attachment a;
+      a.bytes.assign(kBigCardAttachmentBytes, uint8_t(i));
+      a.fileName = storage::ToText(u"attachment-" + std::u16string(1, char16_t(u'0' + i)) + u".bin");
+      card.AddAttachment(std::move(a));
+    }
+    if (wallet.AppendCard(card) < 0) Fail("writing the card");
+    wallet.Close();
+    return file;
+  }();
+  return path;
+}
+
+// The big card loaded, and a card window over it (shown, first painted).
+struct BigCardWindow {
+  AnsweringBoxes boxes;
+  storage::Wallet wallet;
+  storage::Card card;
+  shell::Settings settings;
+  ui::IconLists icons;
+  std::unique_ptr<cards::CardWindow> window;
+
+  BigCardWindow() {
+    ui::SetTextSource(&English());
+    wallet.SetTextSource(&English());
+    if (wallet.Open(BigCardWallet(), bench::kPassword, true, nullptr) != storage::OpenStatus::Ok) Fail("opening");
+    for (int k = 0; k < wallet.Count(); ++k)
+      if (wallet.At(k)->IsCard() && wallet.LoadCard(wallet.At(k)->Id(), &card)) break;
+    if (card.fields.size() != size_t(kBigCardFields)) Fail("loading the card");
+    cards::CardWindowSetup setup;
+    setup.settings = &settings;
+    setup.icons = &icons;
+    window = std::make_unique<cards::CardWindow>(nullptr, card, setup);
+    window->resize(320, 480);
+    window->show();
+    QCoreApplication::processEvents();
+  }
+  ~BigCardWindow() {
+    window.reset();
+    ui::SetTextSource(nullptr);
+  }
+  cards::CardBody* Body() { return window->CardBodyWidget(); }
+};
+
+// From the tap on the big card in the tree to the first painted frame of
+// its window: the card read and deciphered (10 MiB of attachments), the
+// window made and laid out, the view built and painted. The window is then
+// closed by the program (nothing changed: outcome 0).
+class FirstCardFrame : public QObject {
+ public:
+  FirstCardFrame() { qApp->installEventFilter(this); }
+  ~FirstCardFrame() override { qApp->removeEventFilter(this); }
+  std::optional<Clock::time_point> painted;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (seen_ || event->type() != QEvent::Paint || !watched->parent() ||
+        watched->parent()->objectName() != QLatin1String("Qz_VIRTUAL_LIST_CE_2.1"))
+      return false;
+    // Measured once the paint is through.
+    QTimer::singleShot(0, [this, watched] {
+      painted = Clock::now();
+      for (QWidget* w = static_cast<QWidget*>(watched); w; w = w->parentWidget())
+        if (auto* card = qobject_cast<cards::CardWindow*>(w)) card->CloseByProgram();
+    });
+    seen_ = true;   // only the first paint counts
+    return false;
+  }
+
+ private:
+  bool seen_ = false;
+};
+
+void BM_CardTapToFirstFrame(benchmark::State& state) {
+  AnsweringBoxes boxes;
+  shell::AppContext context;
+  ui::SetTextSource(&English());
+  context.wallet.SetTextSource(&English());
+  const std::string path = bench::ScratchFile("bigcard-open.tb5");
+  platform::RemoveFile(path);
+  if (!bench::CopyFile(BigCardWallet(), path)) Fail("copying the big card's wallet");
+  auto window = std::make_unique<shell::MainWindow>(context);
+  window->SetMenuBar(shell::kBarBrowse);
+  window->passwordPrompt = [](const shell::WalletPrompt&) -> std::optional<storage::Text> {
+    return storage::Text(bench::kPassword);
+  };
+  window->resize(320, 480);
+  if (!window->OpenWalletFlow(path, false)) Fail("opening the big card's wallet");
+  QTreeWidget* tree = window->Tree();
+  QTreeWidgetItem* folder = tree->topLevelItem(0);
+  for (int i = 0; i < tree->topLevelItemCount(); ++i)
+    if (tree->topLevelItem(i)->text(0) == QLatin1String("Big")) folder = tree->topLevelItem(i);
+  folder->setExpanded(true);
+  QTreeWidgetItem* card = folder->child(0);
+  if (!card) Fail("finding the big card in the tree");
+  QCoreApplication::processEvents();
+  for (auto _ : state) {
+    tree->scrollToItem(card);
+    const QRect r = tree->visualItemRect(card);
+    const QPointF at(r.left() + tree->iconSize().width() + 6, r.center().y());
+    FirstCardFrame watch;
+    const Clock::time_point start = Clock::now();
+    QMouseEvent press(QEvent::MouseButtonPress, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree->viewport(), &press);
+    QCoreApplication::sendEvent(tree->viewport(), &release);
+    QElapsedTimer guard;
+    guard.start();
+    // The tap opens the card from a queued call; its window runs its own loop.
+    while (!watch.painted && guard.elapsed() < 10000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    if (!watch.painted) {
+      state.SkipWithError("the card window did not paint");
+      break;
+    }
+    state.SetIterationTime(Ms(start, *watch.painted) / 1000.0);
+    while (window->TreeBrowser().CardWindowOpen() && guard.elapsed() < 10000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+  }
+  window->CloseWallet();
+  window.reset();
+  ui::SetTextSource(nullptr);
+}
+
+void BM_CardViewRebuild(benchmark::State& state) {
+  BigCardWindow w;
+  for (auto _ : state) ui::SendPrivateMessage(w.Body(), cards::kMsgRebuildView);
+  state.counters["lines"] = double(w.window->Viewer()->Items().size());
+}
+
+// One step of the scroll bar's arrow down, painted (wrapping to the top at the end).
+void BM_CardViewRepaintAfterScrollStep(benchmark::State& state) {
+  BigCardWindow w;
+  cards::CardList* list = w.Body()->List();
+  QScrollBar* bar = list->verticalScrollBar();
+  for (auto _ : state) {
+    if (bar->value() >= bar->maximum()) {
+      state.PauseTiming();
+      list->ScrollTo(0);
+      list->viewport()->repaint();
+      state.ResumeTiming();
+    }
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    list->viewport()->repaint();
+  }
+  state.counters["range_px"] = bar->maximum();
+}
+
+void BM_CardEditModeEntered(benchmark::State& state) {
+  BigCardWindow w;
+  for (auto _ : state) {
+    w.window->Dispatch(cards::kCmdEditCard);
+    w.Body()->List()->viewport()->repaint();
+    state.PauseTiming();
+    if (w.window->Mode() != cards::kModeEdit) {
+      state.SkipWithError("edit mode was not entered");
+      break;
+    }
+    w.window->Dispatch(cards::kCmdCardDone);
+    QCoreApplication::processEvents();
+    state.ResumeTiming();
+  }
+}
+
+// Next line in edit mode: store the line left, load and show the next one,
+// scroll to it and paint (back to the first line at the end).
+void BM_CardEditorLineMove(benchmark::State& state) {
+  BigCardWindow w;
+  w.window->Dispatch(cards::kCmdEditCard);
+  cards::CardEditor* editor = w.window->Editor();
+  for (auto _ : state) {
+    if (editor->ActiveLine() >= editor->LineCount() - 1) {
+      state.PauseTiming();
+      editor->Activate(1);
+      state.ResumeTiming();
+    }
+    editor->NextLine();
+    w.Body()->List()->viewport()->repaint();
+  }
+}
+
 // --- start-up to the password prompt, in this process ----------------------
 
 // Watches for the first paint of a password prompt; once that paint is
@@ -569,6 +802,11 @@ BENCHMARK(BM_ExitWithAWalletOpen)->Unit(benchmark::kMillisecond)->UseRealTime()-
 BENCHMARK(BM_WalletOpenAsTheFlowDoes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FindInAFewCards)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FindInNoCard)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CardTapToFirstFrame)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
+BENCHMARK(BM_CardViewRebuild)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CardViewRepaintAfterScrollStep)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CardEditModeEntered)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CardEditorLineMove)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

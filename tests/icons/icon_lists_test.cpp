@@ -197,7 +197,13 @@ TEST(IconPictures, AllExistDrawnAndDistinct) {
   }
   EXPECT_EQ(LockedWalletIconList(22).size(), 1);
   EXPECT_EQ(LockedWalletIconList(22).front().width(), 24);
-  EXPECT_EQ(FourIconList(16).size(), 4);
+  // The card view's four: web, e-mail, telephone, attachment, each its own picture.
+  const QList<QImage> four = FourIconList(16);
+  ASSERT_EQ(four.size(), 4);
+  EXPECT_EQ(four[3], IconResource(kAttachmentsIcon, 16));
+  for (int i = 0; i < 4; ++i)
+    for (int j = i + 1; j < 4; ++j) EXPECT_NE(four[i], four[j]) << i << " and " << j;
+  EXPECT_EQ(FourIconList(22).front().width(), 24);
   EXPECT_TRUE(IconResource(444, 16).isNull());
   EXPECT_TRUE(IconResource(200, 0).isNull());
 

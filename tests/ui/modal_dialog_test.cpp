@@ -164,6 +164,34 @@ class ModalDialogTest : public QObject {
     QVERIFY(!Dial("1"));
   }
 
+  void onlyWebPagesGoOutAsWebAddresses() {
+    const struct {
+      const char* typed;
+      const char* url;   // empty: refused
+    } cases[] = {
+        {"www.example.org", "http://www.example.org"},
+        {"  HTTPS://Example.org/a?b=1 ", "https://example.org/a?b=1"},
+        {"ftp://files.example.org/x", "ftp://files.example.org/x"},
+        {"example.org:8080/path", "http://example.org:8080/path"},
+        {"file:///etc/passwd", ""},
+        {"javascript:alert(1)", ""},
+        {"smb://server/share", ""},
+        {"x-desktop-handler:run", ""},
+        {"http://", ""},
+        {"   ", ""},
+        {"http://exa mple.org", ""},
+    };
+    RecordingLauncher launcher;
+    for (const auto& c : cases) {
+      const QUrl url = WebAddress(c.typed);
+      QCOMPARE(url.toString(), QString(c.url));
+      QCOMPARE(OpenWebPage(c.typed), *c.url != 0);
+    }
+    QCOMPARE(launcher.opened.size(), 4);
+    // Addresses are never a command line: what would be options stays in the path.
+    QCOMPARE(MailAddress("a@b.c?body=x").toEncoded(), QByteArray("mailto:a@b.c%3Fbody=x"));
+  }
+
   void sizesFollowTheDotsPerInch() {
     const struct {
       int dpi;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QRegularExpression>
 
 namespace tb::ui {
 namespace {
@@ -35,15 +36,32 @@ QUrl TelephoneAddress(const QString& number) {
 
 QUrl WebAddress(const QString& address) {
   const QString text = address.trimmed();
-  if (text.contains(QStringLiteral("://"))) return QUrl(text);
-  return QUrl(QStringLiteral("http://") + text);
+  if (text.isEmpty()) return QUrl();
+  // A scheme is letters, digits, "+", "-" and "." after a letter, then ":".
+  // "host:8080" is a host and a port, not a scheme.
+  static const QRegularExpression scheme(QStringLiteral("^([A-Za-z][A-Za-z0-9+.\\-]*):(?!\\d)"));
+  const QRegularExpressionMatch match = scheme.match(text);
+  QUrl url;
+  if (match.hasMatch()) {
+    const QString name = match.captured(1).toLower();
+    if (name != QLatin1String("http") && name != QLatin1String("https") && name != QLatin1String("ftp")) return QUrl();
+    url = QUrl(text, QUrl::TolerantMode);
+  } else {
+    url = QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode);
+  }
+  // Only a page on a named host goes out.
+  if (!url.isValid() || url.host().isEmpty()) return QUrl();
+  return url;
 }
 
 QUrl DocumentAddress(const QString& path) { return QUrl::fromLocalFile(path); }
 
 bool SendMail(const QString& address) { return CurrentLauncher().Open(MailAddress(address)); }
 bool Dial(const QString& number) { return CurrentLauncher().Open(TelephoneAddress(number)); }
-bool OpenWebPage(const QString& address) { return CurrentLauncher().Open(WebAddress(address)); }
+bool OpenWebPage(const QString& address) {
+  const QUrl url = WebAddress(address);
+  return url.isValid() && CurrentLauncher().Open(url);
+}
 bool OpenDocument(const QString& path) { return CurrentLauncher().Open(DocumentAddress(path)); }
 
 bool OpenHelp(const QString& helpFile) {

@@ -39,11 +39,15 @@ class ScopedLauncher {
 QUrl MailAddress(const QString& address);       // mailto:address
 QUrl TelephoneAddress(const QString& number);   // tel:number
 // A web address as typed: "http://" is put before one without a scheme.
+// Only http, https and ftp addresses of a named host are web pages; any
+// other scheme (file:, javascript:, a desktop handler) or a malformed
+// address gives an empty (invalid) address, which nobody opens.
 QUrl WebAddress(const QString& address);
 QUrl DocumentAddress(const QString& path);      // file: of a local path
 
 bool SendMail(const QString& address);
 bool Dial(const QString& number);
+// False, and nothing opened, for an address WebAddress refuses.
 bool OpenWebPage(const QString& address);
 bool OpenDocument(const QString& path);
 // The help page helpFile beside the program.

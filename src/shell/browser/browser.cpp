@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 
 #include "platform/ui/activity_clock.h"
+#include "cards/card_window.h"
+#include "dialogs/card_type_dialog.h"
 #include "platform/ui/menu_table.h"
 #include "platform/ui/soft_key_bar.h"
 #include "shell/browser/browser_internal.h"
@@ -31,6 +33,7 @@ Browser::Browser(QTreeWidget* tree, AppContext& context, ui::IconLists& icons, Q
   viewport_->installEventFilter(this);
   tree_->installEventFilter(this);
   errorBeep = [] { QApplication::beep(); };
+  openCard = [this](const storage::RecordId& id) { OpenCard(id); };
   dragTimer_.setInterval(kDragScrollMs);
   connect(&dragTimer_, &QTimer::timeout, this, &Browser::DragScrollTick);
 }

@@ -17,11 +17,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "platform/ui/icons/icon_lists.h"
 #include "shell/browser/selection.h"
 #include "shell/core/command_ids.h"
+#include "storage/card.h"
 #include "storage/record.h"
 #include "storage/tree_order.h"
 
@@ -121,6 +123,9 @@ class Browser : public QObject {
   SelectionInfo SelectionOf(QTreeWidgetItem* item = nullptr) const;
 
   // --- commands ---
+  // A card of the form the user picks, in the selected folder (or the
+  // selected card's folder), opened in the card window as new.
+  void NewCard();
   void NewFolder();
   void Open(QTreeWidgetItem* item, bool doubleTap);
   void Properties();
@@ -153,8 +158,21 @@ class Browser : public QObject {
   // menu id it showed (0 when none).
   int ShowContextMenu(const QPoint& viewportPoint);
 
+  // --- the card window ---
+  // Reads the card and opens it in the card window; nothing while a card
+  // window is open (a second window over the same card would let one store
+  // overwrite the other).
+  void OpenCard(const storage::RecordId& id);
+  // Runs the card window over card, which the browser keeps until the
+  // window's outcome is handled.
+  void RunCardWindow(std::unique_ptr<storage::Card> card, bool isNew);
+  bool CardWindowOpen() const { return cardWindowOpen_; }
+  // The outcome the card window posted (MSG_USER_ACTIVITY): 0 nothing,
+  // 3 store the card, 4 delete it. With no wallet open, nothing.
+  void CardWindowOutcome(int code);
+
   // --- what the program wires ---
-  // Opening a card (the card window): the default does nothing.
+  // Opening a card: the default is OpenCard.
   std::function<void(const storage::RecordId&)> openCard;
   // The error sound; tests count it.
   std::function<void()> errorBeep;
@@ -214,6 +232,12 @@ class Browser : public QObject {
   QTreeWidgetItem* editing_ = nullptr;
   QPointer<QLineEdit> editor_;
   QTreeWidgetItem* relabelled_ = nullptr;   // renamed; sorted in when the editor is gone
+
+  // The card handed to the card window, until its outcome is handled.
+  std::unique_ptr<storage::Card> openedCard_;
+  bool openedNew_ = false;
+  bool cardWindowOpen_ = false;
+  bool outcomeHandled_ = false;
 
   // Dragging.
   QTimer dragTimer_;

@@ -6,14 +6,21 @@
 
 #include <QTreeWidget>
 
+#include <QCoreApplication>
+#include <QLineEdit>
+
+#include "cards/card_window.h"
+#include "dialogs/card_type_dialog.h"
 #include "dialogs/properties_dialog.h"
 #include "platform/core/system.h"
 #include "platform/ui/clipboard.h"
 #include "platform/ui/message_boxes.h"
+#include "platform/ui/private_messages.h"
 #include "shell/core/language_module.h"
 #include "shell/core/string_numbers.h"
 #include "shell/startup/startup.h"
 #include "storage/card_text.h"
+#include "storage/layout.h"
 #include "storage/record_ops.h"
 
 #include "shell/browser/browser_internal.h"
@@ -52,6 +59,107 @@ void Browser::NewFolder() {
   InsertOrUpdate(folder.Id(), true);
 }
 
+void Browser::NewCard() {
+  if (!context_.wallet.IsOpen()) return;
+  const SelectionInfo s = SelectionOf();
+  if (!s.selected.item) return;
+  if (s.parent.kind == kKindFavourites || s.parent.kind == kKindFindResults) {
+    Beep();
+    return;
+  }
+  const ItemInfo& target = s.selected.kind == kKindCard ? s.parent : s.selected;
+  if ((target.kind != kKindFolder && target.kind != kKindFormsFolder) || !target.record) return;
+  const std::optional<dialogs::CardTypeChoice> choice =
+      dialogs::RunCardTypePicker(owner_, context_.wallet, icons_, target.record->DefaultForm());
+  if (!choice) return;
+  auto card = std::make_unique<storage::Card>();
+  if (!context_.wallet.NewCardFromForm(target.id, choice->form, card.get())) {
+    Beep();
+    return;
+  }
+  RunCardWindow(std::move(card), true);
+}
+
+void Browser::OpenCard(const storage::RecordId& id) {
+  if (cardWindowOpen_ || !context_.wallet.IsOpen()) return;
+  // An outcome still on its way is handled before another card is taken.
+  QCoreApplication::sendPostedEvents(owner_, ui::kMsgUserActivity);
+  auto card = std::make_unique<storage::Card>();
+  if (!context_.wallet.LoadCard(id, card.get())) {
+    Beep();
+    return;
+  }
+  RunCardWindow(std::move(card), false);
+}
+
+void Browser::RunCardWindow(std::unique_ptr<storage::Card> card, bool isNew) {
+  if (cardWindowOpen_ || !card) return;
+  openedCard_ = std::move(card);
+  openedNew_ = isNew;
+  outcomeHandled_ = false;
+  cardWindowOpen_ = true;
+  cards::CardWindowSetup setup;
+  setup.settings = &context_.settings;
+  setup.icons = &icons_;
+  setup.wallet = &context_.wallet;
+  setup.smartphone = context_.platform.isSmartphone;
+  setup.startInEdit = isNew;
+  setup.readOnly = context_.wallet.IsReadOnly();
+  setup.notify = owner_;
+  setup.message = ui::kMsgUserActivity;
+  {
+    cards::CardWindow window(owner_, *openedCard_, setup);
+    window.RunModal();
+  }
+  cardWindowOpen_ = false;
+  // Handled while the window still ran (the program closing it): the card goes now.
+  if (outcomeHandled_) openedCard_.reset();
+}
+
+void Browser::CardWindowOutcome(int code) {
+  if (!openedCard_ || outcomeHandled_) return;
+  outcomeHandled_ = true;
+  storage::Wallet& wallet = context_.wallet;
+  storage::Card& card = *openedCard_;
+  const storage::RecordId id = card.record.Id();
+  if (wallet.IsOpen()) {
+    if (code == cards::kOutcomeStore) {
+      // Nothing counts as stored unless it is in the file.
+      int position = -1;
+      if (!wallet.IsReadOnly()) {
+        if (openedNew_) {
+          position = wallet.AppendCard(card);
+        } else {
+          card.record.MarkChanged(storage::layout::record::kFlagContentsChanged);
+          position = wallet.ReplaceCard(card);
+        }
+      }
+      if (position < 0) {
+        ui::ShowMessage(owner_, kStrNotChanged, ui::kCaptionError, ui::MessageIcon::Stop);
+      } else {
+        InsertOrUpdate(id, openedNew_);
+        if (openedNew_) {
+          if (QTreeWidgetItem* item = FindItemById(id)) tree_->scrollToItem(item);
+        } else {
+          RebuildBothViews();
+        }
+      }
+    } else if (code == cards::kOutcomeDelete && !openedNew_) {
+      if (QTreeWidgetItem* item = FindItemById(id)) {
+        const int position = wallet.FindRecord(id);
+        if (wallet.IsReadOnly() || position < 0 || !wallet.DeleteRecord(position)) {
+          ui::ShowMessage(owner_, kStrNotChanged, ui::kCaptionError, ui::MessageIcon::Stop);
+        } else {
+          RemoveItem(item);
+          RebuildBothViews();
+        }
+      }
+    }
+  }
+  if (!cardWindowOpen_) openedCard_.reset();
+  if (QLineEdit* editor = editor_) emit delegate_->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+}
+
 void Browser::Open(QTreeWidgetItem* item, bool doubleTap) {
   const ItemInfo info = ItemInfoOf(item);
   if (!info.item || !storage::IsLiveAt(context_.wallet, info.position)) return;
@@ -64,6 +172,8 @@ void Browser::Open(QTreeWidgetItem* item, bool doubleTap) {
 }
 
 void Browser::Properties() {
+  // From the card window's popup: its card is open already.
+  if (cardWindowOpen_) return;
   const ItemInfo info = ItemInfoOf();
   if (!info.item) return;
   storage::Wallet& wallet = context_.wallet;

@@ -124,9 +124,6 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   browser_ = new Browser(tree_, context_, icons_, this);
   browser_->dispatch = [this](int command) { Dispatch(command); };
   browser_->initPopup = [this](QMenu* menu) { OnInitMenuPopup(menu); };
-  browser_->openCard = [this](const tb::storage::RecordId&) {
-    if (notYetBuilt) notYetBuilt(*this, kCmdOpenCard);
-  };
 
   findBox_ = new QLineEdit(client_);
   tb::ui::SetControlId(findBox_, kIdFindBox);
@@ -421,6 +418,8 @@ void MainWindow::Dispatch(int commandId) {
     case kCmdSelectAll:
       return;
     case kCmdNewCard:
+      browser_->NewCard();
+      return;
     case kCmdChangePassword: case kCmdDisplay: case kCmdSecurity: case kCmdExport: case kCmdImport: case kCmdImportForm:
       if (notYetBuilt) notYetBuilt(*this, commandId);
       return;
@@ -482,6 +481,8 @@ void MainWindow::InsertSeekToSource(QMenu* menu) {
 // --- the wallet ---
 
 bool MainWindow::CloseWallet() {
+  // A card window's outcome still on its way is stored before the wallet goes.
+  QCoreApplication::sendPostedEvents(this, tb::ui::kMsgUserActivity);
   tb::storage::Wallet& wallet = context_.wallet;
   if (wallet.IsOpen()) {
     if (!wallet.IsReadOnly() && (wallet.Options().changed || wallet.Header().changed) &&
@@ -592,7 +593,12 @@ void MainWindow::CloseOtherWindows() {
   }
   while (window && window != this) {
     QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
-    if (auto* dialog = qobject_cast<QDialog*>(window)) QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+    // A window that keeps what the user typed (the card window) closes its
+    // own way; the others are cancelled.
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+      const bool ownClose = dialog->metaObject()->indexOfMethod("CloseByProgram()") >= 0;
+      QMetaObject::invokeMethod(dialog, ownClose ? "CloseByProgram" : "reject", Qt::QueuedConnection);
+    }
     QThread::msleep(50);
     window = owner;
   }
@@ -605,6 +611,7 @@ bool MainWindow::event(QEvent* event) {
   switch (int(event->type())) {
     case tb::ui::kMsgUserActivity:
       tb::ui::ActivityClock::Record();
+      browser_->CardWindowOutcome(int(static_cast<tb::ui::PrivateMessage*>(event)->WParam()));
       return true;
     case tb::ui::kMsgShowWallets:
       ShowWalletsManager();

@@ -42,8 +42,6 @@ inline constexpr int kBarBrowseExpanded = 987;
 inline constexpr int kBarBrowseSmartphone = 984;
 inline constexpr int kBarFind = 967;
 
-// What notYetBuilt is told when a card is to be opened (no command of its own).
-inline constexpr int kCmdOpenCard = 0;
 
 // Control ids.
 inline constexpr int kIdTree = 1000;
@@ -93,7 +91,8 @@ class MainWindow : public QMainWindow,
   // TIMER_AUTOCLOSE and the watcher, for the open wallet's period.
   void StartAutoClose();
   void StopAutoClose();
-  // Cancels every dialog shown above the main window.
+  // Closes every dialog shown above the main window: cancelled, or closed
+  // their own way when they keep what the user typed (the card window).
   void CloseOtherWindows();
   void Layout();
 
@@ -128,8 +127,8 @@ class MainWindow : public QMainWindow,
   std::function<void(MainWindow&)> aboutBox;                                 // default: a message
   // Converts an old ".wal" wallet; the new wallet's path or empty. Default: empty.
   std::function<std::string(MainWindow&, const std::string&)> legacyConversion;
-  // Commands whose windows are not built yet (New Card, opening a card,
-  // the dialogs of the options menu, export, import): they do nothing.
+  // Commands whose windows are not built yet (the dialogs of the options
+  // menu, export, import): they do nothing.
   std::function<void(MainWindow&, int)> notYetBuilt;
 
   // Paints the header band (the client area calls it).

@@ -42,8 +42,12 @@ inline constexpr int kPictureIcon = 224;
 inline constexpr int kSoundIcon = 225;
 inline constexpr int kLockedWalletIcon = 227;
 inline constexpr int kSelectionListIcon = 232;
-// The pictures of the four-icon list, in list order.
-inline constexpr std::array<int, 4> kFourIconTable = {228, 229, 230, 231};
+// The pictures of the four-icon list, in list order: the card view's web,
+// e-mail, telephone and attachment lines.
+inline constexpr int kWebIcon = 228;
+inline constexpr int kEmailIcon = 229;
+inline constexpr int kTelephoneIcon = 230;
+inline constexpr std::array<int, 4> kFourIconTable = {kWebIcon, kEmailIcon, kTelephoneIcon, kAttachmentsIcon};
 
 // The menu bar's strip of icon-button pictures, in two densities: bitmap
 // 184 (16-pixel pictures) for screens below 97 dots per inch, 185 (32-pixel
