@@ -107,7 +107,9 @@ const std::vector<CommandSpec>& Commands() {
        "Writes DIR/<wallet name>/<item name>_<DDMMYYYY>.txt (UTF-16 text; an export\n"
        "of the same item on the same day is replaced) and prints its path. Without\n"
        "ITEM the whole wallet is written. The file and the attachments hold\n"
-       "SECRETS IN CLEAR and are readable by you only.\n"
+       "SECRETS IN CLEAR and are readable by you only. A card that cannot be read or\n"
+       "an attachment that cannot be saved is left out, said so, and the exit status\n"
+       "is 1 although the file was written.\n"
        "--passwords    show passwords in clear (else \"********\")\n"
        "--attachments  save the card attachments beside the file as NNN_<name>\n",
        1, 2, {"--passwords", "--attachments"}, {"--out"}, CmdExport},
