@@ -54,7 +54,7 @@ TEST(Settings, FirstStartWritesOnlyWhatTheProgramOwns) {
       {u"Info", 0}, {u"FontMain", 9}, {u"FontMainStyle", 0}, {u"FontCard", 9},
       {u"FontCardFieldNmStyle", 1}, {u"FontCardDataStyle", 0}, {u"NoteFont", 9},
       {u"NoteFontStyle", 0}, {u"NoteWrap", 1}, {u"ClearType", 1}, {u"NoteZoom", 9},
-      {u"OpenLast", 1}, {u"Menus.Expanded", 0}};
+      {u"OpenLast", 1}, {u"Menus.Expanded", 0}, {u"Clipboard.ClearSeconds", 30}};
   for (const auto& [name, value] : written) EXPECT_EQ(Dword(saved, name), value);
   for (const char16_t* absent : {u"Color.BarStart", u"Color.BarEnd", u"Color.BarText", u"Color.FolderSpecial",
                                  u"Color.FolderForms", u"Pass.AutoOK", u"ExitMenu", u"LangPref",
@@ -122,6 +122,7 @@ TEST(Settings, SaveAndLoadRoundTrip) {
     out.noteZoom = 14;
     out.openLast = 0;
     out.info = 1;
+    out.clipboardClearSeconds = 0xFFFFFFFF;
     out.passNumeric = 0;
     out.menusExpanded = 1;
     out.SetKeyAction(57, 9);
@@ -149,6 +150,7 @@ TEST(Settings, SaveAndLoadRoundTrip) {
     EXPECT_EQ(in.noteZoom, 14u);
     EXPECT_EQ(in.openLast, 0u);
     EXPECT_EQ(in.info, 1u);
+    EXPECT_EQ(in.clipboardClearSeconds, 0xFFFFFFFFu);
     if (platform == PlatformVariant::Smartphone) {
       EXPECT_EQ(in.passNumeric, 0u);       // default there is 1
       EXPECT_EQ(in.menusExpanded, 0u);     // kept only on Pocket PC

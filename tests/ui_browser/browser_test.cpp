@@ -4,11 +4,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QTest>
 #include <QTreeWidget>
 
 #include "dialogs/properties_dialog.h"
+#include "platform/core/system.h"
+#include "platform/ui/clipboard.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/soft_key_bar.h"
@@ -114,6 +117,7 @@ class BrowserTest : public QObject {
     f.Select(f.aCard);
     f.window->Dispatch(kCmdCopy);
     QVERIFY(QApplication::clipboard()->text().contains("4711"));
+    QCOMPARE(QApplication::clipboard()->mimeData()->data("x-kde-passwordManagerHint"), QByteArray("secret"));
     QCOMPARE(f.B().Clipboard().mode, int(BrowserClipboard::Copy));
     f.Select(f.lamp);   // a card stands for its folder
     f.window->Dispatch(kCmdPaste);
@@ -147,6 +151,25 @@ class BrowserTest : public QObject {
       if (w.At(p) && !w.At(p)->IsDeleted() && w.At(p)->Name() == tb::storage::Text(u"A-card*")) ++copies;
     QCOMPARE(copies, 1);
     QCOMPARE(boxes.Count(), 0u);
+  }
+
+  void copiedCardFollowsTheClearPeriodAndLeavesWithTheWallet() {
+    ScriptedMessageBoxes boxes;
+    Fixture f;
+    f.context.settings.clipboardClearSeconds = 5;
+    tb::platform::TestClock clock({2024, 6, 0, 3, 10, 0, 0, 0});
+    QVERIFY(f.Open());
+    f.Select(f.aCard);
+    f.window->Dispatch(kCmdCopy);
+    QVERIFY(QApplication::clipboard()->text().contains("4711"));
+    clock.AdvanceSeconds(5);
+    tb::ui::ClipboardService::Instance()->CheckExpiry();
+    QVERIFY(QApplication::clipboard()->text().isEmpty());
+
+    f.window->Dispatch(kCmdCopy);
+    QVERIFY(QApplication::clipboard()->text().contains("4711"));
+    f.window->CloseWallet();
+    QVERIFY(QApplication::clipboard()->text().isEmpty());
   }
 
   void dragAndDropWithTheMouse() {

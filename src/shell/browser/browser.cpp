@@ -1,7 +1,6 @@
 #include "shell/browser/browser.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +16,7 @@
 
 #include "dialogs/properties_dialog.h"
 #include "platform/core/system.h"
+#include "platform/ui/clipboard.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/menu_table.h"
 #include "platform/ui/message_boxes.h"
@@ -542,7 +542,8 @@ void Browser::Copy() {
   storage::Card card;
   storage::Text text;
   if (context_.wallet.LoadCard(s.selected.id, &card) && storage::CardAsText(card, context_.wallet.Texts(), &text))
-    QApplication::clipboard()->setText(ui::ToQString(text));
+    if (ui::ClipboardService* clipboard = ui::ClipboardService::Instance())
+      clipboard->CopySecret(ui::ToQString(text));
 }
 
 void Browser::Paste() {

@@ -74,6 +74,7 @@ void Settings::ResetToDefaults() {
   passNumeric = IsSmartphone() ? 1 : 0;
   menusExpanded = 0;
   info = 0;
+  clipboardClearSeconds = 30;
   count6 = 0;
   keys.fill(0);
   SetKeyAction(49, 2);
@@ -145,6 +146,7 @@ bool Settings::Load(Registry& registry, const LoadOptions& options) {
   ReadInto(registry, key, u"Color.FolderForms", &colorFolderForms);
   ReadInto(registry, key, u"Pass.AutoOK", &passAutoOK);
   ReadInto(registry, key, u"OpenLast", &openLast);
+  ReadInto(registry, key, u"Clipboard.ClearSeconds", &clipboardClearSeconds);
   ReadInto(registry, key, u"Version", &version);
   if (IsSmartphone()) ReadInto(registry, key, u"Pass.Numeric", &passNumeric);
 
@@ -196,6 +198,7 @@ SaveResult Settings::Save(Registry& registry) {
   registry.SetString(key, u"MRU", mru);
   registry.SetDword(key, u"NoteZoom", noteZoom);
   registry.SetDword(key, u"OpenLast", openLast);
+  registry.SetDword(key, u"Clipboard.ClearSeconds", clipboardClearSeconds);
   version = kSettingsVersion;
   registry.SetDword(key, u"Version", version);
   if (IsSmartphone()) {

@@ -89,6 +89,8 @@ class Settings {
   uint32_t passNumeric = 0;
   uint32_t menusExpanded = 0;
   uint32_t info = 0;
+  // Seconds after which a copy of wallet content leaves the clipboard; 0 = never.
+  uint32_t clipboardClearSeconds = 30;
   uint32_t count6 = 0;
   uint32_t langPref = 0;
   std::array<uint32_t, kKeyCount> keys{};

@@ -17,6 +17,7 @@
 #include "platform/core/system.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/activity_clock.h"
+#include "platform/ui/clipboard.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
 #include "platform/ui/font_service.h"
@@ -87,6 +88,8 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
         QMetaObject::invokeMethod(this, [this] { CloseOtherWindows(); PostExit(); }, Qt::QueuedConnection);
       }) {
   setObjectName(QStringLiteral("Ostrel Tamberlock Pro 2006"));
+  if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance())
+    clipboard->SetPeriodSource([&settings = context_.settings] { return settings.clipboardClearSeconds; });
   setWindowTitle(tb::ui::ToQString(kMainWindowTitle));
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
@@ -156,6 +159,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 
 MainWindow::~MainWindow() {
   watcher_.Stop();
+  if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance()) clipboard->SetPeriodSource(nullptr);
   context_.wallet.SetIconObserver(nullptr);
 }
 
@@ -486,6 +490,8 @@ void MainWindow::CloseWallet() {
     if (!wallet.IsReadOnly() && (wallet.Options().changed || wallet.Header().changed)) wallet.SaveHeaders();
     wallet.Close();
   }
+  // What was copied of the wallet leaves the clipboard with it.
+  if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance()) clipboard->ClearOurs();
   walletOpen_ = false;
   period_ = 0;
   browser_->Clear();
