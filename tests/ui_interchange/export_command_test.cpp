@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <optional>
+
 #include "dialogs/export_dialog.h"
 #include "dialogs/form_exchange_dialogs.h"
 #include "interchange/form_file.h"

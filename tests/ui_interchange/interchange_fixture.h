@@ -104,23 +104,37 @@ struct ExchangeProgram {
   QStringList Children(const QString& top) const { return program.ChildTexts(top); }
 };
 
-// Chooses the file at path in the file picker once it shows (Cancel when
-// it does not list it); the titles it showed are kept.
-inline void PickFileWhenShown(const std::string& path, QString* title = nullptr) {
-  WhenDialogShows(dialogs::kFilePickerTemplate, [path, title](ui::ModalDialog& d) {
-    auto& picker = static_cast<dialogs::FilePickerDialog&>(d);
-    picker.Fill();
-    if (title) *title = picker.windowTitle();
-    for (int i = 0; i < picker.List()->count(); ++i) {
-      if (picker.List()->item(i)->toolTip().toStdString() == path) {
-        picker.List()->setCurrentRow(i);
-        picker.Dispatch(ui::kCmdDone);
+// Chooses the file at path in the next file picker while it lives
+// (Cancel when the picker does not list it); keeps the picker's title.
+class FilePick {
+ public:
+  explicit FilePick(std::string path) : path_(std::move(path)) {
+    poll_.setInterval(5);
+    QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
+    poll_.start();
+  }
+  QString title;   // empty while no picker showed
+
+ private:
+  void Poll() {
+    auto* picker = qobject_cast<dialogs::FilePickerDialog*>(QApplication::activeModalWidget());
+    if (!picker || !picker->isVisible()) return;
+    poll_.stop();
+    picker->Fill();
+    title = picker->windowTitle();
+    for (int i = 0; i < picker->List()->count(); ++i) {
+      if (picker->List()->item(i)->toolTip().toStdString() == path_) {
+        picker->List()->setCurrentRow(i);
+        picker->Dispatch(ui::kCmdDone);
         return;
       }
     }
-    picker.Dispatch(ui::kCmdMenuCancel);
-  });
-}
+    picker->Dispatch(ui::kCmdMenuCancel);
+  }
+
+  std::string path_;
+  QTimer poll_;
+};
 
 // The entries of a combo box: text and data.
 inline QStringList EntriesOf(const QComboBox* combo) {
