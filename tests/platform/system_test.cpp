@@ -73,6 +73,17 @@ TEST(ProgramDirectory, IsTheFolderOfThisTestProgram) {
   EXPECT_TRUE(FileExists(folder + "/platform_tests"));
 }
 
+TEST(LanguageIds, LocaleNamesGoBothWays) {
+  for (const uint16_t id : {0x0407, 0x0409, 0x040c, 0x0413, 0x0410, 0x0c0a, 0x0414, 0x0419, 0x041d, 0x0816, 0x0c07}) {
+    const std::string locale = LocaleForLanguageId(id);
+    ASSERT_FALSE(locale.empty()) << id;
+    EXPECT_EQ(id, LanguageIdForLocale(locale)) << locale;
+  }
+  EXPECT_EQ("de_DE", LocaleForLanguageId(0x0407));
+  EXPECT_EQ("nb", LocaleForLanguageId(0x0414));
+  EXPECT_EQ("", LocaleForLanguageId(0x040d));   // Hebrew: not known here
+}
+
 TEST(OsVersion, IsFiveOhOneUnlessTheEnvironmentSaysOtherwise) {
   unsetenv(kOsVersionVariable);
   OsVersion v{0, 0};

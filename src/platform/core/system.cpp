@@ -423,6 +423,16 @@ uint16_t LanguageIdForLocale(const std::string& locale) {
   return e == nullptr ? 0 : e->id;
 }
 
+std::string LocaleForLanguageId(uint16_t id) {
+  const LanguageEntry* general = nullptr;
+  for (const LanguageEntry& e : kLanguages) {
+    if (e.id != id) continue;
+    if (e.territory != nullptr) return std::string(e.language) + "_" + e.territory;
+    if (general == nullptr) general = &e;
+  }
+  return general ? std::string(general->language) : std::string();
+}
+
 uint16_t UserLanguageId() {
   {
     std::lock_guard lock(g_localeMutex);

@@ -93,6 +93,9 @@ uint16_t UserLanguageId();
 // The identifier for a locale name ("de_DE.UTF-8" -> 0x0407, "de" -> 0x0407,
 // an unknown territory -> its language's main identifier); 0 when unknown.
 uint16_t LanguageIdForLocale(const std::string& locale);
+// The other way: "de_DE" for 0x0407, "nb" for 0x0414; empty for an
+// identifier the program does not know.
+std::string LocaleForLanguageId(uint16_t id);
 class ScopedUserLanguage {  // tests
  public:
   explicit ScopedUserLanguage(uint16_t langId);
