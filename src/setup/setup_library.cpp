@@ -3,10 +3,12 @@
 // settings file, the language modules' names, the documents folder and
 // the instance channel.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QThread>
 #include <QWidget>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <optional>
@@ -209,10 +211,17 @@ extern "C" int32_t Uninstall_Init(void* parent, const char* installFolder) {
   // A running program is asked to close, and waited for: it saves its
   // settings as it ends, which would bring back what the removal takes.
   const platform::InstanceChannelPaths channel = platform::InstanceChannelPathsFor(platform::kInstanceName);
-  if (!channel.socket.empty() &&
-      platform::SendInstanceRequest(channel.socket, {platform::InstanceRequestKind::Close, ""}) ==
-          platform::ChannelConnect::Connected)
-    platform::WaitUntilInstanceGone(channel.socket, kCloseWaitMs);
+  if (!channel.socket.empty()) {
+    QElapsedTimer timer;
+    timer.start();
+    platform::ChannelConnect sent = platform::ChannelConnect::Busy;
+    while (sent == platform::ChannelConnect::Busy && timer.elapsed() < kCloseWaitMs) {
+      sent = platform::SendInstanceRequest(channel.socket, {platform::InstanceRequestKind::Close, ""});
+      if (sent == platform::ChannelConnect::Busy) Pause(50);
+    }
+    if (sent == platform::ChannelConnect::Connected)
+      platform::WaitUntilInstanceGone(channel.socket, int(std::max<qint64>(0, kCloseWaitMs - timer.elapsed())));
+  }
 
   KeyAccess key;
   if (!key.opened) return TB_SETUP_CONTINUE;
