@@ -208,6 +208,7 @@ extern "C" int32_t Install_Exit(void* parent, const char* installFolder, uint32_
 }
 
 extern "C" int32_t Uninstall_Init(void* parent, const char* installFolder) {
+  g_cleanRequested = false;   // a removal starts afresh
   // A running program is asked to close, and waited for: it saves its
   // settings as it ends, which would bring back what the removal takes.
   const platform::InstanceChannelPaths channel = platform::InstanceChannelPathsFor(platform::kInstanceName);
