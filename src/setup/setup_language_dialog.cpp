@@ -81,6 +81,15 @@ LanguageDialog::LanguageDialog(QWidget* parent, std::vector<uint16_t> languages,
   setWindowTitle(smartphone ? QStringLiteral("Welcome!") : QString::fromStdU16String(SetupText(kStrShortProduct)));
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 8);
+  if (smartphone) {
+    // The Smartphone's title line, above everything.
+    auto* title = new QLabel(windowTitle(), this);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    title->setMargin(4);
+    layout->addWidget(title);
+  }
   layout->addWidget(Banner(this));
   auto* content = new QVBoxLayout;
   content->setContentsMargins(10, 6, 10, 0);
