@@ -93,6 +93,18 @@ class TbsetupTest : public QObject {
     QCOMPARE(rc, 0);
     QVERIFY2(info.contains("Cards: 13"), qPrintable(info));
 
+    // The installed program comes up with the seeded wallet's password
+    // prompt (its picture is taken in screenshot mode; without a wallet to
+    // open only the wallets manager would show).
+    const std::string pictures = world.dir.File("pictures");
+    fs::create_directories(pictures);
+    QProcessEnvironment programEnv = QProcessEnvironment::systemEnvironment();
+    programEnv.insert("QT_QPA_PLATFORM", "offscreen");
+    RunProgram(QString::fromStdString(dir + "/ostreltbpro2006"), {"--screenshot", QString::fromStdString(pictures)}, {},
+               programEnv, &rc);
+    QCOMPARE(rc, 0);
+    QVERIFY2(There(pictures + "/Dialog114.png"), "no password prompt for the seeded wallet");
+
     // The menu entry starts the installed program, quoted as the rules ask.
     const std::string entry = ReadAll(env.dataHome + "/applications/tamberlock-pro.desktop");
     QVERIFY(entry.find("Exec=" + tb::setup::DesktopExec(dir + "/ostreltbpro2006") + "\n") != std::string::npos);
