@@ -266,8 +266,15 @@ void UpdateCaches(const SetupEnvironment& env, std::ostream& err) {
     if (QStandardPaths::findExecutable(QString::fromLatin1(run.tool)).isEmpty()) continue;
     std::error_code ec;
     if (!fs::is_directory(run.folder, ec)) continue;
-    if (QProcess::execute(QString::fromLatin1(run.tool), {QString::fromStdString(run.folder)}) != 0)
-      err << "tbsetup: " << run.tool << " " << run.folder << " failed; the file types may show late\n";
+    // Their notes (a folder not on the search path yet) are no news here;
+    // what a failing one says is passed on.
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(QString::fromLatin1(run.tool), {QString::fromStdString(run.folder)});
+    const bool finished = process.waitForFinished(60000);
+    if (!finished || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+      err << "tbsetup: " << run.tool << " " << run.folder << " failed; the file types may show late\n"
+          << process.readAll().toStdString();
   }
 }
 
