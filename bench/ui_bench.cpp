@@ -140,8 +140,8 @@ struct OpenWindow {
     context.wallet.SetTextSource(&English());
     window = std::make_unique<shell::MainWindow>(context);
     window->SetMenuBar(shell::kBarBrowse);
-    window->passwordPrompt = [](const shell::WalletPrompt&) -> std::optional<std::u16string> {
-      return std::u16string(bench::kPassword);
+    window->passwordPrompt = [](const shell::WalletPrompt&) -> std::optional<storage::Text> {
+      return storage::Text(bench::kPassword);
     };
   }
   ~OpenWindow() {
@@ -403,12 +403,10 @@ double StartToPrompt(const std::string& folder, const std::string& wallet) {
       auto window = std::make_unique<shell::MainWindow>(context);
       shell::MainWindow* w = window.get();
       // As the program wires it: the password entry dialog over the wallet.
-      w->passwordPrompt = [w](const shell::WalletPrompt& prompt) -> std::optional<std::u16string> {
+      w->passwordPrompt = [w](const shell::WalletPrompt& prompt) -> std::optional<storage::Text> {
         dialogs::PasswordPromptOptions prompted;
         prompted.walletName = prompt.displayName;
-        const auto password = dialogs::AskWalletPassword(w, prompt.wallet, w->Context().settings, prompted);
-        if (!password) return std::nullopt;
-        return std::u16string(password->data(), password->size());
+        return dialogs::AskWalletPassword(w, prompt.wallet, w->Context().settings, prompted);
       };
       return window;
     });

@@ -162,7 +162,7 @@ int CmdDump(Session& s, const ParsedArgs& a) {
   json.EndArray().EndObject();
   wallet.Close();
   if (!walked || !bodiesRead) return s.Fail("cannot read the records of " + walletArg);
-  s.out << json.Text() << "\n";
+  json.WriteLine(s.out);
   return kExitOk;
 }
 

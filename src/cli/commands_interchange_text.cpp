@@ -43,7 +43,7 @@ class ImportPrompter : public storage::Prompter {
     if (assumeYes_) return storage::Answer::Yes;
     s_.err << text << "\n";
     for (;;) {
-      std::string line;
+      storage::SecureString line;
       if (ranOut_ || !s_.ReadAnswer(withCancel ? "[yes/no/cancel] " : "[yes/no] ", false, &line)) {
         ranOut_ = true;
         return stop;

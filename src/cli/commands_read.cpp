@@ -85,7 +85,7 @@ int CmdLs(Session& s, const ParsedArgs& a) {
     json.BeginArray();
     ListTree(wallet, tree, u"", s.out, &json);
     json.EndArray();
-    s.out << json.Text() << "\n";
+    json.WriteLine(s.out);
   } else {
     ListTree(wallet, tree, u"", s.out, nullptr);
   }
@@ -104,10 +104,12 @@ int CmdShow(Session& s, const ParsedArgs& a) {
   if (!wallet.LoadCard(h->Id(), &card)) return s.Fail("cannot read the card " + a.positional[1]);
   const bool reveal = a.Has("--reveal");
   const std::u16string path = PathOf(wallet, position);
+  // Values may be passwords shown in clear: they stay in wiping storage
+  // until written.
   auto shown = [&](const storage::Field& f) {
     const storage::Text text = storage::DisplayText(f, &s.Texts());
-    if (IsSecretKind(f.kind) && !reveal && !text.empty()) return std::string("********");
-    return Utf8(text);
+    if (IsSecretKind(f.kind) && !reveal && !text.empty()) return storage::SecureString("********");
+    return SecretUtf8(View(text));
   };
   if (a.Has("--json")) {
     JsonWriter json;
@@ -123,13 +125,19 @@ int CmdShow(Session& s, const ParsedArgs& a) {
           .Key("value").Utf8(shown(f))
           .EndObject();
     json.EndArray().EndObject();
-    s.out << json.Text() << "\n";
+    json.WriteLine(s.out);
   } else {
     s.out << "Name: " << Printable(Utf8(card.record.Name())) << "\n"
           << "Path: " << Printable(Utf8(path)) << "\n"
           << "Id: " << h->Id().Hex() << "\n\n";
-    for (const storage::Field& f : card.fields)
-      s.out << Printable(Utf8(f.label)) << ": " << Printable(shown(f), true) << "\n";
+    storage::SecureString text;
+    for (const storage::Field& f : card.fields) {
+      AppendPrintable(text, SecretUtf8(View(f.label)));
+      text += ": ";
+      AppendPrintable(text, shown(f), true);
+      text += "\n";
+    }
+    WriteInPieces(s.out, text);
   }
   wallet.Close();
   return kExitOk;
@@ -159,7 +167,7 @@ int CmdFind(Session& s, const ParsedArgs& a) {
       s.out << Printable(Utf8(path)) << "\t" << h->Id().Hex() << "\n";
   }
   json.EndArray();
-  if (a.Has("--json")) s.out << json.Text() << "\n";
+  if (a.Has("--json")) json.WriteLine(s.out);
   wallet.Close();
   return kExitOk;
 }

@@ -44,7 +44,7 @@ int CmdPasswd(Session& s, const ParsedArgs& a) {
   storage::Text current;
   if (int rc = OpenWallet(s, walletArg, false, wallet, nullptr, &current); rc != kExitOk) return rc;
   storage::Text fresh, again;
-  std::string hintLine;
+  storage::SecureString hintLine;
   if (!s.ReadSecret("New password: ", &fresh) || !s.ReadSecret("Confirm the new password: ", &again) ||
       !s.ReadAnswer("Hint (empty for none): ", false, &hintLine)) {
     wallet.Close();
@@ -58,9 +58,9 @@ int CmdPasswd(Session& s, const ParsedArgs& a) {
     wallet.Close();
     return s.Fail("the new password and its confirmation differ; nothing was changed");
   }
-  const std::u16string hint = platform::FromUtf8(hintLine);
+  const storage::Text hint = SecretFromUtf8(hintLine);
   const storage::PasswordChangeStatus status = wallet.ChangePassword(
-      View(current), View(fresh), hint.empty() ? std::nullopt : std::optional<std::u16string_view>(hint));
+      View(current), View(fresh), hint.empty() ? std::nullopt : std::optional<std::u16string_view>(View(hint)));
   if (status != storage::PasswordChangeStatus::Ok) {
     wallet.Close();
     return s.Fail("cannot change the password of " + walletArg + ": " +

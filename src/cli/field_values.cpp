@@ -185,6 +185,11 @@ int ApplyAssignments(Session& s, storage::Card& card, const std::vector<std::str
       return s.Usage("the argument " + a.labelArg + " is not UTF-8");
     storage::Field* field = nullptr;
     if (int rc = FindField(s, card, a, &field); rc != kExitOk) return rc;
+    if (field->kind == uint16_t(storage::FieldKind::Password) && value != "-" && !value.empty())
+      return s.Usage("a password written in an argument can be read by every user of this machine in the "
+                     "process list, and stays in the shell's history; write " + a.labelArg +
+                     "=- and give the value as an answer (at the prompt, or as the next line of standard "
+                     "input)");
     if (value == "-") {
       storage::Text secret;
       if (!s.ReadSecret("Value for " + a.labelArg + ": ", &secret)) return kExitFailed;

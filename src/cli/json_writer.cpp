@@ -1,13 +1,12 @@
 #include "cli/json_writer.h"
 
-#include "platform/core/text_convert.h"
+#include "cli/session.h"
 
 namespace tb::cli {
 
-std::string JsonQuote(std::string_view utf8) {
+void AppendJsonQuoted(storage::SecureString& out, std::string_view utf8) {
   static const char kDigits[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(utf8.size() + 2);
+  out.reserve(out.size() + utf8.size() + 2);
   out.push_back('"');
   for (char ch : utf8) {
     const unsigned char c = static_cast<unsigned char>(ch);
@@ -23,7 +22,11 @@ std::string JsonQuote(std::string_view utf8) {
     }
   }
   out.push_back('"');
-  return out;
+}
+
+void JsonWriter::WriteLine(std::ostream& out) const {
+  WriteInPieces(out, out_);
+  WriteInPieces(out, "\n");
 }
 
 void JsonWriter::BeforeValue() {
@@ -36,6 +39,8 @@ void JsonWriter::BeforeValue() {
     hasMember_.back() = true;
   }
 }
+
+void JsonWriter::Quoted(std::string_view utf8) { AppendJsonQuoted(out_, utf8); }
 
 JsonWriter& JsonWriter::BeginObject() {
   BeforeValue();
@@ -65,7 +70,7 @@ JsonWriter& JsonWriter::EndArray() {
 
 JsonWriter& JsonWriter::Key(std::string_view name) {
   BeforeValue();
-  out_ += JsonQuote(name);
+  Quoted(name);
   out_.push_back(':');
   afterKey_ = true;
   return *this;
@@ -73,12 +78,12 @@ JsonWriter& JsonWriter::Key(std::string_view name) {
 
 JsonWriter& JsonWriter::String(std::u16string_view text) {
   // Ill-formed UTF-16 (a lone surrogate) comes out as U+FFFD.
-  return Utf8(platform::ToUtf8(text));
+  return Utf8(SecretUtf8(text));
 }
 
 JsonWriter& JsonWriter::Utf8(std::string_view text) {
   BeforeValue();
-  out_ += JsonQuote(text);
+  Quoted(text);
   return *this;
 }
 

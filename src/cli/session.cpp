@@ -1,9 +1,11 @@
 #include "cli/session.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <istream>
 #include <ostream>
 
+#include "cli/terminal_input.h"
 #include "platform/core/file.h"
 #include "platform/core/registry.h"
 #include "platform/core/text_convert.h"
@@ -37,12 +39,57 @@ bool MatchesWord(std::string_view answer, std::initializer_list<const char*> wor
 
 }  // namespace
 
-std::string Printable(std::string_view utf8, bool keepLineBreaks) {
-  std::string out(utf8);
-  for (char& c : out) {
+namespace {
+// Control characters become '?': the C0 set and DEL, and the C1 set
+// (U+0080..U+009F, two bytes in UTF-8), which some terminals obey as
+// escape sequences too.
+template <typename Out>
+void AppendPrintableTo(Out& out, std::string_view utf8, bool keepLineBreaks) {
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
     const unsigned char u = static_cast<unsigned char>(c);
-    if ((u < 0x20 || u == 0x7F) && !(keepLineBreaks && (c == '\n' || c == '\t'))) c = '?';
+    if (u == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) <= 0x9F &&
+        static_cast<unsigned char>(utf8[i + 1]) >= 0x80) {
+      out.push_back('?');
+      ++i;
+    } else if ((u < 0x20 || u == 0x7F) && !(keepLineBreaks && (c == '\n' || c == '\t'))) {
+      out.push_back('?');
+    } else {
+      out.push_back(c);
+    }
   }
+}
+}  // namespace
+
+std::string Printable(std::string_view utf8, bool keepLineBreaks) {
+  std::string out;
+  out.reserve(utf8.size());
+  AppendPrintableTo(out, utf8, keepLineBreaks);
+  return out;
+}
+
+void AppendPrintable(storage::SecureString& out, std::string_view utf8, bool keepLineBreaks) {
+  out.reserve(out.size() + utf8.size());
+  AppendPrintableTo(out, utf8, keepLineBreaks);
+}
+
+void WriteInPieces(std::ostream& out, std::string_view text) {
+  constexpr size_t kPiece = 4096;
+  for (size_t at = 0; at < text.size(); at += kPiece)
+    out.write(text.data() + at, std::streamsize(std::min(kPiece, text.size() - at)));
+}
+
+storage::SecureString SecretUtf8(std::u16string_view text) {
+  storage::SecureString out;
+  out.resize(platform::ToUtf8Into(text, nullptr, 0));
+  platform::ToUtf8Into(text, out.data(), out.size());
+  return out;
+}
+
+storage::Text SecretFromUtf8(std::string_view utf8) {
+  storage::Text out;
+  out.resize(platform::FromUtf8Into(utf8, nullptr, 0));
+  platform::FromUtf8Into(utf8, out.data(), out.size());
   return out;
 }
 
@@ -84,16 +131,31 @@ bool Session::LoadTexts() {
   return true;
 }
 
-bool Session::ReadAnswer(const std::string& prompt, bool secret, std::string* line) {
+bool Session::ReadLine(storage::SecureString* line) {
+  if (env.inputFd >= 0) return ReadLineFrom(env.inputFd, line);
+  line->clear();
+  bool any = false;
+  char c;
+  while (in.get(c)) {
+    any = true;
+    if (c == '\n') break;
+    line->push_back(c);
+  }
+  return any;
+}
+
+bool Session::ReadAnswer(const std::string& prompt, bool secret, storage::SecureString* line) {
   bool ok = false;
   if (env.stdinIsTerminal) {
     err << prompt << std::flush;
-    if (secret && env.readHiddenLine)
-      ok = env.readHiddenLine(line);
-    else
-      ok = bool(std::getline(in, *line));
+    if (secret && env.inputFd >= 0) {
+      HiddenInput hidden(env.inputFd);
+      ok = ReadLine(line);
+    } else {
+      ok = ReadLine(line);
+    }
   } else {
-    ok = bool(std::getline(in, *line));
+    ok = ReadLine(line);
   }
   if (!ok) {
     Fail("no answer on standard input for \"" + Trimmed(prompt) + "\"");
@@ -101,7 +163,6 @@ bool Session::ReadAnswer(const std::string& prompt, bool secret, std::string* li
   }
   if (!line->empty() && line->back() == '\r') line->pop_back();
   if (!platform::IsValidUtf8(*line)) {
-    storage::SecureWipe(line->data(), line->size());
     line->clear();
     Fail("the answer for \"" + Trimmed(prompt) + "\" is not UTF-8");
     return false;
@@ -110,15 +171,10 @@ bool Session::ReadAnswer(const std::string& prompt, bool secret, std::string* li
 }
 
 bool Session::ReadSecret(const std::string& prompt, storage::Text* secret) {
-  std::string line;
-  const bool ok = ReadAnswer(prompt, true, &line);
-  if (ok) {
-    std::u16string text = platform::FromUtf8(line);
-    *secret = storage::ToText(text);
-    storage::SecureWipe(text.data(), text.size() * sizeof(char16_t));
-  }
-  storage::SecureWipe(line.data(), line.size());
-  return ok;
+  storage::SecureString line;
+  if (!ReadAnswer(prompt, true, &line)) return false;
+  *secret = SecretFromUtf8(line);
+  return true;
 }
 
 int Session::Fail(const std::string& message) {
@@ -214,7 +270,9 @@ int CloseWallet(Session& s, const std::string& walletArg, storage::Wallet& walle
 }
 
 storage::Answer AnswerPrompter::Show(const storage::Message& message) {
-  const std::string text = Utf8(message.text);
+  // Questions may quote a file's texts (a form's description): never let
+  // them steer the terminal.
+  const std::string text = Printable(Utf8(message.text), true);
   if (message.buttons == storage::Buttons::Ok) {
     s_.out << text << "\n";
     return storage::Answer::Ok;
@@ -225,7 +283,7 @@ storage::Answer AnswerPrompter::Show(const storage::Message& message) {
   const storage::Answer no = yesNo ? storage::Answer::No : storage::Answer::Cancel;
   s_.err << text << "\n";
   if (assumeYes_) return yes;
-  std::string line;
+  storage::SecureString line;
   if (noAnswer_ || !s_.ReadAnswer(yesNo ? "[yes/no] " : "[ok/cancel] ", false, &line)) {
     noAnswer_ = true;
     declined_ = true;

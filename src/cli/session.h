@@ -51,8 +51,9 @@ class Session {
   // One answer: on a terminal the prompt is shown first (and a secret is
   // read without echo); otherwise the next line of standard input (UTF-8,
   // ending at LF, one CR before it dropped). False, with an error printed,
-  // when there is no line or it is not UTF-8.
-  bool ReadAnswer(const std::string& prompt, bool secret, std::string* line);
+  // when there is no line or it is not UTF-8. Answers may be secrets, so
+  // they are only ever held in wiping storage.
+  bool ReadAnswer(const std::string& prompt, bool secret, storage::SecureString* line);
   bool ReadSecret(const std::string& prompt, storage::Text* secret);
 
   // "tbwallet: message" on standard error; returns kExitFailed.
@@ -61,12 +62,20 @@ class Session {
   int Usage(const std::string& message);
 
  private:
+  bool ReadLine(storage::SecureString* line);
   shell::LanguageModule module_;
 };
 
-// A wallet text for a terminal: control characters (which could steer the
-// terminal) become '?'; line breaks and tabs stay when asked for.
+// A wallet text for a terminal: control characters (C0, DEL and C1, which
+// could steer the terminal) become '?'; line breaks and tabs stay when
+// asked for.
 std::string Printable(std::string_view utf8, bool keepLineBreaks = false);
+// The same, appended to output that may hold secrets.
+void AppendPrintable(storage::SecureString& out, std::string_view utf8, bool keepLineBreaks = false);
+
+// Output that may hold secrets is built in wiping storage and handed to
+// the stream in pieces of a few kilobytes.
+void WriteInPieces(std::ostream& out, std::string_view text);
 
 // The wallet remembers its path; a relative one would also fall foul of
 // the shortest path a wallet may have.
@@ -78,6 +87,9 @@ inline std::u16string_view View(const storage::Text& t) { return std::u16string_
 bool ArgumentText(const std::string& arg, std::u16string* text);
 std::string Utf8(std::u16string_view text);
 inline std::string Utf8(const storage::Text& text) { return Utf8(std::u16string_view(text.data(), text.size())); }
+// Conversions of secrets, with no copy outside wiping storage.
+storage::SecureString SecretUtf8(std::u16string_view text);
+storage::Text SecretFromUtf8(std::string_view utf8);
 
 // True for the answers that mean yes: y, yes, ok, 1 and the module's yes
 // word, without regard to case or surrounding spaces.

@@ -3,7 +3,6 @@
 // Exit status 0 on success, 1 when the operation failed, 2 for a usage
 // error. The commands run on the given streams, so tests call them
 // in-process.
-#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -25,9 +24,11 @@ struct CliEnvironment {
   // The registry file LangPref is read from (never written); empty: the
   // default place.
   std::string registryPath;
-  // Reads one line from the terminal without echoing it; used for secrets
-  // when stdinIsTerminal. Unset: secrets are read like every other answer.
-  std::function<bool(std::string* line)> readHiddenLine;
+  // Standard input's descriptor. Answers are then read from it with
+  // read(2), a byte at a time into wiping storage (a stream's buffer would
+  // keep a copy of every answer), and secrets without echo when
+  // stdinIsTerminal. -1: answers come from the in stream.
+  int inputFd = -1;
 };
 
 int RunTbwallet(const std::vector<std::string>& args, std::istream& in, std::ostream& out,

@@ -192,6 +192,14 @@ void NewPasswordDialog::Confirm() {
   EndDialog(tb::ui::kResultOk);
 }
 
+void NewPasswordDialog::hideEvent(QHideEvent* event) {
+  if (!event->spontaneous()) {
+    WipeEdit(password_);
+    WipeEdit(confirm_);
+  }
+  ModalDialog::hideEvent(event);
+}
+
 void NewPasswordDialog::OnEndDialog(int) {
   countdown_->Stop();
   WipeEdit(password_);

@@ -55,6 +55,9 @@ class NewPasswordDialog : public tb::ui::ModalDialog {
   void OnInitDialog() override;
   void OnEndDialog(int result) override;
   void showEvent(QShowEvent* event) override;
+  // However the dialog goes away (ended, done() or hidden), what was typed
+  // is wiped.
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void Confirm();

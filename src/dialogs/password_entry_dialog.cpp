@@ -178,6 +178,11 @@ void PasswordEntryDialog::showEvent(QShowEvent* event) {
   });
 }
 
+void PasswordEntryDialog::hideEvent(QHideEvent* event) {
+  if (!event->spontaneous()) WipeEdit(edit_);
+  ModalDialog::hideEvent(event);
+}
+
 void PasswordEntryDialog::OnEndDialog(int) {
   countdown_->Stop();
   WipeEdit(edit_);

@@ -77,6 +77,9 @@ class PasswordEntryDialog : public tb::ui::ModalDialog {
   void OnInitDialog() override;
   void OnEndDialog(int result) override;
   void showEvent(QShowEvent* event) override;
+  // However the dialog goes away (ended, done() or hidden), what was typed
+  // is wiped.
+  void hideEvent(QHideEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

@@ -10,6 +10,7 @@
 
 #include "platform/ui/modal_dialog.h"
 #include "shell/core/wallets_manager.h"
+#include "storage/cipher/secure.h"
 
 class QListWidget;
 class QMenu;
@@ -30,7 +31,7 @@ inline constexpr int kCmdAbout = 808;
 inline constexpr int kCmdExit = 802;
 
 struct NewWalletPassword {
-  std::u16string password;
+  tb::storage::Text password;
   std::optional<std::u16string> hint;
 };
 

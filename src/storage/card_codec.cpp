@@ -52,8 +52,10 @@ void PutHead(std::vector<uint8_t>* out, uint32_t type, uint32_t length) {
   out->insert(out->end(), head, head + I::kHeadSize);
 }
 
-std::u16string JoinItems(const Field& f) {
-  std::u16string joined;
+// The item list as stored, "^" between items. It holds the items' texts,
+// so it lives in wiping storage like them.
+Text JoinItems(const Field& f) {
+  Text joined;
   for (size_t i = 0; i < f.items.size(); ++i) {
     if (i) joined += u'^';
     joined.append(f.items[i].data(), f.items[i].size());
@@ -63,7 +65,7 @@ std::u16string JoinItems(const Field& f) {
 
 bool HasItemList(uint16_t kind) { return kind == 11 || kind == 12; }
 
-Piece ItemsPiece(const Field& f, const std::u16string& joined) {
+Piece ItemsPiece(const Field& f, const Text& joined) {
   if (!HasItemList(f.kind)) return {};
   // With no items the list is four zero bytes, all of them padding.
   if (joined.empty()) return {4, 4};
@@ -71,13 +73,13 @@ Piece ItemsPiece(const Field& f, const std::u16string& joined) {
 }
 
 uint64_t FieldContentLength(const Field& f) {
-  const std::u16string joined = JoinItems(f);
+  const Text joined = JoinItems(f);
   return F::kHeadSize + TextPiece(f.label).stored + TextPiece(f.value).stored +
          ItemsPiece(f, joined).stored;
 }
 
 void EncodeField(const Field& f, const KeyContext& key, std::vector<uint8_t>* out) {
-  const std::u16string joined = JoinItems(f);
+  const Text joined = JoinItems(f);
   const Piece label = TextPiece(f.label), value = TextPiece(f.value), items = ItemsPiece(f, joined);
   const uint32_t following = label.stored + value.stored + items.stored;
   PutHead(out, I::kField, F::kHeadSize + following);
@@ -200,16 +202,15 @@ bool DecodeField(ByteSpan c, const KeyContext& key, Field* f) {
   DecipherText(c, l.labelOffset, l.labelStored, l.labelPadding, key, &f->label);
   DecipherText(c, l.valueOffset, l.valueStored, l.valuePadding, key, &f->value);
   if (l.itemsStored) {
-    std::u16string joined;
+    Text joined;
     DecipherText(c, l.itemsOffset, l.itemsStored, l.itemsPadding, key, &joined);
     size_t start = 0;
     while (start <= joined.size() && f->items.size() < kMaxItems) {
       size_t end = joined.find(u'^', start);
-      if (end == std::u16string::npos) end = joined.size();
+      if (end == Text::npos) end = joined.size();
       if (end > start) f->items.emplace_back(joined.data() + start, end - start);
       start = end + 1;
     }
-    SecureWipe(joined.data(), joined.size() * 2);
   }
   f->changeFlags = 0;
   return true;

@@ -128,6 +128,28 @@ TEST_F(CommandsTest, ValuesFollowTheFieldKind) {
   EXPECT_EQ(On("set", {"Web/Shop", "missing-equals"}).rc, 2);
 }
 
+// A password in an argument shows in the process list and the shell's
+// history: it is refused, nothing is written, and the message shows the
+// way that works (LABEL=-, the value as an answer).
+TEST_F(CommandsTest, PasswordsAreNeverTakenFromArguments) {
+  Make("mkdir", {"Bank"});
+  Make("new-card", {"Bank", "Visa", "--form", "0"});
+  const std::string before = On("dump").out;
+  CliResult r = On("set", {"Bank/Visa", "Type=Gold", "Password=abc"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_TRUE(Contains(r.err, "Password=-"));
+  r = On("new-card", {"Bank", "Amex", "--form", "0", "--field", "password=abc"});
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_TRUE(Contains(r.err, "password=-"));
+  EXPECT_EQ(On("dump").out, before);
+
+  const std::string amex = Make("new-card", {"Bank", "Amex", "--form", "0", "--field", "Password=-"}, "open sesame\n");
+  EXPECT_TRUE(Contains(On("show", {amex, "--reveal"}).out, "Password: open sesame\n"));
+  // Clearing a password gives nothing away.
+  ASSERT_EQ(On("set", {amex, "Password="}).rc, 0);
+  EXPECT_TRUE(Contains(On("show", {amex, "--reveal"}).out, "Password: \n"));
+}
+
 TEST(CommandsFixtureTest, SharedLabelsAndCheckBoxes) {
   TestWallet tw;
   ASSERT_TRUE(tw.Ok());

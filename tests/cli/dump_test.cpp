@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <sstream>
+#include <streambuf>
 #include <fstream>
 #include <iterator>
 
@@ -164,6 +166,43 @@ TEST_F(DumpTest, LeavesOutTombstonesAndOutrankedCopies) {
   ASSERT_EQ(d["records"].items.size(), 2u);
   EXPECT_EQ(d["records"][1]["name"].string, "Home");
   EXPECT_EQ(size_t(d["records"][1]["offset"].number), end);
+}
+
+// Output with secrets in clear reaches the stream in pieces of a few
+// kilobytes, never as one copy of the whole.
+class PieceRecorder : public std::streambuf {
+ public:
+  std::string text;
+  size_t largest = 0;
+
+ protected:
+  std::streamsize xsputn(const char* s, std::streamsize n) override {
+    largest = std::max(largest, size_t(n));
+    text.append(s, size_t(n));
+    return n;
+  }
+  int_type overflow(int_type c) override {
+    if (c != traits_type::eof()) xsputn(reinterpret_cast<const char*>(&c), 1);
+    return c;
+  }
+};
+
+TEST_F(DumpTest, SecretsReachTheStreamInPieces) {
+  const int home = tw.AddFolder(u"Home");
+  const std::u16string longValue(30000, u'k');
+  ASSERT_GE(tw.AddCard(tw.IdAt(home), u"Vault", {{u"Password", longValue, 4}}), 0);
+  tw.wallet().Close();
+  for (const std::vector<std::string>& command :
+       {std::vector<std::string>{"dump", cli.wallet}, {"show", cli.wallet, "Home/Vault", "--reveal"},
+        {"show", cli.wallet, "Home/Vault", "--reveal", "--json"}}) {
+    PieceRecorder recorder;
+    std::ostream out(&recorder);
+    std::istringstream in(cli.password + "\n");
+    std::ostringstream err;
+    ASSERT_EQ(cli::RunTbwallet(command, in, out, err, cli.env), 0) << err.str();
+    EXPECT_NE(recorder.text.find(std::string(30000, 'k')), std::string::npos) << command[0];
+    EXPECT_LE(recorder.largest, 4096u) << command[0];
+  }
 }
 
 }  // namespace

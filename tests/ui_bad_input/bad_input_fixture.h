@@ -134,12 +134,13 @@ struct WindowFixture {
     context.wallet.SetTextSource(&English());
     window = std::make_unique<shell::MainWindow>(context);
     window->SetMenuBar(shell::kBarBrowse);
-    window->passwordPrompt = [this](const shell::WalletPrompt&) -> std::optional<std::u16string> {
+    window->passwordPrompt = [this](const shell::WalletPrompt&) -> std::optional<storage::Text> {
       ++prompts;
       if (answers.empty()) return std::nullopt;
       auto answer = answers.front();
       answers.erase(answers.begin());
-      return answer;
+      if (!answer) return std::nullopt;
+      return storage::ToText(*answer);
     };
   }
   ~WindowFixture() {

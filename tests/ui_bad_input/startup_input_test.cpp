@@ -47,7 +47,9 @@ MainWindowFactory WindowFor(const std::u16string& password, int* made) {
   return [password, made](AppContext& context) {
     ++*made;
     auto window = std::make_unique<MainWindow>(context);
-    window->passwordPrompt = [password](const WalletPrompt&) -> std::optional<std::u16string> { return password; };
+    window->passwordPrompt = [password](const WalletPrompt&) -> std::optional<tb::storage::Text> {
+      return tb::storage::ToText(password);
+    };
     return window;
   };
 }

@@ -60,7 +60,9 @@ struct Fixture {
     context.wallet.SetTextSource(&file.texts());
     window = std::make_unique<MainWindow>(context);
     window->SetMenuBar(kBarBrowse);
-    window->passwordPrompt = [this](const WalletPrompt&) -> std::optional<std::u16string> { return file.password(); };
+    window->passwordPrompt = [this](const WalletPrompt&) -> std::optional<tb::storage::Text> {
+      return tb::storage::ToText(file.password());
+    };
     window->resize(MainWindow::StartSize());
   }
   ~Fixture() { tb::ui::SetTextSource(nullptr); }

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "dialogs/idle_countdown.h"
+#include "dialogs/new_password_dialog.h"
 #include "dialogs/password_entry_dialog.h"
 #include "dialogs/title_bar.h"
 #include "dialogs_fixture.h"
@@ -226,6 +227,43 @@ class PasswordEntryTest : public QObject {
     QTest::keyClick(dialog.Edit(), Qt::Key_Escape);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), tb::ui::kResultCancel);
+  }
+
+  // The edits' own copies of a password are wiped however a password
+  // dialog goes away, not only through its buttons.
+  void everyWayOutWipesWhatWasTyped() {
+    const struct {
+      const char* name;
+      std::function<void(tb::ui::ModalDialog&)> leave;
+    } ways[] = {
+        {"Cancel key", [](tb::ui::ModalDialog& d) { d.MenuBar()->PressRight(); }},
+        {"Escape", [](tb::ui::ModalDialog& d) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }},
+        {"closed", [](tb::ui::ModalDialog& d) { d.close(); }},
+        {"done()", [](tb::ui::ModalDialog& d) { d.QDialog::done(2); }},
+        {"hidden", [](tb::ui::ModalDialog& d) { d.hide(); }},
+    };
+    auto passwordEdits = [](const QWidget& d) {
+      QList<QLineEdit*> edits;
+      for (QLineEdit* e : d.findChildren<QLineEdit*>())
+        if (e->echoMode() == QLineEdit::Password) edits.append(e);
+      return edits;
+    };
+    for (const auto& way : ways) {
+      auto settings = SettingsFor(false);
+      PasswordEntryDialog entry(nullptr, settings, nullptr, {u"Home", 64});
+      NewPasswordDialog fresh(nullptr, settings, NewPasswordMode::NewWallet);
+      for (tb::ui::ModalDialog* d : {static_cast<tb::ui::ModalDialog*>(&entry), static_cast<tb::ui::ModalDialog*>(&fresh)}) {
+        d->show();
+        QVERIFY(QTest::qWaitForWindowExposed(d));
+        const QList<QLineEdit*> edits = passwordEdits(*d);
+        QVERIFY2(!edits.isEmpty(), way.name);
+        for (QLineEdit* e : edits) e->setText(QStringLiteral("typed secret"));
+        edits.front()->setFocus();
+        way.leave(*d);
+        QVERIFY2(!d->isVisible(), way.name);
+        for (QLineEdit* e : edits) QVERIFY2(e->text().isEmpty(), way.name);
+      }
+    }
   }
 
   void screenshots() {

@@ -44,13 +44,14 @@ struct Fixture {
     context.wallet.SetTextSource(&file.texts());
     window = std::make_unique<MainWindow>(context);
     window->SetMenuBar(kBarBrowse);
-    window->passwordPrompt = [this](const WalletPrompt& prompt) -> std::optional<std::u16string> {
+    window->passwordPrompt = [this](const WalletPrompt& prompt) -> std::optional<tb::storage::Text> {
       ++prompts;
       if (prompt.wallet == nullptr || prompt.displayName.empty()) return std::nullopt;
       if (answers.empty()) return std::nullopt;
       auto answer = answers.front();
       answers.erase(answers.begin());
-      return answer;
+      if (!answer) return std::nullopt;
+      return tb::storage::ToText(*answer);
     };
   }
   ~Fixture() { tb::ui::SetTextSource(nullptr); }
@@ -124,10 +125,8 @@ class MainWindowTest : public QObject {
     f.file.wallet().SetHint(u"the cat");
     f.file.wallet().SaveHeaders();
     f.file.wallet().Close();
-    f.window->passwordPrompt = [&](const WalletPrompt& prompt) -> std::optional<std::u16string> {
-      const auto typed = tb::dialogs::AskWalletPassword(f.window.get(), prompt.wallet, f.context.settings, {});
-      if (!typed) return std::nullopt;
-      return std::u16string(typed->data(), typed->size());
+    f.window->passwordPrompt = [&](const WalletPrompt& prompt) -> std::optional<tb::storage::Text> {
+      return tb::dialogs::AskWalletPassword(f.window.get(), prompt.wallet, f.context.settings, {});
     };
     int attempts = 0;
     std::function<void(tb::ui::ModalDialog&)> type = [&](tb::ui::ModalDialog& d) {

@@ -182,7 +182,7 @@ class PickersTest : public QObject {
     WalletsManagerInputs inputs;
     inputs.askNewPassword = [&](QWidget*) {
       ++asked;
-      return std::optional<NewWalletPassword>(NewWalletPassword{u"tiger7", std::u16string(u"stripes")});
+      return std::optional<NewWalletPassword>(NewWalletPassword{tb::storage::Text(u"tiger7"), std::u16string(u"stripes")});
     };
 
     QStringList messages;

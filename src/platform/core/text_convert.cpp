@@ -9,22 +9,45 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendUtf8(std::string& out, char32_t c) {
+template <typename Put>
+void EncodeUtf8(char32_t c, Put put) {
   if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
+    put(static_cast<char>(c));
   } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    put(static_cast<char>(0xC0 | (c >> 6)));
+    put(static_cast<char>(0x80 | (c & 0x3F)));
   } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    put(static_cast<char>(0xE0 | (c >> 12)));
+    put(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    put(static_cast<char>(0x80 | (c & 0x3F)));
   } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    put(static_cast<char>(0xF0 | (c >> 18)));
+    put(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    put(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    put(static_cast<char>(0x80 | (c & 0x3F)));
   }
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  EncodeUtf8(c, [&](char ch) { out.push_back(ch); });
+}
+
+// The code point at text[*i] (a surrogate pair taken whole), *i moved past
+// it; a lone surrogate is U+FFFD.
+char32_t NextCodePoint(std::u16string_view text, size_t* i) {
+  char32_t c = text[*i];
+  ++*i;
+  if (c >= 0xD800 && c <= 0xDBFF) {
+    if (*i < text.size() && text[*i] >= 0xDC00 && text[*i] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[*i] - 0xDC00);
+      ++*i;
+    } else {
+      c = kReplacement;
+    }
+  } else if (c >= 0xDC00 && c <= 0xDFFF) {
+    c = kReplacement;
+  }
+  return c;
 }
 
 void AppendUtf16(std::u16string& out, char32_t c) {
@@ -171,21 +194,37 @@ const LowerTable& Lower() {
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF) {
-      if (i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-        ++i;
-      } else {
-        c = kReplacement;
-      }
-    } else if (c >= 0xDC00 && c <= 0xDFFF) {
-      c = kReplacement;
-    }
-    AppendUtf8(out, c);
-  }
+  for (size_t i = 0; i < text.size();) AppendUtf8(out, NextCodePoint(text, &i));
   return out;
+}
+
+size_t ToUtf8Into(std::u16string_view text, char* out, size_t capacity) {
+  size_t n = 0;
+  const auto put = [&](char ch) {
+    if (n < capacity) out[n] = ch;
+    ++n;
+  };
+  for (size_t i = 0; i < text.size();) EncodeUtf8(NextCodePoint(text, &i), put);
+  return n;
+}
+
+size_t FromUtf8Into(std::string_view text, char16_t* out, size_t capacity) {
+  size_t n = 0;
+  const auto put = [&](char16_t unit) {
+    if (n < capacity) out[n] = unit;
+    ++n;
+  };
+  for (size_t i = 0; i < text.size();) {
+    char32_t c;
+    DecodeUtf8(text, &i, &c);
+    if (c < 0x10000) {
+      put(static_cast<char16_t>(c));
+    } else {
+      put(static_cast<char16_t>(0xD800 | ((c - 0x10000) >> 10)));
+      put(static_cast<char16_t>(0xDC00 | ((c - 0x10000) & 0x3FF)));
+    }
+  }
+  return n;
 }
 
 std::u16string FromUtf8(std::string_view text) {

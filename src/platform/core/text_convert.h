@@ -12,6 +12,12 @@ std::u16string FromUtf8(std::string_view text);
 // True when text is well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing above U+10FFFF, no cut-off sequence).
 bool IsValidUtf8(std::string_view text);
+// The same two conversions into a buffer of the caller's: at most capacity
+// units are written, and the length of the whole conversion is returned.
+// Secrets are converted straight into wiping storage this way (size it
+// with a first call), so no copy is left behind in a temporary string.
+size_t ToUtf8Into(std::u16string_view text, char* out, size_t capacity);
+size_t FromUtf8Into(std::string_view text, char16_t* out, size_t capacity);
 std::u16string FromWindows1252(std::string_view bytes);
 // Characters without a Windows-1252 form become '?'.
 std::string ToWindows1252(std::u16string_view text);

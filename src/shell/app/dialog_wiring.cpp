@@ -46,12 +46,10 @@ void RunChangePassword(MainWindow& w) {
 
 // The password prompt of the open-wallet flow, checking against the wallet.
 void WirePasswordPrompt(MainWindow& window) {
-  window.passwordPrompt = [&window](const WalletPrompt& prompt) -> std::optional<std::u16string> {
+  window.passwordPrompt = [&window](const WalletPrompt& prompt) -> std::optional<storage::Text> {
     dialogs::PasswordPromptOptions options;
     options.walletName = prompt.displayName;
-    const auto password = dialogs::AskWalletPassword(&window, prompt.wallet, window.Context().settings, options);
-    if (!password) return std::nullopt;
-    return storage::ToU16(*password);
+    return dialogs::AskWalletPassword(&window, prompt.wallet, window.Context().settings, options);
   };
 }
 
@@ -65,7 +63,7 @@ void WireWalletsManager(MainWindow& window) {
       auto chosen = dialogs::RunNewPasswordDialog(owner, w.Context().settings, dialogs::NewPasswordMode::NewWallet);
       if (!chosen) return std::nullopt;
       dialogs::NewWalletPassword p;
-      p.password = storage::ToU16(chosen->password);
+      p.password = std::move(chosen->password);
       if (!chosen->hint.empty()) p.hint = storage::ToU16(chosen->hint);
       return p;
     };

@@ -544,7 +544,7 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
     return failed();
   }
   WalletPrompt prompt{name, path, &wallet};
-  const std::optional<std::u16string> password = passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
+  const std::optional<tb::storage::Text> password = passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
   wallet.Close();
   if (!password) return failed();
 

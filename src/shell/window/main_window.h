@@ -146,8 +146,9 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   AppContext& Context() { return context_; }
 
   // --- hooks the program wires to the windows of other parts ---
-  // The password of the wallet; none when the user cancelled (default).
-  std::function<std::optional<std::u16string>(const WalletPrompt&)> passwordPrompt;
+  // The password of the wallet, in wiping storage; none when the user
+  // cancelled (default).
+  std::function<std::optional<tb::storage::Text>(const WalletPrompt&)> passwordPrompt;
   // The wallets manager: 1 when a wallet was opened or created, -1 when the
   // user cancelled. Default: the window stays as it is, with no wallet.
   std::function<int(MainWindow&)> walletsManager;

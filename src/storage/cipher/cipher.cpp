@@ -116,10 +116,17 @@ void Encipher(const Key128& key, const void* source, size_t length, void* destin
   SecureWipe(&state, sizeof state);
 }
 
-KeyContext::~KeyContext() { Clear(); }
+KeyContext::KeyContext() { LockSecretMemory(this, sizeof *this); }
+
+KeyContext::~KeyContext() {
+  Clear();
+  UnlockSecretMemory(this, sizeof *this);
+}
 
 KeyContext::KeyContext(const KeyContext& other)
-    : set_(other.set_), key_(other.key_), state_(other.state_), keystream_(other.keystream_) {}
+    : set_(other.set_), key_(other.key_), state_(other.state_), keystream_(other.keystream_) {
+  LockSecretMemory(this, sizeof *this);
+}
 
 KeyContext& KeyContext::operator=(const KeyContext& other) {
   if (this != &other) {

@@ -27,9 +27,11 @@ struct Rc4State {
 // Source and destination may be the same buffer.
 void Encipher(const Key128& key, const void* source, size_t length, void* destination);
 
+// The key and the generator state live in the object itself, whose pages
+// are locked against swapping for its lifetime like the keystream's.
 class KeyContext {
  public:
-  KeyContext() = default;
+  KeyContext();
   ~KeyContext();
   KeyContext(const KeyContext& other);
   KeyContext& operator=(const KeyContext& other);
