@@ -42,6 +42,9 @@ int FuzzCustomFormText(const uint8_t* data, size_t size);
 // A tab-separated import table: read from memory and from a file, every cell
 // checked, and an import's questions run through with every card declined.
 int FuzzImportTable(const uint8_t* data, size_t size);
+// A CSV table (the first byte chooses the format it is imported as): read,
+// written and read back, and an import's questions run with every card declined.
+int FuzzCsvTable(const uint8_t* data, size_t size);
 // An old ".wal" wallet (mode byte first): converted, the new wallet read through.
 int FuzzLegacyWallet(const uint8_t* data, size_t size);
 // The bytes of an own ".ico" picture, read at every size the icon lists use.

@@ -28,5 +28,11 @@ int CmdImport(Session& s, const ParsedArgs& a);
 int CmdFormExport(Session& s, const ParsedArgs& a);
 int CmdFormImport(Session& s, const ParsedArgs& a);
 int CmdConvert(Session& s, const ParsedArgs& a);
+int CmdGenerate(Session& s, const ParsedArgs& a);
+int CmdAudit(Session& s, const ParsedArgs& a);
+int CmdClip(Session& s, const ParsedArgs& a);
+// The CSV side of export and import.
+int CmdExportCsv(Session& s, const ParsedArgs& a);
+int CmdImportCsv(Session& s, const ParsedArgs& a, const std::string& from);
 
 }  // namespace tb::cli

@@ -7,6 +7,7 @@
 
 #include "cli/commands.h"
 #include "cli/field_values.h"
+#include "cli/generated_values.h"
 #include "cli/item_paths.h"
 #include "platform/core/text_convert.h"
 
@@ -166,6 +167,8 @@ int CmdNewCard(Session& s, const ParsedArgs& a) {
   if (!ArgumentText(a.positional[2], &name)) return s.Usage("the card name is not UTF-8");
   if (name.empty()) return s.Usage("the new card needs a name");
   if (int rc = CheckFormOptions(s, a); rc != kExitOk) return rc;
+  generator::GeneratorSettings generated;
+  if (int rc = GeneratorOptions(s, a, &generated); rc != kExitOk) return rc;
   storage::Wallet wallet;
   if (int rc = OpenWallet(s, walletArg, false, wallet); rc != kExitOk) return rc;
   int folder = -1;
@@ -177,6 +180,7 @@ int CmdNewCard(Session& s, const ParsedArgs& a) {
   if (!wallet.NewCardFromForm(folderHeader.Id(), form, &card)) return s.Fail("cannot make a card from that form");
   card.record.SetName(name);
   if (int rc = ApplyAssignments(s, card, a.Values("--field")); rc != kExitOk) return rc;
+  if (int rc = ApplyGenerated(s, card, a, generated); rc != kExitOk) return rc;
   const std::string id = card.record.Id().Hex();
   if (wallet.AppendCard(card) < 0) return s.Fail("cannot write the new card to " + walletArg);
   return Done(s, walletArg, wallet, id);
@@ -184,6 +188,10 @@ int CmdNewCard(Session& s, const ParsedArgs& a) {
 
 int CmdSet(Session& s, const ParsedArgs& a) {
   const std::string& walletArg = a.positional[0];
+  if (a.positional.size() < 3 && a.Values("--generate").empty())
+    return s.Usage("give LABEL=VALUE or --generate LABEL for at least one field");
+  generator::GeneratorSettings generated;
+  if (int rc = GeneratorOptions(s, a, &generated); rc != kExitOk) return rc;
   storage::Wallet wallet;
   if (int rc = OpenWallet(s, walletArg, false, wallet); rc != kExitOk) return rc;
   int position = -1;
@@ -192,6 +200,7 @@ int CmdSet(Session& s, const ParsedArgs& a) {
   if (!wallet.LoadCard(wallet.At(position)->Id(), &card)) return s.Fail("cannot read the card " + a.positional[1]);
   const std::vector<std::string> assignments(a.positional.begin() + 2, a.positional.end());
   if (int rc = ApplyAssignments(s, card, assignments); rc != kExitOk) return rc;
+  if (int rc = ApplyGenerated(s, card, a, generated); rc != kExitOk) return rc;
   if (!card.Modified()) return Done(s, walletArg, wallet);
   card.record.MarkChanged(R::kFlagContentsChanged);
   if (wallet.ReplaceCard(card) < 0) return s.Fail("cannot write the card " + a.positional[1]);

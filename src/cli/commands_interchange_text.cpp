@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "cli/commands.h"
+#include "cli/import_prompter.h"
 #include "cli/item_paths.h"
 #include "interchange/text_export.h"
 #include "interchange/text_import.h"
@@ -12,55 +13,6 @@
 namespace tb::cli {
 
 namespace {
-
-bool IsCancelAnswer(std::string_view answer) {
-  std::string a;
-  for (char c : answer)
-    if (c != ' ' && c != '\t') a += char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-  return a == "c" || a == "cancel";
-}
-
-// The import's questions: --yes takes every card; otherwise each answer is
-// read as every other answer is (a prompt on a terminal, else the next line
-// of standard input). An answer that is not yes, no or cancel is asked
-// again on a terminal and taken as cancel from a pipe; answers running out
-// end the import as cancel does.
-class ImportPrompter : public storage::Prompter {
- public:
-  ImportPrompter(Session& s, bool assumeYes) : s_(s), assumeYes_(assumeYes) {}
-
-  storage::Answer Show(const storage::Message& message) override {
-    const std::string text = Printable(Utf8(message.text), true);
-    if (message.buttons == storage::Buttons::Ok) {
-      if (message.icon == storage::MessageIcon::Stop)
-        s_.err << "tbwallet: " << text << "\n";
-      else
-        s_.out << text << "\n";
-      return storage::Answer::Ok;
-    }
-    const bool withCancel = message.buttons == storage::Buttons::YesNoCancel;
-    const storage::Answer stop = withCancel ? storage::Answer::Cancel : storage::Answer::No;
-    if (assumeYes_) return storage::Answer::Yes;
-    s_.err << text << "\n";
-    for (;;) {
-      storage::SecureString line;
-      if (ranOut_ || !s_.ReadAnswer(withCancel ? "[yes/no/cancel] " : "[yes/no] ", false, &line)) {
-        ranOut_ = true;
-        return stop;
-      }
-      if (IsYesAnswer(line, s_.Texts())) return storage::Answer::Yes;
-      if (IsNoAnswer(line, s_.Texts())) return storage::Answer::No;
-      if (IsCancelAnswer(line) || !s_.env.stdinIsTerminal) return stop;
-    }
-  }
-
-  bool RanOut() const { return ranOut_; }
-
- private:
-  Session& s_;
-  bool assumeYes_;
-  bool ranOut_ = false;
-};
 
 const char* LoadErrorText(int error) {
   switch (error) {
@@ -73,6 +25,10 @@ const char* LoadErrorText(int error) {
 }  // namespace
 
 int CmdExport(Session& s, const ParsedArgs& a) {
+  if (const std::string* format = a.Value("--format"); format && *format != "text") {
+    if (*format == "csv") return CmdExportCsv(s, a);
+    return s.Usage("--format takes text or csv");
+  }
   const std::string& walletArg = a.positional[0];
   const std::string* out = a.Value("--out");
   if (!out || out->empty()) return s.Usage("--out DIR is needed: the folder the export is written under");
@@ -111,6 +67,7 @@ int CmdExport(Session& s, const ParsedArgs& a) {
 }
 
 int CmdImport(Session& s, const ParsedArgs& a) {
+  if (const std::string* from = a.Value("--from"); from && *from != "tsv") return CmdImportCsv(s, a, *from);
   const std::string& walletArg = a.positional[0];
   const std::string& table = a.positional[1];
   storage::Wallet wallet;

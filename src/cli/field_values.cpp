@@ -203,4 +203,12 @@ int ApplyAssignments(Session& s, storage::Card& card, const std::vector<std::str
   return kExitOk;
 }
 
+int FindFieldByLabel(Session& s, storage::Card& card, const std::string& labelArg, storage::Field** field) {
+  Assignment a;
+  a.labelArg = labelArg;
+  if (labelArg.empty()) return s.Usage("a field label is empty");
+  if (!ArgumentText(labelArg, &a.label)) return s.Usage("the label " + labelArg + " is not UTF-8");
+  return FindField(s, card, a, field);
+}
+
 }  // namespace tb::cli

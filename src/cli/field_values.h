@@ -25,4 +25,8 @@ std::optional<platform::SystemTime> ParseIsoDateTime(std::string_view text, IsoF
 // no answer on standard input).
 int ApplyAssignments(Session& s, storage::Card& card, const std::vector<std::string>& assignments);
 
+// The field a label argument names, found as an assignment's label is.
+// kExitOk with *field set, or the error printed and kExitFailed.
+int FindFieldByLabel(Session& s, storage::Card& card, const std::string& labelArg, storage::Field** field);
+
 }  // namespace tb::cli

@@ -52,6 +52,8 @@ void AppendPrintableTo(Out& out, std::string_view utf8, bool keepLineBreaks) {
         static_cast<unsigned char>(utf8[i + 1]) >= 0x80) {
       out.push_back('?');
       ++i;
+    } else if (keepLineBreaks && c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') {
+      // A CR LF line break (as module texts write them) is a line break.
     } else if ((u < 0x20 || u == 0x7F) && !(keepLineBreaks && (c == '\n' || c == '\t'))) {
       out.push_back('?');
     } else {

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/commands.h"
+#include "cli/generated_values.h"
 
 namespace tb::cli {
 
@@ -25,6 +26,15 @@ struct CommandSpec {
 };
 
 constexpr size_t kAny = SIZE_MAX;
+
+std::vector<std::string> GeneratorFlags() { return kGeneratorFlags; }
+// The options of a command that stores generated values: its own, --generate
+// and the generator's.
+std::vector<std::string> WithGeneratorOptions(std::vector<std::string> valued) {
+  valued.push_back("--generate");
+  valued.insert(valued.end(), kGeneratorValued.begin(), kGeneratorValued.end());
+  return valued;
+}
 
 const char kAnswers[] =
     "The password is read from the terminal without echo. When standard input is\n"
@@ -55,20 +65,35 @@ const std::vector<CommandSpec>& Commands() {
        "--json    an object {id, path, name, fields: [{label, kind, value}]}\n"
        "--reveal  show passwords in clear\n",
        2, 2, {"--json", "--reveal"}, {}, CmdShow},
+      {"clip", "clip WALLET CARD [LABEL] [--seconds N]", "copy a field's value to the desktop clipboard",
+       "Copies the first Password field of the card, or the field LABEL names (as\n"
+       "'tbwallet set' names fields), through wl-copy (Wayland) or xclip (X11); the\n"
+       "value goes to the tool on its standard input, never in an argument, marked\n"
+       "as a secret where the tool can. After N seconds (default: the program's\n"
+       "setting Clipboard.ClearSeconds, else 30; 0 never) the clipboard is cleared\n"
+       "if it still holds the value. Needs a display and one of the tools (Debian\n"
+       "packages wl-clipboard, xclip).\n",
+       2, 3, {}, {"--seconds"}, CmdClip},
       {"mkdir", "mkdir WALLET PATH", "make a folder (its parent must exist)",
        "Prints the new folder's id.\n", 2, 2, {}, {}, CmdMkdir},
-      {"new-card", "new-card WALLET FOLDER NAME [--form N|--form-name NAME] [--field LABEL=VALUE ...]",
+      {"new-card", "new-card WALLET FOLDER NAME [--form N|--form-name NAME] [--field LABEL=VALUE ...] [--generate LABEL ...]",
        "make a card from a form",
        "The form is --form N (a built-in form, 0 to 42), --form-name NAME (a name\n"
        "that 'tbwallet forms' lists), else the folder's default form, else form 0.\n"
-       "--field values are set as by 'tbwallet set'. Prints the new card's id.\n",
-       3, 3, {}, {"--form", "--form-name", "--field"}, CmdNewCard},
-      {"set", "set WALLET CARD LABEL=VALUE ...", "set field values",
+       "--field values are set as by 'tbwallet set', and --generate LABEL stores a\n"
+       "new password in that Password field as 'tbwallet set' does. Prints the new\n"
+       "card's id.\n",
+       3, 3, GeneratorFlags(), WithGeneratorOptions({"--form", "--form-name", "--field"}), CmdNewCard},
+      {"set", "set WALLET CARD [LABEL=VALUE ...] [--generate LABEL ...]", "set field values",
        "LABEL#k names the k-th of several fields with that label. LABEL=- reads the\n"
-       "value as a secret answer. Dates and times are ISO 8601: 2026-12-10, 14:30,\n"
-       "14:30:05, 2026-12-10T14:30:00. Check boxes take yes, no, 1 or 0. An empty\n"
-       "value clears the field.\n",
-       3, kAny, {}, {}, CmdSet},
+       "value as a secret answer; a password field takes its value only that way\n"
+       "(arguments show in the process list and the shell's history). Dates and\n"
+       "times are ISO 8601: 2026-12-10, 14:30, 14:30:05, 2026-12-10T14:30:00. Check\n"
+       "boxes take yes, no, 1 or 0. An empty value clears the field.\n"
+       "--generate LABEL  store a new password (as 'tbwallet generate' makes it) in\n"
+       "                  that Password field; it is never printed. The options of\n"
+       "                  'tbwallet generate' choose its kind.\n",
+       2, kAny, GeneratorFlags(), WithGeneratorOptions({}), CmdSet},
       {"rename", "rename WALLET ITEM NAME", "rename a card, folder or the forms folder", "", 3, 3, {}, {}, CmdRename},
       {"mv", "mv WALLET ITEM FOLDER", "move a card or folder into a folder",
        "FOLDER \"/\" is the top level (folders only). A folder cannot move into\n"
@@ -89,6 +114,20 @@ const std::vector<CommandSpec>& Commands() {
        "card's path and id.\n"
        "--json  a list of {id, path, name}\n",
        2, 2, {"--json"}, {}, CmdFind},
+      {"generate", "generate [--length N] [--classes luds] [--no-lookalike] [--words N] [--separator C] [--capitalise]",
+       "print a new random password or passphrase",
+       "Prints one password drawn from the system's random source. Needs no wallet.\n",
+       0, 0, GeneratorFlags(), kGeneratorValued, CmdGenerate, false},
+      {"audit", "audit WALLET [--json]", "report weak, reused, empty and old passwords",
+       "Looks at every Password field of the wallet's cards (forms left out) and lists\n"
+       "those whose value is empty, very weak or weak (estimated as zxcvbn does, on\n"
+       "the first 100 characters), the same as on another card (\"reused\"), or on a\n"
+       "card not changed for more than 365 days (\"old\"). Values are never shown;\n"
+       "reused ones are listed as groups of cards. Exit status 0 when nothing was\n"
+       "found, 1 when something was.\n"
+       "--json  {\"counts\":{...},\"cards\":[{\"id\",\"path\",\"field\",\"findings\":[...],\n"
+       "        \"strength\",\"reused_with\":[ids]}]}\n",
+       1, 1, {"--json"}, {}, CmdAudit},
       {"passwd", "passwd WALLET", "change the password",
        "Asks for the current password, the new one (3 to 23 characters), its\n"
        "confirmation and the new hint (an empty answer stores no hint).\n",
@@ -102,25 +141,41 @@ const std::vector<CommandSpec>& Commands() {
        "record in file order, including passwords and every other field value IN\n"
        "CLEAR. Pictures, sounds and attachments are given by size and SHA-256.\n",
        1, 1, {}, {}, CmdDump},
-      {"export", "export WALLET [ITEM] --out DIR [--passwords] [--attachments]",
-       "write the wallet, a folder or a card to a text file",
-       "Writes DIR/<wallet name>/<item name>_<DDMMYYYY>.txt (UTF-16 text; an export\n"
-       "of the same item on the same day is replaced) and prints its path. Without\n"
-       "ITEM the whole wallet is written. The file and the attachments hold\n"
-       "SECRETS IN CLEAR and are readable by you only. A card that cannot be read or\n"
-       "an attachment that cannot be saved is left out, said so, and the exit status\n"
-       "is 1 although the file was written.\n"
-       "--passwords    show passwords in clear (else \"********\")\n"
-       "--attachments  save the card attachments beside the file as NNN_<name>\n",
-       1, 2, {"--passwords", "--attachments"}, {"--out"}, CmdExport},
-      {"import", "import WALLET FILE [--yes]", "add cards from a tab-separated text file",
-       "The first row is \"Card Name\" and the field labels; every further row is a\n"
-       "card (UTF-16 with a byte-order mark, or Windows-1252 text; rows end with CR\n"
-       "LF). The cards go to a new folder at the top level. Each card is asked for\n"
-       "(yes, no or cancel), and from the fifth row of ten or more once for all the\n"
-       "rest; --yes answers yes to every question. A row's cells beyond the first\n"
-       "row's are left out. A refused file changes nothing.\n",
-       2, 2, {"--yes"}, {}, CmdImport},
+      {"export", "export WALLET [ITEM] --out DIR [--format text|csv] [--passwords] [--attachments]",
+       "write the wallet, a folder or a card to a text file or a CSV table",
+       "Text (the default): writes DIR/<wallet name>/<item name>_<DDMMYYYY>.txt\n"
+       "(UTF-16 text; an export of the same item on the same day is replaced).\n"
+       "--format csv: writes DIR/<wallet or item name>.csv (an older file of that\n"
+       "name is replaced): UTF-8 with a byte-order mark, RFC 4180 quoting, one row\n"
+       "per card: \"Folder\", \"Card\", \"Form\" (the field kinds), then \"Label 1\",\n"
+       "\"Value 1\", ... in the card's order. Forms are left out of a whole-wallet\n"
+       "table. 'tbwallet import --from csv' reads it back.\n"
+       "Prints the file's path. Without ITEM the whole wallet is written. The files\n"
+       "hold SECRETS IN CLEAR and are readable by you only. A card that cannot be\n"
+       "read or an attachment that cannot be saved is left out of a text file, said\n"
+       "so, and the exit status is 1 although the file was written.\n"
+       "--passwords    write passwords in clear (else \"********\" in text, empty in CSV)\n"
+       "--attachments  save the card attachments beside the text file as NNN_<name>\n",
+       1, 2, {"--passwords", "--attachments"}, {"--out", "--format"}, CmdExport},
+      {"import", "import WALLET FILE [--from tsv|keepassxc|bitwarden|csv] [--yes]",
+       "add cards from a tab-separated text file or a CSV table",
+       "--from tsv (the default): the first row is \"Card Name\" and the field labels;\n"
+       "every further row is a card (UTF-16 with a byte-order mark, or Windows-1252\n"
+       "text; rows end with CR LF). A row's cells beyond the first row's are left out.\n"
+       "--from keepassxc, bitwarden: the CSV export of KeePassXC or of Bitwarden; each\n"
+       "row becomes a Web Login card (title, user name, password, URL, notes to\n"
+       "Comments, TOTP to a Password field \"TOTP\", every other column with a value\n"
+       "to a field of its name), groups and folders become folders.\n"
+       "--from csv: a table 'tbwallet export --format csv' wrote; every card comes\n"
+       "back with its labels, values and kinds.\n"
+       "CSV tables are RFC 4180 (UTF-8, with or without a byte-order mark); columns\n"
+       "are found by their names in the first row. Rows that cannot be read are\n"
+       "reported by line and left out (exit status 1).\n"
+       "The cards go to a new folder at the top level. Each card is asked for\n"
+       "(yes, no or cancel), and from the fifth of ten or more once for all the\n"
+       "rest; --yes answers yes to every question. The accepted cards are written\n"
+       "in one step; a refused file changes nothing.\n",
+       2, 2, {"--yes"}, {"--from"}, CmdImport},
       {"form-export", "form-export WALLET CARD --out DIR [--description TEXT] [--author TEXT] [--with-data]",
        "export a card as a form file (.tbx)",
        "Writes DIR/<card name>_<DDMMYYYY>.tbx, readable by you only, and prints its\n"
@@ -166,15 +221,18 @@ void TopHelp(std::ostream& out) {
       << "\nExit status: 0 success, 1 the operation failed, 2 usage error.\n";
 }
 
-void CommandHelp(const CommandSpec& c, std::ostream& out) {
-  out << "Usage: tbwallet " << c.synopsis << "\n\n" << c.summary << ".\n";
-  if (*c.details) out << "\n" << c.details;
-  out << "\n" << kItems << "\n" << kAnswers;
-}
-
 bool Contains(const std::vector<std::string>& list, const std::string& s) {
   return std::find(list.begin(), list.end(), s) != list.end();
 }
+
+void CommandHelp(const CommandSpec& c, std::ostream& out) {
+  out << "Usage: tbwallet " << c.synopsis << "\n\n" << c.summary << ".\n";
+  if (*c.details) out << "\n" << c.details;
+  if (Contains(c.valued, "--length")) out << "\n" << kGeneratorHelp;
+  if (!c.needsTexts) return;
+  out << "\n" << kItems << "\n" << kAnswers;
+}
+
 
 // Splits the arguments after the command word. "--" ends the options;
 // "--name=value" and "--name value" are both taken.
@@ -254,7 +312,7 @@ int RunTbwallet(const std::vector<std::string>& args, std::istream& in, std::ost
     CommandHelp(*command, out);
     return kExitOk;
   }
-  if (!session.LoadTexts()) return kExitFailed;
+  if (command->needsTexts && !session.LoadTexts()) return kExitFailed;
   return command->run(session, parsed);
 }
 

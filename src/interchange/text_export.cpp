@@ -41,21 +41,6 @@ bool CreateTemporary(const std::string& folder, platform::File* file, std::strin
   return false;
 }
 
-// Writes bytes to a private file and renames it to path, replacing a file
-// of that name without ever writing through it.
-bool WriteReplacing(const std::string& folder, const std::string& path, const uint8_t* data, size_t size) {
-  platform::File file;
-  std::string temporary;
-  if (!CreateTemporary(folder, &file, &temporary)) return false;
-  const bool written = file.WriteAt(0, data, size) && file.Flush();
-  file.Close();
-  if (!written || !platform::ReplaceFileAtomically(temporary, path)) {
-    platform::RemoveFile(temporary);
-    return false;
-  }
-  return true;
-}
-
 bool MakeExportFolder(const std::string& folder) {
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -70,6 +55,19 @@ bool MakeExportFolder(const std::string& folder) {
 void AppendUnits(Text& line, std::u16string_view text) { line.append(text.data(), text.size()); }
 
 }  // namespace
+
+bool WriteReplacing(const std::string& folder, const std::string& path, const uint8_t* data, size_t size) {
+  platform::File file;
+  std::string temporary;
+  if (!CreateTemporary(folder, &file, &temporary)) return false;
+  const bool written = file.WriteAt(0, data, size) && file.Flush();
+  file.Close();
+  if (!written || !platform::ReplaceFileAtomically(temporary, path)) {
+    platform::RemoveFile(temporary);
+    return false;
+  }
+  return true;
+}
 
 // ---------------------------------------------------------------- names
 

@@ -60,6 +60,10 @@ std::u16string SafeFileName(std::u16string_view name, std::u16string_view fallba
 // prefix + name + suffix in UTF-8, the name cut (at a character boundary)
 // so that the whole stays within kMaxFileNameBytes.
 std::string FitFileName(std::u16string_view prefix, std::u16string_view name, std::u16string_view suffix);
+// Writes bytes to a new private file in folder and renames it to path (in
+// the same folder), replacing a file of that name without ever writing
+// through it. False, with nothing left behind, when it cannot.
+bool WriteReplacing(const std::string& folder, const std::string& path, const uint8_t* data, size_t size);
 // The wallet name: the wallet file's name without folder and extension.
 std::u16string WalletName(const std::string& walletPath);
 // The user's time picture without its seconds (and the separator before

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "cli/session.h"
 #include "cli_harness.h"
 #include "shell/core/string_table_compiler.h"
 
@@ -27,6 +28,20 @@ std::string Slurp(const std::string& path) {
       return ::testing::AssertionFailure() << "control at " << i << " in:\n" << text;
   }
   return ::testing::AssertionSuccess();
+}
+
+TEST(PrintableTest, ControlsBecomeQuestionMarks) {
+  const struct {
+    const char* in;
+    bool keepLineBreaks;
+    const char* out;
+  } cases[] = {
+      {"a\x1b]0;t\x07" "b", false, "a?]0;t?b"},
+      {"csi \xc2\x9b" "31m, nbsp \xc2\xa0, \xc3\xa9", false, "csi ?31m, nbsp \xc2\xa0, \xc3\xa9"},
+      {"one\ttwo\nthree", false, "one?two?three"},
+      {"one\ttwo\nthree\r\nfour\rfive\x7f", true, "one\ttwo\nthree\nfour?five?"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(cli::Printable(c.in, c.keepLineBreaks), c.out) << c.in;
 }
 
 class HostileText : public ::testing::Test, public CliHarness {

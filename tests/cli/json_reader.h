@@ -1,6 +1,7 @@
 #pragma once
-// Just enough of a JSON reader to check tbwallet's output structurally:
-// objects keep their members in order, numbers are kept as doubles.
+// Just enough of a JSON reader to check tbwallet's output structurally and
+// to read the fixtures' descriptions: objects keep their members in order,
+// numbers are kept as doubles, strings are UTF-8.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -76,17 +77,50 @@ class JsonReader {
         case 'b': out->push_back('\b'); break;
         case 'f': out->push_back('\f'); break;
         case 'u': {
-          if (pos_ + 4 > s_.size()) return false;
-          const uint32_t code = uint32_t(std::stoul(s_.substr(pos_, 4), nullptr, 16));
-          pos_ += 4;
-          if (code >= 0x80) return false;   // enough for these tests
-          out->push_back(char(code));
+          uint32_t code = 0;
+          if (!Hex4(&code)) return false;
+          // A surrogate pair is one character.
+          if (code >= 0xD800 && code <= 0xDBFF && s_.compare(pos_, 2, "\\u") == 0) {
+            pos_ += 2;
+            uint32_t low = 0;
+            if (!Hex4(&low) || low < 0xDC00 || low > 0xDFFF) return false;
+            code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
+          }
+          AppendUtf8(out, code);
           break;
         }
         default: return false;
       }
     }
     return false;
+  }
+  bool Hex4(uint32_t* code) {
+    if (pos_ + 4 > s_.size()) return false;
+    for (size_t i = 0; i < 4; ++i) {
+      const char h = s_[pos_ + i];
+      const int d = h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
+      if (d < 0) return false;
+      *code = *code * 16 + uint32_t(d);
+    }
+    pos_ += 4;
+    return true;
+  }
+  static void AppendUtf8(std::string* out, uint32_t c) {
+    if (c < 0x80) {
+      out->push_back(char(c));
+    } else if (c < 0x800) {
+      out->push_back(char(0xC0 | (c >> 6)));
+      out->push_back(char(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out->push_back(char(0xE0 | (c >> 12)));
+      out->push_back(char(0x80 | ((c >> 6) & 0x3F)));
+      out->push_back(char(0x80 | (c & 0x3F)));
+    } else {
+      out->push_back(char(0xF0 | (c >> 18)));
+      out->push_back(char(0x80 | ((c >> 12) & 0x3F)));
+      out->push_back(char(0x80 | ((c >> 6) & 0x3F)));
+      out->push_back(char(0x80 | (c & 0x3F)));
+    }
   }
   bool Value(Json* v, int depth) {
     if (depth > 64 || pos_ >= s_.size()) return false;

@@ -49,6 +49,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay,
                                            Target{"form_file", FuzzFormFile},
                                            Target{"custom_form_text", FuzzCustomFormText},
                                            Target{"import_table", FuzzImportTable},
+                                           Target{"csv_table", FuzzCsvTable},
                                            Target{"legacy_wallet", FuzzLegacyWallet},
                                            Target{"icon_file", FuzzIconFile}),
                          [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.folder); });

@@ -12,6 +12,7 @@
 #include "platform/core/registry.h"
 #include "storage/forms/builtin_forms.h"
 #include "storage/forms/field_kinds.h"
+#include "storage/legacy_file.h"
 #include "storage/legacy_key.h"
 #include "storage/legacy_wallet.h"
 #include "storage/wallet.h"
@@ -518,6 +519,18 @@ TEST_F(LegacyConvert, CutAtEveryLength) {
       continue;
     }
     ASSERT_TRUE(r.ok()) << r.number();
+    {
+      // The reader's own account: a cut anywhere but between whole records
+      // (a card's data counts as part of it) is damage.
+      platform::File file;
+      ASSERT_EQ(file.Open(walPath, platform::OpenMode::ReadOnly), platform::OpenResult::Ok);
+      LegacyRecords records;
+      ASSERT_TRUE(ReadLegacyRecords(file, n, &records));
+      const bool between = n == 844 || n == folderEnd || n == dataEnd || n == full.size();
+      EXPECT_EQ(records.endedOnDamage, !between);
+      EXPECT_EQ(records.cards.size(), n >= full.size() ? 2u : n >= cardEnd ? 1u : 0u);
+      if (n >= cardEnd && n < full.size()) EXPECT_EQ(records.cards[0].dataInFile, n >= dataEnd);
+    }
     // What was cut off is missing; the rest is a whole wallet.
     const Converted c = Open();
     ASSERT_EQ(c.folders.size(), n >= folderEnd ? 1u : 0u);

@@ -1,8 +1,8 @@
 // Creating, opening, saving, closing and re-keying wallet files.
 #include <gtest/gtest.h>
-
-
 #include <sys/stat.h>
+
+#include <set>
 
 #include "platform/core/file.h"
 #include "platform/core/file_faults.h"
@@ -314,16 +314,42 @@ TEST_F(WalletFile, DamageIsReportedAndRepaired) {
   EXPECT_EQ(wallet.Count(), 3);   // A is gone, B and the rest survive
 }
 
-TEST_F(WalletFile, TruncatedWalletsNeverCrashTheReader) {
+// A wallet cut short anywhere gives the status that belongs to where the
+// cut falls: in the leading blocks the block's own status, at a record
+// boundary a whole (shorter) wallet, inside a record damage.
+TEST_F(WalletFile, TruncatedWalletsGiveTheStatusOfTheCut) {
   CreateAndOpen();
   const int folder = AddFolder(u"F");
   AddCard(u"A", folder, u"some value");
+  std::set<size_t> boundaries;
+  ASSERT_TRUE(wallet.WalkRecords([&](const RecordHeader& h, const Wallet::BodyReader&) {
+    boundaries.insert(size_t(h.fileOffset));
+    boundaries.insert(size_t(h.fileOffset + h.Extent()));
+    return true;
+  }));
   wallet.Close();
   const std::string good = ReadAll(path);
-  for (size_t n = layout::kFirstRecordOffset; n < good.size(); n += 7) {
+  ASSERT_EQ(boundaries.size(), 5u);   // four records end to end
+  ASSERT_EQ(*boundaries.begin(), layout::kFirstRecordOffset);
+  ASSERT_EQ(*boundaries.rbegin(), good.size());
+  auto expected = [&](size_t n) {
+    if (n < layout::kHeaderOffset) return OpenStatus::NotAWallet;
+    if (n < layout::kOptionsOffset) return OpenStatus::BadHeader;
+    if (n < layout::kFirstRecordOffset) return OpenStatus::BadOptions;
+    return boundaries.count(n) ? OpenStatus::Ok : OpenStatus::Damaged;
+  };
+  std::vector<size_t> cuts;
+  for (size_t n = 0; n < layout::kFirstRecordOffset; n += 97) cuts.push_back(n);
+  for (size_t n = layout::kFirstRecordOffset; n < good.size(); n += 7) cuts.push_back(n);
+  for (size_t b : boundaries)
+    for (size_t n : {b - 1, b, b + 1})
+      if (n <= good.size()) cuts.push_back(n);
+  for (size_t cut : {size_t(1), layout::kHeaderOffset - 1, layout::kHeaderOffset, layout::kOptionsOffset - 1,
+                     layout::kOptionsOffset})
+    cuts.push_back(cut);
+  for (size_t n : cuts) {
     WriteAll(path, good.substr(0, n));
-    const OpenStatus s = wallet.Open(path, u"secret", true, nullptr);
-    EXPECT_TRUE(s == OpenStatus::Ok || s == OpenStatus::Damaged) << n;
+    EXPECT_EQ(wallet.Open(path, u"secret", true, nullptr), expected(n)) << "cut at " << n;
     wallet.Close();
   }
 }

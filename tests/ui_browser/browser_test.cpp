@@ -21,6 +21,7 @@
 #include "support/wallet_fixture.h"
 #include "ui/ui_fixture.h"
 #include "ui_dialogs/dialogs_fixture.h"
+#include "ui_support/png_check.h"
 #include "ui_support/qt_test.h"
 
 using namespace tb::shell;
@@ -614,17 +615,31 @@ class BrowserTest : public QObject {
     f.window->Dispatch(kCmdCut);
     f.B().BeginDrag(f.Item(f.deep));
     f.B().DragMove(f.Centre(f.Item(f.home)) + QPoint(10, 4));
-    QVERIFY(tb::ui::GrabToPng(f.window.get(), tb::dialogs::test::ScreenshotPath("browser-drag")));
+    // The drop target's highlight, at the right end of its row.
+    const QRect target = f.Tree()->visualItemRect(f.Item(f.home));
+    TB_VERIFY_PNG(f.window.get(), tb::dialogs::test::ScreenshotPath("browser-drag"), f.Tree()->viewport(),
+                  QPoint(f.Tree()->viewport()->width() - 4, target.center().y()));
     f.B().EndDrag(QPoint(-9, -9));
     // The popup of a card, as a tap-and-hold shows it.
-    f.B().runPopup = [](QMenu& menu, int, const QPoint& at) {
+    bool popupShown = false;
+    f.B().runPopup = [&](QMenu& menu, int, const QPoint& at) {
       menu.popup(at);
       QTest::qWait(20);
-      tb::ui::GrabToPng(&menu, tb::dialogs::test::ScreenshotPath("browser-card-popup"));
+      const QString path = tb::dialogs::test::ScreenshotPath("browser-card-popup");
+      popupShown = tb::ui::GrabToPng(&menu, path);
+      // The picture has the menu's size and the first item's text in it.
+      const QImage picture(path);
+      popupShown = popupShown && picture.size() == menu.size() * menu.devicePixelRatioF();
+      const QRect first = menu.actionGeometry(menu.actions().first());
+      int dark = 0;
+      for (int y = first.top(); y <= first.bottom(); ++y)
+        for (int x = first.left(); x <= first.right(); ++x) dark += qGray(picture.pixel(x, y)) < 100;
+      popupShown = popupShown && dark > 10;
       menu.hide();
       return 0;
     };
     f.B().ShowContextMenu(f.Centre(f.Item(f.bCard)));
+    QVERIFY2(popupShown, "no picture of the popup with its first item's text");
   }
 };
 

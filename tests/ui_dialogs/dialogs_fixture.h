@@ -9,13 +9,16 @@
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <typeinfo>
 
 #include "platform/ui/modal_dialog.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/texts.h"
 #include "shell/core/language_module.h"
 #include "shell/core/settings.h"
+#include "ui_support/dialog_waits.h"
 
 namespace tb::dialogs::test {
 
@@ -34,29 +37,45 @@ inline tb::shell::Settings SettingsFor(bool smartphone) {
 }
 
 // Runs action on the next modal dialog with this template once it shows
-// (polling, so that it also finds dialogs a flow opens on its own).
+// (polling, so that it also finds dialogs a flow opens on its own). A
+// dialog that does not show within ten seconds fails the test.
 inline void WhenDialogShows(int templateId, std::function<void(tb::ui::ModalDialog&)> action) {
+  const int wait = tb::test::StartDialogWait(QStringLiteral("dialog with template %1").arg(templateId));
   auto* poll = new QTimer(qApp);
   poll->setInterval(5);
-  QObject::connect(poll, &QTimer::timeout, [poll, templateId, action] {
+  auto ticks = std::make_shared<int>(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, templateId, action, wait, ticks] {
+    if (!tb::test::DialogWaitStillWanted(wait) || ++*ticks > 2000) {
+      if (*ticks > 2000) tb::test::DialogWaitGaveUp(wait);
+      poll->stop();
+      poll->deleteLater();
+      return;
+    }
     auto* dialog = qobject_cast<tb::ui::ModalDialog*>(QApplication::activeModalWidget());
     if (!dialog || dialog->TemplateId() != templateId || !dialog->isVisible()) return;
     poll->stop();
     poll->deleteLater();
+    tb::test::DialogWaitMet(wait);
     action(*dialog);
   });
   poll->start();
 }
 
 // Runs act on the first modal dialog of type T once it shows (dialogs
-// opened from dialogs run their own event loops).
+// opened from dialogs run their own event loops). A dialog that does not
+// show within three seconds fails the test.
 template <typename T>
-void WhenShown(std::function<void(T*)> act, int triesLeft = 300) {
-  QTimer::singleShot(10, [act, triesLeft] {
+void WhenShown(std::function<void(T*)> act, int triesLeft = 300, int wait = 0) {
+  if (wait == 0) wait = tb::test::StartDialogWait(QStringLiteral("dialog %1").arg(typeid(T).name()));
+  QTimer::singleShot(10, [act, triesLeft, wait] {
+    if (!tb::test::DialogWaitStillWanted(wait)) return;
     if (auto* dialog = dynamic_cast<T*>(QApplication::activeModalWidget())) {
+      tb::test::DialogWaitMet(wait);
       act(dialog);
     } else if (triesLeft > 0) {
-      WhenShown<T>(act, triesLeft - 1);
+      WhenShown<T>(act, triesLeft - 1, wait);
+    } else {
+      tb::test::DialogWaitGaveUp(wait);
     }
   });
 }

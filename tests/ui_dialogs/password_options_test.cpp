@@ -19,6 +19,7 @@
 #include "platform/ui/test_doubles.h"
 #include "storage/blocks.h"
 #include "support/wallet_fixture.h"
+#include "ui_support/png_check.h"
 #include "ui_support/qt_test.h"
 
 using namespace tb::dialogs;
@@ -275,11 +276,11 @@ class PasswordOptionsTest : public QObject {
       newPassword.show();
       QVERIFY(QTest::qWaitForWindowExposed(&newPassword));
       FillNewPassword(newPassword, "123", "12", "pet");
-      QVERIFY(tb::ui::GrabToPng(&newPassword, ScreenshotPath("new-password-" + variant)));
+      TB_VERIFY_PNG(&newPassword, ScreenshotPath("new-password-" + variant), newPassword.findChild<QLineEdit*>());
       SecurityOptionsDialog security(nullptr, settings, 5);
       security.show();
       QVERIFY(QTest::qWaitForWindowExposed(&security));
-      QVERIFY(tb::ui::GrabToPng(&security, ScreenshotPath("security-" + variant)));
+      TB_VERIFY_PNG(&security, ScreenshotPath("security-" + variant), security.MenuBar());
     }
   }
 };

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "ui_support/dialog_waits.h"
 #include "ui_support/qt_test.h"
 
 namespace tb::test {
@@ -44,8 +45,12 @@ int main(int argc, char** argv) {
   for (const auto& [name, make] : tb::test::Registry()) {
     if (!only.empty() && name != only) continue;
     std::unique_ptr<QObject> test(make());
+    tb::test::SetRunningTestClass(name.c_str());
     failures += QTest::qExec(test.get(), args);
   }
+  // A dialog a test waited for that never came fails the program even
+  // when its test had already ended.
+  failures += tb::test::UnmetDialogWaits();
   std::printf("%d QtTest failure(s)\n", failures);
   return failures == 0 ? 0 : 1;
 }
