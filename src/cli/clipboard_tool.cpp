@@ -14,7 +14,7 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "cli/sha256.h"
+#include "storage/cipher/sha256.h"
 
 extern char** environ;
 
@@ -208,7 +208,7 @@ std::optional<ClipboardTool> FindClipboardTool(std::string* why) {
 }
 
 Digest DigestOf(const storage::SecureBytes& bytes) {
-  Sha256 sha;
+  storage::Sha256 sha;
   sha.Update(bytes.data(), bytes.size());
   return sha.Finish();
 }

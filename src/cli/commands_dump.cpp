@@ -6,7 +6,7 @@
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
-#include "cli/sha256.h"
+#include "storage/cipher/sha256.h"
 #include "platform/core/text_convert.h"
 #include "storage/card_codec.h"
 
@@ -27,7 +27,7 @@ void Numbers(JsonWriter& json, const std::array<uint32_t, 16>& values) {
 }
 
 void Digest(JsonWriter& json, const storage::SecureBytes& bytes) {
-  json.Key("size").Unsigned(bytes.size()).Key("sha256").Utf8(Sha256Hex(bytes.data(), bytes.size()));
+  json.Key("size").Unsigned(bytes.size()).Key("sha256").Utf8(storage::Sha256Hex(bytes.data(), bytes.size()));
 }
 
 void WriteField(JsonWriter& json, const storage::Field& f) {

@@ -225,9 +225,25 @@ bool HasPreviousFormat(const std::string& path) {
   return signature.TextIsValid() && signature.Version() == storage::FormatVersion::Five;
 }
 
+namespace {
+// A journal beside the wallet that was not used: the wallet is as it was,
+// and the user learns where the journal went.
+void ReportJournal(Session& s, const std::string& walletArg, const storage::Wallet& wallet) {
+  const storage::JournalReport& report = wallet.LastJournalReport();
+  if (!storage::IsRefusal(report.status)) return;
+  s.err << "tbwallet: warning: journal status " << int(report.status) << ": "
+        << storage::Describe(report.status) << " " << Printable(walletArg) << "; it was not used, and the wallet "
+        << "was not changed by it; "
+        << (report.setAsidePath.empty() ? std::string("it could not be moved aside")
+                                        : "it was moved aside to " + Printable(report.setAsidePath))
+        << "\n";
+}
+}  // namespace
+
 int OpenWallet(Session& s, const std::string& walletArg, bool readOnly, storage::Wallet& wallet,
                storage::Prompter* prompter, storage::Text* passwordOut) {
   wallet.SetTextSource(&s.Texts());
+  wallet.SetBreakLinksAllowed(s.breakLinks);
   // Only 'tbwallet upgrade' offers the upgrade of a version-5 wallet; for
   // every other command the storage refuses it before writing anything.
   if (prompter && s.command != "upgrade" && HasPreviousFormat(AbsolutePath(walletArg))) prompter = nullptr;
@@ -237,6 +253,7 @@ int OpenWallet(Session& s, const std::string& walletArg, bool readOnly, storage:
   const storage::OpenStatus status =
       wallet.Open(AbsolutePath(walletArg), std::u16string_view(password.data(), password.size()), readOnly,
                   prompter);
+  ReportJournal(s, walletArg, wallet);
   if (status == storage::OpenStatus::Ok && !readOnly && wallet.IsReadOnly()) {
     // A version-5 wallet without a password: it can be read, but neither
     // written nor upgraded (there is no password to upgrade to).
@@ -253,6 +270,10 @@ int OpenWallet(Session& s, const std::string& walletArg, bool readOnly, storage:
   if (status == storage::OpenStatus::NeedsUpgrade)
     message += "\ntbwallet: nothing was written; run 'tbwallet upgrade " + walletArg +
                "' to upgrade it to the current format";
+  if (status == storage::OpenStatus::HardLinked)
+    message += "\ntbwallet: nothing was written. A change replaces the file: this name would get a file of "
+               "its own, and the wallet's other names would keep the wallet as it is now. Give --break-links "
+               "to do that";
   return s.Fail(message);
 }
 

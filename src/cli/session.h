@@ -40,6 +40,9 @@ class Session {
   std::ostream& err;
   const CliEnvironment& env;
   const std::string command;
+  // --break-links: a wallet with other names (hard links) may be opened
+  // for changes, which gives this name a file of its own.
+  bool breakLinks = false;
 
   // Loads the language module by the usual choice (LangPref from the
   // registry, read without writing anything). False, with the failure text

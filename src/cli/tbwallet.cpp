@@ -42,11 +42,37 @@ const char kAnswers[] =
     "yes/no, secret value) is the next line of standard input: UTF-8, ending at\n"
     "LF, a CR before the LF dropped. Passwords are never taken from arguments.\n";
 
+const char kProtection[] =
+    "Protected: without the password, record names and card contents cannot be\n"
+    "read. Not protected: the wallet format enciphers with RC4 under MD5-derived\n"
+    "keys and has no MAC (the format's, kept for other copies of the program),\n"
+    "so whoever can write the wallet file can damage or alter it; the hint is\n"
+    "readable without the password. A journal beside a wallet is used only when\n"
+    "sealed with the wallet's key and verified with its password; any other is\n"
+    "set aside and reported. Writes follow links to the real file; a file with\n"
+    "other names (hard links) is changed only with --break-links.\n";
+
 const char kItems[] =
     "Items are named by record id (32 hexadecimal digits) or by path from the top\n"
     "level, \"Folder/Sub/Card\"; write a \"/\" inside a name as \"\\/\" and a\n"
     "backslash as \"\\\\\". A path that names several records is an error that\n"
     "lists their ids.\n";
+
+// The commands that change the wallet; they take --break-links.
+bool Writes(const std::string& command) {
+  static const char* const kWriting[] = {"mkdir", "new-card", "set",    "rename", "mv",          "cp",
+                                         "rm",    "save-form", "passwd", "repair", "import",     "form-import",
+                                         "upgrade"};
+  for (const char* c : kWriting)
+    if (command == c) return true;
+  return false;
+}
+
+const char kBreakLinks[] =
+    "--break-links  open a wallet file that has other names (hard links) too. A\n"
+    "               change replaces the file: this name gets a file of its own\n"
+    "               and the other names keep the wallet as it is now. Without it\n"
+    "               such a wallet is refused and nothing is written.\n";
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
@@ -179,8 +205,13 @@ const std::vector<CommandSpec>& Commands() {
       {"form-export", "form-export WALLET CARD --out DIR [--description TEXT] [--author TEXT] [--with-data]",
        "export a card as a form file (.tbx)",
        "Writes DIR/<card name>_<DDMMYYYY>.tbx, readable by you only, and prints its\n"
-       "path; an existing file is never replaced. Field values are left out unless\n"
-       "--with-data is given. The description keeps 127 characters, the author 63.\n",
+       "path; an existing file is never replaced. The file holds the card's name,\n"
+       "icon, colours and sizes, every field's label, kind and choices, and the\n"
+       "card's picture and sound. Field values (dates and times included) and\n"
+       "attachments are left out unless --with-data is given. A form file is\n"
+       "enciphered under a key every copy of the program knows: anyone who gets\n"
+       "it can read it. The description keeps 127 characters, the author 63.\n"
+       "--with-data  include the field values and the attachments\n",
        2, 2, {"--with-data"}, {"--out", "--description", "--author"}, CmdFormExport},
       {"form-import", "form-import WALLET FILE.tbx [--yes]", "add the form of a form file to the forms folder",
        "Shows the form's name, description, author and export date and asks whether\n"
@@ -217,7 +248,8 @@ void TopHelp(std::ostream& out) {
     name.resize(std::max<size_t>(name.size() + 1, 13), ' ');
     out << "  " << name << c.summary << "\n";
   }
-  out << "\n'tbwallet COMMAND --help' shows a command's arguments.\n\n" << kItems << "\n" << kAnswers
+  out << "\n'tbwallet COMMAND --help' shows a command's arguments.\n\n" << kItems << "\n" << kAnswers << "\n"
+      << kProtection
       << "\nExit status: 0 success, 1 the operation failed, 2 usage error.\n";
 }
 
@@ -229,6 +261,7 @@ void CommandHelp(const CommandSpec& c, std::ostream& out) {
   out << "Usage: tbwallet " << c.synopsis << "\n\n" << c.summary << ".\n";
   if (*c.details) out << "\n" << c.details;
   if (Contains(c.valued, "--length")) out << "\n" << kGeneratorHelp;
+  if (Writes(c.name)) out << "\n" << kBreakLinks;
   if (!c.needsTexts) return;
   out << "\n" << kItems << "\n" << kAnswers;
 }
@@ -254,7 +287,9 @@ bool Parse(Session& s, const CommandSpec& c, const std::vector<std::string>& arg
     }
     const size_t eq = arg.find('=');
     const std::string name = arg.substr(0, eq);
-    if (Contains(c.flags, name) && eq == std::string::npos) {
+    if (name == "--break-links" && eq == std::string::npos && Writes(c.name)) {
+      s.breakLinks = true;
+    } else if (Contains(c.flags, name) && eq == std::string::npos) {
       parsed->flags.insert(name);
     } else if (Contains(c.valued, name)) {
       if (eq != std::string::npos) {

@@ -93,6 +93,10 @@ FormWriteStatus WriteFormFile(const storage::Card* card, platform::File* file, b
       f.SetValue(u"");
       f.dateTime = {};
     }
+    // Attachments are the card's data too (a scan, a notes file), and the
+    // form file's key is every copy's: they stay behind. The picture and
+    // the sound are part of the form's look and go with it.
+    for (auto& a : form.attachments) a.reset();
   }
 
   std::vector<uint8_t> body;

@@ -194,6 +194,31 @@ inline constexpr MediaItemLayout kSoundItem{item::kSound, sound::kHeadSize, soun
 inline constexpr MediaItemLayout kAttachmentItem{item::kAttachment, attachment::kHeadSize,
                                                  attachment::kBytesLength, attachment::kBytesPadding,
                                                  attachment::kNameLength, attachment::kNamePadding};
+// --- redo journal "<wallet>.journal" (this program's own file) -----------
+//
+//   0    4   magic "TBJ2"
+//   4    4   length of the whole file
+//   8    4   entry count
+//   12   16  the wallet's creation time (header offset 76)
+//   28   32  the header's random words (header offset 400) before the write
+//   60   8   the wallet's size
+//   68       entries: u64 offset, u32 length, before[length], after[length]
+//   then 32  HMAC-SHA-256 of all bytes before it, under the wallet's seal key
+//   then 32  SHA-256 of all bytes before it: a journal torn while it was
+//            written fails this, before any byte of the wallet changed
+namespace journal {
+inline constexpr char kMagic[4] = {'T', 'B', 'J', '2'};
+inline constexpr size_t kMagicOffset = 0;
+inline constexpr size_t kLength = 4;
+inline constexpr size_t kCount = 8;
+inline constexpr size_t kCreated = 12, kCreatedSize = 16;
+inline constexpr size_t kRandom = 28, kRandomSize = 32;
+inline constexpr size_t kWalletSize = 60;
+inline constexpr size_t kHeadSize = 68;
+inline constexpr size_t kEntryHeadSize = 12;   // u64 offset, u32 length
+inline constexpr size_t kSealSize = 32, kChecksumSize = 32;
+}  // namespace journal
+
 // The layout of a media item type, or nullptr for fields and unknown types.
 inline constexpr const MediaItemLayout* MediaItemOfType(uint32_t type) {
   return type == item::kPicture ? &kPictureItem

@@ -1,9 +1,11 @@
 // Converting an old ".wal" wallet into a new wallet beside it.
 #include "storage/legacy_wallet.h"
 
+#include <cstdio>
 #include <unordered_map>
 
 #include "platform/core/file.h"
+#include "platform/core/system.h"
 #include "platform/core/text_convert.h"
 #include "storage/card.h"
 #include "storage/forms/builtin_forms.h"
@@ -31,7 +33,7 @@ constexpr uint64_t kMaxDefinitionFileBytes = 16u << 20;
 constexpr uint32_t kPicturePlacement = 9;
 constexpr const char* kDocumentIconKey = "HKEY_CLASSES_ROOT\\ostreltamberlockfile\\DefaultIcon";
 // The name the new wallet is filled under until it is complete.
-constexpr const char* kPartialSuffix = ".converting";
+constexpr int kPartialNameAttempts = 16;
 
 size_t Utf16Length(const std::string& utf8) {
   size_t units = 0;
@@ -233,12 +235,20 @@ LegacyConversion WriteNewWallet(platform::File& old, const Key128& key, const Le
                                 const LegacyConvertOptions& options, std::u16string_view password,
                                 const std::string& newPath) {
   if (const CreateStatus s = PrecheckNewWallet(newPath, password); s != CreateStatus::Ok) return CreateResult(s);
-  const std::string partialPath = newPath + kPartialSuffix;
-  platform::RemoveFile(partialPath);   // left by a conversion that never finished
+  // A private name with a random part: nobody can guess it in advance to
+  // block the conversion or to have us publish a file of theirs.
+  platform::RemoveLeftoverPartialFiles(newPath, {kConvertingTag});
   Wallet wallet;
   wallet.SetTextSource(options.texts);
-  if (const CreateStatus s = wallet.Create(partialPath, password, std::nullopt, false); s != CreateStatus::Ok)
-    return CreateResult(s);
+  std::string partialPath;
+  CreateStatus created = CreateStatus::Exists;
+  for (int attempt = 0; attempt < kPartialNameAttempts && created == CreateStatus::Exists; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "-%08x", unsigned(platform::Random32()));
+    partialPath = newPath + "." + kConvertingTag + suffix;
+    created = wallet.Create(partialPath, password, std::nullopt, false);
+  }
+  if (created != CreateStatus::Ok) return CreateResult(created == CreateStatus::Exists ? CreateStatus::CannotCreate : created);
   auto fail = [&](CreateStatus status) {
     wallet.Close();
     platform::RemoveFile(partialPath);

@@ -32,7 +32,7 @@ enum class CreateStatus : int {
 enum class OpenStatus : int {
   Ok = 0,
   BadPath = 1,
-  CannotOpen = 2,         // missing, unreadable, or open for writing elsewhere
+  CannotOpen = 2,         // missing, unreadable, or not permitted
   RecordsUnreadable = 3,
   BadHeader = 4,
   BadOptions = 5,
@@ -45,6 +45,9 @@ enum class OpenStatus : int {
   NeedsUpgrade = 15,      // a version-5 file; this build opens it only to upgrade
   UpgradeDeclined = 16,
   UpgradeFailed = 17,     // the conversion did not finish; the file keeps the previous format
+  InUse = 18,             // another program holds the wallet open for writing
+  NotAFile = 19,          // a folder, pipe, device or socket, not a wallet file
+  HardLinked = 20,        // the file has other names and the caller did not agree to break them
 };
 
 // LoadAllRecords: 0, 3, 12 or 13 as OpenStatus values.

@@ -453,14 +453,13 @@ OpenStatus Wallet::UpgradeOpenFile(const std::string& path, std::u16string_view 
   job.now = platform::LocalTime();
   job.source = &file_;
 
-  const std::string partialPath = path_ + ".upgrade";
-  platform::RemoveFile(partialPath);   // left by an upgrade that never finished
+  std::string partialPath;
   platform::File out;
   UpgradeStatus status = UpgradeStatus::NotStarted;
-  if (out.Open(partialPath, platform::OpenMode::CreateNew) == platform::OpenResult::Ok) {
+  if (platform::CreatePartialFile(realPath_, kUpgradeTag, &out, &partialPath)) {
     job.target = &out;
     status = UpgradeWallet(job, upgradeProgress_);
-    if (status == UpgradeStatus::Done && (!out.Flush() || !platform::ReplaceFileAtomically(partialPath, path_)))
+    if (status == UpgradeStatus::Done && (!out.Flush() || !platform::ReplaceFileAtomically(partialPath, realPath_)))
       status = UpgradeStatus::NotReplaced;
   }
   lastUpgradeStatus_ = status;
@@ -468,7 +467,7 @@ OpenStatus Wallet::UpgradeOpenFile(const std::string& path, std::u16string_view 
   out.Close();
   Close();
   if (status != UpgradeStatus::Done) {
-    platform::RemoveFile(partialPath);
+    if (!partialPath.empty()) platform::RemoveFile(partialPath);
     ShowUpgradeFailure(prompter, status);
     return OpenStatus::UpgradeFailed;
   }

@@ -35,6 +35,26 @@ bool PathIsUsable(const std::string& path) {
   const size_t units = Utf16Length(path);
   return units >= kMinimumPathLength && units <= kMaxPathUnits;
 }
+
+// The seal key of a wallet whose header block this is, when the password
+// opens it.
+JournalKeyFor KeyForPassword(std::u16string_view password) {
+  return [password](const uint8_t* block) -> std::optional<SealKey> {
+    WalletHeader h;
+    std::memcpy(h.raw.data(), block, h.raw.size());
+    struct WipeAfter {
+      WalletHeader& h;
+      ~WipeAfter() { h.Wipe(); }
+    } wipe{h};
+    if (!h.SignaturesValid()) return std::nullopt;
+    h.DeriveHeaderKey();
+    if (!h.headerKey.IsSet()) return std::nullopt;
+    if (!h.HasVerifier()) return JournalSealKey(h.dataKey, h.headerKey);
+    if (VerifyAgainst(h.Verifier(), h.headerKey, password) == VerifyResult::Wrong) return std::nullopt;
+    h.dataKey.SetKey(DeriveDataKey(h.headerKey, password));
+    return JournalSealKey(h.dataKey, h.headerKey);
+  };
+}
 }  // namespace
 
 bool IsAcceptableNewPassword(std::u16string_view password) {
@@ -105,29 +125,38 @@ bool Wallet::WriteBlocks(bool signature, bool header, bool options, bool journal
 
 bool Wallet::WriteInPlace(std::vector<InPlaceWrite> writes) {
   if (!file_.IsOpen() || file_.IsReadOnly()) return false;
-  // What is there now, to put back if a write fails on the way.
-  std::vector<InPlaceWrite> before;
-  for (const InPlaceWrite& w : writes) {
-    InPlaceWrite old{w.offset, std::vector<uint8_t>(w.bytes.size())};
+  // What is there now: the journal carries it beside the new bytes, and it
+  // is put back if a write fails on the way.
+  std::vector<JournalEntry> entries;
+  for (InPlaceWrite& w : writes) {
+    JournalEntry e{w.offset, std::vector<uint8_t>(w.bytes.size()), std::move(w.bytes)};
     size_t got = 0;
-    if (!file_.ReadAt(w.offset, old.bytes.data(), old.bytes.size(), &got) || got != old.bytes.size())
-      return false;
-    before.push_back(std::move(old));
+    if (!file_.ReadAt(e.offset, e.before.data(), e.before.size(), &got) || got != e.before.size()) return false;
+    entries.push_back(std::move(e));
   }
-  if (!WriteJournal(path_, writes)) return false;
+  std::vector<uint8_t> headerNow(layout::header::kSize);
+  uint64_t size = 0;
+  size_t got = 0;
+  if (!file_.Size(&size) || !file_.ReadAt(layout::kHeaderOffset, headerNow.data(), headerNow.size(), &got) ||
+      got != headerNow.size())
+    return false;
+  SealKey key = JournalSealKey(header_.dataKey, header_.headerKey);
+  const bool journaled = WriteJournal(realPath_, BindingOf(headerNow.data(), size), key, entries);
+  SecureWipe(key.data(), key.size());
+  if (!journaled) return false;
   bool written = true;
-  for (const InPlaceWrite& w : writes)
-    if (written && !file_.WriteAt(w.offset, w.bytes.data(), w.bytes.size())) written = false;
+  for (const JournalEntry& e : entries)
+    if (written && !file_.WriteAt(e.offset, e.after.data(), e.after.size())) written = false;
   if (written && file_.Flush()) {
-    RemoveJournal(path_);
+    RemoveJournal(realPath_);
     return true;
   }
   // Take it back; only if that fails too does the journal stay, to finish
   // the change at the next open.
   bool restored = true;
-  for (const InPlaceWrite& w : before)
-    if (!file_.WriteAt(w.offset, w.bytes.data(), w.bytes.size())) restored = false;
-  if (restored && file_.Flush()) RemoveJournal(path_);
+  for (const JournalEntry& e : entries)
+    if (!file_.WriteAt(e.offset, e.before.data(), e.before.size())) restored = false;
+  if (restored && file_.Flush()) RemoveJournal(realPath_);
   return false;
 }
 
@@ -140,16 +169,12 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
   if (password.empty()) return CreateStatus::NoPassword;
   if (!IsAcceptableNewPassword(password)) return CreateStatus::BadPasswordLength;
   if (platform::FileExists(path)) return CreateStatus::Exists;
-  // The wallet is written under a name of its own and given its real name
-  // only when complete, so that it appears whole or not at all.
-  const std::string partialPath = path + ".creating";
-  platform::RemoveFile(partialPath);   // left by a create that never finished
-  switch (file_.Open(partialPath, platform::OpenMode::CreateNew)) {
-    case platform::OpenResult::Ok: break;
-    case platform::OpenResult::Exists: return CreateStatus::Exists;
-    default: return CreateStatus::CannotCreate;
-  }
-  path_ = partialPath;
+  // The wallet is written under a private name of its own and given its
+  // real name only when complete, so that it appears whole or not at all.
+  platform::RemoveLeftoverPartialFiles(path, {kCreatingTag});
+  std::string partialPath;
+  if (!platform::CreatePartialFile(path, kCreatingTag, &file_, &partialPath)) return CreateStatus::CannotCreate;
+  path_ = realPath_ = partialPath;
   // A create that fails leaves no half-made wallet behind.
   auto fail = [&](CreateStatus status) {
     Close();
@@ -190,16 +215,13 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
   forms.SetName(TextOf(kFormsFolderName));
   forms.SetIconRaw(kFormsFolderIcon);
   if (AppendRecord(std::move(forms)) < 0 || !file_.Flush()) return fail(CreateStatus::CannotCreate);
-  Close();
-  switch (platform::PublishFileNoReplace(partialPath, path)) {
-    case platform::PublishResult::Ok: return CreateStatus::Ok;
-    case platform::PublishResult::Exists:
-      platform::RemoveFile(partialPath);
-      return CreateStatus::Exists;
-    case platform::PublishResult::Failed: break;
+  // Published while still locked: nobody takes it for a leftover meanwhile.
+  const platform::PublishResult published = platform::PublishFileNoReplace(partialPath, path);
+  if (published == platform::PublishResult::Ok) {
+    Close();
+    return CreateStatus::Ok;
   }
-  platform::RemoveFile(partialPath);
-  return CreateStatus::CannotCreate;
+  return fail(published == platform::PublishResult::Exists ? CreateStatus::Exists : CreateStatus::CannotCreate);
 }
 
 // --- open ------------------------------------------------------------------
@@ -277,14 +299,44 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
                             Prompter* prompter, bool upgradeAccepted) {
   Close();
   if (!PathIsUsable(path)) return OpenStatus::BadPath;
-  if (file_.Open(path, readOnly ? platform::OpenMode::ReadOnly : platform::OpenMode::ReadWrite) !=
-      platform::OpenResult::Ok)
-    return OpenStatus::CannotOpen;
+  // Resolved once: a wallet reached through a link is written where it
+  // really is, never beside the link.
+  std::string real;
+  if (!platform::RealPath(path, &real)) return OpenStatus::CannotOpen;
+  switch (file_.Open(real, readOnly ? platform::OpenMode::ReadOnly : platform::OpenMode::ReadWrite,
+                     platform::Links::Refuse)) {
+    case platform::OpenResult::Ok: break;
+    case platform::OpenResult::Locked: return OpenStatus::InUse;
+    case platform::OpenResult::NotRegular: return OpenStatus::NotAFile;
+    default: return OpenStatus::CannotOpen;
+  }
   path_ = path;
-  // An in-place write that a power cut interrupted is finished first.
-  if (!readOnly && RecoverJournal(file_, path_) == JournalRecovery::Failed) {
-    Close();
-    return OpenStatus::RecordsUnreadable;
+  realPath_ = real;
+  if (!readOnly) {
+    platform::FileFacts identity;
+    if (!file_.Facts(&identity)) {
+      Close();
+      return OpenStatus::CannotOpen;
+    }
+    if (identity.links > 1) {
+      // Changes replace the file, and appends would go to every name:
+      // with the caller's agreement this name gets a file of its own now,
+      // so that every change of this session goes to it alone.
+      std::vector<FileEdit> none;
+      if (!breakLinksAllowed_ || !RewriteFile(none)) {
+        Close();
+        return breakLinksAllowed_ ? OpenStatus::CannotOpen : OpenStatus::HardLinked;
+      }
+    }
+    platform::RemoveLeftoverPartialFiles(realPath_, {kCutTag, kRekeyTag, kUpgradeTag});
+    // An in-place write that a power cut interrupted is finished first,
+    // once the password shows the journal to be the wallet's own.
+    const JournalReport report = RecoverJournal(file_, realPath_, KeyForPassword(password));
+    if (report.status != JournalRecovery::None) journalReport_ = report;
+    if (report.status == JournalRecovery::Failed) {
+      Close();
+      return OpenStatus::RecordsUnreadable;
+    }
   }
   const OpenStatus headers = ReadHeaders(password, readOnly, prompter, upgradeAccepted);
   if (headers == OpenStatus::UpgradeAccepted) return headers;   // open for the upgrade
@@ -310,6 +362,7 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
 
 OpenStatus Wallet::Open(const std::string& path, std::u16string_view password, bool readOnly,
                         Prompter* prompter) {
+  journalReport_ = JournalReport();
   OpenStatus status = OpenOnce(path, password, readOnly, prompter, false);
   bool upgraded = false;
   if (status == OpenStatus::UpgradeAccepted) {
@@ -366,6 +419,7 @@ void Wallet::Close() {
   index_.reserve(4096);
   byId_.clear();
   path_.clear();
+  realPath_.clear();
   signature_ = FileSignature();
   header_.Wipe();
   SecureWipe(options_.raw.data(), options_.raw.size());
@@ -427,7 +481,7 @@ const char* Describe(OpenStatus s) {
   switch (s) {
     case OpenStatus::Ok: return "open";
     case OpenStatus::BadPath: return "no path, or a path shorter than 6 characters";
-    case OpenStatus::CannotOpen: return "the file cannot be opened (missing, not permitted, or in use)";
+    case OpenStatus::CannotOpen: return "the file cannot be opened (missing or not permitted)";
     case OpenStatus::RecordsUnreadable: return "the records cannot be read";
     case OpenStatus::BadHeader: return "the wallet header is missing or damaged";
     case OpenStatus::BadOptions: return "the wallet options block is missing or damaged";
@@ -440,6 +494,9 @@ const char* Describe(OpenStatus s) {
     case OpenStatus::NeedsUpgrade: return "the wallet has the previous format (version 5) and must be upgraded first";
     case OpenStatus::UpgradeDeclined: return "the format upgrade was declined";
     case OpenStatus::UpgradeFailed: return "the format upgrade did not finish; the wallet keeps the previous format";
+    case OpenStatus::InUse: return "the wallet is in use by another program, which has it open for changes";
+    case OpenStatus::NotAFile: return "not a regular file (a folder, a pipe or a device)";
+    case OpenStatus::HardLinked: return "the wallet file has other names (hard links)";
   }
   return "unknown status";
 }

@@ -78,8 +78,18 @@ class Wallet {
   // Prompter: Repair's questions and the format upgrade's; may be null (no
   // repair is offered, and a version-5 file is refused with NeedsUpgrade, as
   // it is by a read-only open).
+  //
+  // The path is resolved once (every link followed) and everything written
+  // goes beside the real file: partial files, the journal, the lock. A file
+  // with more than one name (hard links) opens for writing only when the
+  // caller agreed (SetBreakLinksAllowed): writing replaces the file, so its
+  // other names keep the wallet as it was.
   OpenStatus Open(const std::string& path, std::u16string_view password, bool readOnly,
                   Prompter* prompter);
+  void SetBreakLinksAllowed(bool allowed) { breakLinksAllowed_ = allowed; }
+  // What the last Open did with a journal beside the wallet (None when
+  // there was none or it opened read-only).
+  const JournalReport& LastJournalReport() const { return journalReport_; }
   // Progress of the format upgrade an Open runs (see UpgradeProgress).
   void SetUpgradeProgress(UpgradeProgress progress) { upgradeProgress_ = std::move(progress); }
   // The conversion's status and counts of the last upgrade Open ran.
@@ -89,7 +99,9 @@ class Wallet {
   void Close();
   bool IsOpen() const { return open_; }
   bool IsReadOnly() const { return readOnly_; }
+  // The path the wallet was opened by, and the file it names.
   const std::string& Path() const { return path_; }
+  const std::string& RealPath() const { return realPath_; }
 
   bool CheckPassword(std::u16string_view password);
   std::optional<Text> GetHint() const;
@@ -155,7 +167,10 @@ class Wallet {
   // and do not overlap. The lock on the wallet holds throughout.
   bool RewriteFile(std::vector<FileEdit>& edits);
   int PurgeTombstones();
-  RepairStatus Repair(Prompter* prompter, int* repairCount = nullptr);
+  // After the cuts, every live record whose folder is gone is moved to the
+  // top level (the tree could not show it otherwise); *reparented says how
+  // many, and so does the closing notice.
+  RepairStatus Repair(Prompter* prompter, int* repairCount = nullptr, int* reparented = nullptr);
 
   // Walks the records in file order, tombstones included. For each, visit
   // gets the header and a way to read its body in place (valid during the
@@ -214,6 +229,8 @@ class Wallet {
   void NotifyIcon(const RecordHeader& header);
   bool ReadBody(uint64_t offset, uint32_t length, std::vector<uint8_t>* body);
   bool RekeyRecords(const KeyContext& oldKey);
+  // Repair's last step; the number moved, or -1 when the writes failed.
+  int ReparentOrphans();
 
   const TextSource* texts_ = nullptr;
   IconObserver* iconObserver_ = nullptr;
@@ -223,6 +240,9 @@ class Wallet {
 
   platform::File file_;
   std::string path_;
+  std::string realPath_;
+  bool breakLinksAllowed_ = false;
+  JournalReport journalReport_;
   bool open_ = false;
   bool readOnly_ = false;
   FileSignature signature_;
@@ -231,6 +251,14 @@ class Wallet {
   std::vector<std::unique_ptr<RecordHeader>> index_;
   std::unordered_map<RecordId, int, RecordIdHash> byId_;
 };
+
+// The files written beside a wallet before they take its place (or, on
+// create, its name) are "<wallet>.<tag>-XXXXXXXX" with a random part.
+inline constexpr const char* kCreatingTag = "creating";
+inline constexpr const char* kCutTag = "cut";
+inline constexpr const char* kRekeyTag = "rekey";
+inline constexpr const char* kUpgradeTag = "upgrade";
+inline constexpr const char* kConvertingTag = "converting";
 
 // Password rules for new passwords: 3 to 23 UTF-16 units.
 bool IsAcceptableNewPassword(std::u16string_view password);

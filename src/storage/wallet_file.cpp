@@ -291,6 +291,16 @@ bool Wallet::LoadCard(const RecordId& id, Card* card) {
   FoundRecord found;
   if (!FindRecordInFile(id, &found) || !found.header.IsCard()) return false;
   const uint32_t length = found.header.BodyLength();
+  if (length == 0) {
+    // A card Repair kept without its body (the body ran into the next
+    // record): the tree lists it, so it loads, empty, with its name.
+    *card = Card();
+    card->record = found.header;
+    card->record.SetKey(&header_.dataKey);
+    card->attributes = options_.DefaultAttributes();
+    card->loaded = true;
+    return true;
+  }
   if (length < layout::attributes::kSize) return false;
   std::vector<uint8_t> body;
   if (!ReadBody(found.offset + R::kSize + found.header.PayloadLength(), length, &body)) return false;
@@ -337,7 +347,7 @@ bool Wallet::FileCut(uint64_t position, uint64_t length) {
 }
 
 bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
-  if (!file_.IsOpen() || file_.IsReadOnly() || path_.empty()) return false;
+  if (!file_.IsOpen() || file_.IsReadOnly() || realPath_.empty()) return false;
   uint64_t size = 0;
   if (!file_.Size(&size)) return false;
   uint64_t cursor = 0;
@@ -353,10 +363,9 @@ bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
   while (chunk >= 1024 && !(probe.reset(new (std::nothrow) uint8_t[chunk]), probe)) chunk /= 2;
   if (chunk < 1024) return false;
   probe.reset();
-  const std::string partialPath = path_ + ".cut";
-  platform::RemoveFile(partialPath);   // left by a rewrite that never finished
+  std::string partialPath;
   platform::File out;
-  if (out.Open(partialPath, platform::OpenMode::CreateNew) != platform::OpenResult::Ok) return false;
+  if (!platform::CreatePartialFile(realPath_, kCutTag, &out, &partialPath)) return false;
   auto fail = [&] {
     out.Close();
     platform::RemoveFile(partialPath);
@@ -373,7 +382,7 @@ bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
     cursor = e.offset + e.remove;
   }
   if (!out.CopyFrom(file_, cursor, size - cursor, written, chunk)) return fail();
-  if (!out.Flush() || !platform::ReplaceFileAtomically(partialPath, path_)) return fail();
+  if (!out.Flush() || !platform::ReplaceFileAtomically(partialPath, realPath_)) return fail();
   // The new file is the wallet now; it was locked by us from its creation.
   file_.Close();
   file_ = std::move(out);

@@ -37,7 +37,7 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
   const KeyContext oldKey = header_.dataKey;
   auto restore = [&](platform::File& partial, const std::string& partialPath) {
     partial.Close();
-    platform::RemoveFile(partialPath);
+    if (!partialPath.empty()) platform::RemoveFile(partialPath);
     header_ = savedHeader;
     return PasswordChangeStatus::RekeyFailed;
   };
@@ -51,11 +51,9 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
   header_.Touch();
   header_.SetHint(hint);
 
-  const std::string partialPath = path_ + ".rekey";
-  platform::RemoveFile(partialPath);   // left by a re-key that never finished
+  std::string partialPath;
   platform::File out;
-  if (out.Open(partialPath, platform::OpenMode::CreateNew) != platform::OpenResult::Ok)
-    return restore(out, partialPath);
+  if (!platform::CreatePartialFile(realPath_, kRekeyTag, &out, &partialPath)) return restore(out, partialPath);
 
   // The leading blocks as SaveHeaders would write them, so that the new
   // file names the new key the moment it replaces the old one.
@@ -90,10 +88,10 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
     ByteSpan bodySpan;
     if (!scan.Body(h.BodyLength(), &bodySpan)) return restore(out, partialPath);
     std::vector<uint8_t> body(bodySpan.data(), bodySpan.data() + bodySpan.size());
-    if (!h.IsDeleted()) {
-      RekeyRecordName(raw.data(), oldKey, newKey);
-      if (h.IsCard()) RekeyCardBody(body, oldKey, newKey);
-    }
+    // Tombstones too: the names of deleted records must not stay readable
+    // to whoever knows the old password.
+    RekeyRecordName(raw.data(), oldKey, newKey);
+    if (h.IsCard()) RekeyCardBody(body, oldKey, newKey);
     bytes.insert(bytes.end(), raw.begin(), raw.end());
     bytes.insert(bytes.end(), h.Payload().begin(), h.Payload().end());
     bytes.insert(bytes.end(), body.begin(), body.end());
@@ -101,7 +99,7 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
     if (bytes.size() >= (1u << 20) && !flush()) return restore(out, partialPath);
   }
   if (!flush() || !out.Flush()) return restore(out, partialPath);
-  if (!platform::ReplaceFileAtomically(partialPath, path_)) return restore(out, partialPath);
+  if (!platform::ReplaceFileAtomically(partialPath, realPath_)) return restore(out, partialPath);
 
   // The new file is the wallet now, and it is already locked by us.
   file_.Close();
@@ -109,9 +107,7 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
   signature_.changed = false;
   header_.changed = false;
   options_.changed = false;
-  for (auto& h : index_) {
-    if (!h->IsDeleted()) RekeyRecordName(h->MutableBytes().data(), oldKey, newKey);
-  }
+  for (auto& h : index_) RekeyRecordName(h->MutableBytes().data(), oldKey, newKey);
   return PasswordChangeStatus::Ok;
 }
 

@@ -3,10 +3,13 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
+#include "platform/core/system.h"
 #include "platform/core/text_convert.h"
 #include "storage/bytes.h"
 #include "storage/format_text.h"
+#include "storage/record_scanner.h"
 #include "storage/wallet.h"
 
 namespace tb::storage {
@@ -18,6 +21,7 @@ constexpr uint32_t kRepairQuestion = 22164;
 constexpr uint32_t kRepairQuestionAgain = 22165;
 constexpr uint32_t kRepairDone = 22166;
 constexpr uint32_t kCaptionQuestion = 20001;
+constexpr uint32_t kReparentedNotice = 23043;
 // The next record is usually a few kilobytes on: the search window starts
 // small and grows, up to 1 MiB, when nothing turns up.
 constexpr size_t kFirstSearchWindow = 64 << 10;
@@ -64,8 +68,46 @@ std::u16string FileNameOf(const std::string& path) {
 }
 }  // namespace
 
-RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
+int Wallet::ReparentOrphans() {
+  // The later copy of an id wins, as everywhere: the folders that are
+  // there are the live folders of the last copies.
+  struct Seen {
+    uint64_t offset;
+    RecordHeader header;
+  };
+  std::vector<Seen> live;
+  std::unordered_map<RecordId, bool, RecordIdHash> isFolder;
+  RecordScanner scan(file_, layout::kFirstRecordOffset);
+  RecordHeader h;
+  uint64_t offset = 0;
+  while (scan.Next(&h, &offset) == RecordScanner::Step::Record) {
+    scan.SkipBody(h.BodyLength());
+    if (h.IsDeleted()) continue;
+    isFolder[h.Id()] = h.Kind() == RecordKind::Folder || h.Kind() == RecordKind::FormsFolder;
+    live.push_back({offset, h});
+  }
+  std::vector<InPlaceWrite> moves;
+  const platform::SystemTime now = platform::LocalTime();
+  for (Seen& s : live) {
+    const RecordId parent = s.header.Parent();
+    if (parent.IsZero()) continue;
+    const auto it = isFolder.find(parent);
+    if (it != isFolder.end() && it->second) continue;
+    // Moved to the top level, recorded as a move would be.
+    uint8_t* raw = s.header.MutableBytes().data();
+    std::memset(raw + R::kParent, 0, 16);
+    StoreU32(raw + R::kChangeFlags, LoadU32(raw + R::kChangeFlags) | R::kFlagParentChanged);
+    now.StoreTo(raw + R::kModified);
+    moves.push_back({s.offset, std::vector<uint8_t>(raw, raw + R::kSize)});
+  }
+  if (moves.empty()) return 0;
+  const int count = int(moves.size());
+  return WriteInPlace(std::move(moves)) ? count : -1;
+}
+
+RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount, int* reparented) {
   if (repairCount) *repairCount = 0;
+  if (reparented) *reparented = 0;
   if (!prompter || path_.empty()) return RepairStatus::Declined;
   const std::u16string name = FileNameOf(path_);
 
@@ -86,9 +128,10 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
 
   // Repair writes: the file must be open for writing.
   if (!file_.IsOpen() || file_.IsReadOnly()) {
-    const std::string path = path_;
+    const std::string real = realPath_;
     file_.Close();
-    if (file_.Open(path, platform::OpenMode::ReadWrite) != platform::OpenResult::Ok) return RepairStatus::Failed;
+    if (file_.Open(real, platform::OpenMode::ReadWrite, platform::Links::Refuse) != platform::OpenResult::Ok)
+      return RepairStatus::Failed;
   }
 
   // The walk reads the file as it is and collects its changes as edits; a
@@ -155,13 +198,17 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount) {
     ++count;
   }
   if (!edits.empty() && !RewriteFile(edits)) return RepairStatus::Failed;
+  const int moved = ReparentOrphans();
+  if (moved < 0) return RepairStatus::Failed;
   file_.Flush();
   Close();
   if (repairCount) *repairCount = count;
+  if (reparented) *reparented = moved;
 
   Message done;
   done.textNumber = kRepairDone;
   done.text = FormatText(TextOf(kRepairDone), {int64_t(count), std::u16string_view(name)});
+  if (moved > 0) done.text += u"\n\n" + FormatText(TextOf(kReparentedNotice), {int64_t(moved)});
   done.captionNumber = kCaptionQuestion;
   done.caption = std::u16string(TextOf(kCaptionQuestion));
   done.buttons = Buttons::Ok;

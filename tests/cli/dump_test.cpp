@@ -9,7 +9,6 @@
 #include <iterator>
 
 #include "cli/json_writer.h"
-#include "cli/sha256.h"
 #include "cli_harness.h"
 #include "json_reader.h"
 #include "support/wallet_fixture.h"
@@ -30,23 +29,6 @@ bool IsId(const Json& v) {
   return v.type == Json::Type::String && v.string.size() == 32 &&
          std::all_of(v.string.begin(), v.string.end(),
                      [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
-}
-
-TEST(Sha256Test, KnownDigests) {
-  const struct {
-    std::string input;
-    const char* digest;
-  } cases[] = {
-      {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
-      {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
-      // 56 bytes: the length no longer fits the first block.
-      {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-       "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-      {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(cli::Sha256Hex(reinterpret_cast<const uint8_t*>(c.input.data()), c.input.size()), c.digest)
-        << c.input.size();
 }
 
 TEST(JsonWriterTest, EscapesEveryControlCharacter) {

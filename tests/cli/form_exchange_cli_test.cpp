@@ -99,6 +99,9 @@ TEST_F(FormExchangeCli, ExportRefusals) {
   const std::string help = Exec({"--help"}).out;
   EXPECT_TRUE(Contains(help, "  form-export "));
   EXPECT_TRUE(Contains(help, "  form-import "));
+  const std::string exportHelp = Exec({"form-export", "--help"}).out;
+  EXPECT_TRUE(Contains(exportHelp, "picture and sound"));
+  EXPECT_TRUE(Contains(exportHelp, "attachments are left out unless --with-data"));
   EXPECT_EQ(On("form-export", {"Bank/Visa"}).rc, 2);   // --out is required
   CliResult r = On("form-export", {"Bank", "--out", dir.File("out")});
   EXPECT_EQ(r.rc, 1);

@@ -59,10 +59,17 @@ TEST_F(FormFileTest, CardCrossesToAnotherWalletWithEverything) {
   EXPECT_EQ(header.exportTime, clock.Now());
 }
 
-TEST_F(FormFileTest, WithoutDataKeepsLabelsKindsAndItemsOnly) {
+TEST_F(FormFileTest, WithoutDataKeepsLabelsKindsItemsPictureAndSoundOnly) {
   storage::Card read;
   ASSERT_EQ(ReadForm(Written(false), target.wallet().DataKey(), &read), FormReadStatus::Ok);
-  EXPECT_EQ(Summary(read, false), Summary(card, false));
+  // No attachment goes out with a form meant to be shared; the picture and
+  // the sound, part of its look, do.
+  storage::Card withoutAttachments = card;
+  for (auto& a : withoutAttachments.attachments) a.reset();
+  EXPECT_EQ(Summary(read, false), Summary(withoutAttachments, false));
+  ASSERT_TRUE(card.attachments[0].has_value());
+  EXPECT_TRUE(read.picture.has_value());
+  EXPECT_TRUE(read.sound.has_value());
   ASSERT_EQ(read.fields.size(), 16u);
   for (const storage::Field& f : read.fields) {
     EXPECT_TRUE(f.value.empty()) << "kind " << f.kind;

@@ -39,7 +39,8 @@ TEST_F(FileTest, OpenFailuresAreReportedByKind) {
   EXPECT_EQ(OpenResult::NotFound, f.Open(dir_.File("missing"), OpenMode::ReadOnly));
   EXPECT_EQ(OpenResult::NotFound, f.Open(dir_.File("missing"), OpenMode::ReadWrite));
   EXPECT_EQ(OpenResult::NotFound, f.Open(dir_.File("no/such/folder"), OpenMode::CreateNew));
-  EXPECT_EQ(OpenResult::Denied, f.Open(dir_.Path(), OpenMode::ReadOnly));
+  EXPECT_EQ(OpenResult::NotRegular, f.Open(dir_.Path(), OpenMode::ReadOnly));
+  EXPECT_EQ(OpenResult::NotRegular, f.Open(dir_.Path(), OpenMode::ReadWrite));
   EXPECT_FALSE(f.IsOpen());
 }
 
@@ -190,6 +191,72 @@ TEST_F(FileTest, ExistsAndRemove) {
   EXPECT_TRUE(RemoveFile(path));
   EXPECT_FALSE(FileExists(path));
   EXPECT_FALSE(RemoveFile(path));
+}
+
+TEST_F(FileTest, PipesDevicesAndUnexpectedLinksAreRefusedWithoutWaiting) {
+  alarm(20);   // a pipe that is waited on would hang the test: end it instead
+  const std::string pipe = dir_.File("pipe"), target = dir_.File("target"), link = dir_.File("link");
+  ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
+  WriteFile(target, "x");
+  ASSERT_EQ(0, symlink(target.c_str(), link.c_str()));
+  File f;
+  for (OpenMode mode : {OpenMode::ReadOnly, OpenMode::ReadWrite}) {
+    EXPECT_EQ(OpenResult::NotRegular, f.Open(pipe, mode));
+    EXPECT_EQ(OpenResult::NotRegular, f.Open("/dev/null", mode));
+    EXPECT_EQ(OpenResult::Ok, f.Open(link, mode)) << "links are followed unless refused";
+    EXPECT_EQ(OpenResult::NotRegular, f.Open(link, mode, Links::Refuse));
+  }
+  f.Close();
+  std::string out;
+  EXPECT_FALSE(ReadWholeFile(pipe, &out, 100));
+  alarm(0);
+}
+
+TEST_F(FileTest, PartialFilesArePrivateUnguessableAndCleanedOnlyWhenOurs) {
+  const std::string wallet = dir_.File("w.tb5");
+  File a, b;
+  std::string pa, pb;
+  ASSERT_TRUE(CreatePartialFile(wallet, "cut", &a, &pa));
+  ASSERT_TRUE(CreatePartialFile(wallet, "cut", &b, &pb));
+  EXPECT_NE(pa, pb);
+  EXPECT_EQ(pa.rfind(wallet + ".cut-", 0), 0u);
+  EXPECT_EQ(pa.size(), wallet.size() + 5 + 8);
+  struct stat st {};
+  ASSERT_EQ(0, stat(pa.c_str(), &st));
+  EXPECT_EQ(0600u, st.st_mode & 0777);
+  File other;
+  EXPECT_EQ(OpenResult::Locked, other.Open(pa, OpenMode::ReadWrite));
+
+  // a and b are held; one left by a crash is not; the others are not of
+  // our pattern, or are no regular files.
+  b.Close();
+  WriteFile(wallet + ".cut", "old name");
+  WriteFile(wallet + ".cut-ABCDEF01", "capitals: not ours");
+  WriteFile(wallet + ".cutting-01234567", "another tag");
+  WriteFile(dir_.File("x.tb5.cut-01234567"), "another wallet");
+  ASSERT_EQ(0, mkdir((wallet + ".rekey-01234567").c_str(), 0700));
+  ASSERT_EQ(0, symlink(pa.c_str(), (wallet + ".rekey-76543210").c_str()));
+  EXPECT_EQ(2, RemoveLeftoverPartialFiles(wallet, {"cut", "rekey"}));
+  EXPECT_TRUE(FileExists(pa));
+  EXPECT_FALSE(FileExists(pb));
+  EXPECT_FALSE(FileExists(wallet + ".cut"));
+  for (const char* kept : {".cut-ABCDEF01", ".cutting-01234567", ".rekey-76543210"})
+    EXPECT_TRUE(FileExists(wallet + kept)) << kept;
+  EXPECT_TRUE(FileExists(dir_.File("x.tb5.cut-01234567")));
+}
+
+TEST_F(FileTest, SetAsideMovesWhateverHasTheNameWithoutFollowingIt) {
+  const std::string path = dir_.File("w.tb5.journal"), target = dir_.File("target");
+  WriteFile(target, "t");
+  ASSERT_EQ(0, symlink(target.c_str(), path.c_str()));
+  std::string moved;
+  ASSERT_TRUE(SetAside(path, "refused", &moved));
+  EXPECT_EQ(moved.rfind(path + ".refused-", 0), 0u);
+  struct stat st {};
+  EXPECT_NE(0, lstat(path.c_str(), &st));
+  ASSERT_EQ(0, lstat(moved.c_str(), &st));
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_FALSE(SetAside(path, "refused", &moved));   // nothing there any more
 }
 
 }  // namespace

@@ -14,16 +14,23 @@
 //  - no record at C: the bytes up to the next record start are cut (not a
 //    repair), or, when there is none, the file ends at C.
 // Ending the file is a repair only when it makes the file shorter.
+// Afterwards every live record whose parent is not a live folder (the later
+// copy of an id counting) moves to the top level as a move would: parent
+// zero, change flag 2, modified now.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <functional>
+#include <map>
+#include <set>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "storage/bytes.h"
+#include "platform/core/system.h"
 #include "storage/layout.h"
+#include "storage/tree_order.h"
 #include "storage/wallet.h"
 #include "support/wallet_fixture.h"
 
@@ -57,7 +64,34 @@ std::optional<uint64_t> NextRecordStart(const Bytes& f, uint64_t p) {
 struct Walked {
   Bytes bytes;
   int count = 0;
+  int reparented = 0;
 };
+
+// The repair's time, fixed by a test clock so that the bytes compare.
+const platform::SystemTime kRepairTime{2026, 3, 2, 10, 9, 8, 7, 0};
+
+int ReparentOrphans(Bytes& f) {
+  std::map<std::string, bool> isFolder;
+  std::vector<uint64_t> live;
+  for (uint64_t c = layout::kFirstRecordOffset; c + R::kSize <= f.size();
+       c += R::kSize + uint64_t(U32At(f, c + R::kPayloadLength)) + U32At(f, c + R::kBodyLength)) {
+    if (U32At(f, c + R::kDeleted) != 0) continue;
+    const bool folder = std::memcmp(f.data() + c, R::kFolderSig.data(), 16) == 0 ||
+                        std::memcmp(f.data() + c, R::kFormsFolderSig.data(), 16) == 0;
+    isFolder[f.substr(c + R::kId, 16)] = folder;
+    live.push_back(c);
+  }
+  int moved = 0;
+  for (uint64_t c : live) {
+    const std::string parent = f.substr(c + R::kParent, 16);
+    if (parent == std::string(16, '\0') || isFolder[parent]) continue;
+    std::memset(f.data() + c + R::kParent, 0, 16);
+    PutU32(f, c + R::kChangeFlags, U32At(f, c + R::kChangeFlags) | R::kFlagParentChanged);
+    kRepairTime.StoreTo(reinterpret_cast<uint8_t*>(f.data() + c + R::kModified));
+    ++moved;
+  }
+  return moved;
+}
 
 Walked ReferenceRepair(Bytes f) {
   int count = 0;
@@ -108,7 +142,8 @@ Walked ReferenceRepair(Bytes f) {
     f.resize(*end);
     ++count;
   }
-  return {std::move(f), count};
+  const int moved = ReparentOrphans(f);
+  return {std::move(f), count, moved};
 }
 
 // A small wallet with a folder carrying its own icon picture (a payload),
@@ -232,7 +267,10 @@ TEST_F(RepairReference, RepairGivesTheBytesAndCountOfThePlainWalk) {
     prompter.Queue(Answer::Ok);
     Wallet wallet;
     wallet.SetTextSource(&w.texts());
-    wallet.Open(w.path(), w.password(), false, &prompter);
+    {
+      platform::TestClock clock(kRepairTime);
+      wallet.Open(w.path(), w.password(), false, &prompter);
+    }
     wallet.Close();
     // Both questions, then the closing notice with the count.
     ASSERT_EQ(prompter.messages.size(), 3u) << "the damage was not found";
@@ -244,6 +282,11 @@ TEST_F(RepairReference, RepairGivesTheBytesAndCountOfThePlainWalk) {
     EXPECT_EQ(repaired.size(), expected.bytes.size());
     EXPECT_TRUE(repaired == expected.bytes) << "the repaired bytes differ from the walk's";
     EXPECT_EQ(count, expected.count);
+    const std::string number = std::to_string(expected.reparented);
+    const std::u16string moved = u"\n\n" + std::u16string(number.begin(), number.end()) + u" moved to the top level.";
+    EXPECT_EQ(done.size() >= moved.size() && done.compare(done.size() - moved.size(), moved.size(), moved) == 0,
+              expected.reparented > 0)
+        << expected.reparented;
   }
 }
 
@@ -271,6 +314,38 @@ TEST_F(RepairReference, WalkKeepsSoundRecordsAndNeverLengthens) {
   wallet.SetTextSource(&w.texts());
   EXPECT_EQ(wallet.Open(w.path(), w.password(), false, &prompter), OpenStatus::Ok);
   EXPECT_EQ(wallet.Count(), 8);   // every record but the scribbled card and the cut-off one
+}
+
+// What a user sees after a repair: the cards of a folder the repair
+// removed, at the top level, and a card whose body the repair dropped, as
+// an empty card under its name.
+TEST_F(RepairReference, RepairedWalletShowsEveryCard) {
+  Bytes damaged = pristine;
+  std::memset(damaged.data() + starts[2] + R::kId, 0, 16);   // the folder Mail: no record any more
+  PutU32(damaged, starts[4] + R::kBodyLength, U32At(damaged, starts[4] + R::kBodyLength) + 100);   // card B
+  WriteAll(damaged);
+  test::ScriptedPrompter prompter;
+  prompter.Queue(Answer::Yes);
+  prompter.Queue(Answer::Ok);
+  Wallet wallet;
+  wallet.SetTextSource(&w.texts());
+  ASSERT_EQ(wallet.Open(w.path(), w.password(), false, &prompter), OpenStatus::Ok);
+  EXPECT_EQ(prompter.messages.back().text.substr(prompter.messages.back().text.size() - 25),
+            u"3 moved to the top level.");
+  std::set<std::u16string> top;
+  for (const TreeNode& node : BuildTree(wallet)) top.insert(std::u16string(node.name));
+  EXPECT_EQ(top, (std::set<std::u16string>{u"Banking", u"My Forms", u"Card B", u"Card D", u"Card F"}));
+  for (int i = 0; i < wallet.Count(); ++i) {
+    const RecordHeader* h = wallet.At(i);
+    if (!h->IsCard()) continue;
+    Card card;
+    ASSERT_TRUE(wallet.LoadCard(h->Id(), &card)) << "every card the tree lists can be opened";
+    EXPECT_EQ(card.record.Name(), h->Name());
+    if (h->Name() == u"Card B") {
+      EXPECT_TRUE(card.fields.empty());
+      EXPECT_EQ(card.attributes, wallet.Options().DefaultAttributes());
+    }
+  }
 }
 
 }  // namespace

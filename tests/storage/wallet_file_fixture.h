@@ -27,6 +27,7 @@ class Texts : public TextSource {
       case 22164: return u"Repair %s?";
       case 22165: return u"Really?";
       case 22166: return u"%d repairs in %s";
+      case 23043: return u"%d moved to the top";
       default: return u"?";
     }
   }

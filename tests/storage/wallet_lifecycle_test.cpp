@@ -103,7 +103,7 @@ TEST_F(WalletFile, OpenRefusals) {
 TEST_F(WalletFile, SecondWriterIsRefused) {
   CreateAndOpen();
   Wallet other;
-  EXPECT_EQ(other.Open(path, u"secret", false, nullptr), OpenStatus::CannotOpen);
+  EXPECT_EQ(other.Open(path, u"secret", false, nullptr), OpenStatus::InUse);
   EXPECT_EQ(other.Open(path, u"secret", true, nullptr), OpenStatus::Ok);
 }
 
@@ -268,6 +268,32 @@ TEST_F(WalletFile, ChangePasswordReKeysEveryRecord) {
   ASSERT_TRUE(wallet.LoadCard(id, &loaded));
   EXPECT_EQ(loaded.fields[0].value, u"1234");
   EXPECT_EQ(wallet.FindRecord(id), card);
+}
+
+TEST_F(WalletFile, ReKeyLeavesNothingUnderTheOldKey) {
+  CreateAndOpen();
+  const int folder = AddFolder(u"Old folder");
+  AddCard(u"Kept card", folder, u"kept");
+  ASSERT_TRUE(wallet.DeleteRecord(AddCard(u"Deleted card", folder, u"gone")));   // tombstone, body cut
+  ASSERT_TRUE(wallet.DeleteRecord(AddFolder(u"Deleted folder")));                // tombstone in place
+  const KeyContext oldKey = wallet.DataKey();
+  ASSERT_EQ(wallet.ChangePassword(u"secret", u"better", std::nullopt), PasswordChangeStatus::Ok);
+  const KeyContext& newKey = wallet.DataKey();
+  const std::set<std::u16string> names = {u"Personal", u"My Forms", u"Old folder", u"Kept card", u"Deleted card",
+                                          u"Deleted folder"};
+  std::set<std::u16string> underNewKey;
+  int tombstones = 0;
+  ASSERT_TRUE(wallet.WalkRecords([&](const RecordHeader& h, const Wallet::BodyReader&) {
+    RecordHeader copy = h;
+    copy.SetKey(&oldKey);
+    EXPECT_EQ(names.count(std::u16string(copy.Name())), 0u) << "readable under the old key";
+    copy.SetKey(&newKey);
+    underNewKey.insert(std::u16string(copy.Name()));
+    tombstones += h.IsDeleted();
+    return true;
+  }));
+  EXPECT_EQ(tombstones, 2);
+  EXPECT_EQ(underNewKey, names);
 }
 
 TEST_F(WalletFile, InterruptedReKeyLeavesTheWalletAsItWas) {

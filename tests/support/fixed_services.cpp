@@ -15,6 +15,7 @@ std::u16string_view FixedTexts::Text(uint32_t number) const {
     case 22164: return u"The wallet %s is damaged. Repair it?";
     case 22165: return u"Repairing %s cannot be undone. Go on?";
     case 22166: return u"%d records were repaired in %s.";
+    case 23043: return u"%d moved to the top level.";
     default: return u"?";
   }
 }

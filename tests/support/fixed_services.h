@@ -10,7 +10,8 @@ namespace tb::test {
 
 // 20200 "Favorites", 20201 "Find Results", 20202 "Recent", 20203 "My Forms",
 // 20204 "Yes", 20205 "No", 20509 "New Card", 20510 "Personal", the repair
-// texts 22164..22166 with their placeholders; "?" for anything else.
+// texts 22164..22166 and 23043 with their placeholders; "?" for anything
+// else.
 class FixedTexts : public storage::TextSource {
  public:
   std::u16string_view Text(uint32_t number) const override;

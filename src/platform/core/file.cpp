@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cerrno>
 #include <limits>
 #include <utility>
@@ -109,43 +110,82 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-OpenResult File::Open(const std::string& path, OpenMode mode) {
+namespace {
+constexpr int kLockAttempts = 5;
+
+int FlockRetrying(int fd) {
+  int r;
+  do {
+    r = flock(fd, LOCK_EX | LOCK_NB);
+  } while (r != 0 && errno == EINTR);
+  return r;
+}
+
+// The descriptor still names the file the path names now.
+bool StillNamed(int fd, const std::string& path, Links links) {
+  struct stat held {}, named {};
+  if (fstat(fd, &held) != 0) return false;
+  const int r = links == Links::Refuse ? lstat(path.c_str(), &named) : stat(path.c_str(), &named);
+  return r == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+}  // namespace
+
+OpenResult File::Open(const std::string& path, OpenMode mode, Links links) {
   Close();
-  int flags = O_CLOEXEC;
+  // Never wait on a pipe or a device: open without blocking and look at
+  // what was opened before reading anything.
+  int flags = O_CLOEXEC | O_NONBLOCK;
+  if (links == Links::Refuse) flags |= O_NOFOLLOW;
   switch (mode) {
     case OpenMode::ReadOnly: flags |= O_RDONLY; break;
     case OpenMode::ReadWrite: flags |= O_RDWR; break;
     case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
   }
-  const int fd = OpenRetrying(path.c_str(), flags, S_IRUSR | S_IWUSR);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return OpenResult::NotFound;
-    if (errno == EEXIST) return OpenResult::Exists;
-    return OpenResult::Denied;
-  }
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    CloseDescriptor(fd);
-    return OpenResult::Denied;
-  }
-  if (mode != OpenMode::ReadOnly) {
-    // flock belongs to the open file description: a second open of the
-    // same file is refused even inside this process.
-    int r;
-    do {
-      r = flock(fd, LOCK_EX | LOCK_NB);
-    } while (r != 0 && errno == EINTR);
-    if (r != 0) {
-      const bool busy = errno == EWOULDBLOCK;
-      CloseDescriptor(fd);
-      return busy ? OpenResult::Locked : OpenResult::Denied;
+  for (int attempt = 0;; ++attempt) {
+    const int fd = OpenRetrying(path.c_str(), flags, S_IRUSR | S_IWUSR);
+    if (fd < 0) {
+      if (errno == ENOENT || errno == ENOTDIR) return OpenResult::NotFound;
+      if (errno == EEXIST) return OpenResult::Exists;
+      // A link refused by O_NOFOLLOW, a folder opened for writing, a pipe
+      // without a reader.
+      if (errno == ELOOP || errno == EISDIR || errno == ENXIO) return OpenResult::NotRegular;
+      return OpenResult::Denied;
     }
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+      CloseDescriptor(fd);
+      return OpenResult::Denied;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      CloseDescriptor(fd);
+      return OpenResult::NotRegular;
+    }
+    const int fileFlags = fcntl(fd, F_GETFL);
+    if (fileFlags >= 0) fcntl(fd, F_SETFL, fileFlags & ~O_NONBLOCK);
+    if (mode != OpenMode::ReadOnly) {
+      // flock belongs to the open file description: a second open of the
+      // same file is refused even inside this process.
+      if (FlockRetrying(fd) != 0) {
+        const bool busy = errno == EWOULDBLOCK;
+        CloseDescriptor(fd);
+        return busy ? OpenResult::Locked : OpenResult::Denied;
+      }
+      // Another writer may have renamed a new file over the name between
+      // our open and our lock: then the lock holds a file nobody will
+      // read again. Open what is there now, a few times at most.
+      if (!StillNamed(fd, path, links)) {
+        CloseDescriptor(fd);
+        if (mode == OpenMode::CreateNew) return OpenResult::Exists;
+        if (attempt + 1 < kLockAttempts) continue;
+        return OpenResult::Locked;
+      }
+    }
+    fd_ = fd;
+    readOnly_ = mode == OpenMode::ReadOnly;
+    position_ = 0;
+    path_ = path;
+    return OpenResult::Ok;
   }
-  fd_ = fd;
-  readOnly_ = mode == OpenMode::ReadOnly;
-  position_ = 0;
-  path_ = path;
-  return OpenResult::Ok;
 }
 
 void File::Close() {
@@ -202,6 +242,21 @@ bool File::Size(uint64_t* size) const {
   if (fd_ < 0 || fstat(fd_, &st) != 0 || st.st_size < 0) return false;
   *size = static_cast<uint64_t>(st.st_size);
   return true;
+}
+
+bool File::Facts(FileFacts* facts) const {
+  struct stat st {};
+  if (fd_ < 0 || fstat(fd_, &st) != 0) return false;
+  facts->device = uint64_t(st.st_dev);
+  facts->inode = uint64_t(st.st_ino);
+  facts->owner = uint32_t(st.st_uid);
+  facts->links = uint64_t(st.st_nlink);
+  return true;
+}
+
+uint64_t LinkCount(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? uint64_t(st.st_nlink) : 0;
 }
 
 bool File::Truncate(uint64_t size) {
@@ -280,6 +335,21 @@ bool FileExists(const std::string& path) {
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+uint32_t CurrentUser() { return uint32_t(::geteuid()); }
+
+bool RealPath(const std::string& path, std::string* resolved) {
+  char* r = ::realpath(path.c_str(), nullptr);
+  if (!r) return false;
+  *resolved = r;
+  ::free(r);
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+}
 
 bool ReadWholeFile(const std::string& path, std::string* out, uint64_t maxBytes) {
   out->clear();

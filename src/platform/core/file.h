@@ -1,11 +1,16 @@
 #pragma once
 // A file with the open and sharing rules the wallet needs:
 //  - CreateNew fails when the file exists (exclusive create) and, like
-//    ReadWrite, holds an exclusive lock so a second writer is refused;
-//  - ReadOnly takes no lock and refuses every write.
+//    ReadWrite, holds an exclusive lock so a second writer is refused; the
+//    lock is checked to hold the file that has the name now (a writer that
+//    renamed a new file over it meanwhile is not missed);
+//  - ReadOnly takes no lock and refuses every write;
+//  - only regular files open: a pipe, a device or a folder is refused
+//    without waiting for anything, and a link where none is expected too.
 // Every call returns success or failure; nothing throws.
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include "platform/core/system_time.h"
@@ -20,6 +25,20 @@ enum class OpenResult {
   Exists,       // CreateNew over an existing file
   Locked,       // another writer holds the file
   Denied,       // permissions or any other failure
+  NotRegular,   // a folder, pipe, device or socket, or a link where none may be
+};
+
+// Whether the last part of a path may be a symbolic link. Paths the user
+// names may be; files the program makes and finds by name beside a wallet
+// (journals, partial files) and a wallet whose path was resolved may not.
+enum class Links { Follow, Refuse };
+
+// What the system knows of an open file.
+struct FileFacts {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint32_t owner = 0;
+  uint64_t links = 0;   // names the file has (hard links)
 };
 
 class File {
@@ -33,7 +52,7 @@ class File {
 
   // Files created here are readable and writable by the owner only:
   // wallets hold secrets.
-  OpenResult Open(const std::string& path, OpenMode mode);
+  OpenResult Open(const std::string& path, OpenMode mode, Links links = Links::Follow);
   bool IsOpen() const { return fd_ >= 0; }
   bool IsReadOnly() const { return readOnly_; }
   void Close();
@@ -48,6 +67,7 @@ class File {
   bool SeekRelative(int64_t delta);
   uint64_t Tell() const { return position_; }
   bool Size(uint64_t* size) const;
+  bool Facts(FileFacts* facts) const;
   bool Truncate(uint64_t size);
   bool Flush();   // to the disk (fsync)
 
@@ -74,6 +94,30 @@ class File {
 };
 
 bool FileExists(const std::string& path);
+// How many names (hard links) the regular file at path has; 0 when it is
+// not one.
+uint64_t LinkCount(const std::string& path);
+// The user's id, to compare with FileFacts::owner.
+uint32_t CurrentUser();
+// The path with every link, "." and ".." resolved (realpath); false when
+// it cannot be resolved (a missing file, a dangling link).
+bool RealPath(const std::string& path, std::string* resolved);
+// The folder part of a path ("." when there is none).
+std::string FolderOf(const std::string& path);
+
+// A new private file beside besides, named "<besides>.<tag>-" and eight
+// random hexadecimal digits: created exclusively, owner-only and locked,
+// so that nobody can guess, block or share it. False when none could be
+// made.
+bool CreatePartialFile(const std::string& besides, const char* tag, File* file, std::string* path);
+// Removes files left by work that never finished: those named
+// "<besides>.<tag>-XXXXXXXX" for one of the tags (or "<besides>.<tag>", as
+// earlier builds named them) that are regular files of this user which no
+// one holds locked. Anything else is left alone. Returns how many went.
+int RemoveLeftoverPartialFiles(const std::string& besides, std::initializer_list<const char*> tags);
+// Gives the file at path a new name "<path>.<tag>-XXXXXXXX" that nothing
+// had, without following a link; the new name in *moved.
+bool SetAside(const std::string& path, const char* tag, std::string* moved);
 bool RemoveFile(const std::string& path);
 // Reads a whole file, refusing one larger than maxBytes.
 bool ReadWholeFile(const std::string& path, std::string* out, uint64_t maxBytes);

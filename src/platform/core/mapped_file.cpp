@@ -24,7 +24,8 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
 
 MappedFile::Result MappedFile::Map(const std::string& path, uint64_t minSize, uint64_t maxSize) {
   Unmap();
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a pipe named like the file must not hold us up.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? Result::NotFound : Result::Unreadable;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

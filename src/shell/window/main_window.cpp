@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "platform/core/file.h"
 #include "platform/core/system.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/activity_clock.h"
@@ -29,6 +30,7 @@
 #include "platform/ui/texts.h"
 #include "shell/core/command_line.h"
 #include "shell/window/find_button.h"
+#include "storage/format_text.h"
 #include "storage/search.h"
 
 namespace tb::shell {
@@ -43,6 +45,10 @@ constexpr uint32_t kStrNotAWallet = 23013;
 constexpr uint32_t kStrWrongPassword = 23014;
 constexpr uint32_t kStrOutOfMemory = 23002;
 constexpr uint32_t kStrOpenFailed = 23015;
+constexpr uint32_t kStrInUse = 23040;
+constexpr uint32_t kStrBreakLinksQuestion = 23041;
+constexpr uint32_t kStrJournalSetAside = 23042;
+constexpr uint32_t kCaptionConfirm = 20504;
 constexpr uint32_t kStrSeekToSource = 62895;
 constexpr int kSeekToSourcePosition = 3;
 
@@ -543,6 +549,18 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
                             tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
     return failed();
   }
+  // A file with other names (hard links) is replaced by the first change:
+  // the user decides before typing the password.
+  const bool otherNames = tb::platform::LinkCount(path) > 1;
+  if (otherNames) {
+    const QString question = tb::ui::ToQString(
+        tb::storage::FormatText(tb::ui::ToU16(tb::ui::Text(kStrBreakLinksQuestion)), {std::u16string_view(name)}));
+    if (tb::ui::ShowMessageText(this, question, kCaptionConfirm, tb::ui::MessageIcon::Question,
+                                tb::ui::Buttons::YesNo) != tb::ui::Answer::Yes) {
+      wallet.Close();
+      return failed();
+    }
+  }
   WalletPrompt prompt{name, path, &wallet};
   const std::optional<tb::storage::Text> password = passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
   wallet.Close();
@@ -552,8 +570,20 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
   browser_->Clear();
   icons_.Destroy();
   wallet.SetIconObserver(&iconObserver_);
+  wallet.SetBreakLinksAllowed(otherNames);
   const tb::storage::OpenStatus status = wallet.Open(path, *password, false, &context_.prompter);
+  wallet.SetBreakLinksAllowed(false);
   QApplication::restoreOverrideCursor();
+  if (const tb::storage::JournalReport& journal = wallet.LastJournalReport();
+      tb::storage::IsRefusal(journal.status)) {
+    // A journal the wallet did not write was left unused: say where it went.
+    const std::u16string aside = tb::ui::ToU16(QString::fromStdString(journal.setAsidePath));
+    tb::ui::ShowMessageText(this,
+                            tb::ui::ToQString(tb::storage::FormatText(
+                                tb::ui::ToU16(tb::ui::Text(kStrJournalSetAside)),
+                                {std::u16string_view(name), std::u16string_view(aside)})),
+                            tb::ui::kCaptionError, tb::ui::MessageIcon::Warning);
+  }
   if (status != tb::storage::OpenStatus::Ok) {
     wallet.Close();
     uint32_t reason = kStrOpenFailed;
@@ -563,6 +593,8 @@ bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWallets
       case tb::storage::OpenStatus::WrongPassword: reason = kStrWrongPassword; break;
       case tb::storage::OpenStatus::OutOfMemory: reason = kStrOutOfMemory; break;
       case tb::storage::OpenStatus::UpgradeDeclined: reason = 0; break;
+      // Not damage and not a wrong file: another program has it for changes.
+      case tb::storage::OpenStatus::InUse: reason = kStrInUse; break;
       default: break;
     }
     if (reason != 0) {

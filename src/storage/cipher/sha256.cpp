@@ -1,9 +1,11 @@
-#include "cli/sha256.h"
+#include "storage/cipher/sha256.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace tb::cli {
+#include "storage/cipher/secure.h"
+
+namespace tb::storage {
 
 namespace {
 constexpr uint32_t kRound[64] = {
@@ -22,8 +24,17 @@ inline uint32_t Rotr(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 Sha256::Sha256()
     : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
+Sha256::~Sha256() {
+  SecureWipe(state_.data(), sizeof(state_));
+  SecureWipe(buffer_.data(), buffer_.size());
+}
+
 void Sha256::Block(const uint8_t* p) {
   uint32_t w[64];
+  struct Wipe {
+    uint32_t* w;
+    ~Wipe() { SecureWipe(w, 64 * sizeof(uint32_t)); }
+  } wipe{w};
   for (int i = 0; i < 16; ++i)
     w[i] = (uint32_t(p[4 * i]) << 24) | (uint32_t(p[4 * i + 1]) << 16) | (uint32_t(p[4 * i + 2]) << 8) |
            uint32_t(p[4 * i + 3]);
@@ -77,7 +88,7 @@ void Sha256::Update(const uint8_t* data, size_t length) {
   }
 }
 
-std::array<uint8_t, 32> Sha256::Finish() {
+Sha256Digest Sha256::Finish() {
   const uint64_t bits = total_ * 8;
   const uint8_t one = 0x80;
   Update(&one, 1);
@@ -86,7 +97,7 @@ std::array<uint8_t, 32> Sha256::Finish() {
   uint8_t length[8];
   for (int i = 0; i < 8; ++i) length[i] = uint8_t(bits >> (56 - 8 * i));
   Update(length, 8);
-  std::array<uint8_t, 32> digest;
+  Sha256Digest digest;
   for (int i = 0; i < 8; ++i) {
     digest[4 * i] = uint8_t(state_[i] >> 24);
     digest[4 * i + 1] = uint8_t(state_[i] >> 16);
@@ -110,4 +121,47 @@ std::string Sha256Hex(const uint8_t* data, size_t length) {
   return hex;
 }
 
-}  // namespace tb::cli
+HmacSha256::HmacSha256(const uint8_t* key, size_t keyLength) {
+  std::array<uint8_t, 64> block{};
+  if (keyLength > block.size()) {
+    Sha256 hashed;
+    hashed.Update(key, keyLength);
+    const Sha256Digest d = hashed.Finish();
+    std::memcpy(block.data(), d.data(), d.size());
+  } else if (keyLength > 0) {
+    std::memcpy(block.data(), key, keyLength);
+  }
+  std::array<uint8_t, 64> innerPad;
+  for (size_t i = 0; i < block.size(); ++i) {
+    innerPad[i] = uint8_t(block[i] ^ 0x36);
+    outerPad_[i] = uint8_t(block[i] ^ 0x5C);
+  }
+  inner_.Update(innerPad.data(), innerPad.size());
+  SecureWipe(innerPad.data(), innerPad.size());
+  SecureWipe(block.data(), block.size());
+}
+
+HmacSha256::~HmacSha256() { SecureWipe(outerPad_.data(), outerPad_.size()); }
+
+Sha256Digest HmacSha256::Finish() {
+  Sha256Digest innerDigest = inner_.Finish();
+  Sha256 outer;
+  outer.Update(outerPad_.data(), outerPad_.size());
+  outer.Update(innerDigest.data(), innerDigest.size());
+  SecureWipe(innerDigest.data(), innerDigest.size());
+  return outer.Finish();
+}
+
+Sha256Digest HmacSha256Of(const uint8_t* key, size_t keyLength, const uint8_t* data, size_t length) {
+  HmacSha256 mac(key, keyLength);
+  mac.Update(data, length);
+  return mac.Finish();
+}
+
+bool EqualInConstantTime(const uint8_t* a, const uint8_t* b, size_t n) {
+  uint8_t difference = 0;
+  for (size_t i = 0; i < n; ++i) difference = uint8_t(difference | (a[i] ^ b[i]));
+  return difference == 0;
+}
+
+}  // namespace tb::storage
