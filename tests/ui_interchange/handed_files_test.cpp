@@ -135,6 +135,28 @@ class HandedFilesTest : public QObject {
     program.CleanUp();
   }
 
+  void aRequestWithoutAnOpenWalletWaitsForOne() {
+    Started s;
+    PasswordAnswers passwords({QString::fromStdU16String(s.data.file.password()),
+                               QString::fromStdU16String(s.data.file.password())});
+    Program program(s.Options({}));
+    QVERIFY(program.Start(Wired()));
+    auto* window = static_cast<MainWindow*>(program.MainWindow());
+    window->CloseWallet();
+    QVERIFY(!program.Context().wallet.IsOpen());
+    QCOMPARE(tb::platform::SendInstanceRequest(program.Instance()->Paths().socket,
+                                               {tb::platform::InstanceRequestKind::Import, s.first}),
+             tb::platform::ChannelConnect::Connected);
+    // Nothing to add the form to: no question, the request kept.
+    QTest::qWait(600);
+    QCOMPARE(s.boxes.Count(), 0u);
+    s.boxes.Queue(Answer::Yes);
+    QVERIFY(window->OpenWalletFlow(s.data.file.path(), false));
+    QTRY_COMPARE(FormsOf(program), (QStringList{"Gym", "Visa <b>gold</b>"}));
+    QCOMPARE(s.boxes.Count(), 1u);
+    program.CleanUp();
+  }
+
   void aFileThatIsNoFormIsToldByTheRunningCopy() {
     Started s;
     PasswordAnswers passwords({QString::fromStdU16String(s.data.file.password())});
