@@ -111,8 +111,8 @@ struct WiredWindow {
     window = std::make_unique<shell::MainWindow>(context);
     window->SetMenuBar(shell::kBarBrowse);
     shell::WireDialogs(*window);
-    window->passwordPrompt = [](const shell::WalletPrompt&) -> std::optional<std::u16string> {
-      return std::u16string(bench::kPassword);
+    window->passwordPrompt = [](const shell::WalletPrompt&) -> std::optional<storage::Text> {
+      return storage::Text(bench::kPassword);
     };
   }
   ~WiredWindow() {
