@@ -181,7 +181,9 @@ const std::vector<CommandSpec>& Commands() {
        "\"Value 1\", ... in the card's order. Forms are left out of a whole-wallet\n"
        "table. 'tbwallet import --from csv' reads it back.\n"
        "Prints the file's path. Without ITEM the whole wallet is written. The files\n"
-       "hold SECRETS IN CLEAR and are readable by you only.\n"
+       "hold SECRETS IN CLEAR and are readable by you only. A card that cannot be\n"
+       "read or an attachment that cannot be saved is left out of a text file, said\n"
+       "so, and the exit status is 1 although the file was written.\n"
        "--passwords    write passwords in clear (else \"********\" in text, empty in CSV)\n"
        "--attachments  save the card attachments beside the text file as NNN_<name>\n",
        1, 2, {"--passwords", "--attachments"}, {"--out", "--format"}, CmdExport},

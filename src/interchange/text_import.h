@@ -38,7 +38,8 @@ inline constexpr uint32_t kQuestionCaption = storage::kStrCaptionConfirm,
                           kErrorCaption = storage::kStrCaptionError, kDoneCaption = storage::kStrCaptionProgram,
                           kFolderName = 22041, kUnreadable = 22070, kWrongLayout = 22071, kCardQuestion = 22072,
                           kCardNameLabel = 20518, kMoreColumns = 22073, kBulkQuestion = 22074, kImported = 22075,
-                          kSurplusCells = 22076, kNotWritten = 22077;
+                          kSurplusCells = 22076, kNotWritten = 22077,
+                          kColumnsLeftOut = 22194;
 }
 
 inline constexpr int32_t kImportFolderIcon = storage::kNewFolderIcon;
@@ -109,6 +110,7 @@ struct ImportResult {
   int imported = 0;
   storage::RecordId folder;    // the new folder, when cards were imported
   size_t rowsWithSurplus = 0;  // rows whose extra cells were left out
+  size_t columnsLeftOut = 0;   // columns past the most fields a card holds
   int loadError = 0;           // TabTable::Load's error when Unreadable
 };
 

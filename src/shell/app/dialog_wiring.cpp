@@ -7,6 +7,7 @@
 #include "dialogs/security_options_dialog.h"
 #include "dialogs/wallets_manager_dialog.h"
 #include "platform/ui/activity_clock.h"
+#include "shell/app/interchange_commands.h"
 #include "shell/app/legacy_open.h"
 #include "shell/app/upgrade_progress.h"
 #include "shell/window/main_window.h"
@@ -101,6 +102,7 @@ void WireDialogs(MainWindow& window) {
   WireLegacyConversion(window);
   WireUpgradeProgress(window);
   WireOptionsCommands(window);
+  WireInterchange(window);
 }
 
 }  // namespace tb::shell

@@ -228,6 +228,32 @@ void Browser::RefreshItem(QTreeWidgetItem* item) {
   }
 }
 
+namespace {
+// The sorted children of the folder at position, with theirs; none without
+// a walk over the whole wallet when it has no children.
+std::vector<storage::TreeNode> SubtreeOf(const storage::Wallet& wallet, int position) {
+  const storage::RecordHeader* folder = wallet.At(position);
+  bool any = false;
+  for (int i = 0; i < wallet.Count() && !any; ++i)
+    if (const storage::RecordHeader* h = wallet.At(i); h && !h->IsDeleted() && h->Parent() == folder->Id()) any = true;
+  if (!any) return {};
+  storage::TreeOptions options;
+  options.favouritesView = false;
+  options.findResultsView = false;
+  std::vector<storage::TreeNode> tree = storage::BuildTree(wallet, options);
+  std::vector<std::vector<storage::TreeNode>*> pending{&tree};
+  while (!pending.empty()) {
+    std::vector<storage::TreeNode>* level = pending.back();
+    pending.pop_back();
+    for (storage::TreeNode& node : *level) {
+      if (node.position == position) return std::move(node.children);
+      pending.push_back(&node.children);
+    }
+  }
+  return {};
+}
+}  // namespace
+
 void Browser::InsertOrUpdate(const storage::RecordId& id, bool select) {
   if (QTreeWidgetItem* item = FindItemById(id)) {
     RefreshItem(item);
@@ -248,6 +274,8 @@ void Browser::InsertOrUpdate(const storage::RecordId& id, bool select) {
   node.kind = context_.wallet.KindAt(position);
   node.name = record->Name();
   node.icon = record->Icon();
+  // A folder that arrives with its contents (an import) comes in whole.
+  if (record->IsFolderLike()) node.children = SubtreeOf(context_.wallet, position);
   QTreeWidgetItem* item = MakeItem(node, nullptr);
   if (parent)
     parent->addChild(item);

@@ -49,6 +49,9 @@ class MainWindowHost {
   // The creation handler: menus, controls, the first-run message and the
   // wallet decision. False fails creation and the program ends.
   virtual bool OnCreate() = 0;
+  // A request a later copy or the setup library sent over the instance
+  // channel (the channel has brought the window to the front already).
+  virtual void OnInstanceRequest(const InstanceRequest& request) {}
 };
 using MainWindowFactory = std::function<std::unique_ptr<MainWindowHost>(AppContext&)>;
 

@@ -185,6 +185,20 @@ bool MainWindow::OnCreate() {
   return OpenStartWallet();
 }
 
+void MainWindow::OnInstanceRequest(const InstanceRequest& request) {
+  switch (request.kind) {
+    case InstanceRequestKind::Close:
+      // As on inactivity: dialogs closed, the wallet written back, the end.
+      CloseOtherWindows();
+      PostExit();
+      return;
+    case InstanceRequestKind::Import:
+      if (formFileImport && !context_.platform.isSmartphone) formFileImport(*this, request.path);
+      return;
+    default: return;
+  }
+}
+
 bool MainWindow::OpenStartWallet() {
   const std::u16string path = StartWalletPath(context_.request, context_.settings);
   if (!path.empty() && OpenWalletFlow(tb::ui::ToQString(path).toStdString(), false)) return true;

@@ -68,6 +68,9 @@ class MainWindow : public QMainWindow,
 
   QWidget* Window() override { return this; }
   bool OnCreate() override;
+  // "close" ends the program as the inactivity auto-close does; "import
+  // PATH" goes to formFileImport.
+  void OnInstanceRequest(const InstanceRequest& request) override;
 
   // Makes menu bar id current: on Smartphone 963 becomes 984, on Pocket PC
   // with "Expanded Menus" on 963 becomes 987. False when it cannot be made.
@@ -127,6 +130,8 @@ class MainWindow : public QMainWindow,
   std::function<void(MainWindow&)> aboutBox;                                 // default: a message
   // Converts an old ".wal" wallet; the new wallet's path or empty. Default: empty.
   std::function<std::string(MainWindow&, const std::string&)> legacyConversion;
+  // A form file handed over by a later copy (Pocket PC): the default does nothing.
+  std::function<void(MainWindow&, const std::string& path)> formFileImport;
   // Commands whose windows are not built yet (the dialogs of the options
   // menu, export, import): they do nothing.
   std::function<void(MainWindow&, int)> notYetBuilt;
