@@ -32,7 +32,7 @@
 #include "storage/journal.h"
 #include "storage/record.h"
 #include "storage/services.h"
-#include "storage/special_views.h"
+#include "storage/wallet_views.h"
 #include "storage/statuses.h"
 #include "storage/upgrade.h"
 

@@ -6,7 +6,7 @@
 
 #include "platform/ui/texts.h"
 #include "shell/browser/browser.h"
-#include "storage/special_views.h"
+#include "storage/wallet_views.h"
 #include "storage/tree_order.h"
 
 namespace tb::shell::browser_detail {

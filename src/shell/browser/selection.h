@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "storage/special_views.h"
+#include "storage/wallet_views.h"
 
 namespace tb::shell {
 
