@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds everything and runs every test, then builds the tests of the
-# standard-library layers again with AddressSanitizer and
+# Builds everything and runs every test, tries the Debian package (as
+# root), then builds the tests again with AddressSanitizer and
 # UndefinedBehaviorSanitizer and runs them too.
 set -e
 cd "$(dirname "$0")/.."
@@ -8,6 +8,8 @@ sh scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build
 ctest --test-dir build --output-on-failure -j2
+# The Debian package, installed and removed for real (as root only).
+sh scripts/deb_test.sh build
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTB_SANITIZE=ON -DTB_BUILD_BENCH=OFF
 cmake --build build-asan

@@ -1,8 +1,11 @@
 // Build-time tool: renders the program's icon pictures from the table in
 // resources/icons into PNGs of every native size and writes the Qt resource
-// file that compiles them into the program.
+// file that compiles them into the program; or renders some of them for the
+// desktop's icon theme, by theme folder.
 //
 //   tb_icon_render TABLE OUT_DIR
+//   tb_icon_render --theme TABLE OUT_DIR NUMBER:CONTEXT/NAME ...
+//       writes OUT_DIR/<size>x<size>/CONTEXT/NAME.png for the theme's sizes
 //
 // Pictures come from the colour emoji font; the overlay markers are drawn
 // here. A picture the font cannot draw stops the build: a blank icon in the
@@ -18,6 +21,8 @@
 #include <QStringList>
 #include <QTextStream>
 #include <QDir>
+#include <QFileInfo>
+#include <QMap>
 #include <QRegularExpression>
 #include <algorithm>
 #include <cstdlib>
@@ -167,9 +172,51 @@ QImage Render(const QString& picture) {
 
 }  // namespace
 
+// The pictures of the table by number.
+QMap<int, QString> ReadTable(const QString& path) {
+  QFile table(path);
+  if (!table.open(QIODevice::ReadOnly | QIODevice::Text)) Fail("cannot read " + path);
+  QMap<int, QString> pictures;
+  QTextStream lines(&table);
+  while (!lines.atEnd()) {
+    const QString line = lines.readLine().trimmed();
+    if (line.isEmpty() || line.startsWith('#')) continue;
+    const QStringList fields = line.split(QRegularExpression("\\s+"));
+    bool ok = false;
+    const int number = fields.value(0).toInt(&ok);
+    if (!ok || fields.size() < 2) Fail("bad line: " + line);
+    pictures.insert(number, fields[1]);
+  }
+  return pictures;
+}
+
+int RenderTheme(int argc, char** argv) {
+  constexpr int kThemeSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+  if (argc < 5) Fail("usage: tb_icon_render --theme TABLE OUT_DIR NUMBER:CONTEXT/NAME ...");
+  const QMap<int, QString> pictures = ReadTable(QString::fromLocal8Bit(argv[2]));
+  const QString outDir = QString::fromLocal8Bit(argv[3]);
+  for (int i = 4; i < argc; ++i) {
+    const QString spec = QString::fromLocal8Bit(argv[i]);
+    const int colon = spec.indexOf(':');
+    bool ok = false;
+    const int number = spec.left(colon).toInt(&ok);
+    if (colon < 0 || !ok || !pictures.contains(number)) Fail("no picture " + spec);
+    const QImage picture = Render(pictures[number]);
+    for (const int size : kThemeSizes) {
+      const QString file = QString("%1/%2x%2/%3.png").arg(outDir).arg(size).arg(spec.mid(colon + 1));
+      if (!QDir().mkpath(QFileInfo(file).path())) Fail("cannot make the folder of " + file);
+      const QImage scaled = picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                .convertToFormat(QImage::Format_ARGB32);
+      if (!scaled.save(file, "PNG")) Fail("cannot write " + file);
+    }
+  }
+  return 0;
+}
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
+  if (argc > 1 && QByteArray(argv[1]) == "--theme") return RenderTheme(argc, argv);
   if (argc != 3) Fail("usage: tb_icon_render TABLE OUT_DIR");
   QFile table(QString::fromLocal8Bit(argv[1]));
   if (!table.open(QIODevice::ReadOnly | QIODevice::Text)) Fail(QString("cannot read ") + argv[1]);

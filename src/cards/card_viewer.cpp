@@ -493,7 +493,13 @@ void CardViewer::Paint(QPainter& painter, const QRect& client) {
     }
     if (y >= client.height()) break;
     const bool selected = int(i) == selected_;
-    if (selected) painter.fillRect(QRect(0, y, client.width(), height), highlight);
+    if (selected) {
+      painter.fillRect(QRect(0, y, client.width(), height), highlight);
+      // An icon column at the right keeps the card's colour out to the edge,
+      // not a strip of highlight beyond it.
+      if ((item.flags & kLineIconMask) && layout_ != kLayoutLabelRight && item.kind != ViewItem::kLabel)
+        painter.fillRect(QRect(right, y, client.width() - right, height), background_);
+    }
     const QColor valueColour = selected ? highlightText : valueColour_;
     const QColor labelColour = selected ? Complement(highlight) : labelColour_;
     const int indent = (item.flags & kLineIndent) ? kIndent : 0;

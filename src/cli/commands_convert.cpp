@@ -8,30 +8,25 @@
 #include "platform/core/text_convert.h"
 #include "storage/format_text.h"
 #include "storage/legacy_wallet.h"
+#include "storage/string_numbers.h"
 
 namespace tb::cli {
 
 namespace {
 
-constexpr uint32_t kNeedsPassword = 22014;
-constexpr uint32_t kNotConverted = 22015;
-constexpr uint32_t kNotALegacyWallet = 22017;
-constexpr uint32_t kWrongPassword = 22018;
-constexpr uint32_t kNoDefinitionFile = 22022;
-
 // The message the program shows for a conversion that did not go through.
 std::string FailureText(Session& s, const storage::LegacyConversion& result, const std::string& programFolder) {
   const int n = result.number();
   switch (n) {
-    case 2: return Utf8(s.Text(kNeedsPassword));
-    case 4: return Utf8(s.Text(kNotConverted));
-    case 7: return Utf8(s.Text(kNotALegacyWallet));
-    case 9: return Utf8(s.Text(kWrongPassword));
+    case 2: return Utf8(s.Text(storage::kStrConvertNeedsPassword));
+    case 4: return Utf8(s.Text(storage::kStrNotConverted));
+    case 7: return Utf8(s.Text(storage::kStrNotALegacyWallet));
+    case 9: return Utf8(s.Text(storage::kStrConvertWrongPassword));
     case 10: {
       const std::u16string folder = platform::FromUtf8(programFolder);
-      return Utf8(storage::FormatText(s.Text(kNoDefinitionFile), {std::u16string_view(folder)}));
+      return Utf8(storage::FormatText(s.Text(storage::kStrNoDefinitionFile), {std::u16string_view(folder)}));
     }
-    default: return Utf8(s.Text(kNotConverted)) + " (" + std::to_string(n) + ")";
+    default: return Utf8(s.Text(storage::kStrNotConverted)) + " (" + std::to_string(n) + ")";
   }
 }
 

@@ -114,8 +114,10 @@ int CmdDump(Session& s, const ParsedArgs& a) {
       .Key("hint");
   OptionalText(json, wallet.GetHint());
   json.Key("special_views").BeginArray();
-  for (int n = 1; n <= 3; ++n) {
-    json.BeginObject().Key("number").Number(100 * n).Key("name");
+  for (const storage::SpecialView view :
+       {storage::SpecialView::Favourites, storage::SpecialView::FindResults, storage::SpecialView::Third}) {
+    const int n = storage::HeaderSlotOf(view);
+    json.BeginObject().Key("number").Number(int(view)).Key("name");
     OptionalText(json, wallet.GetSpecialViewName(n));
     json.Key("icon").Number(wallet.GetSpecialViewIcon(n)).EndObject();
   }

@@ -2,7 +2,6 @@
 // save-form. Each writes its records at once and saves the leading blocks
 // (the favourites list lives there) before closing.
 #include <algorithm>
-#include <map>
 #include <ostream>
 
 #include "cli/commands.h"
@@ -10,18 +9,13 @@
 #include "cli/generated_values.h"
 #include "cli/item_paths.h"
 #include "platform/core/text_convert.h"
+#include "storage/record_ops.h"
 
 namespace tb::cli {
 
 namespace {
 
-constexpr int32_t kNewFolderIcon = 72;
 namespace R = storage::layout::record;
-
-bool IsLiveAt(const storage::Wallet& wallet, int position) {
-  const storage::RecordHeader* h = wallet.At(position);
-  return h && !h->IsDeleted() && wallet.FindRecord(h->Id()) == position;
-}
 
 bool InFormsFolder(const storage::Wallet& wallet, const storage::RecordHeader& h) {
   const storage::RecordHeader* forms = wallet.FormsFolder();
@@ -105,29 +99,6 @@ int ChooseForm(Session& s, const ParsedArgs& a, const storage::Wallet& wallet, c
   return kExitOk;
 }
 
-// Positions of everything below a folder, each with its depth.
-std::vector<std::pair<int, int>> Subtree(const storage::Wallet& wallet, const storage::RecordId& root) {
-  std::multimap<storage::RecordId, int> children;
-  for (int p = 0; p < wallet.Count(); ++p)
-    if (IsLiveAt(wallet, p)) children.emplace(wallet.At(p)->Parent(), p);
-  std::vector<std::pair<int, int>> found;
-  std::vector<std::pair<storage::RecordId, int>> pending{{root, 0}};
-  std::vector<bool> seen(size_t(wallet.Count()), false);
-  while (!pending.empty()) {
-    const auto [id, depth] = pending.back();
-    pending.pop_back();
-    const auto range = children.equal_range(id);
-    for (auto it = range.first; it != range.second; ++it) {
-      if (seen[size_t(it->second)]) continue;   // a loop of parents in a damaged file
-      seen[size_t(it->second)] = true;
-      found.emplace_back(it->second, depth + 1);
-      const storage::RecordHeader* h = wallet.At(it->second);
-      if (h->IsFolderLike() && h->Id() != root) pending.emplace_back(h->Id(), depth + 1);
-    }
-  }
-  return found;
-}
-
 }  // namespace
 
 int CmdMkdir(Session& s, const ParsedArgs& a) {
@@ -150,12 +121,12 @@ int CmdMkdir(Session& s, const ParsedArgs& a) {
   }
   for (int p = 0; p < wallet.Count(); ++p) {
     const storage::RecordHeader* h = wallet.At(p);
-    if (IsLiveAt(wallet, p) && h->IsFolderLike() && h->Parent() == parentId && View(h->Name()) == name)
+    if (storage::IsLiveAt(wallet, p) && h->IsFolderLike() && h->Parent() == parentId && View(h->Name()) == name)
       return s.Fail("a folder " + a.positional[1] + " already exists (" + h->Id().Hex() + ")");
   }
   storage::RecordHeader folder = storage::NewFolderRecord(parentId, false, &wallet.DataKey());
   folder.SetName(name);
-  folder.SetIconRaw(kNewFolderIcon);
+  folder.SetIconRaw(storage::kNewFolderIcon);
   const std::string id = folder.Id().Hex();
   if (wallet.AppendRecord(std::move(folder)) < 0) return s.Fail("cannot write the new folder to " + walletArg);
   return Done(s, walletArg, wallet, id);
@@ -230,37 +201,31 @@ int CmdMv(Session& s, const ParsedArgs& a) {
   if (int rc = OpenWallet(s, walletArg, false, wallet); rc != kExitOk) return rc;
   int position = -1;
   if (int rc = ResolveOne(s, wallet, a.positional[1], &position); rc != kExitOk) return rc;
-  storage::RecordHeader h = *wallet.At(position);
-  if (h.Kind() == storage::RecordKind::FormsFolder) return s.Fail("the forms folder cannot be moved");
+  const storage::RecordHeader h = *wallet.At(position);
+  auto refused = [&](storage::MoveStatus status) {
+    switch (status) {
+      case storage::MoveStatus::IntoFormsFolder:
+        return s.Fail("nothing moves into the forms folder; 'tbwallet save-form' saves a card as a form");
+      case storage::MoveStatus::NotAFolder: return s.Fail(a.positional[2] + " is a card, not a folder");
+      case storage::MoveStatus::WriteFailed: return s.Fail("cannot write " + a.positional[1]);
+      default: return s.Fail(std::string(storage::Describe(status)));
+    }
+  };
+  if (const storage::MoveStatus status = storage::CanMoveInto(wallet, position, -1);
+      status == storage::MoveStatus::FormsFolder)
+    return refused(status);
+  // The command line keeps forms among the forms and cards in folders.
   if (h.IsCard() && InFormsFolder(wallet, h)) return s.Fail(a.positional[1] + " is a form; forms stay in the forms folder");
   std::u16string targetText;
   if (!ArgumentText(a.positional[2], &targetText)) return s.Usage("the folder name is not UTF-8");
-  const bool toTop = SplitPath(targetText).empty();
-  storage::RecordId target;
-  if (toTop) {
+  int folder = -1;   // the top level
+  if (SplitPath(targetText).empty()) {
     if (h.IsCard()) return s.Fail("a card must be in a folder");
-  } else {
-    int folder = -1;
-    if (int rc = ResolveOne(s, wallet, a.positional[2], &folder); rc != kExitOk) return rc;
-    const storage::RecordHeader* f = wallet.At(folder);
-    if (f->Kind() == storage::RecordKind::FormsFolder)
-      return s.Fail("nothing moves into the forms folder; 'tbwallet save-form' saves a card as a form");
-    if (!f->IsFolderLike()) return s.Fail(a.positional[2] + " is a card, not a folder");
-    target = f->Id();
-    // A folder may not go into itself or anywhere below itself.
-    const storage::RecordHeader* up = f;
-    for (int depth = 0; up && depth <= wallet.Count(); ++depth) {
-      if (up->Id() == h.Id()) return s.Fail("a folder cannot move into itself or a folder below it");
-      if (up->Parent().IsZero()) break;
-      up = wallet.At(wallet.FindRecord(up->Parent()));
-    }
+  } else if (int rc = ResolveOne(s, wallet, a.positional[2], &folder); rc != kExitOk) {
+    return rc;
   }
-  if (h.Parent() == target) return Done(s, walletArg, wallet);
-  if (toTop)
-    h.ClearParent();
-  else
-    h.SetParent(target);
-  if (!wallet.RewriteRecordInPlace(h)) return s.Fail("cannot write " + a.positional[1]);
+  if (const storage::MoveStatus status = storage::MoveInto(wallet, position, folder); status != storage::MoveStatus::Ok)
+    return refused(status);
   return Done(s, walletArg, wallet);
 }
 
@@ -282,24 +247,15 @@ int CmdRm(Session& s, const ParsedArgs& a) {
   if (int rc = OpenWallet(s, walletArg, false, wallet); rc != kExitOk) return rc;
   int position = -1;
   if (int rc = ResolveOne(s, wallet, a.positional[1], &position); rc != kExitOk) return rc;
-  const storage::RecordHeader h = *wallet.At(position);
-  if (h.Kind() == storage::RecordKind::FormsFolder) return s.Fail("the forms folder cannot be deleted");
-  std::vector<int> order;
-  if (h.IsFolderLike()) {
-    // Deepest first, so that no record is ever left without its parent.
-    std::vector<std::pair<int, int>> below = Subtree(wallet, h.Id());
-    std::stable_sort(below.begin(), below.end(), [](const auto& x, const auto& y) { return x.second > y.second; });
-    for (const auto& [p, depth] : below) order.push_back(p);
-  }
-  order.push_back(position);
-  for (size_t i = 0; i < order.size(); ++i) {
-    if (!wallet.DeleteRecord(order[i])) {
+  const storage::DeleteResult result = storage::DeleteSubtree(wallet, position);
+  switch (result.status) {
+    case storage::DeleteStatus::Ok: return Done(s, walletArg, wallet);
+    case storage::DeleteStatus::WriteFailed:
       CloseWallet(s, walletArg, wallet);
-      return s.Fail("cannot delete " + a.positional[1] + ": " + std::to_string(i) + " of " +
-                    std::to_string(order.size()) + " records were deleted");
-    }
+      return s.Fail("cannot delete " + a.positional[1] + ": " + std::to_string(result.deleted) + " of " +
+                    std::to_string(result.total) + " records were deleted");
+    default: return s.Fail(std::string(storage::Describe(result.status)));
   }
-  return Done(s, walletArg, wallet);
 }
 
 int CmdSaveForm(Session& s, const ParsedArgs& a) {

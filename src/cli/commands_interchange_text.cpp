@@ -42,6 +42,7 @@ int CmdExport(Session& s, const ParsedArgs& a) {
   options.includePasswords = a.Has("--passwords");
   options.includeAttachments = a.Has("--attachments");
   std::string written;
+  interchange::ExportReport report;
   bool ok = false;
   if (a.positional.size() > 1) {
     int position = -1;
@@ -50,15 +51,19 @@ int CmdExport(Session& s, const ParsedArgs& a) {
       return rc;
     }
     const storage::RecordHeader* h = wallet.At(position);
-    ok = h->IsCard() ? interchange::ExportCard(wallet, h->Id(), options, &written)
-                     : interchange::ExportFolder(wallet, h->Id(), options, &written);
+    ok = h->IsCard() ? interchange::ExportCard(wallet, h->Id(), options, &written, &report)
+                     : interchange::ExportFolder(wallet, h->Id(), options, &written, &report);
   } else {
-    ok = interchange::ExportWallet(wallet, options, &written);
+    ok = interchange::ExportWallet(wallet, options, &written, &report);
   }
   wallet.Close();
   if (!ok) return s.Fail("cannot write the export under " + *out + "; nothing was written");
   s.out << written << "\n";
-  return kExitOk;
+  if (report.Complete()) return kExitOk;
+  // The file is there but not whole: say what is missing and fail.
+  return s.Fail("the export is incomplete: " + std::to_string(report.cardsLeftOut) +
+                " card(s) could not be read and " + std::to_string(report.attachmentsLeftOut) +
+                " attachment(s) could not be saved; they are missing from " + written);
 }
 
 int CmdImport(Session& s, const ParsedArgs& a) {

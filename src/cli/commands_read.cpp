@@ -8,6 +8,7 @@
 #include "platform/core/text_convert.h"
 #include "storage/card.h"
 #include "storage/forms/field_kinds.h"
+#include "storage/record_ops.h"
 #include "storage/search.h"
 #include "storage/tree_order.h"
 
@@ -15,23 +16,28 @@ namespace tb::cli {
 
 namespace {
 
+// Lines of a view (the view itself and the cards shown in it) are marked:
+// a view is no folder, and its paths name no item. In text a third column
+// says "view"; in JSON "view" is true. The view's own line has no id.
 void ListTree(const storage::Wallet& wallet, const std::vector<storage::TreeNode>& nodes,
               const std::u16string& prefix, std::ostream& out, JsonWriter* json) {
   for (const storage::TreeNode& node : nodes) {
-    const storage::RecordHeader* h = wallet.At(node.position);
-    if (!h) continue;
+    const bool viewItself = storage::IsSpecialViewKind(node.kind);
+    const bool viewLine = viewItself || node.underView;
+    const storage::RecordHeader* h = viewItself ? nullptr : wallet.At(node.position);
+    if (!viewItself && !h) continue;
+    const std::string id = h ? h->Id().Hex() : std::string();
     std::u16string path = prefix;
     if (!path.empty()) path.push_back(u'/');
     path += EscapeName(View(node.name));
     if (json) {
-      json->BeginObject()
-          .Key("id").Utf8(h->Id().Hex())
-          .Key("kind").Number(node.kind)
-          .Key("path").String(path)
-          .Key("name").String(View(node.name))
-          .EndObject();
+      json->BeginObject();
+      if (h) json->Key("id").Utf8(id);
+      json->Key("kind").Number(node.kind).Key("path").String(path).Key("name").String(View(node.name));
+      if (viewLine) json->Key("view").Bool(true);
+      json->EndObject();
     } else {
-      out << Printable(Utf8(path)) << "\t" << h->Id().Hex() << "\n";
+      out << Printable(Utf8(path)) << "\t" << id << (viewLine ? "\tview" : "") << "\n";
     }
     ListTree(wallet, node.children, path, out, json);
   }
@@ -49,7 +55,7 @@ int CmdInfo(Session& s, const ParsedArgs& a) {
   int folders = 0, cards = 0, customForms = 0;
   for (int p = 0; p < wallet.Count(); ++p) {
     const storage::RecordHeader* h = wallet.At(p);
-    if (!h || h->IsDeleted() || wallet.FindRecord(h->Id()) != p) continue;
+    if (!storage::IsLiveAt(wallet, p)) continue;
     if (h->Kind() == storage::RecordKind::Folder) ++folders;
     if (h->IsCard()) (forms && h->Parent() == forms->Id() ? customForms : cards)++;
   }
@@ -76,10 +82,8 @@ int CmdInfo(Session& s, const ParsedArgs& a) {
 int CmdLs(Session& s, const ParsedArgs& a) {
   storage::Wallet wallet;
   if (int rc = OpenWallet(s, a.positional[0], true, wallet); rc != kExitOk) return rc;
-  storage::TreeOptions options;
-  options.favouritesView = false;
-  options.findResultsView = false;
-  const std::vector<storage::TreeNode> tree = storage::BuildTree(wallet, options);
+  // The browser's tree, the favourites view first.
+  const std::vector<storage::TreeNode> tree = storage::BuildTree(wallet);
   if (a.Has("--json")) {
     JsonWriter json;
     json.BeginArray();

@@ -4,17 +4,12 @@
 #include <ostream>
 
 #include "cli/session.h"
+#include "storage/record_ops.h"
+#include "storage/string_numbers.h"
 
 namespace tb::cli {
 
 namespace {
-constexpr uint32_t kFormsFolderName = 20203;
-
-// A live record at its own position (not a deleted entry of the index).
-bool IsLiveAt(const storage::Wallet& wallet, int position) {
-  const storage::RecordHeader* h = wallet.At(position);
-  return h && !h->IsDeleted() && wallet.FindRecord(h->Id()) == position;
-}
 
 bool SameName(const storage::Text& name, std::u16string_view wanted) {
   return std::u16string_view(name.data(), name.size()) == wanted;
@@ -93,7 +88,7 @@ std::vector<int> ResolvePath(const storage::Wallet& wallet, const std::vector<st
   for (size_t level = 0; level < parts.size(); ++level) {
     matches.clear();
     for (int p = 0; p < wallet.Count(); ++p) {
-      if (!IsLiveAt(wallet, p)) continue;
+      if (!storage::IsLiveAt(wallet, p)) continue;
       const storage::RecordHeader* h = wallet.At(p);
       if (std::find(parents.begin(), parents.end(), h->Parent()) == parents.end()) continue;
       if (SameName(h->Name(), parts[level])) matches.push_back(p);
@@ -101,7 +96,7 @@ std::vector<int> ResolvePath(const storage::Wallet& wallet, const std::vector<st
     // The forms folder is also known by its name in the current language,
     // whatever language named it when the wallet was made.
     if (level == 0 && matches.empty() && wallet.Texts() &&
-        parts[0] == wallet.Texts()->Text(kFormsFolderName) && wallet.FormsFolderPosition() >= 0)
+        parts[0] == wallet.Texts()->Text(storage::kStrFormsFolderName) && wallet.FormsFolderPosition() >= 0)
       matches.push_back(wallet.FormsFolderPosition());
     parents.clear();
     for (int p : matches)
@@ -115,7 +110,17 @@ int ResolveOne(Session& s, const storage::Wallet& wallet, const std::string& arg
   std::u16string text;
   if (!ArgumentText(arg, &text)) return s.Usage("the item name is not UTF-8");
   const std::vector<int> found = ResolveItem(wallet, text);
-  if (found.empty()) return s.Fail("no item " + arg + " in the wallet");
+  if (found.empty()) {
+    // "ls" lists the views too; their lines are references, not places.
+    const std::vector<std::u16string> parts = SplitPath(text);
+    for (int n = 1; n <= 3 && !parts.empty(); ++n) {
+      const storage::Text view = wallet.SpecialViewDisplayName(n);
+      if (parts.front() == std::u16string_view(view.data(), view.size()))
+        return s.Fail("no item " + arg + " in the wallet (" + Printable(Utf8(view)) +
+                      " is a view: name its cards by their folders or ids)");
+    }
+    return s.Fail("no item " + arg + " in the wallet");
+  }
   if (found.size() > 1) {
     std::string message = arg + " names " + std::to_string(found.size()) + " items; name one by its id:";
     for (int p : found) message += "\n  " + wallet.At(p)->Id().Hex() + "  " + Printable(Utf8(PathOf(wallet, p)));

@@ -10,12 +10,11 @@
 #include "platform/core/registry.h"
 #include "platform/core/text_convert.h"
 #include "shell/core/settings.h"
+#include "storage/string_numbers.h"
 
 namespace tb::cli {
 
 namespace {
-constexpr uint32_t kYesWord = 20204;
-constexpr uint32_t kNoWord = 20205;
 
 std::string Trimmed(std::string_view s) {
   size_t b = 0, e = s.size();
@@ -208,11 +207,11 @@ std::string SignatureVersionText(const storage::Wallet& wallet) {
 }
 
 bool IsYesAnswer(std::string_view answer, const shell::LanguageModule& texts) {
-  return MatchesWord(answer, {"y", "yes", "ok", "1", "true"}, texts.Text(kYesWord));
+  return MatchesWord(answer, {"y", "yes", "ok", "1", "true"}, texts.Text(storage::kStrYes));
 }
 
 bool IsNoAnswer(std::string_view answer, const shell::LanguageModule& texts) {
-  return MatchesWord(answer, {"n", "no", "0", "false"}, texts.Text(kNoWord));
+  return MatchesWord(answer, {"n", "no", "0", "false"}, texts.Text(storage::kStrNo));
 }
 
 bool HasPreviousFormat(const std::string& path) {

@@ -83,8 +83,12 @@ const std::vector<CommandSpec>& Commands() {
        1, 1, {"--starter-folder"}, {"--hint"}, CmdCreate},
       {"info", "info WALLET", "show the hint, counts, options and favourites", "", 1, 1, {}, {}, CmdInfo},
       {"ls", "ls WALLET [--json]", "list the tree in the browser's order",
-       "Each line is an item's path and its record id, separated by a tab.\n"
-       "--json  a list of {id, kind, path, name}; kind 1 card, 2 folder, 3 forms folder\n",
+       "Each line is an item's path and its record id, separated by a tab. The\n"
+       "favourites view comes first, as in the program: its own line (no id) and\n"
+       "the cards it shows carry a third column \"view\". A view's paths name no\n"
+       "item; use the card's folder path or id.\n"
+       "--json  a list of {id, kind, path, name}; kind 1 card, 2 folder, 3 forms\n"
+       "        folder, 100 the favourites view; view lines add \"view\": true\n",
        1, 1, {"--json"}, {}, CmdLs},
       {"show", "show WALLET CARD [--json] [--reveal]", "show a card's fields",
        "Password fields show as \"********\" unless --reveal is given.\n"
@@ -177,7 +181,9 @@ const std::vector<CommandSpec>& Commands() {
        "\"Value 1\", ... in the card's order. Forms are left out of a whole-wallet\n"
        "table. 'tbwallet import --from csv' reads it back.\n"
        "Prints the file's path. Without ITEM the whole wallet is written. The files\n"
-       "hold SECRETS IN CLEAR and are readable by you only.\n"
+       "hold SECRETS IN CLEAR and are readable by you only. A card that cannot be\n"
+       "read or an attachment that cannot be saved is left out of a text file, said\n"
+       "so, and the exit status is 1 although the file was written.\n"
        "--passwords    write passwords in clear (else \"********\" in text, empty in CSV)\n"
        "--attachments  save the card attachments beside the text file as NNN_<name>\n",
        1, 2, {"--passwords", "--attachments"}, {"--out", "--format"}, CmdExport},

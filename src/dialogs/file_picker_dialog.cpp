@@ -62,8 +62,7 @@ QString DisplayName(const std::string& path) {
 }  // namespace
 
 QWidget* MakeTitleBand(QWidget* parent, const QString& text, const shell::Settings* settings) {
-  static const shell::Settings defaults;
-  auto* title = new TitleBar(parent, settings ? *settings : defaults);
+  auto* title = new TitleBar(parent, settings ? *settings : ProgramSettings());
   title->SetText(text);
   return title;
 }

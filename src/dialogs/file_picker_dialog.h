@@ -22,10 +22,10 @@ namespace tb::dialogs {
 
 inline constexpr int kFilePickerTemplate = 115;
 inline constexpr int kFileListId = 1000;       // the list of files
-inline constexpr int kCmdNone = 40100;         // "None" of menu bar 955
+using shell::kCmdNone;   // "None" of menu bar 955
 
 // The caption strip across the top of a dialog, in the colours of
-// settings (the defaults when null).
+// settings (the program's when null, see ProgramSettings).
 QWidget* MakeTitleBand(QWidget* parent, const QString& text, const shell::Settings* settings = nullptr);
 
 // The extensions a filter such as "*.txt" or "*.jpg;*.bmp;*.gif" names,

@@ -30,7 +30,7 @@ using tb::ui::Text;
 constexpr int kBarDoneCancel = 969;
 constexpr uint32_t kStrTitleNew = 26001, kStrTitleChange = 26000;
 constexpr uint32_t kStrLabelNew = 26007, kStrLabelChange = 26005;
-constexpr uint32_t kStrConfirm = 26004, kStrHint = 26008, kStrTip = 26011, kStrNumeric = 26006;
+constexpr uint32_t kStrConfirm = 26004, kStrHint = 26008, kStrTip = 26011;
 constexpr uint32_t kStrEmpty = 27003, kStrMismatch = 27004, kStrTooShort = 27007;
 
 }  // namespace
@@ -121,7 +121,7 @@ void NewPasswordDialog::OnInitDialog() {
   labels_[1]->setText(Text(kStrConfirm));
   labels_[2]->setText(Text(kStrHint));
   tip_->setText(Text(kStrTip));
-  if (numeric_) numeric_->setText(Text(kStrNumeric));
+  if (numeric_) numeric_->setText(Text(kStrNumericEntry));
   countdown_->Start();
 }
 

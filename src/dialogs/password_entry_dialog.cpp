@@ -34,7 +34,6 @@ using tb::ui::Text;
 
 constexpr int kBarDoneCancel = 969;
 constexpr uint32_t kStrPassword = 26003;
-constexpr uint32_t kStrNumericEntry = 26006;
 constexpr uint32_t kStrHintIntro = 26009;
 constexpr uint32_t kStrTip = 26010;
 constexpr uint32_t kStrClear = 26015;

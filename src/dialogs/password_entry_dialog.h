@@ -6,6 +6,7 @@
 // the password field to digits. Left alone for two minutes (counted again
 // from every wrong password) the prompt cancels itself.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -41,6 +42,8 @@ inline constexpr int kIdKeyOk = 1412;
 inline constexpr int kIdTip = 1124;
 inline constexpr int kIdPromptLabel = 1315;
 inline constexpr int kIdNumericEntry = 1521;
+// The numeric-entry check box's text, in this dialog and the new-password one.
+inline constexpr uint32_t kStrNumericEntry = 26006;
 
 // The field takes 24 characters; the password is its first 23.
 inline constexpr int kPasswordEditLimit = 24;

@@ -143,6 +143,17 @@ void TitleBar::paintEvent(QPaintEvent*) {
                    fontMetrics().elidedText(text_, Qt::ElideRight, text.width()));
 }
 
+namespace {
+const tb::shell::Settings* g_programSettings = nullptr;
+}  // namespace
+
+void SetProgramSettings(const tb::shell::Settings* settings) { g_programSettings = settings; }
+
+const tb::shell::Settings& ProgramSettings() {
+  static const tb::shell::Settings defaults;
+  return g_programSettings ? *g_programSettings : defaults;
+}
+
 TitleBar* AddTitleBarColumn(QWidget* body, const tb::shell::Settings& settings, QVBoxLayout** column) {
   auto* layout = new QVBoxLayout(body);
   layout->setContentsMargins(0, 0, 0, 0);

@@ -84,6 +84,12 @@ class TitleBar : public QWidget {
   mutable int loadedSize_ = 0;
 };
 
+// The settings whose bar colours a title bar takes when its dialog is not
+// handed settings of its own: the program's, while its main window lives
+// (nullptr goes back to the defaults).
+void SetProgramSettings(const tb::shell::Settings* settings);
+const tb::shell::Settings& ProgramSettings();
+
 // Lays out a dialog body as a column with the title bar on top; returns the
 // bar, and the column for the content below it.
 TitleBar* AddTitleBarColumn(QWidget* body, const tb::shell::Settings& settings, QVBoxLayout** column);

@@ -14,6 +14,7 @@
 #include "dialogs/new_wallet_name_dialog.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
+#include "platform/ui/font_service.h"
 #include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/message_boxes.h"
 #include "platform/ui/soft_key_bar.h"
@@ -37,6 +38,7 @@ WalletsManagerDialog::WalletsManagerDialog(QWidget* owner, WalletsManagerInputs 
     : ModalDialog(owner, kWalletsManagerTemplate), inputs_(std::move(inputs)) {
   setObjectName(QStringLiteral("WalletsManager"));
   SetFullScreen(true);
+  if (const QFont* font = ui::FontService::Font(ui::kFont8HalfBold)) setFont(*font);
   auto* layout = new QVBoxLayout(Body());
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
@@ -48,6 +50,7 @@ WalletsManagerDialog::WalletsManagerDialog(QWidget* owner, WalletsManagerInputs 
   const int small = ui::SmallIconSize(ui::DpiX());
   list_->setIconSize(QSize(small, small));
   list_->setContextMenuPolicy(Qt::CustomContextMenu);
+  if (const QFont* font = ui::FontService::Font(ui::kFont9Bold)) list_->setFont(*font);
   layout->addWidget(list_, 1);
 
   connect(list_, &QListWidget::itemSelectionChanged, this, [this] {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/ui/modal_dialog.h"
+#include "shell/core/command_ids.h"
 #include "shell/core/wallets_manager.h"
 #include "storage/cipher/secure.h"
 
@@ -19,16 +20,17 @@ namespace tb::dialogs {
 
 inline constexpr int kWalletsManagerTemplate = 115;
 inline constexpr int kWalletsListId = 1002;
-inline constexpr int kResultExit = 802;   // Exit: the caller treats it as cancel
+// Exit ends the dialog with its command number; the caller treats it as cancel.
+inline constexpr int kResultExit = shell::kCmdExit;
 
 // Commands of menu bar 966.
-inline constexpr int kCmdManagerNew = 10;
-inline constexpr int kCmdNew = 803;
-inline constexpr int kCmdOpen = 812;
-inline constexpr int kCmdDelete = 805;
-inline constexpr int kCmdCopy = 827;
-inline constexpr int kCmdAbout = 808;
-inline constexpr int kCmdExit = 802;
+using shell::kCmdManagerNew;
+using shell::kCmdNew;
+using shell::kCmdOpen;
+using shell::kCmdDelete;
+using shell::kCmdCopy;
+using shell::kCmdAbout;
+using shell::kCmdExit;
 
 struct NewWalletPassword {
   tb::storage::Text password;

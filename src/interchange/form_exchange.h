@@ -8,6 +8,7 @@
 #include "interchange/form_file.h"
 #include "platform/core/system_time.h"
 #include "storage/services.h"
+#include "storage/string_numbers.h"
 #include "storage/wallet.h"
 
 namespace tb::interchange {
@@ -21,8 +22,8 @@ inline constexpr uint32_t kDescriptionLabel = 22027;
 inline constexpr uint32_t kAuthorLabel = 22028;
 inline constexpr uint32_t kExportedOnLabel = 22029;
 inline constexpr uint32_t kExportFailed = 23017;
-inline constexpr uint32_t kErrorCaption = 20500;
-inline constexpr uint32_t kConfirmCaption = 20504;
+inline constexpr uint32_t kErrorCaption = storage::kStrCaptionError;
+inline constexpr uint32_t kConfirmCaption = storage::kStrCaptionConfirm;
 inline constexpr uint32_t kExportCaption = 20505;
 }  // namespace form_strings
 

@@ -273,8 +273,12 @@ void WriteCardText(ExportFile& file, const storage::Card& card) {
   bool saved = false;
   for (const auto& slot : card.attachments) {
     if (!slot || !slot->InUse()) continue;
+    if (slot->bytes.empty()) continue;   // holds no data
     const std::string name = file.SaveAttachment(slot->bytes, View(slot->fileName));
-    if (name.empty()) continue;
+    if (name.empty()) {
+      ++file.Report().attachmentsLeftOut;
+      continue;
+    }
     const std::u16string shownName = platform::FromUtf8(name);
     file.WriteLine(storage::FormatText(file.TextOf(export_text::kAttachmentLine), {std::u16string_view(shownName)}));
     saved = true;
@@ -322,7 +326,7 @@ bool IsFolderKind(int kind) {
 
 // The views (favourites, find results) and the cards shown inside them.
 bool IsViewItem(const TreeNode& node) {
-  return node.underView || node.kind >= 100 || node.position >= storage::kFavouritesMarker;
+  return node.underView || storage::IsSpecialViewKind(node.kind) || storage::IsViewMarker(node.position);
 }
 
 // Cards are loaded one at a time and let go once their block is written.
@@ -330,7 +334,10 @@ void WriteCardOf(storage::Wallet& wallet, ExportFile& file, int position) {
   const storage::RecordHeader* h = wallet.At(position);
   if (!h) return;
   storage::Card card;
-  if (wallet.LoadCard(h->Id(), &card)) WriteCardText(file, card);
+  if (wallet.LoadCard(h->Id(), &card))
+    WriteCardText(file, card);
+  else
+    ++file.Report().cardsLeftOut;
 }
 
 // An item and everything below it in tree order. parentKind is the kind
@@ -364,18 +371,27 @@ const TreeNode* FindFolderNode(const std::vector<TreeNode>& nodes, int position,
 
 }  // namespace
 
-bool ExportWallet(storage::Wallet& wallet, const ExportOptions& options, std::string* writtenPath) {
+namespace {
+bool FinishReporting(ExportFile& file, std::string* writtenPath, ExportReport* report) {
+  if (!file.Finish(writtenPath)) return false;
+  if (report) *report = file.Report();
+  return true;
+}
+}  // namespace
+
+bool ExportWallet(storage::Wallet& wallet, const ExportOptions& options, std::string* writtenPath,
+                  ExportReport* report) {
   if (!wallet.IsOpen()) return false;
   const std::vector<TreeNode> tree = storage::BuildTree(wallet);
   ExportFile file;
   if (!file.Create(wallet, options, WalletName(wallet.Path()), 1)) return false;
   std::vector<const Text*> ancestors;
   for (const TreeNode& node : tree) VisitItem(wallet, file, node, 0, ancestors);
-  return file.Finish(writtenPath);
+  return FinishReporting(file, writtenPath, report);
 }
 
 bool ExportFolder(storage::Wallet& wallet, const storage::RecordId& folder, const ExportOptions& options,
-                  std::string* writtenPath) {
+                  std::string* writtenPath, ExportReport* report) {
   if (!wallet.IsOpen()) return false;
   const int position = wallet.FindRecord(folder);
   const storage::RecordHeader* h = wallet.At(position);
@@ -390,11 +406,11 @@ bool ExportFolder(storage::Wallet& wallet, const storage::RecordId& folder, cons
   ExportFile file;
   if (!file.Create(wallet, options, ReplaceNameCharacters(View(node->name)), 1)) return false;
   VisitItem(wallet, file, *node, 0, ancestors);
-  return file.Finish(writtenPath);
+  return FinishReporting(file, writtenPath, report);
 }
 
 bool ExportCard(storage::Wallet& wallet, const storage::RecordId& cardId, const ExportOptions& options,
-                std::string* writtenPath) {
+                std::string* writtenPath, ExportReport* report) {
   if (!wallet.IsOpen()) return false;
   const storage::RecordHeader* h = wallet.At(wallet.FindRecord(cardId));
   if (!h || !h->IsCard()) return false;
@@ -403,7 +419,7 @@ bool ExportCard(storage::Wallet& wallet, const storage::RecordId& cardId, const 
   ExportFile file;
   if (!file.Create(wallet, options, ReplaceNameCharacters(View(card.record.Name())), 0)) return false;
   WriteCardText(file, card);
-  return file.Finish(writtenPath);
+  return FinishReporting(file, writtenPath, report);
 }
 
 }  // namespace tb::interchange

@@ -30,6 +30,14 @@ struct ExportOptions {
   bool includeAttachments = false;
 };
 
+// What an export left out of the file it wrote: the user must hear of it,
+// since the file looks whole.
+struct ExportReport {
+  int cardsLeftOut = 0;         // cards that could not be read from the wallet
+  int attachmentsLeftOut = 0;   // attachments whose file could not be written whole
+  bool Complete() const { return cardsLeftOut == 0 && attachmentsLeftOut == 0; }
+};
+
 // Module strings of the export file.
 namespace export_text {
 inline constexpr uint32_t kSeparator = 22138, kTitle = 22142, kWalletLine = 22143, kFileLine = 22144,
@@ -91,6 +99,8 @@ class ExportFile {
   std::u16string_view TextOf(uint32_t number) const;
   const std::string& Folder() const { return folder_; }
   int NextNumber() const { return nextNumber_; }
+  // What was left out so far.
+  ExportReport& Report() { return report_; }
 
  private:
   void Flush();
@@ -107,6 +117,7 @@ class ExportFile {
   bool failed_ = false;
   int nextNumber_ = 0;
   std::vector<std::string> attachmentFiles_;
+  ExportReport report_;
 };
 
 // One card's block: separator, name, separator, the field lines, an empty
@@ -114,11 +125,13 @@ class ExportFile {
 void WriteCardText(ExportFile& file, const storage::Card& card);
 
 // Each writes its file and gives its full path; false when the file could
-// not be written, or the card or folder is not in the wallet.
-bool ExportWallet(storage::Wallet& wallet, const ExportOptions& options, std::string* writtenPath);
+// not be written, or the card or folder is not in the wallet. *report (may
+// be null) says what a written file left out.
+bool ExportWallet(storage::Wallet& wallet, const ExportOptions& options, std::string* writtenPath,
+                  ExportReport* report = nullptr);
 bool ExportFolder(storage::Wallet& wallet, const storage::RecordId& folder, const ExportOptions& options,
-                  std::string* writtenPath);
+                  std::string* writtenPath, ExportReport* report = nullptr);
 bool ExportCard(storage::Wallet& wallet, const storage::RecordId& card, const ExportOptions& options,
-                std::string* writtenPath);
+                std::string* writtenPath, ExportReport* report = nullptr);
 
 }  // namespace tb::interchange

@@ -347,6 +347,12 @@ ImportResult ImportTable(storage::Wallet& wallet, const TabTable& table, storage
     note += u"\n\n";
     note += storage::FormatText(TextOf(texts, import_text::kSurplusCells), {int64_t(result.rowsWithSurplus)});
   }
+  // A card holds 255 fields: a wider table loses columns, and says so.
+  result.columnsLeftOut = table.Columns() - 1 > storage::kMaxFields ? table.Columns() - 1 - storage::kMaxFields : 0;
+  if (result.columnsLeftOut > 0) {
+    note += u"\n\n";
+    note += storage::FormatText(TextOf(texts, import_text::kColumnsLeftOut), {int64_t(result.columnsLeftOut)});
+  }
   Ask(prompter, std::move(note), storage::Buttons::Ok, storage::MessageIcon::Information, import_text::kImported,
       import_text::kDoneCaption, texts);
   return result;

@@ -21,6 +21,7 @@
 #include "storage/cipher/secure.h"
 #include "storage/record_id.h"
 #include "storage/services.h"
+#include "storage/string_numbers.h"
 #include "storage/wallet.h"
 
 namespace tb::interchange {
@@ -33,13 +34,15 @@ inline constexpr size_t kMaxImportCells = size_t(1) << 21;
 
 // Module strings of the import.
 namespace import_text {
-inline constexpr uint32_t kQuestionCaption = 20504, kErrorCaption = 20500, kDoneCaption = 20001,
+inline constexpr uint32_t kQuestionCaption = storage::kStrCaptionConfirm,
+                          kErrorCaption = storage::kStrCaptionError, kDoneCaption = storage::kStrCaptionProgram,
                           kFolderName = 22041, kUnreadable = 22070, kWrongLayout = 22071, kCardQuestion = 22072,
                           kCardNameLabel = 20518, kMoreColumns = 22073, kBulkQuestion = 22074, kImported = 22075,
-                          kSurplusCells = 22076, kNotWritten = 22077;
+                          kSurplusCells = 22076, kNotWritten = 22077,
+                          kColumnsLeftOut = 22194;
 }
 
-inline constexpr int32_t kImportFolderIcon = 72;
+inline constexpr int32_t kImportFolderIcon = storage::kNewFolderIcon;
 inline constexpr int32_t kImportCardIcon = 50;
 
 class TabTable {
@@ -107,6 +110,7 @@ struct ImportResult {
   int imported = 0;
   storage::RecordId folder;    // the new folder, when cards were imported
   size_t rowsWithSurplus = 0;  // rows whose extra cells were left out
+  size_t columnsLeftOut = 0;   // columns past the most fields a card holds
   int loadError = 0;           // TabTable::Load's error when Unreadable
 };
 

@@ -3,15 +3,15 @@
 #include "platform/core/file.h"
 #include "platform/core/system.h"
 #include "platform/core/text_convert.h"
+#include "storage/forms/field_kinds.h"
 #include "storage/services.h"
+#include "storage/string_numbers.h"
 
 namespace tb::storage {
 
 namespace {
-constexpr uint16_t kDate = 8, kTime = 9, kDateTime = 10, kYesNo = 11, kSelection = 12, kCheckBox = 13;
-constexpr uint32_t kYesWord = 20204, kNoWord = 20205;
 
-bool IsDateTimeKind(uint16_t k) { return k == kDate || k == kTime || k == kDateTime; }
+bool IsDateTimeKind(uint16_t k) { return IsDateTimeKind(AsFieldKind(k)); }
 
 Text ToTextFromU16(const std::u16string& s) { return Text(s.data(), s.size()); }
 }  // namespace
@@ -26,11 +26,11 @@ void Field::SetKind(uint16_t newKind, const TextSource* texts) {
     value.clear();
     changeFlags |= field_flags::kDateCleared;
   }
-  if (newKind == kYesNo) {
+  if (AsFieldKind(newKind) == FieldKind::YesNo) {
     items.clear();
     if (texts) {
-      AddItem(texts->Text(kYesWord));
-      AddItem(texts->Text(kNoWord));
+      AddItem(texts->Text(kStrYes));
+      AddItem(texts->Text(kStrNo));
     }
     changeFlags |= field_flags::kItemsChanged;
   }
@@ -64,7 +64,7 @@ bool Field::SetDateTime(const platform::SystemTime& t) {
 }
 
 bool Field::AddItem(std::u16string_view item) {
-  if (kind != kYesNo && kind != kSelection) return false;
+  if (!HasItemList(AsFieldKind(kind))) return false;
   if (item.empty() || items.size() >= kMaxItems) return false;
   Text t(item.data(), item.size());
   for (auto& c : t)
@@ -92,12 +92,12 @@ void Field::SetItemsFromJoined(std::u16string_view joined) {
 }
 
 Text DisplayText(const Field& f, const TextSource* texts) {
-  switch (f.kind) {
-    case kDate:
+  switch (AsFieldKind(f.kind)) {
+    case FieldKind::Date:
       return f.dateTime.IsZero() ? Text() : ToTextFromU16(platform::FormatShortDate(f.dateTime));
-    case kTime:
+    case FieldKind::Time:
       return f.dateTime.IsZero() ? Text() : ToTextFromU16(platform::FormatTime(f.dateTime));
-    case kDateTime: {
+    case FieldKind::DateTime: {
       if (f.dateTime.IsZero()) return Text();
       Text t = ToTextFromU16(platform::FormatShortDate(f.dateTime));
       t += u"  ";
@@ -105,11 +105,11 @@ Text DisplayText(const Field& f, const TextSource* texts) {
       t.append(time.data(), time.size());
       return t;
     }
-    case kCheckBox: {
+    case FieldKind::CheckBox: {
       if (!texts) return Text();
       std::u16string_view v(f.value.data(), f.value.size());
-      if (v == u"1") return ToText(texts->Text(kYesWord));
-      if (v == u"0") return ToText(texts->Text(kNoWord));
+      if (v == u"1") return ToText(texts->Text(kStrYes));
+      if (v == u"0") return ToText(texts->Text(kStrNo));
       return Text();
     }
     default:

@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 
+#include "storage/forms/field_kinds.h"
+
 namespace tb::storage {
 
 namespace F = layout::field;
@@ -63,10 +65,8 @@ Text JoinItems(const Field& f) {
   return joined;
 }
 
-bool HasItemList(uint16_t kind) { return kind == 11 || kind == 12; }
-
 Piece ItemsPiece(const Field& f, const Text& joined) {
-  if (!HasItemList(f.kind)) return {};
+  if (!HasItemList(AsFieldKind(f.kind))) return {};
   // With no items the list is four zero bytes, all of them padding.
   if (joined.empty()) return {4, 4};
   return TextPiece(joined);
@@ -91,7 +91,7 @@ void EncodeField(const Field& f, const KeyContext& key, std::vector<uint8_t>* ou
   StoreI32(head + F::kValueColour, f.valueColour);
   StoreU32(head + F::kLabelLength, label.stored);
   StoreU32(head + F::kLabelPadding, label.padding);
-  const bool dated = f.kind == 8 || f.kind == 9 || f.kind == 10;
+  const bool dated = IsDateTimeKind(AsFieldKind(f.kind));
   if (dated)
     f.dateTime.StoreTo(head + F::kDateTime);
   else

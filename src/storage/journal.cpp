@@ -1,5 +1,6 @@
 #include "storage/journal.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "storage/bytes.h"
@@ -158,23 +159,36 @@ JournalReport RecoverJournal(platform::File& wallet, const std::string& walletPa
     if (!platform::SetAside(path, kSetAsideTag, &report.setAsidePath)) report.setAsidePath.clear();
     return report;
   };
+  // A file that could not be read says nothing about whose it is: it may
+  // be the journal of a torn write. It stays where it is, and the open
+  // fails, rather than open a wallet the journal was needed for.
+  auto unread = [&] {
+    report.status = JournalRecovery::Failed;
+    return report;
+  };
 
   platform::File journal;
   switch (journal.Open(path, platform::OpenMode::ReadOnly, platform::Links::Refuse)) {
     case platform::OpenResult::Ok: break;
     case platform::OpenResult::NotFound: return report;
+    case platform::OpenResult::Denied:
+      // Another user's file we may not read is refused; any other failure
+      // to open it is a failure to read.
+      if (errno != EACCES && errno != EPERM) return unread();
+      return refuse(JournalRecovery::RefusedUnsafe);
     default: return refuse(JournalRecovery::RefusedUnsafe);
   }
   platform::FileFacts mine, its;
   uint64_t size = 0, walletSize = 0;
   if (!wallet.Facts(&mine) || !journal.Facts(&its) || !journal.Size(&size) || !wallet.Size(&walletSize))
-    return refuse(JournalRecovery::RefusedUnsafe);
+    return unread();
   if (its.owner != mine.owner) return refuse(JournalRecovery::RefusedUnsafe);
   if (size > kMaxJournalSize) return refuse(JournalRecovery::RefusedForeign);
   std::vector<uint8_t> bytes(size_t(size), 0);
   size_t got = 0;
-  if (!journal.ReadAt(0, bytes.data(), bytes.size(), &got) || got != bytes.size())
-    return refuse(JournalRecovery::RefusedUnsafe);
+  if (!journal.ReadAt(0, bytes.data(), bytes.size(), &got)) return unread();
+  // Shorter than it was a moment ago: someone else is at it.
+  if (got != bytes.size()) return refuse(JournalRecovery::RefusedUnsafe);
   journal.Close();
 
   // Another file's magic: not a journal of ours, torn or whole.
@@ -202,8 +216,7 @@ JournalReport RecoverJournal(platform::File& wallet, const std::string& walletPa
   // The password is checked against the header as it stands and as the
   // journal would leave it (a torn header write may have changed it).
   std::vector<uint8_t> current(H::kSize, 0);
-  if (!wallet.ReadAt(layout::kHeaderOffset, current.data(), current.size(), &got))
-    return refuse(JournalRecovery::RefusedStale);
+  if (!wallet.ReadAt(layout::kHeaderOffset, current.data(), current.size(), &got)) return unread();
   const std::vector<uint8_t> before = HeaderWith(current, parsed.entries, false);
   const std::vector<uint8_t> after = HeaderWith(current, parsed.entries, true);
   std::optional<SealKey> key = keyFor(before.data());
@@ -229,8 +242,8 @@ JournalReport RecoverJournal(platform::File& wallet, const std::string& walletPa
   for (const JournalEntry& e : parsed.entries) {
     if (e.offset > walletSize || e.after.size() > walletSize - e.offset) return refuse(JournalRecovery::RefusedStale);
     std::vector<uint8_t> there(e.after.size());
-    if (!wallet.ReadAt(e.offset, there.data(), there.size(), &got) || got != there.size())
-      return refuse(JournalRecovery::RefusedStale);
+    if (!wallet.ReadAt(e.offset, there.data(), there.size(), &got)) return unread();
+    if (got != there.size()) return refuse(JournalRecovery::RefusedStale);
     for (size_t i = 0; i < there.size(); ++i) {
       if (there[i] != e.before[i] && there[i] != e.after[i]) return refuse(JournalRecovery::RefusedStale);
       if (there[i] != e.before[i]) allBefore = false;

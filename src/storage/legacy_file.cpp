@@ -95,19 +95,20 @@ bool ReadLegacyRecords(platform::File& file, uint64_t fileSize, LegacyRecords* r
   return true;
 }
 
-bool ReadLegacyCardData(platform::File& file, const LegacyCard& card, const std::array<uint8_t, 16>& key,
-                        SecureBytes* data) {
+LegacyCardData ReadLegacyCardData(platform::File& file, const LegacyCard& card, const std::array<uint8_t, 16>& key,
+                                  SecureBytes* data) {
   data->clear();
-  if (!card.dataInFile) return false;
+  if (!card.dataInFile) return LegacyCardData::NotInFile;
   uint64_t size = 0;
+  if (!file.Size(&size)) return LegacyCardData::Unreadable;
   // Checked again against the file as it is now: the length came from it.
-  if (!file.Size(&size) || card.dataOffset > size || card.dataLength > size - card.dataOffset) return false;
+  if (card.dataOffset > size || card.dataLength > size - card.dataOffset) return LegacyCardData::NotInFile;
   data->resize(card.dataLength);
   size_t got = 0;
   if (card.dataLength > 0 && (!file.ReadAt(card.dataOffset, data->data(), data->size(), &got) ||
                               got != data->size())) {
     data->clear();
-    return false;
+    return LegacyCardData::Unreadable;
   }
   if (card.enciphered && !data->empty()) {
     Key128 k;
@@ -115,7 +116,7 @@ bool ReadLegacyCardData(platform::File& file, const LegacyCard& card, const std:
     Encipher(k, data->data(), data->size(), data->data());
     SecureWipe(k.data(), k.size());
   }
-  return true;
+  return LegacyCardData::Read;
 }
 
 LegacyEntries::LegacyEntries(ByteSpan data) {

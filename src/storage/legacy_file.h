@@ -60,9 +60,11 @@ struct LegacyRecords {
 bool ReadLegacyRecords(platform::File& file, uint64_t fileSize, LegacyRecords* records);
 
 // Reads a card's data from the file and deciphers it when the record says
-// so; false when it is not in the file or cannot be read.
-bool ReadLegacyCardData(platform::File& file, const LegacyCard& card, const std::array<uint8_t, 16>& key,
-                        SecureBytes* data);
+// so. NotInFile: the card has none, or the file does not hold it (the card
+// is kept without data); Unreadable: reading the file failed.
+enum class LegacyCardData { Read, NotInFile, Unreadable };
+LegacyCardData ReadLegacyCardData(platform::File& file, const LegacyCard& card, const std::array<uint8_t, 16>& key,
+                                  SecureBytes* data);
 
 // The entries of one card's data, by tag. The first entry with a tag is
 // the one that counts; one of length 0 counts as absent. An entry whose

@@ -176,7 +176,11 @@ class Conversion {
     Card card = wallet_.NewEmptyCard(folderId);
     card.record.SetName(View(c.name));
     SecureBytes data;
-    const bool readable = ReadLegacyCardData(old_, c, key_, &data);
+    const LegacyCardData read = ReadLegacyCardData(old_, c, key_, &data);
+    // A card the old file holds no data for is kept without it; one whose
+    // data could not be read fails the conversion rather than lose it.
+    if (read == LegacyCardData::Unreadable) return false;
+    const bool readable = read == LegacyCardData::Read;
     const LegacyEntries entries(ByteSpan(data.data(), data.size()));
     const TextSource* texts = options_.texts;
     bool matched = false;

@@ -117,6 +117,9 @@ class RecordHeader {
 // = now, change flag 1, creation marker -1.
 RecordHeader NewCardRecord(const RecordId& parent, const KeyContext* key);
 RecordHeader NewFolderRecord(const RecordId& parent, bool formsFolder, const KeyContext* key);
+// The icon of a folder the user makes, of the starter folder and of the
+// folders an import makes.
+inline constexpr int32_t kNewFolderIcon = 72;
 // Makes the record a card with a new id under the parent (copies of cards).
 void Reidentify(RecordHeader& header, const RecordId& parent);
 

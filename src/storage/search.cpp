@@ -7,7 +7,9 @@
 #include "platform/core/text_convert.h"
 #include "storage/bytes.h"
 #include "storage/card_codec.h"
+#include "storage/forms/field_kinds.h"
 #include "storage/layout.h"
+#include "storage/string_numbers.h"
 
 namespace tb::storage {
 
@@ -18,8 +20,6 @@ constexpr size_t kSearchedFields = 256;
 // The work buffer holds 49152 units with room for a terminator.
 constexpr size_t kSearchedTextUnits = 49151;
 constexpr size_t kMaxStoredSearchText = 127;
-constexpr uint16_t kDateKind = 8, kTimeKind = 9, kDateTimeKind = 10, kYesNoKind = 13;
-constexpr uint32_t kYesWord = 20204, kNoWord = 20205;
 
 bool IsWhiteSpace(char16_t c) {
   switch (c) {
@@ -48,8 +48,8 @@ void LowerInPlace(S& s) {
 class CardSearch {
  public:
   CardSearch(Wallet& wallet, std::u16string_view term) : wallet_(wallet), term_(term) {
-    std::u16string_view yes = wallet.TextOf(kYesWord);
-    std::u16string_view no = wallet.TextOf(kNoWord);
+    std::u16string_view yes = wallet.TextOf(kStrYes);
+    std::u16string_view no = wallet.TextOf(kStrNo);
     yesWord_.assign(yes.data(), yes.size());
     noWord_.assign(no.data(), no.size());
     LowerInPlace(yesWord_);
@@ -115,18 +115,18 @@ class CardSearch {
     if (TextPiece(content, l.labelOffset, l.labelStored, l.labelPadding, key) && !text_.empty() &&
         Contains(TextView()))
       return true;
-    switch (l.kind) {
-      case kDateKind:
-      case kTimeKind:
-      case kDateTimeKind: {
+    switch (AsFieldKind(l.kind)) {
+      case FieldKind::Date:
+      case FieldKind::Time:
+      case FieldKind::DateTime: {
         const platform::SystemTime t = platform::SystemTime::LoadFrom(content.data() + layout::field::kDateTime);
         if (t.IsZero()) return false;
         std::u16string shown;
-        if (l.kind == kTimeKind) {
+        if (AsFieldKind(l.kind) == FieldKind::Time) {
           shown = platform::FormatTime(t);
         } else {
           shown = platform::FormatShortDate(t);
-          if (l.kind == kDateTimeKind) {
+          if (AsFieldKind(l.kind) == FieldKind::DateTime) {
             shown += u"  ";
             shown += platform::FormatTime(t);
           }
@@ -136,7 +136,7 @@ class CardSearch {
         SecureWipe(shown.data(), shown.size() * sizeof(char16_t));
         return found;
       }
-      case kYesNoKind: {
+      case FieldKind::CheckBox: {
         if (!TextPiece(content, l.valueOffset, l.valueStored, l.valuePadding, key)) return false;
         const std::u16string_view v = TextView();
         if (v == u"1") return Contains(yesWord_);

@@ -1,6 +1,7 @@
 #pragma once
 // The numeric statuses of the storage operations. The numbers are what the
-// program's messages and the command line report.
+// program's messages and the command line report; Describe gives the
+// command line's words for them (statuses.cpp).
 #include <cstdint>
 
 namespace tb::storage {
@@ -92,6 +93,25 @@ enum class UpgradeStatus : int {
   Interrupted = 90,           // stopped on purpose (tests)
 };
 
+// Moving a record into a folder or to the top level (CanMoveInto).
+enum class MoveStatus : int {
+  Ok = 0,
+  NotFound = 1,         // the record or the folder is not a live record
+  FormsFolder = 2,      // the forms folder stays where it is
+  IntoFormsFolder = 3,  // nothing moves into the forms folder; cards are saved as forms
+  NotAFolder = 4,       // the destination is a card
+  IntoItself = 5,       // a folder into itself or a folder below it
+  WriteFailed = 6,
+};
+
+// Deleting a record with everything below it (DeleteSubtree).
+enum class DeleteStatus : int {
+  Ok = 0,
+  NotFound = 1,
+  FormsFolder = 2,      // the forms folder is never deleted
+  WriteFailed = 3,      // stopped part way; what was deleted stays deleted
+};
+
 // Repair.
 enum class RepairStatus : int {
   Repaired = 0,
@@ -104,5 +124,7 @@ const char* Describe(OpenStatus s);
 const char* Describe(SaveStatus s);
 const char* Describe(PasswordChangeStatus s);
 const char* Describe(UpgradeStatus s);
+const char* Describe(MoveStatus s);
+const char* Describe(DeleteStatus s);
 
 }  // namespace tb::storage

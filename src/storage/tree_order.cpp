@@ -12,8 +12,8 @@ namespace {
 constexpr int kCardKind = int(RecordKind::Card);
 constexpr int kFolderKind = int(RecordKind::Folder);
 constexpr int kFormsFolderKind = int(RecordKind::FormsFolder);
-constexpr int kFavouritesKind = 100;
-constexpr int kFindResultsKind = 200;
+constexpr int kFavouritesKind = int(SpecialView::Favourites);
+constexpr int kFindResultsKind = int(SpecialView::FindResults);
 // Names are told apart by their first 63 characters only.
 constexpr size_t kComparedNameUnits = 63;
 constexpr size_t kMaxFindResultsViewText = 191;
@@ -200,8 +200,8 @@ class TreeBuilder {
     TreeNode view;
     view.position = kFavouritesMarker;
     view.kind = kFavouritesKind;
-    view.name = wallet_.SpecialViewDisplayName(1);
-    view.icon = wallet_.GetSpecialViewIcon(1);
+    view.name = wallet_.SpecialViewDisplayName(HeaderSlotOf(SpecialView::Favourites));
+    view.icon = wallet_.GetSpecialViewIcon(HeaderSlotOf(SpecialView::Favourites));
     for (const RecordId& id : ids) {
       const int position = wallet_.FindRecord(id);
       if (!Live(position) || !wallet_.At(position)->IsCard()) continue;
@@ -220,7 +220,7 @@ class TreeBuilder {
     view.position = kFindResultsMarker;
     view.kind = kFindResultsKind;
     view.name = FindResultsViewText(wallet_);
-    view.icon = wallet_.GetSpecialViewIcon(2);
+    view.icon = wallet_.GetSpecialViewIcon(HeaderSlotOf(SpecialView::FindResults));
     for (int position : wallet_.findResults)
       if (Live(position)) view.children.push_back(RecordNode(position, true));
     InsertAlphabetically(view.children);
@@ -254,7 +254,7 @@ std::vector<TreeNode> BuildTree(const Wallet& wallet, TreeOptions options) {
 }
 
 Text FindResultsViewText(const Wallet& wallet) {
-  Text text = wallet.SpecialViewDisplayName(2);
+  Text text = wallet.SpecialViewDisplayName(HeaderSlotOf(SpecialView::FindResults));
   if (!wallet.searchText.empty()) {
     text += u" - '";
     text += wallet.searchText;

@@ -26,7 +26,7 @@ inline constexpr int kMaxTreeDepth = 512;
 
 // What the order looks at for one tree item.
 struct TreeItemKey {
-  int kind = 0;   // RecordKind value 1..3, or 100/200/300 for a view
+  int kind = 0;   // RecordKind value 1..3, or the SpecialView number of a view
   Text name;
 };
 

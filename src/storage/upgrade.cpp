@@ -11,6 +11,7 @@
 #include <new>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/core/system.h"
 #include "storage/bytes.h"
@@ -18,16 +19,23 @@
 #include "storage/layout.h"
 #include "storage/record.h"
 #include "storage/wallet.h"
+#include "storage/wallet_testing.h"
 
 namespace tb::storage {
 
 namespace R = layout::record;
 namespace F = layout::field;
 
-std::function<bool(int)>& UpgradeInterruptionForTesting() {
-  static std::function<bool(int)> hook;
+namespace detail {
+InterruptionHook& UpgradeInterruption() {
+  static InterruptionHook hook;
   return hook;
 }
+}  // namespace detail
+
+ScopedUpgradeInterruption::ScopedUpgradeInterruption(InterruptionHook hook)
+    : previous_(std::exchange(detail::UpgradeInterruption(), std::move(hook))) {}
+ScopedUpgradeInterruption::~ScopedUpgradeInterruption() { detail::UpgradeInterruption() = std::move(previous_); }
 
 namespace {
 
@@ -315,7 +323,7 @@ UpgradeStatus Converter::Run() {
   if (!q) return UpgradeStatus::WriteFailed;
   std::memcpy(q, job_.leadingBlocks.data(), job_.leadingBlocks.size());
   in_.SetOffset(layout::kFirstRecordOffset);
-  auto& interrupt = UpgradeInterruptionForTesting();
+  auto& interrupt = detail::UpgradeInterruption();
   for (int number = 0;; ++number) {
     Report();
     if (in_.Offset() >= in_.Size()) break;
@@ -472,28 +480,6 @@ OpenStatus Wallet::UpgradeOpenFile(const std::string& path, std::u16string_view 
     return OpenStatus::UpgradeFailed;
   }
   return OpenStatus::Ok;
-}
-
-const char* Describe(UpgradeStatus s) {
-  switch (s) {
-    case UpgradeStatus::Done: return "upgraded";
-    case UpgradeStatus::OutOfMemory: return "out of memory";
-    case UpgradeStatus::RecordUnreadable: return "a record could not be read";
-    case UpgradeStatus::WriteFailed: return "the converted file could not be written";
-    case UpgradeStatus::BodyTooShort: return "a card body is shorter than 64 bytes";
-    case UpgradeStatus::AttributesUnreadable: return "a card's attributes could not be read";
-    case UpgradeStatus::FieldHeadUnreadable: return "a field could not be read";
-    case UpgradeStatus::FieldLabelUnreadable: return "a field label could not be read";
-    case UpgradeStatus::FieldValueUnreadable: return "a field value could not be read";
-    case UpgradeStatus::FieldItemsUnreadable: return "a field's item list could not be read";
-    case UpgradeStatus::PictureUnreadable: return "a card picture could not be read";
-    case UpgradeStatus::SoundUnreadable: return "a card sound could not be read";
-    case UpgradeStatus::AttachmentUnreadable: return "an attachment could not be read";
-    case UpgradeStatus::NotStarted: return "the converted file could not be created";
-    case UpgradeStatus::NotReplaced: return "the converted file could not take the wallet's place";
-    case UpgradeStatus::Interrupted: return "the conversion was stopped";
-  }
-  return "unknown status";
 }
 
 }  // namespace tb::storage

@@ -62,8 +62,7 @@ UpgradeStatus ConvertRecords(UpgradeJob& job, std::atomic<uint64_t>* position);
 // progress to the callback (which may be empty) as it goes.
 UpgradeStatus UpgradeWallet(UpgradeJob& job, const UpgradeProgress& progress);
 
-// Called before each record is converted, with its number; returning false
-// stops the conversion there (tests).
-std::function<bool(int)>& UpgradeInterruptionForTesting();
+// Tests stop a conversion at a chosen record with ScopedUpgradeInterruption
+// (storage/wallet_testing.h).
 
 }  // namespace tb::storage

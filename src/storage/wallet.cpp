@@ -9,15 +9,13 @@
 #include "storage/cipher/keys.h"
 #include "storage/format_text.h"
 #include "storage/record_scanner.h"
+#include "storage/string_numbers.h"
 
 namespace tb::storage {
 
 namespace H = layout::header;
 
 namespace {
-constexpr uint32_t kStarterFolderName = 20510;
-constexpr uint32_t kFormsFolderName = 20203;
-constexpr int32_t kStarterFolderIcon = 72;
 constexpr int32_t kFormsFolderIcon = 55;
 constexpr size_t kMinimumPathLength = 6;
 constexpr size_t kMaxPathUnits = 260;
@@ -207,12 +205,12 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
   open_ = true;
   if (withStarterFolder) {
     RecordHeader starter = NewFolderRecord(RecordId{}, false, &header_.dataKey);
-    starter.SetName(TextOf(kStarterFolderName));
-    starter.SetIconRaw(kStarterFolderIcon);
+    starter.SetName(TextOf(kStrStarterFolderName));
+    starter.SetIconRaw(kNewFolderIcon);
     if (AppendRecord(std::move(starter)) < 0) return fail(CreateStatus::CannotCreate);
   }
   RecordHeader forms = NewFolderRecord(RecordId{}, true, &header_.dataKey);
-  forms.SetName(TextOf(kFormsFolderName));
+  forms.SetName(TextOf(kStrFormsFolderName));
   forms.SetIconRaw(kFormsFolderIcon);
   if (AppendRecord(std::move(forms)) < 0 || !file_.Flush()) return fail(CreateStatus::CannotCreate);
   // Published while still locked: nobody takes it for a leftover meanwhile.
@@ -313,7 +311,12 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
   path_ = path;
   realPath_ = real;
   if (!readOnly) {
+    // Leftovers of work that never finished go first: a name a publish
+    // could not drop would otherwise count as a second name of the wallet.
     platform::FileFacts identity;
+    if (file_.Facts(&identity))
+      platform::RemoveLeftoverPartialFiles(realPath_, {kCreatingTag, kConvertingTag, kCutTag, kRekeyTag, kUpgradeTag},
+                                           &identity);
     if (!file_.Facts(&identity)) {
       Close();
       return OpenStatus::CannotOpen;
@@ -328,7 +331,6 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
         return breakLinksAllowed_ ? OpenStatus::CannotOpen : OpenStatus::HardLinked;
       }
     }
-    platform::RemoveLeftoverPartialFiles(realPath_, {kCutTag, kRekeyTag, kUpgradeTag});
     // An in-place write that a power cut interrupted is finished first,
     // once the password shows the journal to be the wallet's own.
     const JournalReport report = RecoverJournal(file_, realPath_, KeyForPassword(password));
@@ -399,12 +401,12 @@ OpenStatus Wallet::Open(const std::string& path, std::u16string_view password, b
   return status;
 }
 
-SaveStatus Wallet::SaveHeaders() {
+SaveStatus Wallet::SaveHeaders(AfterFailedSave onFailure) {
   if (!open_ || !file_.IsOpen()) return SaveStatus::NotOpen;
   if (readOnly_) return SaveStatus::ReadOnly;
   SaveStatus status = SaveStatus::Ok;
   if (!WriteBlocks(signature_.changed, header_.changed, options_.changed, true, &status)) {
-    Close();
+    if (onFailure == AfterFailedSave::Close) Close();
     return status;
   }
   return SaveStatus::Ok;
@@ -457,72 +459,6 @@ void Wallet::SetSpecialView(int n, std::optional<std::u16string_view> name, int3
   if (n < 1 || n > 3) return;
   header_.SetViewName(n - 1, name);
   header_.SetViewIcon(n - 1, icon);
-}
-
-// --- statuses ----------------------------------------------------------------
-
-const char* Describe(CreateStatus s) {
-  switch (s) {
-    case CreateStatus::Ok: return "created";
-    case CreateStatus::BadPath: return "no path, or a path shorter than 6 characters";
-    case CreateStatus::NoPassword: return "no password";
-    case CreateStatus::BadPasswordLength: return "the password must have 3 to 23 characters";
-    case CreateStatus::Exists: return "a file with this path already exists";
-    case CreateStatus::CannotCreate: return "the file cannot be created";
-    case CreateStatus::SignatureWriteFailed: return "writing the file signature failed";
-    case CreateStatus::HeaderWriteFailed: return "writing the wallet header failed";
-    case CreateStatus::OptionsWriteFailed: return "writing the wallet options failed";
-    case CreateStatus::HeaderSetupFailed: return "the wallet header could not be set up";
-  }
-  return "unknown status";
-}
-
-const char* Describe(OpenStatus s) {
-  switch (s) {
-    case OpenStatus::Ok: return "open";
-    case OpenStatus::BadPath: return "no path, or a path shorter than 6 characters";
-    case OpenStatus::CannotOpen: return "the file cannot be opened (missing or not permitted)";
-    case OpenStatus::RecordsUnreadable: return "the records cannot be read";
-    case OpenStatus::BadHeader: return "the wallet header is missing or damaged";
-    case OpenStatus::BadOptions: return "the wallet options block is missing or damaged";
-    case OpenStatus::NotAWallet: return "not a wallet file";
-    case OpenStatus::UnsupportedVersion: return "the file has an unsupported format version";
-    case OpenStatus::WrongPassword: return "wrong password";
-    case OpenStatus::OutOfMemory: return "out of memory while loading the records";
-    case OpenStatus::Damaged: return "the record sequence is damaged and was not repaired";
-    case OpenStatus::UpgradeAccepted: return "the format upgrade was accepted";
-    case OpenStatus::NeedsUpgrade: return "the wallet has the previous format (version 5) and must be upgraded first";
-    case OpenStatus::UpgradeDeclined: return "the format upgrade was declined";
-    case OpenStatus::UpgradeFailed: return "the format upgrade did not finish; the wallet keeps the previous format";
-    case OpenStatus::InUse: return "the wallet is in use by another program, which has it open for changes";
-    case OpenStatus::NotAFile: return "not a regular file (a folder, a pipe or a device)";
-    case OpenStatus::HardLinked: return "the wallet file has other names (hard links)";
-  }
-  return "unknown status";
-}
-
-const char* Describe(SaveStatus s) {
-  switch (s) {
-    case SaveStatus::Ok: return "saved";
-    case SaveStatus::SignatureWriteFailed: return "writing the file signature failed";
-    case SaveStatus::HeaderWriteFailed: return "writing the wallet header failed";
-    case SaveStatus::OptionsWriteFailed: return "writing the wallet options failed";
-    case SaveStatus::NotOpen: return "no wallet is open";
-    case SaveStatus::ReadOnly: return "the wallet is open read-only";
-  }
-  return "unknown status";
-}
-
-const char* Describe(PasswordChangeStatus s) {
-  switch (s) {
-    case PasswordChangeStatus::Ok: return "the password was changed";
-    case PasswordChangeStatus::WrongPassword: return "the current password is wrong";
-    case PasswordChangeStatus::BadNewPassword: return "the new password must have 3 to 23 characters";
-    case PasswordChangeStatus::NotOpen: return "no wallet is open";
-    case PasswordChangeStatus::ReadOnly: return "the wallet is open read-only";
-    case PasswordChangeStatus::RekeyFailed: return "re-enciphering failed; the wallet was left as it was";
-  }
-  return "unknown status";
 }
 
 }  // namespace tb::storage

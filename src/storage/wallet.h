@@ -32,6 +32,7 @@
 #include "storage/journal.h"
 #include "storage/record.h"
 #include "storage/services.h"
+#include "storage/wallet_views.h"
 #include "storage/statuses.h"
 #include "storage/upgrade.h"
 
@@ -40,10 +41,6 @@ namespace tb::storage {
 inline constexpr int kMaxFindResults = 48;
 inline constexpr size_t kMaxFavourites = 32;
 
-// Markers that stand for the special views instead of index positions.
-inline constexpr int kFavouritesMarker = 0x10000000;
-inline constexpr int kFindResultsMarker = 0x20000000;
-inline constexpr int kThirdViewMarker = 0x40000000;
 
 // One entry of the card-type list.
 struct CardType {
@@ -95,7 +92,12 @@ class Wallet {
   // The conversion's status and counts of the last upgrade Open ran.
   UpgradeStatus LastUpgradeStatus() const { return lastUpgradeStatus_; }
   const UpgradeCounts& LastUpgradeCounts() const { return lastUpgradeCounts_; }
-  SaveStatus SaveHeaders();
+  // Writes the changed leading blocks. A failed write closes the wallet,
+  // unless the caller asks to keep it open (the desktop program does, so
+  // that the user is told and can try again; the changes stay marked and
+  // the file keeps its former blocks).
+  enum class AfterFailedSave { Close, StayOpen };
+  SaveStatus SaveHeaders(AfterFailedSave onFailure = AfterFailedSave::Close);
   void Close();
   bool IsOpen() const { return open_; }
   bool IsReadOnly() const { return readOnly_; }
@@ -131,7 +133,7 @@ class Wallet {
   int FindRecord(const RecordId& id) const;   // live records only
   const RecordHeader* ParentOf(int position) const;
   int ParentFolderPosition(int position) const;
-  // RecordKind value, or 100/200/300 for the view markers; 0 otherwise.
+  // RecordKind value, or the SpecialView number for a view marker; 0 otherwise.
   int KindAt(int position) const;
   const RecordHeader* FormsFolder() const;
   int FormsFolderPosition() const;

@@ -94,7 +94,9 @@ bool Wallet::FindRecordInFile(const RecordId& id, FoundRecord* found) {
 bool Wallet::AppendBytes(const std::vector<uint8_t>& bytes, uint64_t* offset) {
   uint64_t end = 0;
   if (!file_.Size(&end)) return false;
-  if (!file_.WriteAt(end, bytes.data(), bytes.size())) {
+  // On the disk before it counts as written: a power cut must not take
+  // away a record the caller was told is there.
+  if (!file_.WriteAt(end, bytes.data(), bytes.size()) || !file_.Flush()) {
     // Take back whatever part of the record reached the file.
     file_.Truncate(end);
     return false;

@@ -37,12 +37,7 @@ int Wallet::ParentFolderPosition(int position) const {
 }
 
 int Wallet::KindAt(int position) const {
-  switch (position) {
-    case kFavouritesMarker: return 100;
-    case kFindResultsMarker: return 200;
-    case kThirdViewMarker: return 300;
-    default: break;
-  }
+  if (IsViewMarker(position)) return int(ViewOfMarker(position));
   const RecordHeader* h = At(position);
   return h ? int(h->Kind()) : 0;
 }

@@ -4,6 +4,7 @@
 // back to; a failure leaves it exactly as it was.
 #include <cstring>
 #include <functional>
+#include <utility>
 
 #include "platform/core/file.h"
 #include "storage/bytes.h"
@@ -18,10 +19,16 @@ namespace tb::storage {
 namespace R = layout::record;
 namespace H = layout::header;
 
-std::function<bool(int)>& RekeyInterruptionForTesting() {
-  static std::function<bool(int)> hook;
+namespace detail {
+InterruptionHook& RekeyInterruption() {
+  static InterruptionHook hook;
   return hook;
 }
+}  // namespace detail
+
+ScopedRekeyInterruption::ScopedRekeyInterruption(InterruptionHook hook)
+    : previous_(std::exchange(detail::RekeyInterruption(), std::move(hook))) {}
+ScopedRekeyInterruption::~ScopedRekeyInterruption() { detail::RekeyInterruption() = std::move(previous_); }
 
 PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std::u16string_view newPassword,
                                             std::optional<std::u16string_view> hint) {
@@ -81,7 +88,7 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
     const RecordScanner::Step step = scan.Next(&h, &offset);
     if (step == RecordScanner::Step::End) break;
     if (step != RecordScanner::Step::Record) return restore(out, partialPath);
-    auto& interrupt = RekeyInterruptionForTesting();
+    auto& interrupt = detail::RekeyInterruption();
     if (interrupt && !interrupt(record)) return restore(out, partialPath);
     ++record;
     std::array<uint8_t, R::kSize> raw = h.Bytes();

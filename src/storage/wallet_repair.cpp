@@ -10,6 +10,7 @@
 #include "storage/bytes.h"
 #include "storage/format_text.h"
 #include "storage/record_scanner.h"
+#include "storage/string_numbers.h"
 #include "storage/wallet.h"
 
 namespace tb::storage {
@@ -20,7 +21,6 @@ namespace {
 constexpr uint32_t kRepairQuestion = 22164;
 constexpr uint32_t kRepairQuestionAgain = 22165;
 constexpr uint32_t kRepairDone = 22166;
-constexpr uint32_t kCaptionQuestion = 20001;
 constexpr uint32_t kReparentedNotice = 23043;
 // The next record is usually a few kilobytes on: the search window starts
 // small and grows, up to 1 MiB, when nothing turns up.
@@ -114,8 +114,8 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount, int* reparente
   Message first;
   first.textNumber = kRepairQuestion;
   first.text = FormatText(TextOf(kRepairQuestion), {std::u16string_view(name)});
-  first.captionNumber = kCaptionQuestion;
-  first.caption = std::u16string(TextOf(kCaptionQuestion));
+  first.captionNumber = kStrCaptionProgram;
+  first.caption = std::u16string(TextOf(kStrCaptionProgram));
   first.buttons = Buttons::YesNo;
   first.icon = MessageIcon::Stop;
   if (prompter->Show(first) != Answer::Yes) return RepairStatus::Declined;
@@ -209,8 +209,8 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount, int* reparente
   done.textNumber = kRepairDone;
   done.text = FormatText(TextOf(kRepairDone), {int64_t(count), std::u16string_view(name)});
   if (moved > 0) done.text += u"\n\n" + FormatText(TextOf(kReparentedNotice), {int64_t(moved)});
-  done.captionNumber = kCaptionQuestion;
-  done.caption = std::u16string(TextOf(kCaptionQuestion));
+  done.captionNumber = kStrCaptionProgram;
+  done.caption = std::u16string(TextOf(kStrCaptionProgram));
   done.buttons = Buttons::Ok;
   done.icon = MessageIcon::Information;
   prompter->Show(done);

@@ -265,7 +265,7 @@ TEST_F(CommandsTest, RemovingAFolderRemovesEverythingBelowIt) {
   ASSERT_EQ(On("rm", {"Gone"}).rc, 0);
   std::vector<std::string> paths;
   for (const std::string& line : Lines(On("ls").out)) paths.push_back(line.substr(0, line.find('\t')));
-  EXPECT_EQ(paths, (std::vector<std::string>{"Keep", "Keep/Stays", "My Forms"}));
+  EXPECT_EQ(paths, (std::vector<std::string>{"Favorites", "Favorites/Stays", "Keep", "Keep/Stays", "My Forms"}));
   Json dump;
   ASSERT_TRUE(JsonReader::Parse(On("dump").out, &dump));
   EXPECT_EQ(dump["records"].items.size(), 3u);
@@ -277,6 +277,50 @@ TEST_F(CommandsTest, RemovingAFolderRemovesEverythingBelowIt) {
   EXPECT_TRUE(Contains(forms.err, "forms folder"));
   ASSERT_EQ(On("rm", {"Keep/Stays"}).rc, 0);
   EXPECT_EQ(On("show", {kept}).rc, 1);
+}
+
+TEST_F(CommandsTest, LsShowsTheFavouritesViewMarked) {
+  // A folder named like the view: only the marks tell the two apart.
+  const std::string folder = Make("mkdir", {"Favorites"});
+  const std::string inFolder = Make("new-card", {"Favorites", "Lamp"});
+  const std::string bank = Make("mkdir", {"Bank"});
+  const std::string visa = Make("new-card", {"Bank", "Visa"});
+  {
+    storage::Wallet w;
+    FixedTexts texts;
+    w.SetTextSource(&texts);
+    ASSERT_EQ(w.Open(wallet, u"pass-word", false, nullptr), storage::OpenStatus::Ok);
+    ASSERT_TRUE(w.AddFavourite(*storage::RecordId::FromHex(visa)));
+    ASSERT_EQ(w.SaveHeaders(), storage::SaveStatus::Ok);
+    w.Close();
+  }
+  CliResult r = On("ls");
+  ASSERT_EQ(r.rc, 0) << r.err;
+  const std::vector<std::string> lines = Lines(r.out);
+  ASSERT_EQ(lines.size(), 7u) << r.out;
+  EXPECT_EQ(lines[0], "Favorites\t\tview");
+  EXPECT_EQ(lines[1], "Favorites/Visa\t" + visa + "\tview");
+  EXPECT_EQ(lines[2], "Bank\t" + bank);
+  EXPECT_TRUE(Contains(r.out, "\nFavorites\t" + folder + "\n"));
+  EXPECT_TRUE(Contains(r.out, "\nFavorites/Lamp\t" + inFolder + "\n"));
+
+  Json listed;
+  ASSERT_TRUE(JsonReader::Parse(On("ls", {"--json"}).out, &listed));
+  ASSERT_EQ(listed.items.size(), 7u);
+  EXPECT_EQ(listed[0].Keys(), (std::vector<std::string>{"kind", "path", "name", "view"}));
+  EXPECT_EQ(listed[0]["kind"].number, 100);
+  EXPECT_TRUE(listed[0]["view"].boolean);
+  EXPECT_EQ(listed[1].Keys(), (std::vector<std::string>{"id", "kind", "path", "name", "view"}));
+  EXPECT_EQ(listed[1]["id"].string, visa);
+  EXPECT_EQ(listed[2].Keys(), (std::vector<std::string>{"id", "kind", "path", "name"}));
+
+  // A view's path names no item; the folder of the same name still works.
+  EXPECT_TRUE(Contains(On("show", {"Favorites/Lamp"}).out, "Name: Lamp\n"));
+  r = On("show", {"Favorites/Visa"});
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_TRUE(Contains(r.err, "is a view")) << r.err;
+  EXPECT_EQ(On("rm", {"Favorites/Visa"}).rc, 1);
+  EXPECT_EQ(On("show", {visa}).rc, 0);
 }
 
 TEST_F(CommandsTest, MoveCopyRenameAndSaveForm) {

@@ -74,6 +74,21 @@ TEST_F(TextCommands, ExportPrintsTheFileWrittenAndLeavesTheWalletAlone) {
   EXPECT_EQ(On("export", {"Nowhere", "--out", out}).rc, 1);
 }
 
+TEST_F(TextCommands, AnExportMissingPartsSaysWhatAndFails) {
+  const std::string copy = dir.File("every-kind.tb5");
+  std::filesystem::copy_file(TB_SOURCE_DIR "/tests/data/every-kind.tb5", copy);
+  // A folder stands where the first attachment's file would go.
+  std::filesystem::create_directories(out + "/every-kind/000_statement-1.pdf/inside");
+  const CliResult r =
+      Exec({"export", copy, "Money/Every kind of field", "--out", out, "--attachments"}, "fixture pass 6\n");
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_EQ(Path(r), out + "/every-kind/Every kind of field_06122026.txt");
+  EXPECT_TRUE(Contains(r.err, "0 card(s) could not be read and 1 attachment(s) could not be saved"));
+  const std::string text = Slurp(Path(r));
+  EXPECT_TRUE(Contains(text, Wide("000_statement-2.pdf")));
+  EXPECT_TRUE(Contains(text, Wide("001_statement-3.pdf")));
+}
+
 TEST_F(TextCommands, ImportTakesYesFromTheFlagOrAnswersFromStandardInput) {
   WriteTable("Card Name\tUser\r\nMail\tbob\r\nShop\tann\r\nGym\tcid\r\n");
   CliResult r = On("import", {table, "--yes"});

@@ -137,6 +137,18 @@ TEST_F(FormFileTest, LongTextsAreCutToTheirBuffers) {
   ASSERT_EQ(ReadForm(dir.File("long.tbx"), target.wallet().DataKey(), &read, &header), FormReadStatus::Ok);
   EXPECT_EQ(header.description.size(), 127u);
   EXPECT_EQ(header.author.size(), 63u);
+
+  // Another writer's texts that fill their buffers without a NUL end at
+  // the buffer, cut to the units they may hold.
+  std::string bytes = ReadBytes(dir.File("long.tbx"));
+  for (size_t i = 68; i < 68 + 256 + 128; i += 2) {
+    bytes[i] = 'y';
+    bytes[i + 1] = 0;
+  }
+  WriteBytes(dir.File("unterminated.tbx"), bytes);
+  ASSERT_EQ(ReadForm(dir.File("unterminated.tbx"), target.wallet().DataKey(), &read, &header), FormReadStatus::Ok);
+  EXPECT_EQ(header.description, std::u16string(127, u'y'));
+  EXPECT_EQ(header.author, std::u16string(63, u'y'));
 }
 
 // Files from outside: each damage gets its own status, nothing is loaded,

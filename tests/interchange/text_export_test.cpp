@@ -170,6 +170,35 @@ TEST_F(TextExport, NothingIsWrittenWhenTheFileCannotBeMadeOrTheItemIsMissing) {
   EXPECT_FALSE(std::filesystem::exists(folder) && !std::filesystem::is_empty(folder));
 }
 
+TEST_F(TextExport, WhatAWrittenExportLeftOutIsReported) {
+  // The last record's body is cut off the file: that card cannot be read.
+  const int last = w.AddCard(w.IdAt(b), u"Last", {{u"Note", u"gone"}});
+  ASSERT_GE(last, 0);
+  ASSERT_EQ(::truncate(w.path().c_str(), std::filesystem::file_size(w.path()) - 4), 0);
+  // A folder stands where the first attachment file would go.
+  std::filesystem::create_directories(folder + "/001__.._evil.sh/inside");
+  options.includeAttachments = true;
+  std::string path;
+  ExportReport report;
+  ASSERT_TRUE(ExportWallet(w.wallet(), options, &path, &report));
+  EXPECT_EQ(report.cardsLeftOut, 1);
+  EXPECT_EQ(report.attachmentsLeftOut, 1);
+  EXPECT_FALSE(report.Complete());
+  const std::string text = ReadFile(path);
+  EXPECT_EQ(text.find(Utf16(u"Last").substr(2)), std::string::npos);
+  // The number the failed file would have had goes to the next one.
+  EXPECT_NE(text.find(Utf16(u"Attachment saved as: 001_hidden").substr(2)), std::string::npos);
+
+  ExportReport whole;
+  ASSERT_TRUE(ExportFolder(w.wallet(), w.IdAt(w.wallet().ParentFolderPosition(filesCard)), options, &path, &whole));
+  EXPECT_EQ(whole.cardsLeftOut, 0);
+  EXPECT_EQ(whole.attachmentsLeftOut, 1);
+  options.includeAttachments = false;
+  ASSERT_TRUE(ExportWallet(w.wallet(), options, &path, &whole));
+  EXPECT_EQ(whole.attachmentsLeftOut, 0);
+  EXPECT_EQ(whole.cardsLeftOut, 1);
+}
+
 TEST(ExportNames, HostileNamesBecomeOneFileName) {
   struct Case {
     std::u16string name;

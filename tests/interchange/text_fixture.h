@@ -39,6 +39,7 @@ class ExchangeTexts : public storage::TextSource {
       case 22075: return u"%d cards were imported.";
       case 22076: return u"%d rows had extra cells.";
       case 22077: return u"The cards could not be added.";
+      case 22194: return u"%d columns were left out.";
       default: return fixed_.Text(number);
     }
   }

@@ -178,6 +178,19 @@ TEST(InstanceChannelPeers, RequestsReachTheListenerAndAForeignListenerIsNeverTal
   EXPECT_TRUE(WaitUntilInstanceGone(path, 0));
 }
 
+TEST(InstanceChannelPeers, AListenerWithAFullQueueIsStillThere) {
+  test::TempDir dir;
+  const std::string path = dir.File("sock");
+  Listener listener(path);   // never accepts: a program busy saving
+  ASSERT_TRUE(listener.Ok());
+  std::vector<InstanceConnection> held(12);
+  ChannelConnect last = ChannelConnect::Connected;
+  for (InstanceConnection& c : held) last = c.Connect(path);
+  EXPECT_EQ(ChannelConnect::Busy, last);
+  EXPECT_TRUE(InstanceListening(path));
+  EXPECT_FALSE(WaitUntilInstanceGone(path, 100));
+}
+
 TEST(InstanceChannelPeers, WaitingEndsWhenTheListenerGoes) {
   test::TempDir dir;
   const std::string path = dir.File("sock");

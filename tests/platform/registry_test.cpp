@@ -103,6 +103,17 @@ TEST_F(RegistryTest, KeysExistWithTheirSubkeysAndDeleteWithThem) {
   EXPECT_FALSE(r.KeyExists(kKey));
   EXPECT_FALSE(r.KeyExists(kKey + "\\Sub"));
   EXPECT_EQ(2u, r.Get("HKEY_CURRENT_USER\\SOFTWARE\\Quillimarsten\\Tamberlock Pro 50", u"y")->dword);
+
+  // Empty: no values and no subkeys; a sibling of a similar name is no subkey.
+  const std::string parent = "HKEY_CURRENT_USER\\SOFTWARE\\Quillimarsten";
+  EXPECT_FALSE(r.KeyIsEmpty(parent));
+  r.DeleteKey(parent + "\\Tamberlock Pro 50");
+  r.CreateKey(parent);
+  r.CreateKey(parent + " Other");
+  EXPECT_TRUE(r.KeyIsEmpty(parent));
+  r.SetDword(parent, u"v", 1);
+  EXPECT_FALSE(r.KeyIsEmpty(parent));
+  EXPECT_TRUE(r.KeyIsEmpty(parent + "\\Missing"));
 }
 
 TEST_F(RegistryTest, ReadsWhatOtherWritersProduce) {

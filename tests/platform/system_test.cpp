@@ -73,5 +73,50 @@ TEST(ProgramDirectory, IsTheFolderOfThisTestProgram) {
   EXPECT_TRUE(FileExists(folder + "/platform_tests"));
 }
 
+TEST(LanguageIds, LocaleNamesGoBothWays) {
+  for (const uint16_t id : {0x0407, 0x0409, 0x040c, 0x0413, 0x0410, 0x0c0a, 0x0414, 0x0419, 0x041d, 0x0816, 0x0c07}) {
+    const std::string locale = LocaleForLanguageId(id);
+    ASSERT_FALSE(locale.empty()) << id;
+    EXPECT_EQ(id, LanguageIdForLocale(locale)) << locale;
+  }
+  EXPECT_EQ("de_DE", LocaleForLanguageId(0x0407));
+  EXPECT_EQ("nb", LocaleForLanguageId(0x0414));
+  EXPECT_EQ("", LocaleForLanguageId(0x040d));   // Hebrew: not known here
+}
+
+TEST(OsVersion, IsFiveOhOneUnlessTheEnvironmentSaysOtherwise) {
+  unsetenv(kOsVersionVariable);
+  OsVersion v{0, 0};
+  ASSERT_TRUE(QueryOsVersion(&v));
+  EXPECT_EQ(5u, v.major);
+  EXPECT_EQ(1u, v.minor);
+  const struct {
+    const char* text;
+    bool ok;
+    uint32_t major, minor;
+  } cases[] = {{"5.00", true, 5, 0}, {"5.02", true, 5, 2}, {"6.0", true, 6, 0}, {"5.1", true, 5, 1},
+               {"fail", false, 0, 0}, {"5", false, 0, 0},     {"5.x", false, 0, 0}, {".1", false, 0, 0},
+               {"5.01.1", false, 0, 0}, {"99999.1", false, 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    setenv(kOsVersionVariable, c.text, 1);
+    OsVersion got;
+    EXPECT_EQ(c.ok, QueryOsVersion(&got));
+    if (c.ok) {
+      EXPECT_EQ(c.major, got.major);
+      EXPECT_EQ(c.minor, got.minor);
+    }
+  }
+  unsetenv(kOsVersionVariable);
+}
+
+TEST(PlatformType, IsPocketPCUnlessNamed) {
+  unsetenv(kPlatformVariable);
+  EXPECT_EQ("PocketPC", PlatformType());
+  setenv(kPlatformVariable, "SmartPhone", 1);
+  EXPECT_EQ("SmartPhone", PlatformType());
+  unsetenv(kPlatformVariable);
+}
+
 }  // namespace
 }  // namespace tb::platform

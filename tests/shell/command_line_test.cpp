@@ -34,7 +34,10 @@ TEST(ParseCommandLineTest, FollowsTheCommandLineRules) {
       {"missing file wins over the MRU wallet", u"/nowhere/Gone.tb5", true, 0, false, false, u"", u"", u""},
       {"empty with OpenLast", u"", true, int(last.size()), false, false, u"", last, last},
       {"empty without OpenLast", u"", false, 0, false, false, u"", u"", u""},
-      {"form file in any case", u"/x/Forms.TbX", true, -1, false, false, u"/x/Forms.TbX", u"", u"/x/Forms.TbX"},
+      // A form file is imported once a wallet is open: the wallet is chosen
+      // as for an empty command line.
+      {"form file in any case", u"/x/Forms.TbX", true, -1, false, false, u"/x/Forms.TbX", u"", last},
+      {"form file without OpenLast", u"/x/Forms.TbX", false, -1, false, false, u"/x/Forms.TbX", u"", u""},
       {"sync start after other text", u"/x/activesync SYNC_START", true, 0, true, false, u"", u"", u""},
       {"sync start in lower case", u"sync_start", true, 0, true, false, u"", u"", u""},
       {"sync end in mixed case", u"Sync_End", true, 0, false, true, u"", u"", u""},
@@ -54,6 +57,7 @@ TEST(ParseCommandLineTest, FollowsTheCommandLineRules) {
     EXPECT_EQ(request.syncEnd, c.syncEnd);
     EXPECT_EQ(request.commandText, c.commandText);
     EXPECT_EQ(request.fileToOpen, c.fileToOpen);
+    EXPECT_EQ(request.formFile, c.result == -1 ? c.commandText : u"");
     EXPECT_EQ(StartWalletPath(request, settings, exists), c.startWallet);
   }
 }

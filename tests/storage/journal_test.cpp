@@ -13,6 +13,8 @@
 #include "storage/bytes.h"
 #include "storage/cipher/sha256.h"
 #include "storage/layout.h"
+#include "support/fault_loop.h"
+#include "support/fault_plan.h"
 #include "wallet_file_fixture.h"
 
 namespace tb::storage {
@@ -30,13 +32,13 @@ constexpr int kTearInsideHint = int(layout::header::kHint) + 8;
 class JournalTap : public platform::FileFaults {
  public:
   JournalTap(std::string walletPath, int tearAt = -1) : wallet_(std::move(walletPath)), tearAt_(tearAt) {}
-  platform::FaultDecision Before(platform::FileOp op, const std::string& path, size_t length) override {
+  platform::FaultDecision Before(const platform::FileCall& call) override {
     if (dead_) return {true, 0};
-    if (op != platform::FileOp::Write || path != wallet_ || !journal.empty()) return {};
+    if (call.op != platform::FileOp::Write || call.path != wallet_ || !journal.empty()) return {};
     journal = ReadAll(JournalPath(wallet_));
     if (journal.empty() || tearAt_ < 0) return {};
     dead_ = true;
-    return {true, std::min<size_t>(size_t(tearAt_), length)};
+    return {true, std::min<size_t>(size_t(tearAt_), call.length)};
   }
   std::string journal;
 
@@ -228,6 +230,79 @@ TEST_F(Journal, ReadOnlyOpenLeavesTheJournalAlone) {
   wallet.Close();
   EXPECT_EQ(ReadAll(path), torn);
   EXPECT_EQ(ReadAll(JournalPath(real)), journal);
+}
+
+TEST_F(Journal, RecoveryThatFailsKeepsTheJournalForTheNextOpen) {
+  const std::string journal = JournalOfHintChange("the new hint", kTearInsideHint);
+  const std::string torn = ReadAll(path);
+  // One call of the recovery fails: the open fails, nothing is set aside,
+  // and the journal waits for the next open. A journal or wallet that
+  // could not be read is no reason to refuse the journal and open the torn
+  // wallet.
+  class FailFirst : public platform::FileFaults {
+   public:
+    FailFirst(platform::FileOp op, std::string path) : op_(op), path_(std::move(path)) {}
+    platform::FaultDecision Before(const platform::FileCall& call) override {
+      const bool fail = !failed_ && call.op == op_ && call.path == path_;
+      failed_ = failed_ || fail;
+      return {fail, 0};
+    }
+
+   private:
+    platform::FileOp op_;
+    std::string path_;
+    bool failed_ = false;
+  };
+  const struct {
+    const char* what;
+    platform::FileOp op;
+    std::string path;
+  } cases[] = {
+      {"opening the journal", platform::FileOp::Open, JournalPath(real)},
+      {"reading the journal", platform::FileOp::Read, JournalPath(real)},
+      {"reading the wallet's header", platform::FileOp::Read, real},
+      {"writing the wallet", platform::FileOp::Write, real},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FailFirst failing(c.op, c.path);
+    {
+      test::ScopedFaults faults(&failing);
+      EXPECT_NE(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+    }
+    EXPECT_EQ(wallet.LastJournalReport().status, JournalRecovery::Failed);
+    EXPECT_TRUE(wallet.LastJournalReport().setAsidePath.empty());
+    wallet.Close();
+    EXPECT_EQ(ReadAll(path), torn);
+    EXPECT_EQ(ReadAll(JournalPath(real)), journal);
+  }
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_EQ(wallet.LastJournalReport().status, JournalRecovery::Applied);
+  EXPECT_EQ(*wallet.GetHint(), u"the new hint");
+}
+
+// The recovery itself under every fault: whatever becomes of it, the next
+// open finishes the write the journal describes.
+TEST_F(Journal, RecoveryUnderEveryFaultEndsAtTheFinishedWrite) {
+  JournalOfHintChange("the new hint", kTearInsideHint);
+  test::FaultLoopSpec spec;
+  spec.walletPath = path;
+  spec.startBytes = ReadAll(path);
+  auto open = [this](Wallet& w) {
+    w.SetTextSource(&texts);
+    return w.Open(path, u"secret", false, &answers);
+  };
+  spec.run = [open](Wallet& w) { return open(w) == OpenStatus::Ok; };
+  spec.reopen = [open](Wallet& w, std::string* label) {
+    *label = "secret";
+    const OpenStatus s = open(w);
+    EXPECT_EQ(*w.GetHint(), u"the new hint");
+    return s;
+  };
+  spec.outcome = test::Outcome::New;
+  // Reopening recovers too: before and after are the finished write.
+  spec.changes = false;
+  test::RunFaultLoopAllModes("journal recovery", spec);
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ class WalletFile : public ::testing::Test {
   int AddFolder(std::u16string_view name, const RecordId& parent = {}) {
     RecordHeader folder = NewFolderRecord(parent, false, &wallet.DataKey());
     folder.SetName(name);
-    folder.SetIconRaw(72);
+    folder.SetIconRaw(kNewFolderIcon);
     return wallet.AppendRecord(folder);
   }
 

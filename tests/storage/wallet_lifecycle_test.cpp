@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <set>
 
 #include "platform/core/file.h"
@@ -11,10 +12,21 @@
 #include "storage/layout.h"
 #include "storage/wallet.h"
 #include "storage/wallet_testing.h"
+#include "support/fault_plan.h"
 #include "wallet_file_fixture.h"
 
 namespace tb::storage {
 namespace {
+
+// The files beside a wallet that carry its name as a prefix.
+std::vector<std::string> NamesBeside(const std::string& wallet) {
+  std::vector<std::string> names;
+  const std::filesystem::path p(wallet);
+  for (const auto& e : std::filesystem::directory_iterator(p.parent_path()))
+    if (e.path().filename().string().rfind(p.filename().string() + ".", 0) == 0)
+      names.push_back(e.path().filename().string());
+  return names;
+}
 
 TEST_F(WalletFile, NewWalletLayout) {
   CreateAndOpen();
@@ -125,6 +137,32 @@ TEST_F(WalletFile, HeaderChangesNeedSaveHeaders) {
   EXPECT_EQ(wallet.FavouritesCount(), 1u);
 }
 
+TEST_F(WalletFile, FailedSaveClosesUnlessAskedToStayOpen) {
+  CreateAndOpen();
+  const RecordId personal = wallet.At(0)->Id();
+  ASSERT_TRUE(wallet.AddFavourite(personal));
+  {
+    test::FaultPlan plan(test::FaultPlan::Mode::FailFromThenOn, 1);
+    test::ScopedFaults faults(&plan);
+    EXPECT_NE(wallet.SaveHeaders(Wallet::AfterFailedSave::StayOpen), SaveStatus::Ok);
+    EXPECT_TRUE(plan.Fired());
+    EXPECT_TRUE(wallet.IsOpen());
+  }
+  // Still marked changed: the next save writes it.
+  ASSERT_EQ(wallet.SaveHeaders(), SaveStatus::Ok);
+  wallet.Close();
+  ASSERT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::Ok);
+  EXPECT_TRUE(wallet.IsFavourite(personal));
+  // Without the request a failed save closes the wallet.
+  wallet.SetHint(u"lost");
+  {
+    test::FaultPlan plan(test::FaultPlan::Mode::FailFromThenOn, 1);
+    test::ScopedFaults faults(&plan);
+    EXPECT_NE(wallet.SaveHeaders(), SaveStatus::Ok);
+    EXPECT_FALSE(wallet.IsOpen());
+  }
+}
+
 TEST_F(WalletFile, ReadOnlyWalletIsNeverWritten) {
   CreateAndOpen();
   wallet.Close();
@@ -214,7 +252,7 @@ TEST_F(WalletFile, ReplacementIsTheCutFileWithTheNewVersionAppended) {
   EXPECT_TRUE(now.compare(0, at, original, 0, at) == 0);
   EXPECT_TRUE(now.compare(at, kept - at, original, at + extent, kept - at) == 0);
   EXPECT_EQ(wallet.At(3)->fileOffset, kept);
-  EXPECT_FALSE(platform::FileExists(path + ".cut"));
+  EXPECT_EQ(NamesBeside(path), std::vector<std::string>{});
   // The lock moved with the wallet onto the new file.
   EXPECT_EQ(platform::File().Open(path, platform::OpenMode::ReadWrite), platform::OpenResult::Locked);
   // With too little memory for a 1 KiB buffer the cut gives up, untouched.
@@ -259,7 +297,7 @@ TEST_F(WalletFile, ChangePasswordReKeysEveryRecord) {
   Card loaded;
   ASSERT_TRUE(wallet.LoadCard(id, &loaded));
   EXPECT_EQ(loaded.fields[0].value, u"1234");
-  EXPECT_FALSE(platform::FileExists(path + ".rekey"));
+  EXPECT_EQ(NamesBeside(path), std::vector<std::string>{});
   EXPECT_EQ(platform::File().Open(path, platform::OpenMode::ReadWrite), platform::OpenResult::Locked);
   wallet.Close();
   EXPECT_EQ(wallet.Open(path, u"secret", false, &answers), OpenStatus::WrongPassword);
@@ -302,11 +340,12 @@ TEST_F(WalletFile, InterruptedReKeyLeavesTheWalletAsItWas) {
   wallet.SaveHeaders();
   const std::string before = ReadAll(path);
   for (int stop = 0; stop < 7; ++stop) {
-    RekeyInterruptionForTesting() = [stop](int record) { return record < stop; };
-    EXPECT_EQ(wallet.ChangePassword(u"secret", u"better", std::nullopt), PasswordChangeStatus::RekeyFailed);
-    RekeyInterruptionForTesting() = nullptr;
+    {
+      ScopedRekeyInterruption interrupt([stop](int record) { return record < stop; });
+      EXPECT_EQ(wallet.ChangePassword(u"secret", u"better", std::nullopt), PasswordChangeStatus::RekeyFailed);
+    }
     EXPECT_EQ(ReadAll(path), before) << "stopped at record " << stop;
-    EXPECT_FALSE(platform::FileExists(path + ".rekey"));
+    EXPECT_EQ(NamesBeside(path), std::vector<std::string>{}) << "a partial file was left";
     EXPECT_TRUE(wallet.CheckPassword(u"secret"));
     Card c;
     EXPECT_TRUE(wallet.LoadCard(wallet.At(2)->Id(), &c));
@@ -409,8 +448,8 @@ TEST_F(WalletFile, EveryFileThatHoldsSecretsIsTheOwnersAlone) {
 class RenameCounter : public platform::FileFaults {
  public:
   int renames = 0;
-  platform::FaultDecision Before(platform::FileOp op, const std::string&, size_t) override {
-    if (op == platform::FileOp::Rename) ++renames;
+  platform::FaultDecision Before(const platform::FileCall& call) override {
+    if (call.op == platform::FileOp::Rename) ++renames;
     return {};
   }
 };

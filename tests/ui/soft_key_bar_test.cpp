@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QAction>
 #include <QMenu>
 #include <QPushButton>
@@ -8,7 +9,10 @@
 #include <QVBoxLayout>
 
 #include "platform/ui/activity_clock.h"
+#include "platform/ui/dpi.h"
+#include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/menu_keys.h"
+#include "platform/ui/screenshot.h"
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/texts.h"
 #include "platform/core/system.h"
@@ -153,7 +157,37 @@ class SoftKeyBarTest : public QObject {
     bar.IconButtons().first()->click();
     QCOMPARE(commands.count(), 1);
     QCOMPARE(commands.first().at(0).toInt(), 821);
-    QCOMPARE(bar.IconButtons().first()->property("bitmap").toInt(), 185);
+  }
+
+  void iconButtonsShowTheStripOfTheScreensDensity() {
+    // Bitmap 184 below 97 dots per inch, 185 above, whichever the table names.
+    const struct {
+      int dpi;
+      int bitmap;
+    } cases[] = {{96, 184}, {130, 185}, {192, 185}};
+    for (const auto& c : cases) {
+      ScopedDpi dpi(c.dpi);
+      SoftKeyBar bar(nullptr, &tables_);
+      QVERIFY(bar.SetMenuBar(3));
+      QToolButton* button = bar.IconButtons().first();
+      QCOMPARE(button->property("bitmap").toInt(), c.bitmap);
+      const QImage expected = MenuBarBitmapPicture(c.bitmap, 0);
+      QVERIFY(!expected.isNull());
+      QCOMPARE(expected.width(), c.bitmap == 184 ? 16 : 32);
+      QVERIFY(!button->icon().isNull());
+      const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+      QCOMPARE(button->icon().pixmap(expected.size()).toImage().convertToFormat(premultiplied),
+               expected.convertToFormat(premultiplied));
+      QVERIFY(bar.SetMenuBar(3));
+      bar.resize(ScaleX(240), SoftKeyBar::BarHeight());
+      // A fresh build folder has no screenshots folder yet.
+      const QString shots = QStringLiteral(TB_MODULE_DIR "/../screenshots");
+      QVERIFY(QDir().mkpath(shots));
+      QVERIFY(GrabToPng(&bar, shots + QStringLiteral("/expanded-bar-%1dpi.png").arg(c.dpi)));
+    }
+    QVERIFY(MenuBarBitmapPicture(184, 0) != MenuBarBitmapPicture(184, 1));
+    QVERIFY(MenuBarBitmapPicture(184, 3).isNull());
+    QVERIFY(MenuBarBitmapPicture(186, 0).isNull());
   }
 
   void textsAreLocalisedThroughTheKeyTable() {

@@ -1,10 +1,13 @@
 // Opening a version-5 wallet in the wired program: the upgrade question,
 // the progress dialog while the records are converted, and what the user
 // is told when the upgrade is declined or does not finish.
+#include <QDir>
+#include <QFileInfo>
 #include <QTest>
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include "app_fixture.h"
@@ -12,6 +15,7 @@
 #include "platform/ui/test_doubles.h"
 #include "storage/blocks.h"
 #include "storage/upgrade.h"
+#include "storage/wallet_testing.h"
 #include "ui_support/qt_test.h"
 #include "upgrade/five_wallet_writer.h"
 
@@ -46,13 +50,12 @@ struct FiveFile {
 // progress is reported (and shown) while it runs; stop: the record where
 // the conversion is cut off.
 struct SlowUpgrade {
-  explicit SlowUpgrade(int stop = -1) {
-    tb::storage::UpgradeInterruptionForTesting() = [stop](int record) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(40));
-      return record != stop;
-    };
-  }
-  ~SlowUpgrade() { tb::storage::UpgradeInterruptionForTesting() = nullptr; }
+  explicit SlowUpgrade(int stop = -1)
+      : guard([stop](int record) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(40));
+          return record != stop;
+        }) {}
+  tb::storage::ScopedUpgradeInterruption guard;
 };
 
 }  // namespace
@@ -121,7 +124,7 @@ class UpgradeOpenTest : public QObject {
     ScriptedMessageBoxes boxes;
     boxes.Queue(Answer::Ok);
     FiveFile f;
-    SlowUpgrade slow(5);
+    std::optional<SlowUpgrade> slow(std::in_place, 5);
     PasswordAnswers passwords({kPassword, kPassword});
     ProgressWatch progress;
 
@@ -136,11 +139,13 @@ class UpgradeOpenTest : public QObject {
     QCOMPARE(boxes.Shown()[1].icon, tb::ui::MessageIcon::Stop);
     QVERIFY2(boxes.Last().text.endsWith(":17)"), qPrintable(boxes.Last().text));
     QVERIFY(f.Unchanged());
-    QVERIFY(!tb::test::Exists(f.path + ".upgrade"));
+    QVERIFY(!QDir(QFileInfo(QString::fromStdString(f.path)).absolutePath())
+                 .entryList({QFileInfo(QString::fromStdString(f.path)).fileName() + ".*"}, QDir::Files)
+                 .size());
     QVERIFY(!f.program.context.wallet.IsOpen());
 
     // It can be upgraded again.
-    tb::storage::UpgradeInterruptionForTesting() = nullptr;
+    slow.reset();
     boxes.Queue(Answer::Ok);
     QVERIFY(f.program.window->OpenWalletFlow(f.path, false));
     QCOMPARE(f.program.ChildTexts("Banking"), QStringList({"Savings", "Visa"}));

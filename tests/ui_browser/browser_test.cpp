@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <functional>
+
 #include "dialogs/properties_dialog.h"
 #include "platform/core/system.h"
 #include "platform/ui/clipboard.h"
@@ -140,12 +142,15 @@ class BrowserTest : public QObject {
     QCOMPARE(f.B().Clipboard().mode, int(BrowserClipboard::None));
     QVERIFY(!f.Item(f.bCard)->font(0).italic());
 
-    // Any other command drops a pending cut.
+    // Any other command drops a pending cut, and a copy mark too.
     f.Select(f.lamp);
     f.window->Dispatch(kCmdCut);
     f.window->Dispatch(kCmdFind);
     QCOMPARE(f.B().Clipboard().mode, int(BrowserClipboard::None));
     QVERIFY(!f.Item(f.lamp)->font(0).italic());
+    f.window->Dispatch(kCmdCopy);
+    f.window->Dispatch(kCmdFind);
+    QCOMPARE(f.B().Clipboard().mode, int(BrowserClipboard::None));
 
     tb::storage::Wallet& w = f.Reread();
     QCOMPARE(w.At(w.FindRecord(f.bCard))->Parent(), f.home);
@@ -154,6 +159,54 @@ class BrowserTest : public QObject {
       if (w.At(p) && !w.At(p)->IsDeleted() && w.At(p)->Name() == tb::storage::Text(u"A-card*")) ++copies;
     QCOMPARE(copies, 1);
     QCOMPARE(boxes.Count(), 0u);
+  }
+
+  void marksGoWithTheirItems() {
+    // A copied card that leaves the tree (itself, with its folder, or a
+    // copied custom form) takes its mark along: the next menu and Paste
+    // must not read the deleted item (AddressSanitizer watches).
+    ScriptedMessageBoxes boxes;
+    Fixture f;
+    QVERIFY(f.Open());
+    f.Select(f.bCard);
+    f.window->Dispatch(kCmdSaveToMyForms);
+    QMenu* menu = f.window->MenuBar()->RightMenu();
+    auto pasteOffered = [&] {
+      f.window->OnInitMenuPopup(menu);
+      for (QMenu* m : menu->findChildren<QMenu*>()) f.window->OnInitMenuPopup(m);
+      return f.window->MenuBar()->FindAction(kCmdPaste)->isEnabled();
+    };
+    const struct {
+      const char* what;
+      std::function<QTreeWidgetItem*()> copied, deleted;
+    } cases[] = {
+        {"the card", [&] { return f.Item(f.aCard); }, [&] { return f.Item(f.aCard); }},
+        {"its folder", [&] { return f.Item(f.deep); }, [&] { return f.Item(f.inner); }},
+        {"a custom form", [&] { return f.Forms()->child(0); }, [&] { return f.Forms()->child(0); }},
+    };
+    for (const auto& c : cases) {
+      f.Tree()->setCurrentItem(c.copied());
+      f.B().Copy();
+      QCOMPARE(f.B().Clipboard().mode, int(BrowserClipboard::Copy));
+      // Straight to the browser, as a card window's delete arrives: no
+      // command in between empties the marks.
+      f.Tree()->setCurrentItem(c.deleted());
+      f.B().Delete();
+      QCOMPARE(f.B().Clipboard().mode, int(BrowserClipboard::None));
+      f.Select(f.home);
+      QVERIFY2(!pasteOffered(), c.what);
+      f.B().Paste();
+      QCOMPARE(f.Children(f.Item(f.home)), QStringList({"Lamp"}));
+    }
+    // Through the commands: Copy, Delete, the menu, Paste.
+    f.Select(f.lamp);
+    f.window->Dispatch(kCmdCopy);
+    f.window->Dispatch(kCmdDelete);
+    QVERIFY(!f.Item(f.lamp));
+    f.Select(f.home);
+    QVERIFY(!pasteOffered());
+    f.window->Dispatch(kCmdPaste);
+    QCOMPARE(f.Item(f.home)->childCount(), 0);
   }
 
   void copiedCardFollowsTheClearPeriodAndLeavesWithTheWallet() {

@@ -3,6 +3,7 @@
 // checked for what must be in it.
 #include <QImage>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 
 #include "cards/colour_palette.h"
@@ -72,6 +73,21 @@ class CardPicturesTest : public QObject {
         CardWindow& w = f.Open();
         f.Viewer().Select(f.ItemOf("4711"));
         QVERIFY(tb::ui::GrabToPng(&w, ScreenshotPath(Name("password", smartphone, dpi))));
+        {
+          // A selected line with its icon at the right, on a card too short
+          // for a scroll bar: the highlight stops at the icon column, which
+          // keeps the card's colour out to the edge.
+          CardFixture shortCard(smartphone, dpi);
+          shortCard.Stored(u"Short", {{u"Web site", u"www.example.org", 3}});
+          CardWindow& s = shortCard.Open();
+          const int web = shortCard.ItemOf("www.example.org");
+          shortCard.Viewer().Select(web);
+          QVERIFY(!shortCard.List()->verticalScrollBar()->isVisible());
+          const QImage shot = shortCard.List()->viewport()->grab().toImage();
+          const QPoint p = shortCard.PointOf(web) * shot.devicePixelRatio();
+          QCOMPARE(shot.pixel(p) & 0xFFFFFF, s.palette().color(QPalette::Active, QPalette::Highlight).rgb() & 0xFFFFFF);
+          QCOMPARE(shot.pixel(shot.width() - 1, p.y()) & 0xFFFFFF, 0xFFFFFFu);
+        }
         w.Dispatch(kCmdEditCard);
         QVERIFY(tb::ui::GrabToPng(&w, ScreenshotPath(Name("edit", smartphone, dpi))));
         f.window.reset();

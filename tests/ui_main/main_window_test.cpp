@@ -1,4 +1,7 @@
 #include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -9,15 +12,21 @@
 #include "platform/core/system.h"
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/font_service.h"
+#include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/test_doubles.h"
 #include "platform/ui/texts.h"
 #include "shell/window/main_window.h"
 #include "dialogs/password_entry_dialog.h"
+#include "support/fault_plan.h"
 #include "support/wallet_fixture.h"
 #include "ui_dialogs/dialogs_fixture.h"
 #include "ui_support/qt_test.h"
+
+#include <atomic>
+#include <functional>
 
 using namespace tb::shell;
 using tb::ui::ScriptedMessageBoxes;
@@ -33,7 +42,12 @@ struct Fixture {
   std::vector<std::optional<std::u16string>> answers;   // password answers, in order
   int prompts = 0;
 
-  Fixture() {
+  explicit Fixture(bool smartphone = false) {
+    if (smartphone) {
+      context.platform.isSmartphone = true;
+      context.platform.isPocketPC = false;
+      context.settings = Settings(PlatformVariant::Smartphone);
+    }
     const int bank = file.AddFolder(u"Z-folder", {}, 10);
     const int a = file.AddFolder(u"a-folder");
     file.AddCard(file.IdAt(bank), u"b-card", {{u"Number", u"4711 kestrel"}}, 5);
@@ -59,6 +73,24 @@ struct Fixture {
   bool Open() {
     answers = {file.password()};
     return window->OpenWalletFlow(file.path(), false);
+  }
+  // Stores an auto-close period in the (closed) file.
+  void SetPeriod(uint32_t minutes) {
+    file.Reopen();
+    file.wallet().Options().SetAutoCloseMinutes(minutes);
+    file.wallet().Options().changed = true;
+    file.wallet().SaveHeaders();
+    file.wallet().Close();
+  }
+  // Makes another window active, then the main window again.
+  bool Reactivate() {
+    QWidget other;
+    other.resize(50, 50);
+    other.show();
+    other.activateWindow();
+    if (!QTest::qWaitForWindowActive(&other)) return false;
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window.get());
   }
   QTreeWidget* Tree() { return window->Tree(); }
   QTreeWidgetItem* Top(const QString& text) {
@@ -288,6 +320,238 @@ class MainWindowTest : public QObject {
       f.window->Dispatch(kCmdExit);
       QVERIFY(!f.window->WatcherRunning());
     }
+  }
+
+  void mouseInTheTreeCountsAsActivity() {
+    // Browsing with the mouse alone is activity: the tree's viewport gets
+    // the mouse and wheel events, and a drag its moves.
+    ScriptedMessageBoxes boxes;
+    tb::platform::TestClock clock(tb::platform::FromEpochSeconds(1700000000));
+    Fixture f;
+    f.SetPeriod(1);
+    QVERIFY(f.Open());
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QWidget* viewport = f.Tree()->viewport();
+    const QPoint empty(5, viewport->height() - 5);
+    const struct {
+      const char* what;
+      std::function<void()> act;
+    } cases[] = {
+        {"press", [&] { QTest::mousePress(viewport, Qt::LeftButton, {}, empty); }},
+        {"release", [&] { QTest::mouseRelease(viewport, Qt::LeftButton, {}, empty); }},
+        {"move",
+         [&] {
+           QMouseEvent move(QEvent::MouseMove, empty, viewport->mapToGlobal(empty), Qt::NoButton, Qt::NoButton, {});
+           QApplication::sendEvent(viewport, &move);
+         }},
+        {"wheel",
+         [&] {
+           QWheelEvent wheel(empty, viewport->mapToGlobal(empty), QPoint(), QPoint(0, -120), Qt::NoButton, {},
+                             Qt::NoScrollPhase, false);
+           QApplication::sendEvent(viewport, &wheel);
+         }},
+        {"drag",
+         [&] {
+           QVERIFY(f.window->TreeBrowser().BeginDrag(f.Top("A-card")));
+           clock.AdvanceSeconds(61);
+           f.window->TreeBrowser().DragMove(empty);
+           f.window->TreeBrowser().EndDrag(QPoint(-5, -5));
+         }},
+    };
+    for (const auto& c : cases) {
+      f.Tree()->expandAll();
+      clock.AdvanceSeconds(61);
+      c.act();
+      f.window->CheckAutoClose();
+      QTest::qWait(20);
+      QVERIFY2(f.context.wallet.IsOpen(), c.what);
+    }
+    clock.AdvanceSeconds(61);
+    f.window->CheckAutoClose();
+    QTest::qWait(20);
+    QVERIFY(!f.context.wallet.IsOpen());
+  }
+
+  void activationChecksThePeriod() {
+    // Deactivation changes nothing; coming back after the period closes.
+    ScriptedMessageBoxes boxes;
+    tb::platform::TestClock clock(tb::platform::FromEpochSeconds(1700000000));
+    Fixture f;
+    f.SetPeriod(5);
+    QVERIFY(f.Open());
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    clock.AdvanceSeconds(4 * 60);
+    QVERIFY(f.Reactivate());
+    QTest::qWait(20);
+    QVERIFY(f.context.wallet.IsOpen());
+    clock.AdvanceSeconds(6 * 60);
+    QVERIFY(f.Reactivate());
+    QTRY_VERIFY(!f.context.wallet.IsOpen());
+  }
+
+  void autoCloseCancelsTheDialogsAbove() {
+    // Due while two dialogs are open, one over the other: both are
+    // cancelled, innermost first, and the wallet closes.
+    ScriptedMessageBoxes boxes;
+    tb::platform::TestClock clock(tb::platform::FromEpochSeconds(1700000000));
+    Fixture f;
+    f.SetPeriod(1);
+    QVERIFY(f.Open());
+    using tb::dialogs::test::WhenDialogShows;
+    using tb::ui::ModalDialog;
+    std::vector<int> ended;
+    ModalDialog outer(f.window.get(), 9001);
+    outer.resize(100, 100);   // an empty window of no size is never mapped
+    WhenDialogShows(9001, [&](ModalDialog& shown) {
+      ModalDialog inner(&shown, 9002);
+      inner.resize(80, 80);
+      WhenDialogShows(9002, [&](ModalDialog&) {
+        clock.AdvanceSeconds(120);
+        f.window->CheckAutoClose();
+      });
+      ended.push_back(inner.RunModal());
+    });
+    ended.push_back(outer.RunModal());
+    QCOMPARE(ended, (std::vector<int>{tb::ui::kResultCancel, tb::ui::kResultCancel}));
+    QTRY_VERIFY(!f.context.wallet.IsOpen());
+    // With nothing above the window there is nothing to cancel.
+    f.window->show();
+    f.window->CloseOtherWindows();
+    QVERIFY(f.window->isVisible());
+  }
+
+  void watcherCatchesASleptDevice() {
+    // The watcher checks only when the clock jumped (the device slept);
+    // an idle wallet then closes within about 1.2 seconds of waking.
+    tb::platform::TestClock clock(tb::platform::FromEpochSeconds(1700000000));
+    const struct {
+      const char* what;
+      int idleBefore, jump;
+      uint32_t period;
+      bool due;
+    } cases[] = {
+        {"slept past the period", 0, 3600, 5, true},
+        {"slept, never closes", 0, 3600, 0, false},
+        {"slept less than the period", 0, 120, 5, false},
+        {"ran on, idle long", 600, 1, 5, false},
+    };
+    for (const auto& c : cases) {
+      std::atomic<bool> open{true};
+      std::atomic<uint32_t> period{c.period};
+      std::atomic<int> due{0};
+      tb::ui::ActivityClock::Set(clock.Now());
+      clock.AdvanceSeconds(c.idleBefore);
+      InactivityWatcher watcher(open, period, [&] { ++due; });
+      watcher.Start();
+      QTest::qWait(100);
+      clock.AdvanceSeconds(c.jump);
+      QTest::qWait(1500);
+      QVERIFY2((due.load() > 0) == c.due, c.what);
+      watcher.Stop();
+      QVERIFY(!watcher.Running());
+    }
+  }
+
+  void failedSaveOnCloseKeepsTheWalletOpen() {
+    // A write-back that fails is told (23002, caption 20500) and the wallet
+    // stays open with its change, whichever way it was being closed; once
+    // the file can be written again, Exit saves the change.
+    const struct {
+      const char* what;
+      std::function<void(Fixture&)> close;
+    } ways[] = {
+        {"Exit", [](Fixture& f) { f.window->Dispatch(kCmdExit); }},
+        {"window closed", [](Fixture& f) { f.window->close(); }},
+        {"another wallet", [](Fixture& f) { QVERIFY(!f.Open()); }},
+        {"wallets manager", [](Fixture& f) { f.window->Dispatch(kCmdWallets); }},
+    };
+    for (const auto& way : ways) {
+      ScriptedMessageBoxes boxes;
+      Fixture f;
+      int managers = 0;
+      f.window->walletsManager = [&](MainWindow&) { return ++managers, -1; };
+      QVERIFY(f.Open());
+      f.Tree()->setCurrentItem(f.Top("A-card"));
+      f.window->Dispatch(kCmdAddToFavourites);
+      {
+        tb::test::FaultPlan plan(tb::test::FaultPlan::Mode::FailFromThenOn, 1);
+        tb::test::ScopedFaults faults(&plan);
+        way.close(f);
+      }
+      QCoreApplication::processEvents();
+      QVERIFY2(boxes.Count() == 1 && boxes.Last().textNumber == 23002u, way.what);
+      QCOMPARE(boxes.Last().captionNumber, tb::ui::kCaptionError);
+      QVERIFY2(f.context.wallet.IsOpen(), way.what);
+      QVERIFY2(f.window->isVisible() && f.Tree()->isVisible(), way.what);
+      QCOMPARE(managers, 0);
+      QVERIFY(f.window->AutoCloseRunning());
+      f.window->Dispatch(kCmdExit);
+      QVERIFY(!f.context.wallet.IsOpen());
+      QCOMPARE(f.file.Reopen(), tb::storage::OpenStatus::Ok);
+      QCOMPARE(f.file.wallet().FavouritesCount(), size_t(1));
+      f.file.wallet().Close();
+    }
+  }
+
+  void iconFindBoxFocusAndUpdatesPage() {
+    ScriptedMessageBoxes boxes;
+    tb::ui::RecordingLauncher launcher;
+    Fixture f;
+    // Icon resource 200 is the window's icon.
+    const QImage expected = tb::ui::IconResource(tb::ui::kProgramIcon, 32);
+    QVERIFY(!expected.isNull());
+    const auto premultiplied = QImage::Format_ARGB32_Premultiplied;
+    QCOMPARE(f.window->windowIcon().pixmap(32, 32).toImage().convertToFormat(premultiplied),
+             expected.convertToFormat(premultiplied));
+    QVERIFY(f.Open());
+    f.window->show();
+    f.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+
+    // The find box is in font 7, and taking the focus puts its caret at the end.
+    QLineEdit* box = f.window->FindBox();
+    QCOMPARE(box->font(), *tb::ui::FontService::Font(tb::ui::kFont9Bold));
+    f.window->Dispatch(kCmdFind);
+    box->setText("kestrel");
+    box->setCursorPosition(0);
+    f.Tree()->setFocus();
+    QVERIFY(!f.window->InFindMode());
+    f.window->Dispatch(kCmdFind);
+    QTRY_COMPARE(box->cursorPosition(), 7);
+    QVERIFY(!box->hasSelectedText());
+
+    // A new size leaves the focus in the find box, else gives it to the tree.
+    f.window->resize(f.window->size() + QSize(0, 10));
+    QCoreApplication::processEvents();
+    QVERIFY(box->hasFocus());
+    f.window->Dispatch(kCmdMenuCancel);
+    f.Tree()->clearFocus();
+    QVERIFY(!f.Tree()->hasFocus());
+    f.window->resize(f.window->size() + QSize(0, 10));
+    QTRY_VERIFY(f.Tree()->hasFocus());
+
+    // Check for Updates opens the maker's page.
+    f.window->Dispatch(kCmdUpdates);
+    QCOMPARE(launcher.opened.size(), 1);
+    QVERIFY(launcher.opened.first().toString().startsWith("https://www.quillimarsten.example/"));
+  }
+
+  void smartphoneBackDeletesInTheFindBox() {
+    ScriptedMessageBoxes boxes;
+    Fixture f(true);
+    QVERIFY(f.Open());
+    f.window->show();
+    f.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+    f.window->Dispatch(kCmdFind);
+    QLineEdit* box = f.window->FindBox();
+    QTRY_VERIFY(box->hasFocus());
+    QTest::keyClicks(box, "abc");
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(box->text(), QString("ab"));
+    QVERIFY(f.window->InFindMode());
   }
 
   void mainWindowPicture() {

@@ -13,15 +13,19 @@
 
 #include <fstream>
 #include <functional>
+#include <memory>
 
 #include "dialogs/card_type_dialog.h"
 #include "dialogs/file_picker_dialog.h"
 #include "dialogs/icon_picker_dialog.h"
 #include "dialogs/new_wallet_name_dialog.h"
 #include "dialogs/properties_dialog.h"
+#include "dialogs/title_bar.h"
 #include "dialogs/wallets_manager_dialog.h"
 #include "platform/core/documents.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/dpi.h"
+#include "platform/ui/font_service.h"
 #include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/soft_key_bar.h"
@@ -358,6 +362,62 @@ class PickersTest : public QObject {
     dialog.NameEdit()->setText(QString(80, QLatin1Char('v')));
     dialog.Dispatch(kCmdDone);
     QCOMPARE(view.viewName.size(), kMaxViewNameLength);
+  }
+
+  void titleBandsTakeTheProgramsBarColours() {
+    // Dialogs that are not handed settings draw their bands in the
+    // program's Color.BarStart / BarEnd / BarText.
+    tb::shell::Settings settings;
+    settings.colorBarStart = 0x0000C0;   // 0x00BBGGRR: dark red
+    settings.colorBarEnd = 0x400000;     // dark blue
+    settings.colorBarText = 0xFFFFFF;
+    SetProgramSettings(&settings);
+    tb::test::TestWallet fixture;
+    fixture.wallet().SetTextSource(&module_);
+    IconLists lists(96);
+    tb::storage::RecordHeader folder = *fixture.wallet().FormsFolder();
+    FolderProperties record;
+    record.wallet = &fixture.wallet();
+    record.folder = &folder;
+    std::vector<std::unique_ptr<tb::ui::ModalDialog>> dialogs;
+    dialogs.emplace_back(new NewWalletNameDialog(nullptr, 5));
+    dialogs.emplace_back(new CardTypeDialog(nullptr, fixture.wallet(), lists, {}, CardTypeTitle::NewCard));
+    dialogs.emplace_back(new WalletsManagerDialog(nullptr, WalletsManagerInputs{}));
+    dialogs.emplace_back(new FolderPropertiesDialog(nullptr, record, lists, false));
+    dialogs.emplace_back(new FilePickerDialog(nullptr, FilePickerOptions{25015, "*.txt", kTextEditorIcon, false}));
+    dialogs.emplace_back(new IconPickerDialog(nullptr, lists, 7, false));
+    for (const auto& dialog : dialogs) {
+      auto* bar = dialog->findChild<TitleBar*>();
+      QVERIFY(bar);
+      bar->resize(ScaleX(240), TitleBar::BarHeight());
+      const QImage band = bar->grab().toImage();
+      const QColor top = band.pixelColor(band.width() - 2, 0);
+      const QColor bottom = band.pixelColor(band.width() - 2, band.height() - 2);   // the last line separates
+      const QString name = dialog->objectName() + QString::number(dialog->TemplateId());
+      QVERIFY2(top.red() > 150 && top.blue() < 40, qPrintable(name));
+      QVERIFY2(bottom.blue() > 40 && bottom.red() < 40, qPrintable(name));
+    }
+    // One of them whole, as the user sees it.
+    tb::ui::ModalDialog& manager = *dialogs[2];
+    manager.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&manager));
+    QVERIFY(GrabToPng(&manager, ShotPath("wallets-manager-bar-colours")));
+    SetProgramSettings(nullptr);
+    auto* plain = MakeTitleBand(nullptr, "plain");
+    plain->resize(ScaleX(240), TitleBar::BarHeight());
+    const QImage band = plain->grab().toImage();
+    QCOMPARE(band.pixelColor(band.width() - 2, 0), TitleBar::GradientRow(tb::shell::Settings().colorBarStart,
+                                                                          tb::shell::Settings().colorBarEnd, 0, 1));
+    delete plain;
+  }
+
+  void walletsManagerFonts() {
+    WalletsManagerDialog dialog(nullptr, WalletsManagerInputs{});
+    const QFont* dialogFont = FontService::Font(kFont8HalfBold);
+    const QFont* listFont = FontService::Font(kFont9Bold);
+    QVERIFY(dialogFont && listFont);
+    QCOMPARE(dialog.font(), *dialogFont);
+    QCOMPARE(FindControl<QListWidget>(&dialog, kWalletsListId)->font(), *listFont);
   }
 
   void filePickerListsEachFileOnceAndReturnsItsPath() {

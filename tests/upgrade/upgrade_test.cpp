@@ -9,6 +9,7 @@
 
 #include "storage/card_codec.h"
 #include "storage/cipher/keys.h"
+#include "storage/wallet_testing.h"
 #include "upgrade/upgrade_fixture.h"
 
 namespace tb::storage {
@@ -29,7 +30,7 @@ const RecordHeader* Named(Wallet& w, std::u16string_view name) {
 
 TEST_F(Upgrade, AcceptedUpgradeConvertsEveryRecord) {
   const test::WalletState expected = Expected();
-  ASSERT_EQ(expected.size(), 9u);   // header and the eight live records
+  ASSERT_EQ(expected.size(), 10u);   // header, options and the eight live records
   platform::TestClock clock(test::kUpgradedAt);
   test::ScriptedPrompter prompter;
   prompter.Queue(Answer::Ok);
@@ -242,10 +243,10 @@ TEST_F(Upgrade, ProgressComesOnTheOpeningThreadAtMostEvery50Milliseconds) {
   const RecordId folder = w.AddFolder(u"Folder");
   for (int i = 0; i < 60; ++i) w.AddCard(w.NewCard(folder, u"Card"));
   WriteFile(path, w.Bytes());
-  UpgradeInterruptionForTesting() = [](int) {
+  ScopedUpgradeInterruption slowly([](int) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
     return true;
-  };
+  });
   using Clock = std::chrono::steady_clock;
   std::vector<std::pair<Clock::time_point, double>> reports;
   const auto opener = std::this_thread::get_id();
@@ -258,7 +259,6 @@ TEST_F(Upgrade, ProgressComesOnTheOpeningThreadAtMostEvery50Milliseconds) {
   test::ScriptedPrompter prompter;
   prompter.Queue(Answer::Ok);
   const OpenStatus status = OpenWith(wallet, &prompter);
-  UpgradeInterruptionForTesting() = nullptr;
   ASSERT_EQ(status, OpenStatus::Ok);
   EXPECT_FALSE(otherThread);
   ASSERT_GE(reports.size(), 3u);

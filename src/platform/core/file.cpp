@@ -78,18 +78,23 @@ void CloseDescriptor(int fd) {
 
 FileFaults* gFaults = nullptr;
 
-// Consults the installed fault plan; false when the operation must fail.
-bool Allowed(FileOp op, const std::string& path, size_t length, size_t* tornBytes = nullptr) {
-  if (!gFaults) return true;
-  const FaultDecision d = gFaults->Before(op, path, length);
-  if (tornBytes) *tornBytes = d.fail ? std::min(d.bytesWritten, length) : length;
-  return !d.fail;
-}
-
 }  // namespace
 
 void InstallFileFaults(FileFaults* faults) { gFaults = faults; }
 FileFaults* InstalledFileFaults() { return gFaults; }
+
+bool FaultAllows(FileOp op, const std::string& path, int fd, uint64_t offset, size_t length, const void* data,
+                 const std::string& from, size_t* reaching) {
+  if (reaching) *reaching = length;
+  if (!gFaults) return true;
+  const FaultDecision d = gFaults->Before(FileCall{op, path, from, fd, offset, data, length});
+  if (reaching) *reaching = d.fail ? std::min(d.bytesWritten, length) : length;
+  return !d.fail;
+}
+
+void FaultAfter(FileOp op, const std::string& path, int fd, uint64_t offset, size_t length, const std::string& from) {
+  if (gFaults) gFaults->After(FileCall{op, path, from, fd, offset, nullptr, length});
+}
 
 File::~File() { Close(); }
 
@@ -113,7 +118,11 @@ File& File::operator=(File&& other) noexcept {
 namespace {
 constexpr int kLockAttempts = 5;
 
-int FlockRetrying(int fd) {
+int FlockRetrying(int fd, const std::string& path) {
+  if (!FaultAllows(FileOp::Lock, path, fd)) {
+    errno = EIO;
+    return -1;
+  }
   int r;
   do {
     r = flock(fd, LOCK_EX | LOCK_NB);
@@ -123,6 +132,7 @@ int FlockRetrying(int fd) {
 
 // The descriptor still names the file the path names now.
 bool StillNamed(int fd, const std::string& path, Links links) {
+  if (!FaultAllows(FileOp::Stat, path, fd)) return false;
   struct stat held {}, named {};
   if (fstat(fd, &held) != 0) return false;
   const int r = links == Links::Refuse ? lstat(path.c_str(), &named) : stat(path.c_str(), &named);
@@ -141,7 +151,12 @@ OpenResult File::Open(const std::string& path, OpenMode mode, Links links) {
     case OpenMode::ReadWrite: flags |= O_RDWR; break;
     case OpenMode::CreateNew: flags |= O_RDWR | O_CREAT | O_EXCL; break;
   }
+  const FileOp op = mode == OpenMode::CreateNew ? FileOp::Create : FileOp::Open;
   for (int attempt = 0;; ++attempt) {
+    if (!FaultAllows(op, path)) {
+      errno = EIO;
+      return OpenResult::Denied;
+    }
     const int fd = OpenRetrying(path.c_str(), flags, S_IRUSR | S_IWUSR);
     if (fd < 0) {
       if (errno == ENOENT || errno == ENOTDIR) return OpenResult::NotFound;
@@ -151,9 +166,11 @@ OpenResult File::Open(const std::string& path, OpenMode mode, Links links) {
       if (errno == ELOOP || errno == EISDIR || errno == ENXIO) return OpenResult::NotRegular;
       return OpenResult::Denied;
     }
+    FaultAfter(op, path, fd);
     struct stat st {};
-    if (fstat(fd, &st) != 0) {
+    if (!FaultAllows(FileOp::Stat, path, fd) || fstat(fd, &st) != 0) {
       CloseDescriptor(fd);
+      errno = EIO;
       return OpenResult::Denied;
     }
     if (!S_ISREG(st.st_mode)) {
@@ -165,7 +182,7 @@ OpenResult File::Open(const std::string& path, OpenMode mode, Links links) {
     if (mode != OpenMode::ReadOnly) {
       // flock belongs to the open file description: a second open of the
       // same file is refused even inside this process.
-      if (FlockRetrying(fd) != 0) {
+      if (FlockRetrying(fd, path) != 0) {
         const bool busy = errno == EWOULDBLOCK;
         CloseDescriptor(fd);
         return busy ? OpenResult::Locked : OpenResult::Denied;
@@ -175,7 +192,7 @@ OpenResult File::Open(const std::string& path, OpenMode mode, Links links) {
       // read again. Open what is there now, a few times at most.
       if (!StillNamed(fd, path, links)) {
         CloseDescriptor(fd);
-        if (mode == OpenMode::CreateNew) return OpenResult::Exists;
+        if (mode == OpenMode::CreateNew) return OpenResult::Denied;
         if (attempt + 1 < kLockAttempts) continue;
         return OpenResult::Locked;
       }
@@ -198,7 +215,8 @@ void File::Close() {
 
 bool File::Read(void* buffer, size_t n, size_t* got) {
   size_t count = 0;
-  const bool ok = fd_ >= 0 && Allowed(FileOp::Read, path_, n) && (n == 0 || buffer != nullptr) && PreadAll(fd_, position_, buffer, n, &count);
+  const bool ok = fd_ >= 0 && FaultAllows(FileOp::Read, path_, fd_, position_, n) && (n == 0 || buffer != nullptr) &&
+                  PreadAll(fd_, position_, buffer, n, &count);
   position_ += count;
   if (got != nullptr) *got = count;
   return ok;
@@ -218,7 +236,7 @@ bool File::Write(const void* data, size_t n) {
 }
 
 bool File::Seek(uint64_t position) {
-  if (fd_ < 0 || position > kMaxOffset || !Allowed(FileOp::Seek, path_, 0)) return false;
+  if (fd_ < 0 || position > kMaxOffset || !FaultAllows(FileOp::Seek, path_, fd_, position)) return false;
   position_ = position;
   return true;
 }
@@ -239,14 +257,14 @@ bool File::SeekRelative(int64_t delta) {
 
 bool File::Size(uint64_t* size) const {
   struct stat st {};
-  if (fd_ < 0 || fstat(fd_, &st) != 0 || st.st_size < 0) return false;
+  if (fd_ < 0 || !FaultAllows(FileOp::Stat, path_, fd_) || fstat(fd_, &st) != 0 || st.st_size < 0) return false;
   *size = static_cast<uint64_t>(st.st_size);
   return true;
 }
 
 bool File::Facts(FileFacts* facts) const {
   struct stat st {};
-  if (fd_ < 0 || fstat(fd_, &st) != 0) return false;
+  if (fd_ < 0 || !FaultAllows(FileOp::Stat, path_, fd_) || fstat(fd_, &st) != 0) return false;
   facts->device = uint64_t(st.st_dev);
   facts->inode = uint64_t(st.st_ino);
   facts->owner = uint32_t(st.st_uid);
@@ -256,30 +274,34 @@ bool File::Facts(FileFacts* facts) const {
 
 uint64_t LinkCount(const std::string& path) {
   struct stat st {};
+  if (!FaultAllows(FileOp::Stat, path)) return 0;
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? uint64_t(st.st_nlink) : 0;
 }
 
 bool File::Truncate(uint64_t size) {
-  if (fd_ < 0 || readOnly_ || size > kMaxOffset || !Allowed(FileOp::Truncate, path_, 0)) return false;
+  if (fd_ < 0 || readOnly_ || size > kMaxOffset || !FaultAllows(FileOp::Truncate, path_, fd_, size)) return false;
   int r;
   do {
     r = ftruncate(fd_, static_cast<off_t>(size));
   } while (r != 0 && errno == EINTR);
+  if (r == 0) FaultAfter(FileOp::Truncate, path_, fd_, size);
   return r == 0;
 }
 
 bool File::Flush() {
-  if (fd_ < 0 || !Allowed(FileOp::Flush, path_, 0)) return false;
+  if (fd_ < 0 || !FaultAllows(FileOp::Flush, path_, fd_)) return false;
   int r;
   do {
     r = fsync(fd_);
   } while (r != 0 && errno == EINTR);
+  if (r == 0) FaultAfter(FileOp::Flush, path_, fd_);
   return r == 0;
 }
 
 bool File::ReadAt(uint64_t position, void* buffer, size_t n, size_t* got) {
   size_t count = 0;
-  const bool ok = fd_ >= 0 && Allowed(FileOp::Read, path_, n) && (n == 0 || buffer != nullptr) && PreadAll(fd_, position, buffer, n, &count);
+  const bool ok = fd_ >= 0 && FaultAllows(FileOp::Read, path_, fd_, position, n) && (n == 0 || buffer != nullptr) &&
+                  PreadAll(fd_, position, buffer, n, &count);
   if (got != nullptr) *got = count;
   return ok;
 }
@@ -287,12 +309,16 @@ bool File::ReadAt(uint64_t position, void* buffer, size_t n, size_t* got) {
 bool File::WriteAt(uint64_t position, const void* data, size_t n) {
   if (fd_ < 0 || readOnly_ || (n > 0 && data == nullptr)) return false;
   size_t reaching = n;
-  if (!Allowed(FileOp::Write, path_, n, &reaching)) {
+  if (!FaultAllows(FileOp::Write, path_, fd_, position, n, data, std::string(), &reaching)) {
     // A torn write: part of it reaches the file, and the write fails.
-    if (reaching > 0) PwriteAll(fd_, position, data, reaching);
+    if (reaching > 0 && PwriteAll(fd_, position, data, reaching)) FaultAfter(FileOp::Write, path_, fd_, position, reaching);
     return false;
   }
-  return PwriteAll(fd_, position, data, n);
+  const bool ok = PwriteAll(fd_, position, data, n);
+  // Even a failed write may have changed some of the bytes: a model of the
+  // disk looks at all of them.
+  FaultAfter(FileOp::Write, path_, fd_, position, n);
+  return ok;
 }
 
 bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64_t offset, size_t bufferBytes) {
@@ -300,10 +326,12 @@ bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64
   if (!FitsOffset(offset, 0) || length > kMaxOffset - offset || length > kMaxOffset - sourceOffset) return false;
   if (length == 0) return true;
   size_t reaching = size_t(std::min<uint64_t>(length, SIZE_MAX));
-  const bool allowed = Allowed(FileOp::Write, path_, reaching, &reaching);
+  const bool allowed = FaultAllows(FileOp::Write, path_, fd_, offset, reaching, nullptr, source.path_, &reaching) &&
+                       FaultAllows(FileOp::Read, source.path_, source.fd_, sourceOffset, reaching);
   const uint64_t todo = allowed ? length : reaching;
   uint64_t done = 0;
   bool kernel = true;
+  bool ok = true;
   std::vector<uint8_t> buffer;
   while (done < todo) {
     const size_t chunk = size_t(std::min<uint64_t>(todo - done, kMaxChunk));
@@ -314,31 +342,48 @@ bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64
         done += uint64_t(n);
         continue;
       }
-      if (n == 0) return false;   // the source ended early
+      if (n == 0) {   // the source ended early
+        ok = false;
+        break;
+      }
       if (errno == EINTR) continue;
-      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) return false;
+      if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP) {
+        ok = false;
+        break;
+      }
       kernel = false;   // not between these files: copy through memory
     }
     if (buffer.empty()) buffer.resize(std::max<size_t>(bufferBytes, 1));
     const size_t piece = std::min(chunk, buffer.size());
     size_t got = 0;
-    if (!PreadAll(source.fd_, sourceOffset + done, buffer.data(), piece, &got) || got == 0) return false;
-    if (!PwriteAll(fd_, offset + done, buffer.data(), got)) return false;
+    if (!PreadAll(source.fd_, sourceOffset + done, buffer.data(), piece, &got) || got == 0 ||
+        !PwriteAll(fd_, offset + done, buffer.data(), got)) {
+      ok = false;
+      break;
+    }
     done += got;
   }
-  return allowed;
+  if (done > 0) FaultAfter(FileOp::Write, path_, fd_, offset, size_t(done), source.path_);
+  return ok && allowed;
 }
 
 bool FileExists(const std::string& path) {
   struct stat st {};
+  if (!FaultAllows(FileOp::Stat, path)) return false;
   return stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) {
+  if (!FaultAllows(FileOp::Remove, path)) return false;
+  if (::unlink(path.c_str()) != 0) return false;
+  FaultAfter(FileOp::Remove, path);
+  return true;
+}
 
 uint32_t CurrentUser() { return uint32_t(::geteuid()); }
 
 bool RealPath(const std::string& path, std::string* resolved) {
+  if (!FaultAllows(FileOp::Stat, path)) return false;
   char* r = ::realpath(path.c_str(), nullptr);
   if (!r) return false;
   *resolved = r;

@@ -114,7 +114,10 @@ bool CreatePartialFile(const std::string& besides, const char* tag, File* file, 
 // "<besides>.<tag>-XXXXXXXX" for one of the tags (or "<besides>.<tag>", as
 // earlier builds named them) that are regular files of this user which no
 // one holds locked. Anything else is left alone. Returns how many went.
-int RemoveLeftoverPartialFiles(const std::string& besides, std::initializer_list<const char*> tags);
+// A leftover that is another name of the file held (a publish that could
+// not drop its partial name) goes too, though it is locked: by us.
+int RemoveLeftoverPartialFiles(const std::string& besides, std::initializer_list<const char*> tags,
+                               const FileFacts* held = nullptr);
 // Gives the file at path a new name "<path>.<tag>-XXXXXXXX" that nothing
 // had, without following a link; the new name in *moved.
 bool SetAside(const std::string& path, const char* tag, std::string* moved);

@@ -228,10 +228,11 @@ ChannelConnect InstanceConnection::Connect(const std::string& socketPath) {
   if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     const int error = errno;
     ::close(fd);
-    // A full backlog (EAGAIN) is a listener that is busy: try again later.
-    return error == ENOENT || error == ECONNREFUSED || error == EAGAIN || error == ENOTSOCK
-               ? ChannelConnect::NoListener
-               : ChannelConnect::Failed;
+    // A full backlog (EAGAIN) is a listener that is there but busy, as a
+    // program is while it saves on its way out.
+    if (error == EAGAIN) return ChannelConnect::Busy;
+    return error == ENOENT || error == ECONNREFUSED || error == ENOTSOCK ? ChannelConnect::NoListener
+                                                                       : ChannelConnect::Failed;
   }
   if (!PeerIsOurUser(fd)) {
     ::close(fd);
@@ -275,7 +276,8 @@ ChannelConnect SendInstanceRequest(const std::string& socketPath, const Instance
 
 bool InstanceListening(const std::string& socketPath) {
   InstanceConnection probe;
-  return probe.Connect(socketPath) == ChannelConnect::Connected;
+  const ChannelConnect result = probe.Connect(socketPath);
+  return result == ChannelConnect::Connected || result == ChannelConnect::Busy;
 }
 
 bool WaitUntilInstanceGone(const std::string& socketPath, int timeoutMs) {

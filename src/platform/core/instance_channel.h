@@ -104,6 +104,7 @@ class ScopedChannelUser {
 enum class ChannelConnect {
   Connected,
   NoListener,    // nothing there, or nobody listening
+  Busy,          // a listener whose queue of connections is full: try again
   ForeignPeer,   // the listener runs as another user: never talked to
   Failed,
 };

@@ -1,5 +1,7 @@
 #include "platform/core/mapped_file.h"
 
+#include "platform/core/file_faults.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -25,6 +27,7 @@ MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
 MappedFile::Result MappedFile::Map(const std::string& path, uint64_t minSize, uint64_t maxSize) {
   Unmap();
   // Without blocking: a pipe named like the file must not hold us up.
+  if (!FaultAllows(FileOp::Open, path)) return Result::Unreadable;
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? Result::NotFound : Result::Unreadable;
   struct stat st {};

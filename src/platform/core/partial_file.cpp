@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/core/file.h"
+#include "platform/core/file_faults.h"
 #include "platform/core/system.h"
 
 namespace tb::platform {
@@ -53,16 +54,24 @@ bool IsPartialName(const std::string& name, const std::string& base, std::initia
 }
 
 // Removes one leftover when it is a regular file of ours that nobody holds.
-bool RemoveIfUnheld(int folderFd, const std::string& name) {
+bool RemoveIfUnheld(int folderFd, const std::string& folder, const std::string& name, const FileFacts* held) {
+  const std::string path = folder + "/" + name;
+  if (!FaultAllows(FileOp::Open, path)) return false;
   const int fd = ::openat(folderFd, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
+  FaultAfter(FileOp::Open, path, fd);
   bool removed = false;
-  struct stat held {}, named {};
-  if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == CurrentUser() &&
-      ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-      ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && named.st_dev == held.st_dev &&
-      named.st_ino == held.st_ino)
-    removed = ::unlinkat(folderFd, name.c_str(), 0) == 0;
+  struct stat it {}, named {};
+  if (FaultAllows(FileOp::Stat, path, fd) && ::fstat(fd, &it) == 0 && S_ISREG(it.st_mode) &&
+      it.st_uid == CurrentUser() &&
+      ((held && uint64_t(it.st_dev) == held->device && uint64_t(it.st_ino) == held->inode) ||
+       (FaultAllows(FileOp::Lock, path, fd) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)) &&
+      FaultAllows(FileOp::Stat, path) && ::fstatat(folderFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+      named.st_dev == it.st_dev && named.st_ino == it.st_ino && FaultAllows(FileOp::Remove, path) &&
+      ::unlinkat(folderFd, name.c_str(), 0) == 0) {
+    FaultAfter(FileOp::Remove, path);
+    removed = true;
+  }
   ::close(fd);
   return removed;
 }
@@ -80,14 +89,17 @@ bool CreatePartialFile(const std::string& besides, const char* tag, File* file, 
   return false;
 }
 
-int RemoveLeftoverPartialFiles(const std::string& besides, std::initializer_list<const char*> tags) {
+int RemoveLeftoverPartialFiles(const std::string& besides, std::initializer_list<const char*> tags,
+                               const FileFacts* held) {
   const std::string base = BaseName(besides);
-  DIR* folder = ::opendir(FolderOf(besides).c_str());
+  const std::string folderPath = FolderOf(besides);
+  if (!FaultAllows(FileOp::Stat, folderPath)) return 0;
+  DIR* folder = ::opendir(folderPath.c_str());
   if (!folder) return 0;
   int removed = 0;
   while (const dirent* entry = ::readdir(folder)) {
     const std::string name = entry->d_name;
-    if (IsPartialName(name, base, tags) && RemoveIfUnheld(::dirfd(folder), name)) ++removed;
+    if (IsPartialName(name, base, tags) && RemoveIfUnheld(::dirfd(folder), folderPath, name, held)) ++removed;
   }
   ::closedir(folder);
   if (removed > 0) SyncFolderOf(besides);
@@ -98,6 +110,7 @@ bool SetAside(const std::string& path, const char* tag, std::string* moved) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const std::string candidate = path + "." + tag + "-" + RandomSuffix();
     // rename never follows a link: a link is moved as it is.
+    if (!FaultAllows(FileOp::Rename, candidate, -1, 0, 0, nullptr, path)) return false;
     int r = ::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, candidate.c_str(), RENAME_NOREPLACE);
     if (r != 0 && errno == EINVAL) {
       // A file system without the no-replace rename: the random name is
@@ -107,6 +120,7 @@ bool SetAside(const std::string& path, const char* tag, std::string* moved) {
       r = ::rename(path.c_str(), candidate.c_str());
     }
     if (r == 0) {
+      FaultAfter(FileOp::Rename, candidate, -1, 0, 0, path);
       SyncFolderOf(path);
       *moved = candidate;
       return true;

@@ -231,6 +231,14 @@ void Registry::CreateKey(const std::string& key) {
   names_[folded] = key;
 }
 
+bool Registry::KeyIsEmpty(const std::string& key) const {
+  const std::string folded = FoldKey(key);
+  if (auto own = keys_.find(folded); own != keys_.end() && !own->second.values.empty()) return false;
+  const std::string prefix = folded + "\\";
+  auto it = keys_.lower_bound(prefix);
+  return it == keys_.end() || it->first.compare(0, prefix.size(), prefix) != 0;
+}
+
 void Registry::DeleteKey(const std::string& key) {
   if (key.empty()) return;
   const std::string folded = FoldKey(key);

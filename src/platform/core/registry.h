@@ -40,6 +40,8 @@ class Registry {
   bool KeyExists(const std::string& key) const;
   void CreateKey(const std::string& key);
   void DeleteKey(const std::string& key);   // with its subkeys
+  // The key holds neither values nor subkeys (a missing key counts as empty).
+  bool KeyIsEmpty(const std::string& key) const;
 
   std::optional<RegistryValue> Get(const std::string& key, const std::u16string& name) const;
   // Sets a value, creating the key. An empty name is the key's default value.

@@ -423,6 +423,16 @@ uint16_t LanguageIdForLocale(const std::string& locale) {
   return e == nullptr ? 0 : e->id;
 }
 
+std::string LocaleForLanguageId(uint16_t id) {
+  const LanguageEntry* general = nullptr;
+  for (const LanguageEntry& e : kLanguages) {
+    if (e.id != id) continue;
+    if (e.territory != nullptr) return std::string(e.language) + "_" + e.territory;
+    if (general == nullptr) general = &e;
+  }
+  return general ? std::string(general->language) : std::string();
+}
+
 uint16_t UserLanguageId() {
   {
     std::lock_guard lock(g_localeMutex);
@@ -553,6 +563,41 @@ std::string ProgramDirectory() {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return {};
   return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// ---------------------------------------------------------------- system facts
+
+bool ParseOsVersion(std::string_view text, OsVersion* version) {
+  auto number = [](std::string_view digits, uint32_t* out) {
+    if (digits.empty() || digits.size() > 4) return false;
+    uint32_t n = 0;
+    for (const char c : digits) {
+      if (c < '0' || c > '9') return false;
+      n = n * 10 + uint32_t(c - '0');
+    }
+    *out = n;
+    return true;
+  };
+  const size_t dot = text.find('.');
+  if (dot == std::string_view::npos) return false;
+  OsVersion parsed;
+  if (!number(text.substr(0, dot), &parsed.major) || !number(text.substr(dot + 1), &parsed.minor)) return false;
+  *version = parsed;
+  return true;
+}
+
+bool QueryOsVersion(OsVersion* version) {
+  const char* given = std::getenv(kOsVersionVariable);
+  if (!given || !*given) {
+    *version = OsVersion{};
+    return true;
+  }
+  return ParseOsVersion(given, version);
+}
+
+std::string PlatformType() {
+  const char* given = std::getenv(kPlatformVariable);
+  return given && *given ? std::string(given) : std::string("PocketPC");
 }
 
 }  // namespace tb::platform

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "platform/core/system_time.h"
 
@@ -92,6 +93,9 @@ uint16_t UserLanguageId();
 // The identifier for a locale name ("de_DE.UTF-8" -> 0x0407, "de" -> 0x0407,
 // an unknown territory -> its language's main identifier); 0 when unknown.
 uint16_t LanguageIdForLocale(const std::string& locale);
+// The other way: "de_DE" for 0x0407, "nb" for 0x0414; empty for an
+// identifier the program does not know.
+std::string LocaleForLanguageId(uint16_t id);
 class ScopedUserLanguage {  // tests
  public:
   explicit ScopedUserLanguage(uint16_t langId);
@@ -102,5 +106,23 @@ class ScopedUserLanguage {  // tests
 
 // The folder the running program lives in (from /proc/self/exe).
 std::string ProgramDirectory();
+
+// The operating-system version the program and the setup library are told:
+// 5.01 unless the environment variable TB_OS_VERSION gives another as
+// "MAJOR.MINOR" ("6.0", "5.02"; the minor part read as a decimal number).
+// A value that is no such version ("fail") makes the query fail.
+inline constexpr const char* kOsVersionVariable = "TB_OS_VERSION";
+struct OsVersion {
+  uint32_t major = 5;
+  uint32_t minor = 1;
+};
+bool QueryOsVersion(OsVersion* version);
+// The version a text gives, by the rule above; false when it gives none.
+bool ParseOsVersion(std::string_view text, OsVersion* version);
+
+// The platform type: "PocketPC" unless the environment variable
+// TB_PLATFORM names another ("Smartphone").
+inline constexpr const char* kPlatformVariable = "TB_PLATFORM";
+std::string PlatformType();
 
 }  // namespace tb::platform

@@ -43,6 +43,7 @@ inline constexpr int kFontCount = 28;
 
 // Font numbers the program names.
 inline constexpr int kFont9Bold = 7;
+inline constexpr int kFont8HalfBold = 23;
 inline constexpr int kFontSystem = 20;
 inline constexpr int kFontSystemBold = 21;
 

@@ -45,6 +45,9 @@ Answer Dismissed(Buttons buttons) {
 
 Answer QtMessageBoxes::Show(QWidget* parent, const MessageBoxRequest& request) {
   QMessageBox box(QtIcon(request.icon), request.caption, request.text, QtButtons(request.buttons), parent);
+  // Texts carry names from wallets and files: markup in them is shown as it
+  // stands, never rendered.
+  box.setTextFormat(Qt::PlainText);
   switch (box.exec()) {
     case QMessageBox::Ok: return Answer::Ok;
     case QMessageBox::Cancel: return Answer::Cancel;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "storage/services.h"
+#include "storage/string_numbers.h"
 
 class QWidget;
 
@@ -17,8 +18,8 @@ using tb::storage::Buttons;
 using tb::storage::MessageIcon;
 
 // Captions the program uses everywhere.
-inline constexpr uint32_t kCaptionInformation = 20001;  // information and questions
-inline constexpr uint32_t kCaptionError = 20500;
+inline constexpr uint32_t kCaptionInformation = storage::kStrCaptionProgram;  // information and questions
+inline constexpr uint32_t kCaptionError = storage::kStrCaptionError;
 inline constexpr uint32_t kCaptionPassword = 20503;     // wrong password and hint
 
 struct MessageBoxRequest {

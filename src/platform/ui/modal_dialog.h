@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "platform/ui/command_target.h"
+#include "shell/core/command_ids.h"
 
 class QVBoxLayout;
 
@@ -17,10 +18,10 @@ inline constexpr int kResultOk = 1;
 inline constexpr int kResultCancel = 2;
 
 // Commands every dialog understands.
-inline constexpr int kCmdOk = 1;        // the caption's OK button
-inline constexpr int kCmdCancel = 2;
-inline constexpr int kCmdDone = 814;
-inline constexpr int kCmdMenuCancel = 809;
+using shell::kCmdCancel;
+using shell::kCmdDone;
+using shell::kCmdMenuCancel;
+using shell::kCmdOk;
 
 class ModalDialog : public QDialog, public CommandTarget {
   Q_OBJECT

@@ -5,12 +5,14 @@
 #include <QLinearGradient>
 #include <QMenu>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
 #include <QToolButton>
 
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/dpi.h"
+#include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/menu_keys.h"
 
 namespace tb::ui {
@@ -119,14 +121,22 @@ bool SoftKeyBar::SetMenuBar(int id) {
   for (const MenuBarButton& icon : bar->icons) {
     auto* button = new QToolButton(iconBox_);
     const QString text = FromResource(icon.text);
+    // The strip of icon pictures comes in two densities; the screen's picks.
+    const int bitmap = IsMenuBarBitmap(icon.bitmap) ? MenuBarBitmapFor(DpiX()) : icon.bitmap;
     button->setProperty(kResourceText, text);
-    button->setProperty("bitmap", icon.bitmap);
+    button->setProperty("bitmap", bitmap);
     button->setProperty("image", icon.image);
     button->setToolTip(LocaliseMenuText(text));
     button->setText(LocaliseMenuText(text));
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     auto* action = new QAction(LocaliseMenuText(text), button);
+    const QImage picture = MenuBarBitmapPicture(bitmap, icon.image);
+    if (!picture.isNull()) {
+      action->setIcon(QIcon(QPixmap::fromImage(picture)));
+      button->setIconSize(QSize(ScaleX(16), ScaleY(16)));
+      button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    }
     action->setData(icon.command);
     action->setProperty(kResourceText, text);
     button->setDefaultAction(action);

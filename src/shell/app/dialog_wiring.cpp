@@ -11,6 +11,7 @@
 #include "dialogs/wallets_manager_dialog.h"
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/font_service.h"
+#include "shell/app/interchange_commands.h"
 #include "shell/browser/browser.h"
 #include "shell/app/legacy_open.h"
 #include "shell/app/upgrade_progress.h"
@@ -19,10 +20,6 @@
 namespace tb::shell {
 
 namespace {
-constexpr int kCmdChangePassword = 807;
-constexpr int kCmdSecurity = 830;
-constexpr int kCmdDisplay = 829;
-
 // Display (829): the tree's text size and name colours and the default
 // look of new cards; after OK the tree takes the new font and colours and
 // the wallet's options are written when it is saved.
@@ -38,17 +35,15 @@ void RunDisplay(MainWindow& w) {
 }
 
 // Security (830): the auto-close period, stored in the wallet's options
-// when it changed; the timer and the watcher start again for it.
+// when it changed; the checks start again for the period now in force, so
+// "never" leaves none running.
 void RunSecurity(MainWindow& w) {
   storage::Wallet& wallet = w.Context().wallet;
   if (!wallet.IsOpen()) return;
   w.StopAutoClose();
   if (const auto minutes = dialogs::RunSecurityOptions(&w, w.Context().settings, wallet.Options().AutoCloseMinutes()))
     dialogs::StoreAutoClosePeriod(wallet.Options(), *minutes);
-  if (wallet.Options().AutoCloseMinutes() != 0) {
-    ui::ActivityClock::Record();
-    w.StartAutoClose();
-  }
+  w.StartAutoClose();
 }
 
 // Change Password (807): re-keys the wallet, then saves and opens it again.
@@ -58,8 +53,7 @@ void RunChangePassword(MainWindow& w) {
   if (dialogs::ChangePasswordFlow(&w, wallet, w.Context().settings) != dialogs::ChangePasswordOutcome::Changed)
     return;
   const std::string path = wallet.Path();
-  wallet.SaveHeaders();
-  wallet.Close();
+  if (!w.CloseWallet()) return;
   w.OpenWalletFlow(path, true);
 }
 
@@ -94,10 +88,9 @@ void WireWalletsManager(MainWindow& window) {
     };
     if (w.aboutBox) inputs.showAbout = [&w](QWidget*) { w.aboutBox(w); };
     for (;;) {
-      if (w.Context().wallet.IsOpen()) {
-        w.Context().wallet.SaveHeaders();
-        w.Context().wallet.Close();
-      }
+      // A wallet that cannot be written back stays open (the user has
+      // been told), and the program with it.
+      if (!w.CloseWallet()) return 1;
       const auto result = dialogs::RunWalletsManager(&w, inputs);
       if (!result) return -1;
       if (result->outcome == dialogs::WalletsManagerOutcome::ShowAgain) continue;
@@ -128,6 +121,7 @@ void WireDialogs(MainWindow& window) {
   WireLegacyConversion(window);
   WireUpgradeProgress(window);
   WireOptionsCommands(window);
+  WireInterchange(window);
 }
 
 }  // namespace tb::shell

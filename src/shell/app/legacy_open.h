@@ -10,6 +10,7 @@
 
 #include "platform/ui/message_boxes.h"
 #include "storage/legacy_wallet.h"
+#include "storage/string_numbers.h"
 
 class QWidget;
 
@@ -19,12 +20,12 @@ struct AppContext;
 class MainWindow;
 
 inline constexpr uint32_t kStrConvertQuestion = 22012;
-inline constexpr uint32_t kStrConvertNeedsPassword = 22014;
-inline constexpr uint32_t kStrNotConverted = 22015;
-inline constexpr uint32_t kStrNotALegacyWallet = 22017;
-inline constexpr uint32_t kStrConvertWrongPassword = 22018;
+using storage::kStrConvertNeedsPassword;
+using storage::kStrNotConverted;
+using storage::kStrNotALegacyWallet;
+using storage::kStrConvertWrongPassword;
 inline constexpr uint32_t kStrConverted = 22019;
-inline constexpr uint32_t kStrNoDefinitionFile = 22022;
+using storage::kStrNoDefinitionFile;
 
 // The conversion's options in this program: the custom-form definition
 // file is looked for in programFolder, then in the folder the old product

@@ -6,7 +6,9 @@
 // rename, delete, clear, remove, favourites, save to my forms and seek to
 // source. Every change of a record goes through the open wallet; the tree
 // holds nothing but texts, icons and one number per item (the record's
-// index position, or a view's marker).
+// index position, or a view's marker). The class's work is split by topic:
+// browser.cpp (selection, marks, popups, taps and keys), browser_items.cpp,
+// browser_commands.cpp, browser_label_edit.cpp and browser_drag.cpp.
 #include <QLineEdit>
 #include <QObject>
 #include <QPointer>
@@ -20,10 +22,12 @@
 
 #include "platform/ui/icons/icon_lists.h"
 #include "shell/browser/selection.h"
+#include "shell/core/command_ids.h"
 #include "storage/card.h"
 #include "storage/record.h"
 #include "storage/tree_order.h"
 
+class QAbstractItemDelegate;
 class QIcon;
 class QLabel;
 class QMenu;
@@ -37,10 +41,7 @@ struct AppContext;
 
 // Tree item data.
 inline constexpr int kRolePosition = 0x0100;   // Qt::UserRole: index position or view marker
-inline constexpr int kRoleKind = 0x0101;       // record kind, or 100 / 200 / 300 for a view
-
-// Commands of the item menus.
-inline constexpr int kCmdRename = 861;
+inline constexpr int kRoleKind = 0x0101;       // record kind, or the SpecialView number of a view
 
 // Popup menus of a tap-and-hold on the tree.
 inline constexpr int kMenuNothing = 959;
@@ -141,10 +142,18 @@ class Browser : public QObject {
   QTreeWidgetItem* SaveToMyForms(QTreeWidgetItem* item);
   void SeekToSource();
   void ToggleTopLevel();
-  // Every command other than Paste drops a pending cut.
-  void CancelCut();
+  // Every command other than Paste empties the marks of Cut and Copy.
+  void ClearMarks();
+  // Takes an item (with everything below it) out of the tree and deletes
+  // it; marks, the drop highlight and a pending tap or rename on it go
+  // first, so that nothing points at a deleted item.
+  void RemoveItem(QTreeWidgetItem* item);
   // Ends an open label edit, keeping its text (title-bar OK).
   bool EndLabelEdit();
+  // Sorts a renamed item into its place and brings the views up to date.
+  // Runs once the editor is gone, and at the latest before the next
+  // command: views rebuilt later would take a new label edit with them.
+  void FinishRename();
   bool LabelEditOpen() const;
   QLineEdit* LabelEditor() const { return editor_; }
   // The popup of a tap-and-hold at a point of the tree's viewport; the
@@ -196,11 +205,9 @@ class Browser : public QObject {
   void PlaceSorted(QTreeWidgetItem* item);
   void Select(QTreeWidgetItem* item);
   void SetCutLook(QTreeWidgetItem* item, bool on);
-  void ClearMarks();
+  void ForgetSubtree(const QTreeWidgetItem* root);
   void SetDropHighlight(QTreeWidgetItem* item);
   bool WriteHeader(const storage::RecordHeader& header);
-  void DeleteSelected();
-  bool DeleteSubtree(QTreeWidgetItem* item);
   void RebuildBothViews();
   void Beep();
   bool LabelEditAllowed(QTreeWidgetItem* item) const;
@@ -210,6 +217,8 @@ class Browser : public QObject {
   int ContextMenuId(const ItemInfo& info) const;
   bool HandleTreeKey(int key);
 
+  void InstallLabelEditor();
+
   class LabelDelegate;
   friend class LabelDelegate;
 
@@ -218,7 +227,7 @@ class Browser : public QObject {
   AppContext& context_;
   ui::IconLists& icons_;
   QWidget* owner_;
-  LabelDelegate* delegate_ = nullptr;
+  QAbstractItemDelegate* delegate_ = nullptr;   // a LabelDelegate
   std::map<int, QIcon> iconCache_;
   BrowserClipboard clipboard_;
   bool renameRequested_ = false;

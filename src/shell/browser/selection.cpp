@@ -1,5 +1,7 @@
 #include "shell/browser/selection.h"
 
+#include "shell/core/command_ids.h"
+
 namespace tb::shell {
 
 Capabilities CapabilitiesOf(int kind, int parentKind, int markedKind) {
@@ -49,6 +51,52 @@ Capabilities CapabilitiesOf(int kind, int parentKind, int markedKind) {
     c.deleteEnabled = true;
   }
   return c;
+}
+
+}  // namespace tb::shell
+
+namespace tb::shell {
+
+MenuRules MenuRulesFor(const MenuInputs& in) {
+  MenuRules r;
+  if (!in.walletOpen) {
+    r.enabled = {{kCmdNewCard, false}, {kCmdNewFolder, false}};
+    return r;
+  }
+  if (in.smartphone) {
+    r.removed = {kCmdExport, kCmdImport, kCmdImportForm};
+    if (!in.exitMenu) r.removed.push_back(kCmdExit);
+  } else {
+    r.expandedMenusChecked = in.menusExpanded;
+  }
+  const Capabilities& caps = in.caps;
+  r.deleteText = caps.deleteText;
+  r.enabled[kCmdDelete] = caps.deleteText != DeleteText::Delete || caps.deleteEnabled;
+  // The selection's own kind overrides New Card and New Folder for the
+  // cases the capability table leaves open.
+  const int kind = in.selectedKind;
+  if (kind == 0) {
+    r.enabled[kCmdNewFolder] = true;
+    r.enabled[kCmdNewCard] = false;
+  } else if (storage::IsSpecialViewKind(kind)) {
+    r.enabled[kCmdNewCard] = false;
+    r.enabled[kCmdNewFolder] = true;
+  } else if (kind == kKindFormsFolder) {
+    r.enabled[kCmdNewFolder] = false;
+    r.enabled[kCmdNewCard] = true;
+  } else {
+    r.enabled[kCmdNewCard] = caps.newCard;
+    r.enabled[kCmdNewFolder] = caps.newFolder;
+  }
+  r.enabled[kCmdProperties] = kind != 0;
+  r.enabled[kCmdAddToFavourites] = caps.addToFavourites;
+  r.enabled[kCmdCut] = caps.cut;
+  r.enabled[kCmdCopy] = caps.copy;
+  r.enabled[kCmdPaste] = caps.paste;
+  r.enabled[kCmdExport] = caps.exportable;
+  r.enabled[kCmdSaveToMyForms] = caps.saveToMyForms;
+  r.seekToSource = kind == kKindCard && (in.parentKind == kKindFavourites || in.parentKind == kKindFindResults);
+  return r;
 }
 
 }  // namespace tb::shell

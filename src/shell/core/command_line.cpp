@@ -58,7 +58,7 @@ int ParseCommandLine(StartupRequest& request, std::u16string_view commandLine, c
   // neither a form file nor a keyword.
   if (text.size() > 4) {
     if (EndsWithNoCase(text, u".tbx")) {
-      request.named = true;
+      request.formFile = text;
       return -1;
     }
     if (EndsWithNoCase(text, u"SYNC_START")) {

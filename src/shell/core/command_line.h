@@ -35,6 +35,10 @@ struct StartupRequest {
   // when commandText was emptied because the file is missing: such a start
   // never falls back on the MRU wallet.
   bool named = false;
+  // The form file (".tbx") the command line names: the wallet decision is
+  // then that of an empty command line, and the form is imported into the
+  // wallet once one is open.
+  std::u16string formFile;
 };
 
 using FileExistsFn = std::function<bool(const std::u16string&)>;
@@ -52,8 +56,8 @@ int ParseCommandLine(StartupRequest& request, std::u16string_view commandLine, c
 // when the text names an existing file, the MRU wallet when the command
 // line was empty (OpenLast on, file present); else empty, and the wallets
 // manager follows. A command line naming a missing file wins over the MRU
-// wallet: the user asked for that file, not for the last one. An existing
-// form file is handed on like any file (opening it as a wallet fails).
+// wallet: the user asked for that file, not for the last one. A form file
+// is no wallet: it starts as an empty command line does.
 // A synchronisation request opens nothing.
 std::u16string StartWalletPath(const StartupRequest& request, const Settings& settings,
                                const FileExistsFn& exists = WalletFileExists);

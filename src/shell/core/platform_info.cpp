@@ -32,13 +32,15 @@ std::u16string MachineModel() {
 
 PlatformFacts SystemPlatformFacts(const std::optional<std::string>& platformOption) {
   PlatformFacts facts;
-  std::string type = "PocketPC";
-  if (platformOption) {
-    type = *platformOption;
-  } else if (const char* env = std::getenv("TB_PLATFORM"); env && *env) {
-    type = env;
-  }
+  const std::string type = platformOption ? *platformOption : tb::platform::PlatformType();
   if (type.size() < 260 && tb::platform::IsValidUtf8(type)) facts.platformType = tb::platform::FromUtf8(type);
+  tb::platform::OsVersion version;
+  if (tb::platform::QueryOsVersion(&version)) {
+    facts.osMajor = version.major;
+    facts.osMinor = version.minor;
+  } else {
+    facts.osMajor = facts.osMinor = 0;
+  }
   facts.oemInfo = MachineModel();
   facts.defaultLanguageId = tb::platform::UserLanguageId();
   return facts;

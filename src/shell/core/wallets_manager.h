@@ -13,6 +13,7 @@
 
 #include "storage/services.h"
 #include "storage/statuses.h"
+#include "storage/string_numbers.h"
 
 namespace tb::shell {
 
@@ -22,9 +23,9 @@ inline constexpr uint32_t kLegacyWalletFileIcon = 202;
 
 // String numbers the manager's messages use.
 inline constexpr uint32_t kDeleteWalletQuestion = 22011;   // "%s": the full path
-inline constexpr uint32_t kDeleteWalletCaption = 20001;
+inline constexpr uint32_t kDeleteWalletCaption = storage::kStrCaptionProgram;
 inline constexpr uint32_t kCreateWalletFailed = 23001;
-inline constexpr uint32_t kCreateWalletFailedCaption = 20500;
+inline constexpr uint32_t kCreateWalletFailedCaption = storage::kStrCaptionError;
 inline constexpr uint32_t kManagerTitleText = 25001;
 inline constexpr uint32_t kManagerWindowText = 25004;
 // The new-wallet name dialog.

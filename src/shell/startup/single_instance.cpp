@@ -69,7 +69,7 @@ SingleInstance::Claim SingleInstance::Acquire(int waitMs) {
   for (;;) {
     const ChannelConnect result = peer_.Connect(paths_.socket);
     if (result == ChannelConnect::Connected) return Claim::OtherRunning;
-    // Another user's listener never answers for ours.
+    // Another user's listener never answers for ours; a busy one may yet.
     if (result == ChannelConnect::ForeignPeer || timer.elapsed() >= waitMs) break;
     QThread::msleep(kRetryMs);
   }

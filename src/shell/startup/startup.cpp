@@ -1,6 +1,7 @@
 #include "shell/startup/startup.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
 
@@ -29,6 +30,23 @@ class UnattendedMessageBoxes : public tb::ui::MessageBoxes {
                : tb::ui::Answer::Ok;
   }
 };
+
+// What a second copy asks of the running one: the synchronisation
+// keywords, a form file to import (Pocket PC only), else the front.
+InstanceRequest RequestForRunningCopy(const AppContext& ctx) {
+  InstanceRequest request;
+  if (ctx.request.syncEnd) {
+    request.kind = InstanceRequestKind::SyncEnd;
+  } else if (ctx.request.syncStart) {
+    request.kind = InstanceRequestKind::SyncStart;
+  } else if (!ctx.request.formFile.empty() && !ctx.platform.isSmartphone) {
+    // The running copy has a folder of its own: it gets the whole path.
+    const QString path = QFileInfo(tb::ui::ToQString(ctx.request.formFile)).absoluteFilePath();
+    request.kind = InstanceRequestKind::Import;
+    request.path = path.toStdString();
+  }
+  return request;
+}
 
 }  // namespace
 
@@ -77,11 +95,7 @@ bool Program::Start(const MainWindowFactory& factory) {
                                                                                : options_.instanceName);
   const bool sync = ctx.request.syncEnd || ctx.request.syncStart;
   if (instance_->Acquire() == SingleInstance::Claim::OtherRunning) {
-    InstanceRequest request;
-    request.kind = ctx.request.syncEnd     ? InstanceRequestKind::SyncEnd
-                   : ctx.request.syncStart ? InstanceRequestKind::SyncStart
-                                           : InstanceRequestKind::Front;
-    instance_->HandOver(request);
+    instance_->HandOver(RequestForRunningCopy(ctx));
     outcome_ = StartupOutcome::HandedOver;
     return false;
   }
@@ -107,6 +121,9 @@ bool Program::Start(const MainWindowFactory& factory) {
   if (window_) {
     instance_->SetWindow(window_->Window());
     ctx.prompter.SetParent(window_->Window());
+    MainWindowHost* host = window_.get();
+    QObject::connect(instance_.get(), &SingleInstance::requestReceived, window_->Window(),
+                     [host](const InstanceRequest& request) { host->OnInstanceRequest(request); });
   }
   if (!window_ || !window_->OnCreate()) {
     window_.reset();

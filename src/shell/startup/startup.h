@@ -16,6 +16,7 @@
 #include "shell/core/language_module.h"
 #include "shell/core/platform_info.h"
 #include "shell/core/settings.h"
+#include "shell/core/string_numbers.h"
 #include "shell/startup/single_instance.h"
 #include "storage/wallet.h"
 
@@ -24,8 +25,6 @@ class QWidget;
 namespace tb::shell {
 
 inline constexpr const char16_t* kMainWindowTitle = u"Tamberlock Pro 6";
-inline constexpr uint32_t kStrFirstRun = 20580;
-inline constexpr uint32_t kStrSettingsUnreadable = 20590;
 
 // Everything start-up prepares; lives for the whole process.
 struct AppContext {
@@ -50,6 +49,9 @@ class MainWindowHost {
   // The creation handler: menus, controls, the first-run message and the
   // wallet decision. False fails creation and the program ends.
   virtual bool OnCreate() = 0;
+  // A request a later copy or the setup library sent over the instance
+  // channel (the channel has brought the window to the front already).
+  virtual void OnInstanceRequest(const InstanceRequest& request) {}
 };
 using MainWindowFactory = std::function<std::unique_ptr<MainWindowHost>(AppContext&)>;
 

@@ -14,7 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "platform/core/file.h"
+#include "dialogs/title_bar.h"
 #include "platform/core/system.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/activity_clock.h"
@@ -22,6 +22,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
 #include "platform/ui/font_service.h"
+#include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/launcher.h"
 #include "platform/ui/menu_keys.h"
 #include "platform/ui/message_boxes.h"
@@ -29,36 +30,18 @@
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/texts.h"
 #include "shell/core/command_line.h"
+#include "shell/core/string_numbers.h"
 #include "shell/window/find_button.h"
-#include "storage/format_text.h"
 #include "storage/search.h"
 
 namespace tb::shell {
 namespace {
 
-constexpr uint32_t kStrNoWalletOpen = 20530;
-constexpr uint32_t kStrFindPrompt = 20100;
-constexpr uint32_t kStrTooShort = 22007;
-constexpr uint32_t kStrNothingFound = 22155;
-constexpr uint32_t kStrCannotOpen = 23016;
-constexpr uint32_t kStrNotAWallet = 23013;
-constexpr uint32_t kStrWrongPassword = 23014;
-constexpr uint32_t kStrOutOfMemory = 23002;
-constexpr uint32_t kStrOpenFailed = 23015;
-constexpr uint32_t kStrInUse = 23040;
-constexpr uint32_t kStrBreakLinksQuestion = 23041;
-constexpr uint32_t kStrJournalSetAside = 23042;
-constexpr uint32_t kCaptionConfirm = 20504;
-constexpr uint32_t kStrSeekToSource = 62895;
 constexpr int kSeekToSourcePosition = 3;
 
 int Margin() { return 2 * (tb::ui::DpiY() + 24) / 96; }
 int ButtonSide() { return (20 * tb::ui::DpiY() + 48) / 96; }
 int TopOffset() { return (tb::ui::DpiY() + 48) / 96; }
-
-std::u16string DisplayName(const std::string& path) {
-  return tb::ui::ToU16(QFileInfo(QString::fromStdString(path)).completeBaseName());
-}
 
 // The client area: paints the header band and lays its children out.
 class ClientArea : public QWidget {
@@ -75,7 +58,7 @@ class ClientArea : public QWidget {
     QPainter painter(this);
     window_->PaintHeader(painter, rect());
   }
-  void resizeEvent(QResizeEvent*) override { window_->Layout(); }
+  void resizeEvent(QResizeEvent*) override { window_->OnSize(); }
 
  private:
   MainWindow* window_;
@@ -84,6 +67,15 @@ class ClientArea : public QWidget {
 }  // namespace
 
 QSize MainWindow::StartSize() { return QSize(tb::ui::ScaleX(320), tb::ui::ScaleY(480)); }
+
+QIcon MainWindow::ProgramIcon() {
+  QIcon icon;
+  for (int pixels : {16, 24, 32, 48, 64}) {
+    const QImage picture = tb::ui::IconResource(tb::ui::kProgramIcon, pixels);
+    if (!picture.isNull()) icon.addPixmap(QPixmap::fromImage(picture));
+  }
+  return icon;
+}
 
 MainWindow::MainWindow(AppContext& context, QWidget* parent)
     : QMainWindow(parent),
@@ -97,6 +89,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance())
     clipboard->SetPeriodSource([&settings = context_.settings] { return settings.clipboardClearSeconds; });
   setWindowTitle(tb::ui::ToQString(kMainWindowTitle));
+  setWindowIcon(ProgramIcon());
+  // Dialogs that are not handed settings draw their title bars in ours.
+  tb::dialogs::SetProgramSettings(&context_.settings);
   auto* central = new QWidget(this);
   auto* layout = new QVBoxLayout(central);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -122,6 +117,9 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
                                                            (context_.settings.fontMainStyle & 1) != 0))
     tree_->setFont(*font);
   tree_->installEventFilter(this);
+  client_->installEventFilter(this);
+  // Moves over the window count as activity even without a button down.
+  client_->setMouseTracking(true);
   tree_->hide();
   browser_ = new Browser(tree_, context_, icons_, this);
   browser_->dispatch = [this](int command) { Dispatch(command); };
@@ -130,6 +128,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   findBox_ = new QLineEdit(client_);
   tb::ui::SetControlId(findBox_, kIdFindBox);
   findBox_->setMaxLength(kFindBoxLimit);
+  if (const QFont* font = tb::ui::FontService::Font(tb::ui::kFont9Bold)) findBox_->setFont(*font);
   findBox_->installEventFilter(this);
   findBox_->hide();
   connect(findBox_, &QLineEdit::textChanged, this, [this] {
@@ -164,6 +163,7 @@ MainWindow::~MainWindow() {
   watcher_.Stop();
   if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance()) clipboard->SetPeriodSource(nullptr);
   context_.wallet.SetIconObserver(nullptr);
+  if (&tb::dialogs::ProgramSettings() == &context_.settings) tb::dialogs::SetProgramSettings(nullptr);
 }
 
 bool MainWindow::OnCreate() {
@@ -183,6 +183,20 @@ bool MainWindow::OnCreate() {
   context_.prompter.SetParent(this);
   Layout();
   return OpenStartWallet();
+}
+
+void MainWindow::OnInstanceRequest(const InstanceRequest& request) {
+  switch (request.kind) {
+    case InstanceRequestKind::Close:
+      // As on inactivity: dialogs closed, the wallet written back, the end.
+      CloseOtherWindows();
+      PostExit();
+      return;
+    case InstanceRequestKind::Import:
+      if (formFileImport && !context_.platform.isSmartphone) formFileImport(*this, request.path);
+      return;
+    default: return;
+  }
 }
 
 bool MainWindow::OpenStartWallet() {
@@ -209,6 +223,15 @@ bool MainWindow::SetMenuBar(int id) {
 }
 
 // --- layout and painting ---
+
+void MainWindow::OnSize() {
+  // The tree takes the focus unless it (or its label editor) or the find
+  // box holds it already.
+  QWidget* focus = focusWidget();
+  const bool kept = focus && (focus == findBox_ || focus == tree_ || tree_->isAncestorOf(focus));
+  if (!kept && tree_->isVisible()) tree_->setFocus();
+  Layout();
+}
 
 bool MainWindow::FindTextShowsButtons() const {
   return findMode_ && findBox_->text().contains(QRegularExpression(QStringLiteral("[^ ]")));
@@ -258,7 +281,7 @@ void MainWindow::PaintHeader(QPainter& painter, const QRect& client) {
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(tb::ui::FromColorRef(context_.settings.colorBarText));
-    const QString name = tb::ui::ToQString(DisplayName(context_.wallet.Path()));
+    const QString name = tb::ui::ToQString(WalletDisplayName(context_.wallet.Path()));
     painter.drawText(headerTextRect_, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                      painter.fontMetrics().elidedText(name, Qt::ElideRight, headerTextRect_.width()));
   }
@@ -331,7 +354,8 @@ void MainWindow::RunFind() {
 
 void MainWindow::Dispatch(int commandId) {
   tb::ui::ActivityClock::Record();
-  if (commandId != kCmdPaste) browser_->CancelCut();
+  browser_->FinishRename();
+  if (commandId != kCmdPaste) browser_->ClearMarks();
   switch (commandId) {
     case kCmdOk:
       // The title-bar OK first ends an open label edit.
@@ -342,8 +366,11 @@ void MainWindow::Dispatch(int commandId) {
       tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
       return;
     case kCmdExit:
-      watcher_.Stop();
-      CloseWallet();
+      StopAutoClose();
+      if (!CloseWallet()) {
+        StartAutoClose();
+        return;
+      }
       close();
       return;
     case kCmdAbout:
@@ -354,7 +381,7 @@ void MainWindow::Dispatch(int commandId) {
                                 tb::ui::MessageIcon::Information);
       }
       return;
-    case kCmdCancelFind:
+    case kCmdMenuCancel:
       LeaveFindMode();
       return;
     case kCmdWallets:
@@ -407,7 +434,7 @@ void MainWindow::Dispatch(int commandId) {
     case kCmdNewCard:
       browser_->NewCard();
       return;
-    case 807: case 829: case 830: case kCmdExport: case kCmdImport: case kCmdImportForm:
+    case kCmdChangePassword: case kCmdDisplay: case kCmdSecurity: case kCmdExport: case kCmdImport: case kCmdImportForm:
       if (notYetBuilt) notYetBuilt(*this, commandId);
       return;
     default:
@@ -422,64 +449,42 @@ void MainWindow::OnInitMenuPopup(QMenu* menu) {
       if (action->data().toInt() == id) return action;
     return nullptr;
   };
-  auto enable = [&](int id, bool on) {
+  const SelectionInfo selection = browser_->SelectionOf();
+  MenuInputs inputs;
+  inputs.walletOpen = context_.wallet.IsOpen();
+  inputs.smartphone = context_.platform.isSmartphone;
+  inputs.exitMenu = context_.settings.exitMenu != 0;
+  inputs.menusExpanded = context_.settings.menusExpanded != 0;
+  inputs.selectedKind = selection.selected.item ? selection.selected.kind : 0;
+  inputs.parentKind = selection.selected.parentKind;
+  inputs.caps = selection.caps;
+  const MenuRules rules = MenuRulesFor(inputs);
+  if (inputs.walletOpen) {
+    if (const QList<QAction*> actions = menu->actions();
+        actions.size() > kSeekToSourcePosition && actions[kSeekToSourcePosition]->data().toInt() == kCmdSeekToSource)
+      delete actions[kSeekToSourcePosition];
+    tb::ui::ActivityClock::Record();
+    for (int id : rules.removed) delete find(id);
+    if (QAction* expanded = find(kCmdExpandedMenus)) {
+      expanded->setCheckable(true);
+      expanded->setChecked(rules.expandedMenusChecked);
+    }
+    if (QAction* del = find(kCmdDelete)) {
+      const char* key = rules.deleteText == DeleteText::Remove  ? "Remove"
+                        : rules.deleteText == DeleteText::Clear ? "Clear"
+                                                                : "Delete";
+      del->setProperty("resourceText", QString::fromLatin1(key));
+      del->setText(tb::ui::LocaliseMenuText(QString::fromLatin1(key)));
+    }
+  }
+  for (const auto& [id, on] : rules.enabled)
     if (QAction* action = find(id)) action->setEnabled(on);
-  };
-  if (!context_.wallet.IsOpen()) {
-    enable(kCmdNewCard, false);
-    enable(kCmdNewFolder, false);
-    return;
-  }
-  if (const QList<QAction*> actions = menu->actions();
-      actions.size() > kSeekToSourcePosition && actions[kSeekToSourcePosition]->data().toInt() == kCmdSeekToSource)
-    delete actions[kSeekToSourcePosition];
-  tb::ui::ActivityClock::Record();
-  if (context_.platform.isSmartphone) {
-    for (int id : {kCmdExport, kCmdImport, kCmdImportForm}) delete find(id);
-    if (context_.settings.exitMenu == 0) delete find(kCmdExit);
-  } else if (QAction* expanded = find(kCmdExpandedMenus)) {
-    expanded->setCheckable(true);
-    expanded->setChecked(context_.settings.menusExpanded != 0);
-  }
-  const Capabilities caps = SelectionCapabilities();
-  if (QAction* del = find(kCmdDelete)) {
-    const char* key = caps.deleteText == DeleteText::Remove  ? "Remove"
-                      : caps.deleteText == DeleteText::Clear ? "Clear"
-                                                             : "Delete";
-    del->setProperty("resourceText", QString::fromLatin1(key));
-    del->setText(tb::ui::LocaliseMenuText(QString::fromLatin1(key)));
-    del->setEnabled(caps.deleteText != DeleteText::Delete || caps.deleteEnabled);
-  }
-  QTreeWidgetItem* item = tree_->currentItem();
-  const int kind = item ? item->data(0, kRoleKind).toInt() : 0;
-  if (!item) {
-    enable(kCmdNewFolder, true);
-    enable(kCmdNewCard, false);
-  } else if (kind >= 100) {
-    enable(kCmdNewCard, false);
-    enable(kCmdNewFolder, true);
-  } else if (kind == kKindFormsFolder) {
-    enable(kCmdNewFolder, false);
-    enable(kCmdNewCard, true);
-  } else {
-    enable(kCmdNewCard, caps.newCard);
-    enable(kCmdNewFolder, caps.newFolder);
-  }
-  enable(kCmdProperties, item != nullptr);
-  enable(kCmdAddToFavourites, caps.addToFavourites);
-  enable(kCmdCut, caps.cut);
-  enable(kCmdCopy, caps.copy);
-  enable(kCmdPaste, caps.paste);
-  enable(kCmdExport, caps.exportable);
-  enable(kCmdSaveToMyForms, caps.saveToMyForms);
-  if (menu == bar_->RightMenu()) InsertSeekToSource(menu);
+  if (rules.seekToSource && menu == bar_->RightMenu()) InsertSeekToSource(menu);
 }
 
 // A card shown in a view can be found at its place: the main menu offers
 // it as its fourth entry.
 void MainWindow::InsertSeekToSource(QMenu* menu) {
-  const ItemInfo info = browser_->ItemInfoOf();
-  if (info.kind != kKindCard || (info.parentKind != kKindFavourites && info.parentKind != kKindFindResults)) return;
   const QList<QAction*> actions = menu->actions();
   auto* seek = new QAction(tb::ui::Text(kStrSeekToSource), menu);
   seek->setData(kCmdSeekToSource);
@@ -489,12 +494,17 @@ void MainWindow::InsertSeekToSource(QMenu* menu) {
 
 // --- the wallet ---
 
-void MainWindow::CloseWallet() {
+bool MainWindow::CloseWallet() {
   // A card window's outcome still on its way is stored before the wallet goes.
   QCoreApplication::sendPostedEvents(this, tb::ui::kMsgUserActivity);
   tb::storage::Wallet& wallet = context_.wallet;
   if (wallet.IsOpen()) {
-    if (!wallet.IsReadOnly() && (wallet.Options().changed || wallet.Header().changed)) wallet.SaveHeaders();
+    if (!wallet.IsReadOnly() && (wallet.Options().changed || wallet.Header().changed) &&
+        wallet.SaveHeaders(tb::storage::Wallet::AfterFailedSave::StayOpen) != tb::storage::SaveStatus::Ok) {
+      tb::ui::ShowMessage(this, kStrNotChanged, tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
+      tb::ui::ActivityClock::Record();
+      return false;
+    }
     wallet.Close();
   }
   // What was copied of the wallet leaves the clipboard with it.
@@ -504,110 +514,48 @@ void MainWindow::CloseWallet() {
   browser_->Clear();
   tree_->hide();
   client_->update();
+  return true;
 }
 
-bool MainWindow::OpenWalletFlow(const std::string& requested, bool reshowWalletsOnFailure) {
+bool MainWindow::OpenWalletFlow(const std::string& path, bool reshowWalletsOnFailure) {
+  return RunOpenWalletFlow(*this, context_, path, reshowWalletsOnFailure);
+}
+
+void MainWindow::BeginOpen() {
   watcher_.Stop();
   hide();
-  std::string path = requested;
-  if (path.size() >= 6 && QString::fromStdString(path).endsWith(QStringLiteral(".wal"), Qt::CaseInsensitive))
-    path = legacyConversion ? legacyConversion(*this, path) : std::string();
-  StopAutoClose();
-  tb::ui::ActivityClock::Record();
-  const std::u16string name = DisplayName(path);
-  CloseWallet();
-  tb::ui::PostPrivateMessage(this, tb::ui::kMsgWalletShown, 0);
-  tb::storage::Wallet& wallet = context_.wallet;
-  wallet.ClearFindResults();
-  auto failed = [&] {
-    if (reshowWalletsOnFailure) tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
-    return false;
-  };
+}
 
-  // A first look without the password tells whether the file is a wallet.
-  const tb::storage::OpenStatus probe = wallet.Open(path, u"", true, nullptr);
-  if (probe != tb::storage::OpenStatus::WrongPassword && probe != tb::storage::OpenStatus::Ok &&
-      probe != tb::storage::OpenStatus::NeedsUpgrade) {
-    wallet.Close();
-    tb::ui::ShowMessageText(this,
-                            QStringLiteral("%1\n%2\n(%3)")
-                                .arg(tb::ui::Text(kStrCannotOpen), tb::ui::ToQString(name))
-                                .arg(int(probe), 2, 10, QChar('0')),
-                            tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
-    return failed();
-  }
-  // A file with other names (hard links) is replaced by the first change:
-  // the user decides before typing the password.
-  const bool otherNames = tb::platform::LinkCount(path) > 1;
-  if (otherNames) {
-    const QString question = tb::ui::ToQString(
-        tb::storage::FormatText(tb::ui::ToU16(tb::ui::Text(kStrBreakLinksQuestion)), {std::u16string_view(name)}));
-    if (tb::ui::ShowMessageText(this, question, kCaptionConfirm, tb::ui::MessageIcon::Question,
-                                tb::ui::Buttons::YesNo) != tb::ui::Answer::Yes) {
-      wallet.Close();
-      return failed();
-    }
-  }
-  WalletPrompt prompt{name, path, &wallet};
-  const std::optional<tb::storage::Text> password = passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
-  wallet.Close();
-  if (!password) return failed();
+std::string MainWindow::ConvertLegacy(const std::string& path) {
+  return legacyConversion ? legacyConversion(*this, path) : std::string();
+}
 
-  QApplication::setOverrideCursor(Qt::WaitCursor);
+std::optional<tb::storage::Text> MainWindow::AskPassword(const WalletPrompt& prompt) {
+  return passwordPrompt ? passwordPrompt(prompt) : std::nullopt;
+}
+
+void MainWindow::PrepareForRecords() {
   browser_->Clear();
   icons_.Destroy();
-  wallet.SetIconObserver(&iconObserver_);
-  wallet.SetBreakLinksAllowed(otherNames);
-  const tb::storage::OpenStatus status = wallet.Open(path, *password, false, &context_.prompter);
-  wallet.SetBreakLinksAllowed(false);
-  QApplication::restoreOverrideCursor();
-  if (const tb::storage::JournalReport& journal = wallet.LastJournalReport();
-      tb::storage::IsRefusal(journal.status)) {
-    // A journal the wallet did not write was left unused: say where it went.
-    const std::u16string aside = tb::ui::ToU16(QString::fromStdString(journal.setAsidePath));
-    tb::ui::ShowMessageText(this,
-                            tb::ui::ToQString(tb::storage::FormatText(
-                                tb::ui::ToU16(tb::ui::Text(kStrJournalSetAside)),
-                                {std::u16string_view(name), std::u16string_view(aside)})),
-                            tb::ui::kCaptionError, tb::ui::MessageIcon::Warning);
-  }
-  if (status != tb::storage::OpenStatus::Ok) {
-    wallet.Close();
-    uint32_t reason = kStrOpenFailed;
-    switch (status) {
-      case tb::storage::OpenStatus::NotAWallet:
-      case tb::storage::OpenStatus::Damaged: reason = kStrNotAWallet; break;
-      case tb::storage::OpenStatus::WrongPassword: reason = kStrWrongPassword; break;
-      case tb::storage::OpenStatus::OutOfMemory: reason = kStrOutOfMemory; break;
-      case tb::storage::OpenStatus::UpgradeDeclined: reason = 0; break;
-      // Not damage and not a wrong file: another program has it for changes.
-      case tb::storage::OpenStatus::InUse: reason = kStrInUse; break;
-      default: break;
-    }
-    if (reason != 0) {
-      tb::ui::ShowMessageText(this,
-                              QStringLiteral("%1\n%2\n(%3:%4)")
-                                  .arg(tb::ui::Text(kStrCannotOpen), tb::ui::ToQString(name), tb::ui::Text(reason))
-                                  .arg(int(status)),
-                              tb::ui::kCaptionError, tb::ui::MessageIcon::Stop);
-    }
-    return failed();
-  }
+  context_.wallet.SetIconObserver(&iconObserver_);
+}
+
+void MainWindow::ShowOpenedWallet() {
   walletOpen_ = true;
   StartAutoClose();
-  context_.settings.mru = tb::ui::ToU16(QString::fromStdString(path));
   browser_->FillTree();
   tree_->show();
   Layout();
   show();
-  tb::ui::PostPrivateMessage(this, tb::ui::kMsgWalletShown, 1);
-  return true;
 }
 
 void MainWindow::ShowWalletsManager() {
-  watcher_.Stop();
   if (!walletsManager) return;
-  CloseWallet();
+  StopAutoClose();
+  if (!CloseWallet()) {
+    StartAutoClose();
+    return;
+  }
   if (walletsManager(*this) != 1) PostExit();
 }
 
@@ -615,7 +563,10 @@ void MainWindow::ShowWalletsManager() {
 
 void MainWindow::StartAutoClose() {
   period_ = context_.wallet.IsOpen() ? context_.wallet.Options().AutoCloseMinutes() : 0;
-  if (period_ == 0) return;
+  if (period_ == 0) {
+    StopAutoClose();
+    return;
+  }
   tb::ui::ActivityClock::Record();
   autoCloseTimer_.start();
   watcher_.Start();
@@ -627,8 +578,11 @@ void MainWindow::StopAutoClose() {
 }
 
 void MainWindow::CheckAutoClose() {
-  if (!AutoCloseDue(context_.wallet.IsOpen(), period_.load(), tb::ui::ActivityClock::Last(),
-                    tb::platform::LocalTime()))
+  // The period in force now, not the one the checks were started with: the
+  // Security command may have changed it since.
+  const tb::storage::Wallet& wallet = context_.wallet;
+  const uint32_t period = wallet.IsOpen() ? wallet.Options().AutoCloseMinutes() : 0;
+  if (!AutoCloseDue(wallet.IsOpen(), period, tb::ui::ActivityClock::Last(), tb::platform::LocalTime()))
     return;
   CloseOtherWindows();
   PostExit();
@@ -702,12 +656,23 @@ bool MainWindow::event(QEvent* event) {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::MouseMove)
+  if (type == QEvent::KeyPress || type == QEvent::MouseButtonPress || type == QEvent::MouseMove ||
+      type == QEvent::Wheel)
     tb::ui::ActivityClock::Record();
   if (watched == findBox_) {
-    if (type == QEvent::FocusIn && findBox_->text() == tb::ui::Text(kStrFindPrompt)) findBox_->clear();
+    if (type == QEvent::FocusIn) {
+      if (findBox_->text() == tb::ui::Text(kStrFindPrompt)) findBox_->clear();
+      // After the box's own handling, which may select everything.
+      QMetaObject::invokeMethod(findBox_, [box = findBox_] { box->end(false); }, Qt::QueuedConnection);
+    }
     if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
       tree_->setFocus();
+      return true;
+    }
+    // The phone's Back key deletes a character of the find text.
+    if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        context_.platform.isSmartphone) {
+      findBox_->backspace();
       return true;
     }
   } else if (watched == tree_) {
@@ -723,9 +688,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  watcher_.Stop();
-  CloseWallet();
-  autoCloseTimer_.stop();
+  StopAutoClose();
+  if (!CloseWallet()) {
+    StartAutoClose();
+    event->ignore();
+    return;
+  }
   event->accept();
 }
 

@@ -6,6 +6,7 @@
 // the program runs. Windows of other parts (password entry, wallets
 // manager, about box, folder name) are reached through the hooks below,
 // which the program wires; each has a safe default.
+#include <QIcon>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -17,8 +18,10 @@
 
 #include "platform/ui/command_target.h"
 #include "platform/ui/icons/icon_lists.h"
+#include "shell/core/command_ids.h"
 #include "shell/startup/startup.h"
 #include "shell/window/auto_close.h"
+#include "shell/window/open_wallet_flow.h"
 #include "shell/browser/browser.h"
 #include "storage/tree_order.h"
 
@@ -39,35 +42,6 @@ inline constexpr int kBarBrowseExpanded = 987;
 inline constexpr int kBarBrowseSmartphone = 984;
 inline constexpr int kBarFind = 967;
 
-// Commands.
-inline constexpr int kCmdOk = 1;
-inline constexpr int kCmdCancel = 2;
-inline constexpr int kCmdExit = 802;
-inline constexpr int kCmdProperties = 804;
-inline constexpr int kCmdDelete = 805;
-inline constexpr int kCmdAbout = 808;
-inline constexpr int kCmdCancelFind = 809;
-inline constexpr int kCmdWallets = 810;
-inline constexpr int kCmdDone = 814;       // Ctrl+Q
-inline constexpr int kCmdNewCard = 821;
-inline constexpr int kCmdNewFolder = 822;
-inline constexpr int kCmdFind = 823;
-inline constexpr int kCmdGo = 824;
-inline constexpr int kCmdCut = 825;
-inline constexpr int kCmdCopy = 827;
-inline constexpr int kCmdPaste = 828;
-inline constexpr int kCmdSaveToMyForms = 831;
-inline constexpr int kCmdAddToFavourites = 832;
-inline constexpr int kCmdExport = 833;
-inline constexpr int kCmdImport = 834;
-inline constexpr int kCmdClear = 857;
-inline constexpr int kCmdSelectAll = 858;  // Ctrl+A
-inline constexpr int kCmdImportForm = 859;
-inline constexpr int kCmdRemove = 860;
-inline constexpr int kCmdUpdates = 875;
-inline constexpr int kCmdHelp = 876;
-inline constexpr int kCmdSeekToSource = 877;
-inline constexpr int kCmdExpandedMenus = 40096;
 
 // Control ids.
 inline constexpr int kIdTree = 1000;
@@ -80,16 +54,12 @@ inline constexpr int kIdTopButton = 1005;
 inline constexpr int kFindBoxLimit = 48;
 inline constexpr int kAutoCloseCheckMs = 10000;
 inline constexpr const char* kHelpFile = "tbpro.htm";
-inline constexpr const char* kUpdatesPage = "https://www.ostrel.example/tamberlock/updates";
+inline constexpr const char* kUpdatesPage = "https://www.quillimarsten.example/tamberlock/updates";
 
-// What the password prompt is asked with.
-struct WalletPrompt {
-  std::u16string displayName;
-  std::string path;
-  tb::storage::Wallet* wallet = nullptr;   // open for reading, not yet unlocked
-};
-
-class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public MainWindowHost {
+class MainWindow : public QMainWindow,
+                   public tb::ui::CommandTarget,
+                   public MainWindowHost,
+                   private OpenWalletHost {
   Q_OBJECT
 
  public:
@@ -98,6 +68,9 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
 
   QWidget* Window() override { return this; }
   bool OnCreate() override;
+  // "close" ends the program as the inactivity auto-close does; "import
+  // PATH" goes to formFileImport.
+  void OnInstanceRequest(const InstanceRequest& request) override;
 
   // Makes menu bar id current: on Smartphone 963 becomes 984, on Pocket PC
   // with "Expanded Menus" on 963 becomes 987. False when it cannot be made.
@@ -111,7 +84,9 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   // open. On failure the wallets manager is asked for again when reshow.
   bool OpenWalletFlow(const std::string& path, bool reshowWalletsOnFailure);
   // Writes back pending changes (unless read-only) and closes the wallet.
-  void CloseWallet();
+  // When the write fails the user is told (23002) and the wallet stays
+  // open, so that nothing is lost silently: false then.
+  bool CloseWallet();
   // The Go command: hidden commands, the search and the results view.
   void RunFind();
   // The inactivity check of the timer and of every activation.
@@ -126,6 +101,10 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
 
   // The window's size at start: 320 x 480 at 96 dots per inch, scaled.
   static QSize StartSize();
+  // Icon resource 200 at the sizes the window manager may ask for.
+  static QIcon ProgramIcon();
+  // The size handler: focus to the tree unless the find box has it; Layout.
+  void OnSize();
 
   QTreeWidget* Tree() const { return tree_; }
   Browser& TreeBrowser() { return *browser_; }
@@ -151,6 +130,8 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   std::function<void(MainWindow&)> aboutBox;                                 // default: a message
   // Converts an old ".wal" wallet; the new wallet's path or empty. Default: empty.
   std::function<std::string(MainWindow&, const std::string&)> legacyConversion;
+  // A form file handed over by a later copy (Pocket PC): the default does nothing.
+  std::function<void(MainWindow&, const std::string& path)> formFileImport;
   // Commands whose windows are not built yet (the dialogs of the options
   // menu, export, import): they do nothing.
   std::function<void(MainWindow&, int)> notYetBuilt;
@@ -174,6 +155,17 @@ class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public Main
   AppContext& context_;
 
  private:
+  // The open-wallet flow's needs (open_wallet_flow.h).
+  QWidget* FlowWindow() override { return this; }
+  void BeginOpen() override;
+  std::string ConvertLegacy(const std::string& path) override;
+  void StopChecks() override { StopAutoClose(); }
+  void StartChecks() override { StartAutoClose(); }
+  bool CloseCurrentWallet() override { return CloseWallet(); }
+  std::optional<tb::storage::Text> AskPassword(const WalletPrompt& prompt) override;
+  void PrepareForRecords() override;
+  void ShowOpenedWallet() override;
+
   void EnterFindMode();
   void LeaveFindMode();
   void InsertSeekToSource(QMenu* menu);

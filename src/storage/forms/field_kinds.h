@@ -54,6 +54,13 @@ constexpr bool IsDateTimeKind(FieldKind kind) {
   return kind == FieldKind::Date || kind == FieldKind::Time || kind == FieldKind::DateTime;
 }
 
+// Kinds that keep a list of items ("^" between them in the file).
+constexpr bool HasItemList(FieldKind kind) { return kind == FieldKind::YesNo || kind == FieldKind::Selection; }
+
+// A kind number as a field stores it. A number no kind has compares unequal
+// to every name and behaves as text.
+constexpr FieldKind AsFieldKind(uint16_t number) { return FieldKind(number); }
+
 // Language string naming the kind in the designer's kind list; 0 for the
 // kinds that are never offered there (2, 14) and for unknown numbers.
 constexpr uint32_t FieldKindNameString(FieldKind kind) {

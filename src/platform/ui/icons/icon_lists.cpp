@@ -85,6 +85,26 @@ QImage IconResource(int number, int pixels) {
   return Redraw(LoadNative(number, source), pixels);
 }
 
+bool IsMenuBarBitmap(int bitmap) { return bitmap == kMenuBarBitmapSmall || bitmap == kMenuBarBitmapLarge; }
+
+int MenuBarBitmapFor(int dpi) { return dpi < 97 ? kMenuBarBitmapSmall : kMenuBarBitmapLarge; }
+
+QImage MenuBarBitmapPicture(int bitmap, int index) {
+  if (!IsMenuBarBitmap(bitmap) || index < 0 || index >= kMenuBarBitmapPictures) return QImage();
+  const int pixels = bitmap == kMenuBarBitmapSmall ? 16 : 32;
+  // A card and a folder, each with the "new" marker; the magnifier.
+  constexpr int kPictures[kMenuBarBitmapPictures] = {228, 229, kFindIcon};
+  constexpr int kNewMarker = kFirstOverlayResource + 3;
+  QImage picture = IconResource(kPictures[index], pixels);
+  if (picture.isNull() || index == 2) return picture;
+  const QImage marker = IconResource(kNewMarker, pixels);
+  if (!marker.isNull()) {
+    QPainter painter(&picture);
+    painter.drawImage(0, 0, marker);
+  }
+  return picture;
+}
+
 QList<QImage> LockedWalletIconList(int pixels) {
   QList<QImage> list;
   const QImage image = IconResource(kLockedWalletIcon, OnDemandIconSize(pixels));

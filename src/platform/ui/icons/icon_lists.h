@@ -49,6 +49,18 @@ inline constexpr int kEmailIcon = 229;
 inline constexpr int kTelephoneIcon = 230;
 inline constexpr std::array<int, 4> kFourIconTable = {kWebIcon, kEmailIcon, kTelephoneIcon, kAttachmentsIcon};
 
+// The menu bar's strip of icon-button pictures, in two densities: bitmap
+// 184 (16-pixel pictures) for screens below 97 dots per inch, 185 (32-pixel
+// pictures) otherwise. Picture 0 is New Card, 1 New Folder, 2 Find.
+inline constexpr int kMenuBarBitmapSmall = 184;
+inline constexpr int kMenuBarBitmapLarge = 185;
+inline constexpr int kMenuBarBitmapPictures = 3;
+bool IsMenuBarBitmap(int bitmap);
+// The strip for a screen of the given dots per inch.
+int MenuBarBitmapFor(int dpi);
+// Picture index of the strip bitmap; null for another number or index.
+QImage MenuBarBitmapPicture(int bitmap, int index);
+
 // Small icon size for a screen of the given logical dots per inch: 16 at
 // 96, sizes 17 to 31 become 24, 32 at 192.
 int SmallIconSize(int dpi);
