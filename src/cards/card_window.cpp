@@ -15,9 +15,11 @@
 #include "cards/card_images.h"
 #include "cards/card_viewer.h"
 #include "cards/display_dialogs.h"
+#include "cards/form_designer.h"
 #include "cards/editor_controls.h"
 #include "cards/image_dialog.h"
 #include "cards/long_text_editor.h"
+#include "cards/selection_field_dialog.h"
 #include "cards/sound_dialog.h"
 #include "dialogs/dialog_style.h"
 #include "dialogs/icon_picker_dialog.h"
@@ -40,6 +42,7 @@ namespace {
 constexpr uint32_t kStrDiscardChanges = 25900;
 constexpr uint32_t kStrDeleteCard = 22003;
 constexpr uint32_t kStrConfirm = 20504;
+constexpr uint32_t kStrFormDesign = 24006;
 
 QString NameOf(const storage::Card& card) {
   const storage::Text name = card.record.Name();
@@ -60,6 +63,9 @@ CardWindow::CardWindow(QWidget* owner, storage::Card& card, const CardWindowSetu
   if (!parentWidget()) dialogs::SizeLikeMainWindow(this);
   SetFullScreen(true);
   informationBeep = [] { QApplication::beep(); };
+  selectionFieldEditor = [this](storage::Field& field) {
+    return RunSelectionFieldEditor(this, *setup_.settings, field);
+  };
   OpenedCopies::Instance().Clear();
   SwitchMode(setup_.startInEdit ? kModeEdit : kModeView, -1);
   // The sound plays when the card opens for reading, not when it opens
@@ -85,8 +91,13 @@ CardEditor* CardWindow::Editor() const {
   return body_ && body_->Mode() == kModeEdit ? static_cast<CardEditor*>(body_->Presenter()) : nullptr;
 }
 
-void CardWindow::ShowTitle() {
-  const QString name = NameOf(card_);
+FormDesigner* CardWindow::Designer() const {
+  return body_ && body_->Mode() == kModeDesign ? static_cast<FormDesigner*>(body_->Presenter()) : nullptr;
+}
+
+void CardWindow::ShowTitle(int mode) {
+  QString name = NameOf(card_);
+  if (mode == kModeDesign) name = QStringLiteral("%1: %2").arg(ui::Text(kStrFormDesign), name);
   const int32_t icon = card_.record.Icon();
   if (icon == dialogs::kTitleOwnIcons) {
     const std::vector<uint8_t> picture = card_.record.IconPicture();
@@ -123,7 +134,7 @@ void CardWindow::SwitchMode(int mode, int fieldIndex) {
   if (mode == kModeEdit) {
     title_->hide();
   } else {
-    ShowTitle();
+    ShowTitle(mode);
     title_->show();
   }
   // The body takes its new place before the presenter lays its lines out.
@@ -207,7 +218,7 @@ void CardWindow::AskDelete() {
 void CardWindow::ChangeIcon() {
   ui::ActivityClock::Record();
   if (!setup_.wallet) return;
-  if (dialogs::RunRecordIcon(this, *setup_.wallet, *setup_.icons, card_.record, setup_.smartphone)) ShowTitle();
+  if (dialogs::RunRecordIcon(this, *setup_.wallet, *setup_.icons, card_.record, setup_.smartphone)) ShowTitle(Mode());
 }
 
 void CardWindow::ChangeTextColours() {
@@ -266,8 +277,11 @@ void CardWindow::Dispatch(int commandId) {
         ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
       }
       return;
-    // Form design comes with its designer.
     case kCmdFormDesign:
+      if (mode == kModeEdit) {
+        EndEditing(false);
+        SwitchMode(kModeDesign, -1);
+      }
       return;
     default:
       body_->RouteCommand(commandId);
@@ -289,6 +303,9 @@ void CardWindow::OnInitMenuPopup(QMenu* menu) {
       case kCmdClear:
       case kCmdSelectAll:
         action->setEnabled(mode == kModeEdit && controls_->CanRun(command));
+        break;
+      case kCmdEditSelectionField:
+        action->setEnabled(ui::SendPrivateMessage(body_, kMsgDesignerFieldKind) == 12);
         break;
       default:
         break;
@@ -342,6 +359,10 @@ int CardWindow::RunPopup(QMenu& menu, const QPoint& globalPoint) {
   if (runPopup) return runPopup(menu, globalPoint);
   QAction* chosen = menu.exec(globalPoint);
   return chosen ? chosen->data().toInt() : 0;
+}
+
+bool CardWindow::EditSelectionField(storage::Field& field) {
+  return selectionFieldEditor && selectionFieldEditor(field);
 }
 
 bool CardWindow::EditLongText(const QString& title, const QString& text, QString* changed) {
