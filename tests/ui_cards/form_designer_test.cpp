@@ -14,12 +14,14 @@
 #include "cards_fixture.h"
 #include "dialogs/title_bar.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/screenshot.h"
 #include "platform/ui/soft_key_bar.h"
 #include "storage/forms/field_kinds.h"
 #include "ui_support/qt_test.h"
 
 using namespace tb::cards;
 using namespace tb::cards::test;
+using tb::dialogs::test::ScreenshotPath;
 using tb::dialogs::test::WhenShown;
 
 namespace {
@@ -466,6 +468,28 @@ class FormDesignerTest : public QObject {
     QCOMPARE(Items(back.fields[0]), QStringList({"red", "blue"}));
     QCOMPARE(FromText(back.fields[1].value), QString("ann"));
     QCOMPARE(back.fields[2].kind, uint16_t(7));
+  }
+
+  void pictures() {
+    for (bool smartphone : {false, true}) {
+      for (int dpi : {96, 192}) {
+        const QString variant = QStringLiteral("%1_%2").arg(smartphone ? "sp" : "ppc").arg(dpi);
+        CardFixture f(smartphone, dpi);
+        f.settings.menusExpanded = 1;
+        f.Stored(u"Bank", {{u"Account", u"12-34", 1}, {u"PIN", u"1234", 7}, {u"Colour", u"", 12}, {u"Opened", u"", 8}});
+        f.card.fields[2].AddItem(u"red");
+        f.card.fields[2].AddItem(u"blue");
+        Design(f).Activate(3);
+        QVERIFY(tb::ui::GrabToPng(f.window.get(), ScreenshotPath("design_" + variant)));
+        WhenShown<SelectionFieldDialog>([&](SelectionFieldDialog* d) {
+          d->List()->setCurrentRow(1);
+          QTest::keyClicks(d->Edit(), "green");
+          QVERIFY(tb::ui::GrabToPng(d, ScreenshotPath("selection_field_" + variant)));
+          d->Dispatch(tb::ui::kCmdMenuCancel);
+        });
+        RunSelectionFieldEditor(f.window.get(), f.settings, f.card.fields[2]);
+      }
+    }
   }
 };
 
