@@ -197,7 +197,8 @@ class ImageDialogTest : public QObject {
 
   void previewFitsAndCentres() {
     ScriptedMessageBoxes boxes;
-    CardFixture f;
+    for (int dpi : {96, 130, 192}) {
+    CardFixture f(false, dpi);
     f.Stored(u"Card", {{u"User", u"ann", 1}});
     for (QSize size : {QSize(10, 6), QSize(2000, 500), QSize(300, 3000)}) {
       f.card.SetPicture(Secure(Picture("BMP", size.width(), size.height())), u"p.bmp", 9);
@@ -216,6 +217,7 @@ class ImageDialogTest : public QObject {
         QCOMPARE(shown.pixelColor(0, 0) == p->palette().color(QPalette::Button), r.topLeft() != QPoint(0, 0));
         d->Dispatch(tb::ui::kCmdMenuCancel);
       });
+    }
     }
   }
 
