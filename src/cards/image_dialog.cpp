@@ -124,6 +124,7 @@ ImageDialog::ImageDialog(QWidget* owner, const shell::Settings& settings, storag
   preview_ = new PicturePreview(content);
   SetControlId(preview_, kIdPreview);
   preview_->setMinimumSize(ui::ScaleX(64), ui::ScaleY(64));
+  preview_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
   grid->addWidget(preview_, row++, 0, 1, 2);
   grid->setRowStretch(row - 1, 1);
   column->addWidget(content, 1);
