@@ -52,6 +52,9 @@ QImage DecodePicture(const uint8_t* data, size_t size) {
   QImage image;
   if (!reader.read(&image) || image.isNull()) return {};
   if (int64_t(image.width()) * image.height() > kMaxPicturePixels) return {};
+  // Decoded JPEGs and BMPs are drawn as they come; a copy of a large
+  // picture in another format would cost as much as decoding it.
+  if (image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32_Premultiplied) return image;
   return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
