@@ -59,7 +59,7 @@ bool IsAcceptableNewPassword(std::u16string_view password) {
   return password.size() >= 3 && password.size() <= 23;
 }
 
-Wallet::Wallet() { index_.reserve(4096); }
+Wallet::Wallet() = default;
 Wallet::~Wallet() { Close(); }
 
 std::u16string_view Wallet::TextOf(uint32_t number) const {
@@ -418,8 +418,7 @@ void Wallet::Close() {
     file_.Close();
   }
   index_.clear();
-  index_.reserve(4096);
-  byId_.clear();
+  byId_.Clear();
   path_.clear();
   realPath_.clear();
   signature_ = FileSignature();

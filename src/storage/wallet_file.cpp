@@ -178,7 +178,7 @@ bool Wallet::RewriteRecordInPlace(const RecordHeader& header) {
   const int position = FindRecord(h.Id());
   if (position >= 0) {
     h.SetKey(&header_.dataKey);
-    *index_[size_t(position)] = h;
+    index_[size_t(position)] = h;
   }
   return true;
 }
@@ -277,7 +277,7 @@ bool Wallet::DeleteRecord(int position) {
   h->SetDeletedAt(now);
   h->MarkChanged(R::kFlagDeleted);
   h->changedInMemory = false;
-  byId_.erase(id);
+  byId_.Erase(id);
   return true;
 }
 
@@ -316,27 +316,44 @@ bool Wallet::LoadCard(const RecordId& id, Card* card) {
 
 OpenStatus Wallet::LoadAllRecords() {
   index_.clear();
-  byId_.clear();
+  byId_.Clear();
   try {
     RecordScanner scan(file_, layout::kFirstRecordOffset);
     if (!scan.Valid()) return OpenStatus::RecordsUnreadable;
+    bool observed = loadObserver_ != nullptr;
+    if (observed) loadObserver_->LoadStarted();
+    RecordHeader h;
     for (;;) {
-      auto h = std::make_unique<RecordHeader>();
       uint64_t offset = 0;
-      switch (scan.Next(h.get(), &offset)) {
+      switch (scan.Next(&h, &offset)) {
         case RecordScanner::Step::End: return OpenStatus::Ok;
         case RecordScanner::Step::Damaged: return OpenStatus::Damaged;
         case RecordScanner::Step::IoError: return OpenStatus::RecordsUnreadable;
         case RecordScanner::Step::Record: break;
       }
-      scan.SkipBody(h->BodyLength());
-      if (h->IsDeleted()) continue;
-      NotifyIcon(*h);
-      IndexLoadedRecord(std::move(h));
+      const uint64_t bodyStart = scan.Offset();
+      const uint32_t length = h.BodyLength();
+      if (h.IsDeleted()) {
+        scan.SkipBody(length);
+        continue;
+      }
+      h.SetKey(&header_.dataKey);
+      NotifyIcon(h);
+      IndexLoadedRecord(h);
+      if (observed) {
+        bool bodyRead = false;
+        const BodyReader reader = [&](ByteSpan* body) {
+          if (bodyRead) return false;
+          bodyRead = true;
+          return scan.Body(length, body);
+        };
+        observed = loadObserver_->RecordLoaded(h, reader);
+      }
+      scan.SetOffset(bodyStart + length);
     }
   } catch (const std::bad_alloc&) {
     index_.clear();
-    byId_.clear();
+    byId_.Clear();
     return OpenStatus::OutOfMemory;
   }
 }
@@ -393,7 +410,8 @@ bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
 }
 
 void Wallet::ShiftOffsets(const std::vector<FileEdit>& edits) {
-  for (auto& h : index_) {
+  for (size_t i = 0; i < index_.size(); ++i) {
+    RecordHeader* h = &index_[i];
     const uint64_t o = h->fileOffset;
     if (o == 0) continue;
     int64_t shift = 0;

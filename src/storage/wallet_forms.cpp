@@ -98,9 +98,10 @@ std::vector<CardType> Wallet::CardTypeList() const {
   std::vector<CardType> list;
   if (const RecordHeader* forms = FormsFolder()) {
     const RecordId formsId = forms->Id();
-    for (const auto& h : index_) {
-      if (h->IsDeleted() || !h->IsCard() || h->Parent() != formsId) continue;
-      list.push_back({h->Id(), h->Name(), h->Icon(), true});
+    for (size_t i = 0; i < index_.size(); ++i) {
+      const RecordHeader& h = index_[i];
+      if (h.IsDeleted() || !h.IsCard() || h.Parent() != formsId) continue;
+      list.push_back({h.Id(), h.Name(), h.Icon(), true});
     }
   }
   for (int n = 0; n < kBuiltInFormCount; ++n) {

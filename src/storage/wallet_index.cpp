@@ -10,16 +10,15 @@ namespace tb::storage {
 namespace O = layout::options;
 
 RecordHeader* Wallet::At(int position) {
-  return (position >= 0 && position < Count()) ? index_[size_t(position)].get() : nullptr;
+  return (position >= 0 && position < Count()) ? &index_[size_t(position)] : nullptr;
 }
 const RecordHeader* Wallet::At(int position) const {
-  return (position >= 0 && position < Count()) ? index_[size_t(position)].get() : nullptr;
+  return (position >= 0 && position < Count()) ? &index_[size_t(position)] : nullptr;
 }
 
 int Wallet::FindRecord(const RecordId& id) const {
   if (id.IsZero()) return -1;
-  const auto it = byId_.find(id);
-  return it == byId_.end() ? -1 : it->second;
+  return byId_.Find(id);
 }
 
 const RecordHeader* Wallet::ParentOf(int position) const {
@@ -44,38 +43,32 @@ int Wallet::KindAt(int position) const {
 
 int Wallet::FormsFolderPosition() const {
   for (int i = 0; i < Count(); ++i)
-    if (index_[size_t(i)]->Kind() == RecordKind::FormsFolder && !index_[size_t(i)]->IsDeleted()) return i;
+    if (index_[size_t(i)].Kind() == RecordKind::FormsFolder && !index_[size_t(i)].IsDeleted()) return i;
   return -1;
 }
 
 const RecordHeader* Wallet::FormsFolder() const { return At(FormsFolderPosition()); }
 
 int Wallet::AddOrReplace(const RecordHeader& header) {
-  auto copy = std::make_unique<RecordHeader>(header);
-  copy->SetKey(&header_.dataKey);
-  const RecordId id = copy->Id();
-  const auto it = byId_.find(id);
-  if (it != byId_.end()) {
-    index_[size_t(it->second)] = std::move(copy);
-    return it->second;
+  const RecordId id = header.Id();
+  const int known = byId_.Find(id);
+  if (known >= 0) {
+    // Replaced where it is: whoever holds the header sees the new one.
+    RecordHeader& slot = index_[size_t(known)];
+    slot = header;
+    slot.SetKey(&header_.dataKey);
+    return known;
   }
-  index_.push_back(std::move(copy));
-  const int position = Count() - 1;
-  byId_[id] = position;
+  const int position = Count();
+  // Room in the table first, so that nothing fails once the header is in.
+  byId_.Reserve(byId_.Count() + 1);
+  index_.push_back(header).SetKey(&header_.dataKey);
+  byId_.Set(id, position);
   return position;
 }
 
-void Wallet::IndexLoadedRecord(std::unique_ptr<RecordHeader> header) {
-  header->SetKey(&header_.dataKey);
-  const RecordId id = header->Id();
-  const auto it = byId_.find(id);
-  if (it != byId_.end()) {
-    // A second live record with this id: the later one in the file wins.
-    index_[size_t(it->second)] = std::move(header);
-    return;
-  }
-  index_.push_back(std::move(header));
-  byId_[id] = Count() - 1;
+void Wallet::IndexLoadedRecord(const RecordHeader& header) {
+  AddOrReplace(header);   // a second live record with one id: the later one in the file wins
 }
 
 // --- favourites ----------------------------------------------------------
