@@ -153,8 +153,10 @@ int CmdFind(Session& s, const ParsedArgs& a) {
   if (storage::NormaliseSearchTerm(term).size() < storage::kMinSearchTermUnits)
     return s.Usage("the search term needs at least 2 characters");
   storage::Wallet wallet;
+  // The cards are matched while the open reads them: one pass over the file.
+  storage::SearchDuringOpen search(wallet, term);
   if (int rc = OpenWallet(s, a.positional[0], true, wallet); rc != kExitOk) return rc;
-  storage::Search(wallet, term);
+  search.Finish();
   JsonWriter json;
   json.BeginArray();
   for (int position : wallet.findResults) {

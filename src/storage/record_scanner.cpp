@@ -9,7 +9,7 @@ namespace {
 // A lookup of one record reads a little; a walk over many doubles its
 // read with every refill, up to the window.
 constexpr size_t kFirstReadSize = 16 << 10;
-constexpr size_t kWindowSize = 1 << 20;
+constexpr size_t kWindowSize = 256 << 10;
 }
 
 RecordScanner::RecordScanner(platform::File& file, uint64_t start) : file_(file), offset_(start) {

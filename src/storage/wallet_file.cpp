@@ -314,6 +314,10 @@ bool Wallet::LoadCard(const RecordId& id, Card* card) {
   return true;
 }
 
+namespace {
+constexpr uint64_t kSampleRecords = 65;
+}
+
 OpenStatus Wallet::LoadAllRecords() {
   index_.clear();
   byId_.Clear();
@@ -323,8 +327,15 @@ OpenStatus Wallet::LoadAllRecords() {
     bool observed = loadObserver_ != nullptr;
     if (observed) loadObserver_->LoadStarted();
     RecordHeader h;
+    uint64_t seen = 0;
     for (;;) {
       uint64_t offset = 0;
+      if (++seen == kSampleRecords) {
+        // The records so far tell roughly how many the file holds: the id
+        // table is sized for that once instead of growing step by step.
+        const uint64_t average = (scan.Offset() - layout::kFirstRecordOffset) / (seen - 1);
+        if (average > 0) byId_.Reserve(size_t(std::min<uint64_t>(scan.FileSize() / average + 16, 1u << 22)));
+      }
       switch (scan.Next(&h, &offset)) {
         case RecordScanner::Step::End: return OpenStatus::Ok;
         case RecordScanner::Step::Damaged: return OpenStatus::Damaged;
