@@ -1,25 +1,33 @@
 #pragma once
-// Index positions by record id: open addressing in one flat array, so
-// that indexing thousands of records allocates a few times, not once per
-// record. Kept at most half full; a removal shifts the entries after it
-// back, so lookups never meet a gap left by one.
+// Index positions by record id: open addressing in one flat array of
+// eight-byte slots (part of the id's hash and the position), so that
+// indexing thousands of records allocates a few times, not once per
+// record. The ids themselves are read from the index. Kept at most half
+// full; a removal shifts the entries after it back, so lookups never meet
+// a gap left by one.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "storage/record_id.h"
+#include "storage/record_index.h"
 
 namespace tb::storage {
 
 class RecordIdTable {
  public:
+  // The ids are those of the records at the positions in index; an id
+  // must not change while its position is in the table.
+  explicit RecordIdTable(const RecordIndex& index) : index_(index) {}
+
   // The position of the id, or -1.
   int Find(const RecordId& id) const {
     if (slots_.empty()) return -1;
-    for (size_t i = Home(id);; i = Next(i)) {
+    const size_t hash = Hash(id);
+    for (size_t i = hash & Mask();; i = Next(i)) {
       const Slot& s = slots_[i];
       if (s.position < 0) return -1;
-      if (s.id == id) return s.position;
+      if (s.tag == Tag(hash) && index_.Id(s.position) == id) return s.position;
     }
   }
 
@@ -27,14 +35,15 @@ class RecordIdTable {
   // std::bad_alloc; the table is unchanged then.
   void Set(const RecordId& id, int position) {
     if (2 * (count_ + 1) > slots_.size()) Grow(2 * (count_ + 1));
-    for (size_t i = Home(id);; i = Next(i)) {
+    const size_t hash = Hash(id);
+    for (size_t i = hash & Mask();; i = Next(i)) {
       Slot& s = slots_[i];
       if (s.position < 0) {
-        s = {id, position};
+        s = {Tag(hash), position};
         ++count_;
         return;
       }
-      if (s.id == id) {
+      if (s.tag == Tag(hash) && index_.Id(s.position) == id) {
         s.position = position;
         return;
       }
@@ -43,16 +52,18 @@ class RecordIdTable {
 
   void Erase(const RecordId& id) {
     if (slots_.empty()) return;
-    size_t i = Home(id);
+    const size_t hash = Hash(id);
+    size_t i = hash & Mask();
     for (;; i = Next(i)) {
-      if (slots_[i].position < 0) return;
-      if (slots_[i].id == id) break;
+      const Slot& s = slots_[i];
+      if (s.position < 0) return;
+      if (s.tag == Tag(hash) && index_.Id(s.position) == id) break;
     }
     // Entries after the gap that would no longer be found move into it.
     for (size_t j = Next(i);; j = Next(j)) {
       Slot& s = slots_[j];
       if (s.position < 0) break;
-      const size_t home = Home(s.id);
+      const size_t home = HomeOf(s);
       // s may fill the gap at i when its home is not in (i, j] cyclically.
       const bool between = i <= j ? (home > i && home <= j) : (home > i || home <= j);
       if (!between) {
@@ -78,12 +89,16 @@ class RecordIdTable {
 
  private:
   struct Slot {
-    RecordId id;
-    int position = -1;
+    uint32_t tag = 0;     // the hash's upper half
+    int32_t position = -1;
   };
 
-  size_t Home(const RecordId& id) const { return RecordIdHash()(id) & (slots_.size() - 1); }
-  size_t Next(size_t i) const { return (i + 1) & (slots_.size() - 1); }
+  static size_t Hash(const RecordId& id) { return RecordIdHash()(id); }
+  static uint32_t Tag(size_t hash) { return uint32_t(uint64_t(hash) >> 32) ^ uint32_t(hash); }
+  size_t Mask() const { return slots_.size() - 1; }
+  size_t Next(size_t i) const { return (i + 1) & Mask(); }
+  // The home slot of an entry, from the id of its record.
+  size_t HomeOf(const Slot& s) const { return Hash(index_.Id(s.position)) & Mask(); }
 
   void Grow(size_t atLeast) {
     size_t capacity = 16;
@@ -92,9 +107,20 @@ class RecordIdTable {
     old.swap(slots_);
     count_ = 0;
     for (const Slot& s : old)
-      if (s.position >= 0) Set(s.id, s.position);
+      if (s.position >= 0) Insert(s);
+  }
+  // Places a slot known not to be in the table (growing).
+  void Insert(const Slot& slot) {
+    for (size_t i = HomeOf(slot);; i = Next(i)) {
+      if (slots_[i].position < 0) {
+        slots_[i] = slot;
+        ++count_;
+        return;
+      }
+    }
   }
 
+  const RecordIndex& index_;
   std::vector<Slot> slots_;   // a power of two in size, or empty
   size_t count_ = 0;
 };

@@ -22,7 +22,7 @@ class RecordStore {
   // May throw std::bad_alloc; the store is unchanged then.
   RecordHeader& push_back(const RecordHeader& header) {
     if (size_ == blocks_.size() * kBlock) {
-      blocks_.reserve(blocks_.size() + 1);
+      if (blocks_.size() == blocks_.capacity()) blocks_.reserve(blocks_.size() * 2 + 8);
       blocks_.push_back(std::make_unique<RecordHeader[]>(kBlock));
     }
     RecordHeader& slot = (*this)[size_];

@@ -68,11 +68,11 @@ class CardSearch {
   bool Visit(const RecordHeader& h, const Wallet::BodyReader& readBody) {
     if (!h.IsCard() || h.IsDeleted()) return true;
     const int position = wallet_.FindRecord(h.Id());
-    const RecordHeader* known = wallet_.At(position);
-    if (!known) return true;
+    if (position < 0) return true;
     // Two live copies with one id: only the one the index holds counts
     // (the later one in the file); an earlier copy is stale.
-    if (known->fileOffset != 0 && h.fileOffset != 0 && known->fileOffset != h.fileOffset) return true;
+    const uint64_t knownOffset = wallet_.FileOffsetAt(position);
+    if (knownOffset != 0 && h.fileOffset != 0 && knownOffset != h.fileOffset) return true;
     bool hit = false;
     if (!Matches(h, readBody, &hit)) return false;
     if (!hit) return true;
@@ -278,9 +278,10 @@ int SearchDuringOpen::Finish() {
   if (matcher_->term.size() < kMinSearchTermUnits || !wallet_.IsOpen()) return 0;
   for (const auto& [offset, id] : matcher_->hits) {
     const int position = wallet_.FindRecord(id);
-    const RecordHeader* known = wallet_.At(position);
+    if (position < 0) continue;
     // A copy at another offset than the index's is stale.
-    if (!known || (known->fileOffset != 0 && known->fileOffset != offset)) continue;
+    const uint64_t knownOffset = wallet_.FileOffsetAt(position);
+    if (knownOffset != 0 && knownOffset != offset) continue;
     if (!CardSearch::AddResult(wallet_, position)) break;
   }
   KeepSearchText(wallet_, text_);

@@ -32,7 +32,7 @@
 #include "storage/journal.h"
 #include "storage/record.h"
 #include "storage/record_id_table.h"
-#include "storage/record_store.h"
+#include "storage/record_index.h"
 #include "storage/services.h"
 #include "storage/wallet_views.h"
 #include "storage/statuses.h"
@@ -132,6 +132,14 @@ class Wallet {
   int Count() const { return int(index_.size()); }
   RecordHeader* At(int position);
   const RecordHeader* At(int position) const;
+  // Quick reads of the record at a position that leave its header packed
+  // (At unpacks it); zero, false or empty for a position out of range.
+  RecordId IdAt(int position) const;
+  RecordId ParentIdAt(int position) const;
+  bool IsDeletedAt(int position) const;
+  int32_t IconAt(int position) const;
+  uint64_t FileOffsetAt(int position) const;
+  bool NameAt(int position, Text* name) const;
   int FindRecord(const RecordId& id) const;   // live records only
   const RecordHeader* ParentOf(int position) const;
   int ParentFolderPosition(int position) const;
@@ -269,8 +277,8 @@ class Wallet {
   FileSignature signature_;
   WalletHeader header_;
   WalletOptions options_;
-  RecordStore index_;
-  RecordIdTable byId_;
+  RecordIndex index_;
+  RecordIdTable byId_{index_};
 };
 
 // The files written beside a wallet before they take its place (or, on
