@@ -31,7 +31,8 @@ class RecordIdTable {
     }
   }
 
-  // Sets the id's position, adding the id when it is new. May throw
+  // Sets the id's position (which holds a record with that id), adding the
+  // id when it is new. May throw
   // std::bad_alloc; the table is unchanged then.
   void Set(const RecordId& id, int position) {
     if (2 * (count_ + 1) > slots_.size()) Grow(2 * (count_ + 1));

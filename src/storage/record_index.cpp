@@ -27,16 +27,33 @@ void MakeRoom(V& v) {
   if (v.size() == v.capacity()) v.reserve(std::max<size_t>(16, v.capacity() + v.capacity() / 2));
 }
 
+uint64_t Load64(const uint8_t* p) {
+  uint64_t v;
+  std::memcpy(&v, p, 8);
+  return v;
+}
+bool HasZeroByte(uint64_t v) { return ((v - 0x0101010101010101ull) & ~v & 0x8080808080808080ull) != 0; }
+
 // Runs: a count of zeros, a count of other bytes, those bytes; repeated
 // until size bytes are described.
 size_t PackRuns(const uint8_t* in, size_t size, uint8_t* out) {
   size_t i = 0, o = 0;
   while (i < size) {
+    // Eight bytes at a time where they allow it, then byte by byte.
     size_t zeros = 0;
+    while (i + zeros + 8 <= size && zeros + 8 <= 255 && Load64(in + i + zeros) == 0) zeros += 8;
     while (i + zeros < size && zeros < 255 && in[i + zeros] == 0) ++zeros;
     i += zeros;
     size_t literal = 0;
     while (i + literal < size && literal < 255) {
+      if (i + literal + 8 <= size && literal + 8 <= 255 && !HasZeroByte(Load64(in + i + literal))) {
+        literal += 8;
+        continue;
+      }
+      if (in[i + literal] != 0) {
+        ++literal;
+        continue;
+      }
       // A short run of zeros stays among the other bytes.
       size_t run = 0;
       while (i + literal + run < size && run < kMinZeroRun && in[i + literal + run] == 0) ++run;
