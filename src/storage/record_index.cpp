@@ -95,6 +95,8 @@ void RecordIndex::Clear() {
   arenaUsed_ = 0;
   full_.clear();
   packingKey_.Clear();
+  SecureWipe(nameStream_.data(), nameStream_.size());
+  nameStream_.clear();
   packingKeyTaken_ = false;
 }
 
@@ -125,7 +127,12 @@ const uint8_t* RecordIndex::PackedAt(uint64_t at) const {
 
 void RecordIndex::Pack(const RecordHeader& h, Entry* e) {
   if (!packingKeyTaken_) {
-    if (recordKey_ && recordKey_->IsSet()) packingKey_ = *recordKey_;
+    if (recordKey_ && recordKey_->IsSet()) {
+      SecureBytes stream(R::kNameSize, 0);
+      packingKey_ = *recordKey_;
+      packingKey_.Apply(stream.data(), stream.size(), stream.data());
+      nameStream_.swap(stream);
+    }
     packingKeyTaken_ = true;
   }
   uint8_t rest[kPackedSize];
@@ -134,22 +141,23 @@ void RecordIndex::Pack(const RecordHeader& h, Entry* e) {
   uint8_t out[kMaxPacked];
   size_t prefix = 0;
   bool tail = false;
-  if (packingKey_.IsSet() && !AllZero(name, R::kNameSize)) {
-    // The name up to its end stays enciphered, in front; the bytes after
-    // it are kept deciphered when they are all zeros, as they are in a name
-    // this program wrote, and as they are otherwise.
-    uint8_t clear[R::kNameSize];
-    packingKey_.Apply(name, R::kNameSize, clear);
+  if (nameStream_.size() == R::kNameSize && !AllZero(name, R::kNameSize)) {
+    // The name up to its end (the first unit that deciphers to NUL) stays
+    // enciphered, in front; the bytes after it are left out when they are
+    // enciphered zeros, as they are in a name this program wrote, and kept
+    // with the rest otherwise.
+    const uint8_t* stream = nameStream_.data();
     size_t units = 0;
-    while (units < R::kNameUnits - 1 && LoadU16(clear + 2 * units) != 0) ++units;
+    while (units < R::kNameUnits - 1 &&
+           (name[2 * units] != stream[2 * units] || name[2 * units + 1] != stream[2 * units + 1]))
+      ++units;
     const size_t p = std::min(R::kNameSize, 2 * (units + 1));
-    if (AllZero(clear + p, R::kNameSize - p)) {
+    if (std::memcmp(name + p, stream + p, R::kNameSize - p) == 0) {
       prefix = p;
       tail = true;
       std::memcpy(out, name, prefix);
       std::memset(name, 0, R::kNameSize);
     }
-    SecureWipe(clear, sizeof clear);
   }
   const size_t length = prefix + PackRuns(rest, kPackedSize, out + prefix);
   const uint64_t at = AppendPacked(out, length);
@@ -174,13 +182,10 @@ void RecordIndex::Unpack(const Entry& e, RecordHeader* h) const {
   const uint8_t* packed = PackedAt(e.packed);
   UnpackRuns(packed + e.namePrefix, e.packedLength - e.namePrefix, raw + kPackedFrom, kPackedSize);
   if (e.nameTail) {
-    // The tail is enciphered again: the keystream over zeros.
+    // The tail was enciphered zeros: the keystream itself.
     uint8_t* name = raw + R::kName;
-    uint8_t stream[R::kNameSize] = {};
-    packingKey_.Apply(stream, R::kNameSize, stream);
     std::memcpy(name, packed, e.namePrefix);
-    for (size_t k = e.namePrefix; k < R::kNameSize; ++k) name[k] ^= stream[k];
-    SecureWipe(stream, sizeof stream);
+    std::memcpy(name + e.namePrefix, nameStream_.data() + e.namePrefix, R::kNameSize - e.namePrefix);
   }
   h->Decode(raw);
   h->fileOffset = e.fileOffset;

@@ -4,10 +4,10 @@
 // them zeros and name padding. Each header is kept packed: its id, parent,
 // kind, icon and file offset as plain values, and the rest of its 748
 // bytes with the runs of zeros taken out. The bytes after a name's end are
-// kept deciphered under the key the index packs with (zeros, for a name
-// written by this program) and enciphered again when the header is
-// unpacked, so unpacking gives back exactly the bytes that were packed,
-// whatever they were.
+// left out when they are zeros enciphered under the key the index packs
+// with (as in every name this program writes) and put back when the header
+// is unpacked; any other bytes are kept as they are, so unpacking gives
+// back exactly the bytes that were packed, whatever they were.
 //
 // A header is unpacked into a full RecordHeader the first time one is
 // asked for (Full); from then on that header is the record's, and the
@@ -93,6 +93,7 @@ class RecordIndex {
 
   const KeyContext* recordKey_ = nullptr;
   KeyContext packingKey_;     // a copy of the record key, taken at the first Pack
+  SecureBytes nameStream_;    // its keystream over a name's length
   bool packingKeyTaken_ = false;
   mutable std::vector<Entry> entries_;
   static constexpr size_t kArenaBlock = size_t(1) << 20;

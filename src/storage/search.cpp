@@ -42,6 +42,14 @@ inline char16_t Lower(char16_t c) {
 
 template <typename S>
 void LowerInPlace(S& s) {
+  // Most texts are ASCII: checked in one pass, then lowered without a
+  // branch per character.
+  char16_t any = 0;
+  for (char16_t c : s) any |= c;
+  if (any < 0x80) {
+    for (char16_t& c : s) c = char16_t(c + ((unsigned(c) - u'A' < 26u) ? 32 : 0));
+    return;
+  }
   for (char16_t& c : s) c = Lower(c);
 }
 

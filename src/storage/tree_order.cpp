@@ -77,8 +77,6 @@ class TreeBuilder {
  public:
   explicit TreeBuilder(const Wallet& wallet) : wallet_(wallet), n_(wallet.Count()) {
     places_.resize(size_t(n_));
-    names_.resize(size_t(n_));
-    named_.assign(size_t(n_), false);
   }
 
   std::vector<TreeNode> Build(const TreeOptions& options) {
@@ -164,19 +162,13 @@ class TreeBuilder {
     }
   }
 
-  const Text& NameOf(int position) {
-    if (!named_[size_t(position)]) {
-      wallet_.NameAt(position, &names_[size_t(position)]);
-      named_[size_t(position)] = true;
-    }
-    return names_[size_t(position)];
-  }
-
   TreeNode RecordNode(int position, bool underView) {
     TreeNode node;
     node.position = position;
     node.kind = wallet_.KindAt(position);
-    node.name = NameOf(position);
+    // Deciphered straight into the node: a record is shown once, or at
+    // most once more in a view.
+    wallet_.NameAt(position, &node.name);
     node.icon = wallet_.IconAt(position);
     node.underView = underView;
     return node;
@@ -230,8 +222,6 @@ class TreeBuilder {
   const int n_;
   std::vector<Placement> places_;
   std::vector<std::vector<int>> children_;
-  std::vector<Text> names_;
-  std::vector<bool> named_;
 };
 
 }  // namespace
