@@ -1,6 +1,6 @@
 #pragma once
 // Index positions by record id: open addressing in one flat array of
-// eight-byte slots (part of the id's hash and the position), so that
+// eight-byte slots (the low half of the id's hash and the position), so that
 // indexing thousands of records allocates a few times, not once per
 // record. The ids themselves are read from the index. Kept at most half
 // full; a removal shifts the entries after it back, so lookups never meet
@@ -90,16 +90,16 @@ class RecordIdTable {
 
  private:
   struct Slot {
-    uint32_t tag = 0;     // the hash's upper half
+    uint32_t tag = 0;     // the hash's low half: it names the home slot too
     int32_t position = -1;
   };
 
   static size_t Hash(const RecordId& id) { return RecordIdHash()(id); }
-  static uint32_t Tag(size_t hash) { return uint32_t(uint64_t(hash) >> 32) ^ uint32_t(hash); }
+  static uint32_t Tag(size_t hash) { return uint32_t(hash); }
   size_t Mask() const { return slots_.size() - 1; }
   size_t Next(size_t i) const { return (i + 1) & Mask(); }
-  // The home slot of an entry, from the id of its record.
-  size_t HomeOf(const Slot& s) const { return Hash(index_.Id(s.position)) & Mask(); }
+  // The home slot of an entry (the table never has 2^32 slots).
+  size_t HomeOf(const Slot& s) const { return s.tag & Mask(); }
 
   void Grow(size_t atLeast) {
     size_t capacity = 16;
