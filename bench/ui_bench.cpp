@@ -22,11 +22,13 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 #include <QTreeWidget>
@@ -44,6 +46,7 @@
 #include <string>
 #include <vector>
 
+#include "cards/card_picture.h"
 #include "cards/card_viewer.h"
 #include "cards/card_editor.h"
 #include "cards/card_window.h"
@@ -557,6 +560,48 @@ void BM_CardViewRepaintAfterScrollStep(benchmark::State& state) {
   state.counters["range_px"] = bar->maximum();
 }
 
+// A photo of 4000 x 3000 as a card's background: decoded and composed for
+// a card window at 192 dots per inch, then drawn again from the composition.
+const QByteArray& LargeJpeg() {
+  static const QByteArray bytes = [] {
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+      auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+      for (int x = 0; x < image.width(); ++x) line[x] = qRgb(x * 255 / 4000, y * 255 / 3000, (x ^ y) & 0xFF);
+    }
+    QByteArray out;
+    QBuffer buffer(&out);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 85);
+    return out;
+  }();
+  return bytes;
+}
+
+constexpr QSize kCardArea(480, 640);
+
+void BM_BackgroundFirstComposition(benchmark::State& state) {
+  const QByteArray& jpeg = LargeJpeg();
+  for (auto _ : state) {
+    cards::BackgroundDrawer drawer;
+    drawer.SetPicture(cards::DecodePicture(reinterpret_cast<const uint8_t*>(jpeg.constData()), size_t(jpeg.size())));
+    benchmark::DoNotOptimize(drawer.Compose(kCardArea, cards::kPlacementDefault, Qt::white).bits());
+  }
+  state.counters["jpeg_kb"] = double(jpeg.size()) / 1024.0;
+}
+
+void BM_BackgroundRepaint(benchmark::State& state) {
+  const QByteArray& jpeg = LargeJpeg();
+  cards::BackgroundDrawer drawer;
+  drawer.SetPicture(cards::DecodePicture(reinterpret_cast<const uint8_t*>(jpeg.constData()), size_t(jpeg.size())));
+  QImage target(kCardArea, QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    QPainter painter(&target);
+    drawer.Draw(painter, kCardArea, cards::kPlacementDefault, Qt::white);
+  }
+  state.counters["compositions"] = drawer.Compositions();
+}
+
 void BM_CardEditModeEntered(benchmark::State& state) {
   BigCardWindow w;
   for (auto _ : state) {
@@ -807,6 +852,8 @@ BENCHMARK(BM_CardViewRebuild)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CardViewRepaintAfterScrollStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CardEditModeEntered)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CardEditorLineMove)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_BackgroundFirstComposition)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_BackgroundRepaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

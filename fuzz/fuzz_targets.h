@@ -49,3 +49,5 @@ int FuzzCsvTable(const uint8_t* data, size_t size);
 int FuzzLegacyWallet(const uint8_t* data, size_t size);
 // The bytes of an own ".ico" picture, read at every size the icon lists use.
 int FuzzIconFile(const uint8_t* data, size_t size);
+// A card's sound: a RIFF/WAVE file.
+int FuzzWav(const uint8_t* data, size_t size);

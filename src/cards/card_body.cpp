@@ -9,6 +9,7 @@
 
 #include "cards/card_editor.h"
 #include "cards/card_viewer.h"
+#include "cards/form_designer.h"
 #include "platform/ui/private_messages.h"
 #include "storage/card.h"
 
@@ -128,6 +129,8 @@ std::unique_ptr<CardPresenter> CardBody::MakePresenter(int mode, int fieldIndex,
       return std::make_unique<CardViewer>(*this);
     case kModeEdit:
       return std::make_unique<CardEditor>(*this, previousMode == kModeView ? fieldIndex : -1);
+    case kModeDesign:
+      return std::make_unique<FormDesigner>(*this);
     default:
       return nullptr;
   }

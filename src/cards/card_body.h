@@ -1,6 +1,6 @@
 #pragma once
 // The card window's body and the scrolling surface inside it. The body
-// hosts one presenter at a time (the view, the editor, later the form
+// hosts one presenter at a time (the view, the editor, the form
 // designer), takes every key and routes commands and the window's private
 // messages to it; the list draws through the presenter and scrolls.
 #include <QAbstractScrollArea>
@@ -15,6 +15,7 @@ class QPainter;
 
 namespace tb::storage {
 struct Card;
+struct Field;
 }
 
 namespace tb::cards {
@@ -55,6 +56,8 @@ class CardHost {
   // The "..." button of a text line: the long text for the field's label,
   // true with the new text when it changed.
   virtual bool EditLongText(const QString& title, const QString& text, QString* changed) = 0;
+  // The choices of a selection field; true when they were replaced.
+  virtual bool EditSelectionField(storage::Field& field) = 0;
 };
 
 // One mode's view of the card, drawn on the list.
@@ -146,7 +149,7 @@ class CardBody : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
   // The presenter of a mode; the editor starts on fieldIndex only when
-  // entered from the view. Null for a mode without one yet (the designer).
+  // entered from the view.
   virtual std::unique_ptr<CardPresenter> MakePresenter(int mode, int fieldIndex, int previousMode);
 
  private:

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "cards/attachments.h"
 #include "cards/card_links.h"
 #include "platform/ui/colours.h"
 #include "platform/ui/dpi.h"
@@ -121,6 +122,11 @@ void CardViewer::Build() {
   layout_ = ViewLayout(a[kAttrLayout]);
   showPasswords_ = a[kAttrShowPasswords] != 0;
   background_ = ui::FromColorRef(a[kAttrBackground]);
+  // The picture is decoded again for each build; one that cannot be decoded
+  // leaves the colour.
+  const bool picture = card.picture && !card.picture->bytes.empty();
+  backdrop_.SetPicture(picture ? DecodePicture(card.picture->bytes.data(), card.picture->bytes.size()) : QImage());
+  placement_ = picture ? card.picture->placement : kPlacementDefault;
   labelColour_ = ui::FromColorRef(a[kAttrLabelColour]);
   valueColour_ = ui::FromColorRef(a[kAttrValueColour]);
   // The size as a signed number: a stored negative size is small, not huge.
@@ -287,7 +293,10 @@ void CardViewer::Enter() {
 void CardViewer::Act(int i) {
   if (!IsValueLine(i)) return;
   const ViewItem& item = items_[size_t(i)];
-  if (item.flags & kLineAttachment) return;   // opening attachments comes with their dialog
+  if (item.flags & kLineAttachment) {
+    if (item.attachmentIndex >= 0) OpenAttachment(body_.Card(), size_t(item.attachmentIndex), OpenedFrom::View);
+    return;
+  }
   // Launch failures are not reported; a web address that is no web page
   // (another scheme, a malformed one) is copied instead of opened.
   if (item.flags & kLineEmail) {
@@ -453,9 +462,11 @@ void CardViewer::DrawLines(QPainter& painter, const QStringList& lines, const QR
 }
 
 void CardViewer::Paint(QPainter& painter, const QRect& client) {
-  // The card's picture comes with the background dialog; until then, and
-  // whenever a picture cannot be drawn, the card's colour.
-  painter.fillRect(client, background_);
+  // The card's picture over its colour, or the colour alone.
+  painter.save();
+  painter.translate(client.topLeft());
+  backdrop_.Draw(painter, client.size(), placement_, background_);
+  painter.restore();
   if (items_.empty()) {
     if (layout_ != kLayoutStacked) {
       painter.setFont(valueFont_);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cards/card_body.h"
+#include "cards/card_picture.h"
 
 namespace tb::cards {
 
@@ -104,6 +105,8 @@ class CardViewer : public CardPresenter {
   const QFont& LabelFont() const { return labelFont_; }
   const QFont& ValueFont() const { return valueFont_; }
   int DataLineHeight() const { return lineHeight_; }
+  // The card's background picture as drawn behind the lines.
+  const BackgroundDrawer& Backdrop() const { return backdrop_; }
 
   // CardPresenter
   void Paint(QPainter& painter, const QRect& client) override;
@@ -138,6 +141,8 @@ class CardViewer : public CardPresenter {
   int valueHeight_ = 0;
   int lineHeight_ = 0;
   QColor background_;
+  BackgroundDrawer backdrop_;
+  uint32_t placement_ = kPlacementDefault;
   QColor labelColour_;
   QColor valueColour_;
   int layout_ = 0;

@@ -9,11 +9,18 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "cards/attachments.h"
+#include "cards/attachments_dialog.h"
 #include "cards/card_editor.h"
 #include "cards/card_images.h"
 #include "cards/card_viewer.h"
+#include "cards/display_dialogs.h"
+#include "cards/form_designer.h"
 #include "cards/editor_controls.h"
+#include "cards/image_dialog.h"
 #include "cards/long_text_editor.h"
+#include "cards/selection_field_dialog.h"
+#include "cards/sound_dialog.h"
 #include "dialogs/dialog_style.h"
 #include "dialogs/icon_picker_dialog.h"
 #include "dialogs/title_bar.h"
@@ -24,6 +31,7 @@
 #include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/message_boxes.h"
 #include "platform/ui/soft_key_bar.h"
+#include "platform/ui/sound_player.h"
 #include "platform/ui/texts.h"
 #include "shell/core/settings.h"
 #include "storage/card.h"
@@ -34,6 +42,7 @@ namespace {
 constexpr uint32_t kStrDiscardChanges = 25900;
 constexpr uint32_t kStrDeleteCard = 22003;
 constexpr uint32_t kStrConfirm = 20504;
+constexpr uint32_t kStrFormDesign = 24006;
 
 QString NameOf(const storage::Card& card) {
   const storage::Text name = card.record.Name();
@@ -54,10 +63,21 @@ CardWindow::CardWindow(QWidget* owner, storage::Card& card, const CardWindowSetu
   if (!parentWidget()) dialogs::SizeLikeMainWindow(this);
   SetFullScreen(true);
   informationBeep = [] { QApplication::beep(); };
+  selectionFieldEditor = [this](storage::Field& field) {
+    return RunSelectionFieldEditor(this, *setup_.settings, field);
+  };
+  OpenedCopies::Instance().Clear();
   SwitchMode(setup_.startInEdit ? kModeEdit : kModeView, -1);
+  // The sound plays when the card opens for reading, not when it opens
+  // for editing nor when it returns to view mode later.
+  ui::SoundPlayer& player = ui::CurrentSoundPlayer();
+  player.Stop();
+  if (!setup_.startInEdit && card_.sound && !card_.sound->bytes.empty() && card_.sound->play != 0)
+    player.Play(card_.sound->bytes.data(), card_.sound->bytes.size());
 }
 
 CardWindow::~CardWindow() {
+  if (outcome_ < 0) ui::CurrentSoundPlayer().Stop();
   // The presenters go before the controls they use.
   delete body_;
   body_ = nullptr;
@@ -71,8 +91,13 @@ CardEditor* CardWindow::Editor() const {
   return body_ && body_->Mode() == kModeEdit ? static_cast<CardEditor*>(body_->Presenter()) : nullptr;
 }
 
-void CardWindow::ShowTitle() {
-  const QString name = NameOf(card_);
+FormDesigner* CardWindow::Designer() const {
+  return body_ && body_->Mode() == kModeDesign ? static_cast<FormDesigner*>(body_->Presenter()) : nullptr;
+}
+
+void CardWindow::ShowTitle(int mode) {
+  QString name = NameOf(card_);
+  if (mode == kModeDesign) name = QStringLiteral("%1: %2").arg(ui::Text(kStrFormDesign), name);
   const int32_t icon = card_.record.Icon();
   if (icon == dialogs::kTitleOwnIcons) {
     const std::vector<uint8_t> picture = card_.record.IconPicture();
@@ -109,7 +134,7 @@ void CardWindow::SwitchMode(int mode, int fieldIndex) {
   if (mode == kModeEdit) {
     title_->hide();
   } else {
-    ShowTitle();
+    ShowTitle(mode);
     title_->show();
   }
   // The body takes its new place before the presenter lays its lines out.
@@ -123,6 +148,8 @@ void CardWindow::EndEditing(bool cancelling) { ui::SendPrivateMessage(body_, kMs
 
 void CardWindow::EndWith(int outcome) {
   outcome_ = outcome;
+  OpenedCopies::Instance().OfferDeletion(this);
+  ui::CurrentSoundPlayer().Stop();
   controls_->HideAll();
   if (setup_.notify) ui::PostPrivateMessage(setup_.notify, setup_.message, outcome);
   EndDialog(outcome);
@@ -191,7 +218,13 @@ void CardWindow::AskDelete() {
 void CardWindow::ChangeIcon() {
   ui::ActivityClock::Record();
   if (!setup_.wallet) return;
-  if (dialogs::RunRecordIcon(this, *setup_.wallet, *setup_.icons, card_.record, setup_.smartphone)) ShowTitle();
+  if (dialogs::RunRecordIcon(this, *setup_.wallet, *setup_.icons, card_.record, setup_.smartphone)) ShowTitle(Mode());
+}
+
+void CardWindow::ChangeTextColours() {
+  if (!RunCardTextColors(this, *setup_.settings, card_.attributes)) return;
+  card_.changed = true;
+  ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
 }
 
 void CardWindow::Dispatch(int commandId) {
@@ -222,14 +255,33 @@ void CardWindow::Dispatch(int commandId) {
       ui::ActivityClock::Record();
       if (mode == kModeEdit && body_->Presenter()) body_->Presenter()->RunCommand(kCmdDots);
       return;
-    // Form design, attachments, text and colours, background and sound
-    // come with their dialogs.
-    case kCmdFormDesign:
-    case kCmdAttachments:
     case kCmdTextColors:
-    case kCmdBackground:
+      ui::ActivityClock::Record();
+      if (mode == kModeView) ChangeTextColours();
+      return;
     case kCmdSound:
-      if (commandId != kCmdFormDesign) ui::ActivityClock::Record();
+      ui::ActivityClock::Record();
+      if (mode == kModeView) RunSoundDialog(this, *setup_.settings, card_);
+      return;
+    case kCmdBackground:
+      ui::ActivityClock::Record();
+      if (mode == kModeView) {
+        RunImageDialog(this, *setup_.settings, card_);
+        ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
+      }
+      return;
+    case kCmdAttachments:
+      ui::ActivityClock::Record();
+      if (mode == kModeView) {
+        RunAttachmentsDialog(this, *setup_.settings, card_);
+        ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
+      }
+      return;
+    case kCmdFormDesign:
+      if (mode == kModeEdit) {
+        EndEditing(false);
+        SwitchMode(kModeDesign, -1);
+      }
       return;
     default:
       body_->RouteCommand(commandId);
@@ -251,6 +303,9 @@ void CardWindow::OnInitMenuPopup(QMenu* menu) {
       case kCmdClear:
       case kCmdSelectAll:
         action->setEnabled(mode == kModeEdit && controls_->CanRun(command));
+        break;
+      case kCmdEditSelectionField:
+        action->setEnabled(ui::SendPrivateMessage(body_, kMsgDesignerFieldKind) == 12);
         break;
       default:
         break;
@@ -304,6 +359,10 @@ int CardWindow::RunPopup(QMenu& menu, const QPoint& globalPoint) {
   if (runPopup) return runPopup(menu, globalPoint);
   QAction* chosen = menu.exec(globalPoint);
   return chosen ? chosen->data().toInt() : 0;
+}
+
+bool CardWindow::EditSelectionField(storage::Field& field) {
+  return selectionFieldEditor && selectionFieldEditor(field);
 }
 
 bool CardWindow::EditLongText(const QString& title, const QString& text, QString* changed) {

@@ -1,7 +1,7 @@
 #pragma once
 // The card window: one card, full screen, in view mode (reading, acting on
-// links, copying lines) or edit mode (the editor), with the menu bar of
-// each mode. It works on the card it is given; when it closes it tells its
+// links, copying lines), edit mode (the editor) or design mode (the form
+// designer), with the menu bar of each mode. It works on the card it is given; when it closes it tells its
 // owner what to do with it: 0 nothing, 3 store the card, 4 delete it.
 //
 // Closed by the program (the auto-close, later the session lock), it keeps
@@ -37,6 +37,7 @@ namespace tb::cards {
 
 class CardEditor;
 class CardViewer;
+class FormDesigner;
 
 inline constexpr int kCardWindowTemplate = 104;
 
@@ -97,10 +98,11 @@ class CardWindow : public ui::ModalDialog, public CardHost {
   dialogs::TitleBar* Title() const { return title_; }
   CardViewer* Viewer() const;
   CardEditor* Editor() const;
+  FormDesigner* Designer() const;
   // Whether a question (delete, discard) is open.
   bool QuestionOpen() const { return questionOpen_; }
 
-  // Enters mode m (0 view, 1 edit) at a field (-1: the card name).
+  // Enters mode m (0 view, 1 edit, 2 design) at a field (-1: the card name).
   void SwitchMode(int mode, int fieldIndex);
 
   void Dispatch(int commandId) override;
@@ -122,6 +124,8 @@ class CardWindow : public ui::ModalDialog, public CardHost {
   std::function<bool(const QString& title, const QString& text, QString* changed)> longTextEditor;
   // A command for the owner. Default: the owner window's Dispatch.
   std::function<void(int)> ownerCommand;
+  // The selection field editor. Default: the real one.
+  std::function<bool(storage::Field&)> selectionFieldEditor;
 
   // CardHost
   bool Smartphone() const override { return setup_.smartphone; }
@@ -131,13 +135,15 @@ class CardWindow : public ui::ModalDialog, public CardHost {
   void OwnerCommand(int command) override;
   int RunPopup(QMenu& menu, const QPoint& globalPoint) override;
   bool EditLongText(const QString& title, const QString& text, QString* changed) override;
+  bool EditSelectionField(storage::Field& field) override;
 
  protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void ShowTitle();
+  void ShowTitle(int mode);
+  void ChangeTextColours();
   void SetBar(int mode);
   void EndEditing(bool cancelling);
   void Done();

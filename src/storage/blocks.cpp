@@ -203,4 +203,22 @@ void WalletOptions::SetAutoCloseMinutes(uint32_t m) {
   Touch();
 }
 
+void WalletOptions::SetFolderNameColour(uint32_t colour) {
+  if (colour == FolderNameColour()) return;
+  StoreU32(raw.data() + O::kFolderNameColour, colour);
+  Touch();
+}
+
+void WalletOptions::SetCardNameColour(uint32_t colour) {
+  if (colour == CardNameColour()) return;
+  StoreU32(raw.data() + O::kCardNameColour, colour);
+  Touch();
+}
+
+void WalletOptions::SetDefaultAttributes(const std::array<uint32_t, 16>& attributes) {
+  if (attributes == DefaultAttributes()) return;
+  for (size_t i = 0; i < 16; ++i) StoreU32(raw.data() + O::kDefaultAttributes + 4 * i, attributes[i]);
+  Touch();
+}
+
 }  // namespace tb::storage

@@ -75,6 +75,11 @@ struct WalletOptions {
   uint32_t FolderNameColour() const;
   uint32_t CardNameColour() const;
   void SetAutoCloseMinutes(uint32_t minutes);
+  // The display values; each marks the options changed (and touches them)
+  // only when the value differs.
+  void SetFolderNameColour(uint32_t colour);
+  void SetCardNameColour(uint32_t colour);
+  void SetDefaultAttributes(const std::array<uint32_t, 16>& attributes);
 };
 
 }  // namespace tb::storage

@@ -51,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay,
                                            Target{"import_table", FuzzImportTable},
                                            Target{"csv_table", FuzzCsvTable},
                                            Target{"legacy_wallet", FuzzLegacyWallet},
-                                           Target{"icon_file", FuzzIconFile}),
+                                           Target{"icon_file", FuzzIconFile},
+                                           Target{"wav", FuzzWav}),
                          [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.folder); });
 
 }  // namespace

@@ -1,16 +1,19 @@
 #pragma once
 // Stand-ins for the seams of this layer, for the tests of every window:
 // message boxes that answer from a script and remember what they showed,
-// and a launcher that remembers what it was asked to open.
+// a launcher that remembers what it was asked to open, and a sound player
+// that remembers what it was asked to play.
 #include <QList>
 #include <QUrl>
 
 #include <deque>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/ui/launcher.h"
 #include "platform/ui/message_boxes.h"
+#include "platform/ui/sound_player.h"
 
 namespace tb::ui {
 
@@ -52,6 +55,32 @@ class RecordingLauncher : public Launcher {
 
  private:
   ScopedLauncher scope_;
+};
+
+// Plays nothing; records every Play (the bytes) and Stop in order.
+class RecordingSoundPlayer : public SoundPlayer {
+ public:
+  RecordingSoundPlayer() : scope_(this) {}
+  bool Play(const uint8_t* wav, size_t size) override {
+    Stop();
+    played.emplace_back(wav, wav + size);
+    calls.push_back('P');
+    playing_ = result;
+    return result;
+  }
+  void Stop() override {
+    calls.push_back('S');
+    playing_ = false;
+  }
+  bool Playing() const override { return playing_; }
+
+  std::vector<std::vector<uint8_t>> played;
+  std::string calls;     // 'P' for each Play, 'S' for each Stop (Play stops first: "SP")
+  bool result = true;    // what Play answers
+
+ private:
+  ScopedSoundPlayer scope_;
+  bool playing_ = false;
 };
 
 }  // namespace tb::ui

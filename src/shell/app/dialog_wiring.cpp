@@ -1,5 +1,8 @@
 #include "shell/app/dialog_wiring.h"
 
+#include <QTreeWidget>
+
+#include "cards/display_dialogs.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/change_password.h"
 #include "dialogs/new_password_dialog.h"
@@ -7,7 +10,9 @@
 #include "dialogs/security_options_dialog.h"
 #include "dialogs/wallets_manager_dialog.h"
 #include "platform/ui/activity_clock.h"
+#include "platform/ui/font_service.h"
 #include "shell/app/interchange_commands.h"
+#include "shell/browser/browser.h"
 #include "shell/app/legacy_open.h"
 #include "shell/app/upgrade_progress.h"
 #include "shell/window/main_window.h"
@@ -15,6 +20,19 @@
 namespace tb::shell {
 
 namespace {
+// Display (829): the tree's text size and name colours and the default
+// look of new cards; after OK the tree takes the new font and colours and
+// the wallet's options are written when it is saved.
+void RunDisplay(MainWindow& w) {
+  storage::Wallet& wallet = w.Context().wallet;
+  if (!wallet.IsOpen()) return;
+  Settings& settings = w.Context().settings;
+  if (!cards::RunDisplayOptions(&w, settings, wallet.Options())) return;
+  if (const QFont* font = ui::FontService::FontForSize(settings.fontMain, (settings.fontMainStyle & 1) != 0))
+    w.Tree()->setFont(*font);
+  w.TreeBrowser().ApplyNameColours();
+  wallet.Options().changed = true;
+}
 
 // Security (830): the auto-close period, stored in the wallet's options
 // when it changed; the checks start again for the period now in force, so
@@ -87,6 +105,7 @@ void WireOptionsCommands(MainWindow& window) {
   window.notYetBuilt = [previous](MainWindow& w, int command) {
     switch (command) {
       case kCmdSecurity: RunSecurity(w); return;
+      case kCmdDisplay: RunDisplay(w); return;
       case kCmdChangePassword: RunChangePassword(w); return;
       default:
         if (previous) previous(w, command);

@@ -108,6 +108,8 @@ class Browser : public QObject {
   void RebuildFindResultsView(bool expand);
   void InsertOrUpdate(const storage::RecordId& id, bool select);
   void RefreshItem(QTreeWidgetItem* item);
+  // Every item takes the name colours of the wallet's options again.
+  void ApplyNameColours();
   QTreeWidgetItem* FindItemById(const storage::RecordId& id) const;
   // The item with this parameter; with recursive, also below the top level
   // (under underItem when given). Items inside the views are not searched.

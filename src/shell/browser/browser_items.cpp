@@ -198,6 +198,17 @@ void Browser::SortAround(QTreeWidgetItem* item) {
   if (item) PlaceSorted(item);
 }
 
+void Browser::ApplyNameColours() {
+  std::vector<QTreeWidgetItem*> pending;
+  for (int i = 0; i < tree_->topLevelItemCount(); ++i) pending.push_back(tree_->topLevelItem(i));
+  while (!pending.empty()) {
+    QTreeWidgetItem* item = pending.back();
+    pending.pop_back();
+    ApplyLook(item, item->data(0, kRoleKind).toInt());
+    for (int i = 0; i < item->childCount(); ++i) pending.push_back(item->child(i));
+  }
+}
+
 void Browser::RefreshItem(QTreeWidgetItem* item) {
   const int position = PositionOf(item);
   if (storage::IsViewMarker(position)) {
