@@ -73,6 +73,8 @@ using Clock = std::chrono::steady_clock;
 
 const bench::WalletShape kTenThousand{10000, 200, 0};
 const std::string& TenThousandCards() { return bench::SharedWallet("cards10k.tb5", kTenThousand); }
+const bench::WalletShape kHundredThousand{100000, 200, 0};
+const std::string& HundredThousandCards() { return bench::SharedWallet("cards100k.tb5", kHundredThousand); }
 
 // The password prompt's own wait before screenshot mode takes its picture.
 constexpr double kScreenshotWaitMs = 200.0;
@@ -119,11 +121,12 @@ class AnsweringBoxes : public ui::MessageBoxes {
   ui::ScopedMessageBoxes scope_;
 };
 
-// A private copy of the shared wallet (the flow opens it for writing).
-std::string FreshCopy(const std::string& name) {
+// A private copy of a shared wallet (the flow opens it for writing).
+std::string FreshCopy(const std::string& name, int cards = 10000) {
   const std::string to = bench::ScratchFile(name);
   platform::RemoveFile(to);
-  if (!bench::CopyFile(TenThousandCards(), to)) Fail("copying the wallet");
+  if (!bench::CopyFile(cards >= 100000 ? HundredThousandCards() : TenThousandCards(), to))
+    Fail("copying the wallet");
   return to;
 }
 
@@ -149,7 +152,7 @@ struct OpenWindow {
   std::unique_ptr<shell::MainWindow> window;
   std::string path;
 
-  explicit OpenWindow(const std::string& walletCopy) : path(FreshCopy(walletCopy)) {
+  explicit OpenWindow(const std::string& walletCopy, int cards = 10000) : path(FreshCopy(walletCopy, cards)) {
     ui::SetTextSource(&English());
     context.wallet.SetTextSource(&English());
     window = std::make_unique<shell::MainWindow>(context);
@@ -233,10 +236,10 @@ double MsToTreePaint(QTreeWidget* tree) {
 // Arg 0: the first open of a run (no inactivity watcher running). Arg 1:
 // the open wallet's watcher still runs when the flow starts (another
 // wallet, or the same one again after Change Password), so the flow's
-// first step waits for it to stop.
+// first step waits for it to stop. The second argument: cards in the wallet.
 void BM_OpenWalletFlowAndFillTree(benchmark::State& state) {
   const bool watcherRunning = state.range(0) != 0;
-  OpenWindow w("flow.tb5");
+  OpenWindow w("flow.tb5", int(state.range(1)));
   FlowStages stages(w.window->Tree());
   double openMs = 0, fillMs = 0, paintMs = 0;
   int split = 0, top = 0;
@@ -340,8 +343,8 @@ std::u16string FewCardsTerm(storage::Wallet& wallet) {
   Fail("finding a card to search for");
 }
 
-void RunFindBench(benchmark::State& state, bool hit) {
-  OpenWindow w(hit ? "find-hit.tb5" : "find-miss.tb5");
+void RunFindBench(benchmark::State& state, bool hit, int cards = 10000) {
+  OpenWindow w(hit ? "find-hit.tb5" : "find-miss.tb5", cards);
   if (!w.Open()) Fail("opening the wallet");
   const QString term = hit ? ui::ToQString(FewCardsTerm(w.context.wallet)) : QString::fromUtf16(u"\u00A7no such entry");
   QTreeWidget* tree = w.window->Tree();
@@ -369,7 +372,34 @@ void RunFindBench(benchmark::State& state, bool hit) {
 }
 
 void BM_FindInAFewCards(benchmark::State& state) { RunFindBench(state, true); }
-void BM_FindInNoCard(benchmark::State& state) { RunFindBench(state, false); }
+void BM_FindInNoCard(benchmark::State& state) { RunFindBench(state, false, int(state.range(0))); }
+
+// Scrolling the tree of a large wallet with every folder open: each step
+// moves the view by a page and paints it at once. Real time is the mean
+// frame; the counters give the slowest one.
+void BM_TreeScrollFrame(benchmark::State& state) {
+  OpenWindow w("scroll.tb5", int(state.range(0)));
+  if (!w.Open()) Fail("opening the wallet");
+  QTreeWidget* tree = w.window->Tree();
+  tree->resize(400, 600);
+  tree->expandAll();
+  QCoreApplication::processEvents();
+  QScrollBar* bar = tree->verticalScrollBar();
+  double slowest = 0;
+  int frames = 0;
+  for (auto _ : state) {
+    const int next = bar->value() + bar->pageStep();
+    bar->setValue(next > bar->maximum() ? 0 : next);
+    const Clock::time_point start = Clock::now();
+    tree->viewport()->repaint();
+    const double ms = MsSince(start);
+    slowest = std::max(slowest, ms);
+    ++frames;
+  }
+  state.counters["slowest_frame_ms"] = slowest;
+  state.counters["rows"] = double(bar->maximum() + bar->pageStep());
+  state.counters["frames"] = frames;
+}
 
 // --- the card window ---------------------------------------------------------
 
@@ -838,15 +868,17 @@ BENCHMARK(BM_StartupToPromptInProcess)->Unit(benchmark::kMillisecond)->UseManual
 BENCHMARK(BM_ProcessStartToPrompt)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
 BENCHMARK(BM_PromptPictureToPng)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenWalletFlowAndFillTree)
-    ->ArgName("watcher_running")
-    ->Arg(0)
-    ->Arg(1)
+    ->ArgNames({"watcher_running", "cards"})
+    ->Args({0, 10000})
+    ->Args({1, 10000})
+    ->Args({0, 100000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_ExitWithAWalletOpen)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 BENCHMARK(BM_WalletOpenAsTheFlowDoes)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FindInAFewCards)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FindInNoCard)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FindInNoCard)->ArgName("cards")->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TreeScrollFrame)->ArgName("cards")->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CardTapToFirstFrame)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(10);
 BENCHMARK(BM_CardViewRebuild)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CardViewRepaintAfterScrollStep)->Unit(benchmark::kMillisecond)->UseRealTime();

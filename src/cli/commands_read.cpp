@@ -24,15 +24,15 @@ void ListTree(const storage::Wallet& wallet, const std::vector<storage::TreeNode
   for (const storage::TreeNode& node : nodes) {
     const bool viewItself = storage::IsSpecialViewKind(node.kind);
     const bool viewLine = viewItself || node.underView;
-    const storage::RecordHeader* h = viewItself ? nullptr : wallet.At(node.position);
-    if (!viewItself && !h) continue;
-    const std::string id = h ? h->Id().Hex() : std::string();
+    const bool record = !viewItself && node.position >= 0 && node.position < wallet.Count();
+    if (!viewItself && !record) continue;
+    const std::string id = record ? wallet.IdAt(node.position).Hex() : std::string();
     std::u16string path = prefix;
     if (!path.empty()) path.push_back(u'/');
     path += EscapeName(View(node.name));
     if (json) {
       json->BeginObject();
-      if (h) json->Key("id").Utf8(id);
+      if (record) json->Key("id").Utf8(id);
       json->Key("kind").Number(node.kind).Key("path").String(path).Key("name").String(View(node.name));
       if (viewLine) json->Key("view").Bool(true);
       json->EndObject();
@@ -51,13 +51,15 @@ int CmdInfo(Session& s, const ParsedArgs& a) {
   const std::string& walletArg = a.positional[0];
   storage::Wallet wallet;
   if (int rc = OpenWallet(s, walletArg, true, wallet); rc != kExitOk) return rc;
-  const storage::RecordHeader* forms = wallet.FormsFolder();
+  const int formsPosition = wallet.FormsFolderPosition();
+  const storage::RecordId formsId = wallet.IdAt(formsPosition);
   int folders = 0, cards = 0, customForms = 0;
   for (int p = 0; p < wallet.Count(); ++p) {
-    const storage::RecordHeader* h = wallet.At(p);
     if (!storage::IsLiveAt(wallet, p)) continue;
-    if (h->Kind() == storage::RecordKind::Folder) ++folders;
-    if (h->IsCard()) (forms && h->Parent() == forms->Id() ? customForms : cards)++;
+    const int kind = wallet.KindAt(p);
+    if (kind == int(storage::RecordKind::Folder)) ++folders;
+    if (kind == int(storage::RecordKind::Card))
+      (formsPosition >= 0 && wallet.ParentIdAt(p) == formsId ? customForms : cards)++;
   }
   const std::optional<storage::Text> hint = wallet.GetHint();
   std::ostream& out = s.out;
@@ -153,8 +155,10 @@ int CmdFind(Session& s, const ParsedArgs& a) {
   if (storage::NormaliseSearchTerm(term).size() < storage::kMinSearchTermUnits)
     return s.Usage("the search term needs at least 2 characters");
   storage::Wallet wallet;
+  // The cards are matched while the open reads them: one pass over the file.
+  storage::SearchDuringOpen search(wallet, term);
   if (int rc = OpenWallet(s, a.positional[0], true, wallet); rc != kExitOk) return rc;
-  storage::Search(wallet, term);
+  search.Finish();
   JsonWriter json;
   json.BeginArray();
   for (int position : wallet.findResults) {

@@ -37,8 +37,8 @@ std::vector<std::pair<int, int>> Below(const Wallet& wallet, int root) {
 }  // namespace
 
 bool IsLiveAt(const Wallet& wallet, int position) {
-  const RecordHeader* h = wallet.At(position);
-  return h && !h->IsDeleted() && wallet.FindRecord(h->Id()) == position;
+  return position >= 0 && position < wallet.Count() && !wallet.IsDeletedAt(position) &&
+         wallet.FindRecord(wallet.IdAt(position)) == position;
 }
 
 MoveStatus CanMoveInto(const Wallet& wallet, int moved, int destination) {

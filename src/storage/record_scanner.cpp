@@ -1,12 +1,15 @@
 #include "storage/record_scanner.h"
 
+#include <algorithm>
+#include <new>
+
 namespace tb::storage {
 
 namespace {
 // A lookup of one record reads a little; a walk over many doubles its
-// window with every read, up to the large buffer.
+// read with every refill, up to the window.
 constexpr size_t kFirstReadSize = 16 << 10;
-constexpr size_t kBufferSize = 1 << 20;
+constexpr size_t kWindowSize = 256 << 10;
 }
 
 RecordScanner::RecordScanner(platform::File& file, uint64_t start) : file_(file), offset_(start) {
@@ -16,21 +19,31 @@ RecordScanner::RecordScanner(platform::File& file, uint64_t start) : file_(file)
 bool RecordScanner::Ensure(uint64_t n, const uint8_t** data) {
   if (offset_ > size_ || n > size_ - offset_) return false;
   if (offset_ >= bufferStart_ && offset_ + n <= bufferStart_ + bufferLength_) {
-    *data = buffer_.data() + (offset_ - bufferStart_);
+    *data = buffer_.get() + (offset_ - bufferStart_);
     return true;
   }
-  if (window_ == 0) window_ = kFirstReadSize;
-  const size_t want = size_t(std::max<uint64_t>(n, std::min<uint64_t>(window_, size_ - offset_)));
-  window_ = std::min(kBufferSize, window_ * 2);
-  if (buffer_.size() < want) buffer_.resize(want);
+  if (readSize_ == 0) readSize_ = kFirstReadSize;
+  const size_t want = size_t(std::max<uint64_t>(n, std::min<uint64_t>(readSize_, size_ - offset_)));
+  readSize_ = std::min(kWindowSize, readSize_ * 2);
+  if (capacity_ < want) {
+    // One window for the whole walk, allocated once (larger only for a
+    // record bigger than the window). Its bytes are read into before they
+    // are looked at, so they are not cleared first.
+    const size_t capacity = std::max(want, std::min<size_t>(kWindowSize, size_t(size_ - offset_)));
+    bufferLength_ = 0;
+    buffer_.reset();
+    capacity_ = 0;
+    buffer_.reset(new uint8_t[capacity]);
+    capacity_ = capacity;
+  }
   size_t got = 0;
-  if (!file_.ReadAt(offset_, buffer_.data(), want, &got) || got < n) {
+  if (!file_.ReadAt(offset_, buffer_.get(), want, &got) || got < n) {
     bufferLength_ = 0;
     return false;
   }
   bufferStart_ = offset_;
   bufferLength_ = got;
-  *data = buffer_.data();
+  *data = buffer_.get();
   return true;
 }
 

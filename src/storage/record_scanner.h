@@ -5,6 +5,7 @@
 // through one large buffer so a walk over thousands of records costs a few
 // big reads, not thousands of small ones.
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/core/file.h"
@@ -44,10 +45,11 @@ class RecordScanner {
   uint64_t offset_;
   uint64_t size_ = 0;
   bool sizeKnown_ = false;
-  std::vector<uint8_t> buffer_;
+  std::unique_ptr<uint8_t[]> buffer_;
+  size_t capacity_ = 0;
   uint64_t bufferStart_ = 0;
   size_t bufferLength_ = 0;
-  size_t window_ = 0;   // bytes the next read asks for
+  size_t readSize_ = 0;   // bytes the next read asks for
 };
 
 }  // namespace tb::storage

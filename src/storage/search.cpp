@@ -1,7 +1,10 @@
 #include "storage/search.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/core/system.h"
 #include "platform/core/text_convert.h"
@@ -39,6 +42,14 @@ inline char16_t Lower(char16_t c) {
 
 template <typename S>
 void LowerInPlace(S& s) {
+  // Most texts are ASCII: checked in one pass, then lowered without a
+  // branch per character.
+  char16_t any = 0;
+  for (char16_t c : s) any |= c;
+  if (any < 0x80) {
+    for (char16_t& c : s) c = char16_t(c + ((unsigned(c) - u'A' < 26u) ? 32 : 0));
+    return;
+  }
   for (char16_t& c : s) c = Lower(c);
 }
 
@@ -65,24 +76,35 @@ class CardSearch {
   bool Visit(const RecordHeader& h, const Wallet::BodyReader& readBody) {
     if (!h.IsCard() || h.IsDeleted()) return true;
     const int position = wallet_.FindRecord(h.Id());
-    const RecordHeader* known = wallet_.At(position);
-    if (!known) return true;
+    if (position < 0) return true;
     // Two live copies with one id: only the one the index holds counts
     // (the later one in the file); an earlier copy is stale.
-    if (known->fileOffset != 0 && h.fileOffset != 0 && known->fileOffset != h.fileOffset) return true;
-
-    bool hit = NameMatches(h);
-    if (!hit) {
-      ByteSpan body;
-      if (!readBody(&body)) return false;
-      hit = BodyMatches(body, wallet_.DataKey());
-    }
+    const uint64_t knownOffset = wallet_.FileOffsetAt(position);
+    if (knownOffset != 0 && h.fileOffset != 0 && knownOffset != h.fileOffset) return true;
+    bool hit = false;
+    if (!Matches(h, readBody, &hit)) return false;
     if (!hit) return true;
-    // Without a known offset a second copy could report the card again.
-    for (int found : wallet_.findResults)
-      if (found == position) return true;
-    wallet_.findResults.push_back(position);
-    return int(wallet_.findResults.size()) < kMaxFindResults;
+    return AddResult(wallet_, position);
+  }
+
+  // Whether the card's name or fields hold the term; false when its body
+  // could not be read.
+  bool Matches(const RecordHeader& h, const Wallet::BodyReader& readBody, bool* hit) {
+    *hit = NameMatches(h);
+    if (*hit) return true;
+    ByteSpan body;
+    if (!readBody(&body)) return false;
+    *hit = BodyMatches(body, wallet_.DataKey());
+    return true;
+  }
+
+  // Adds a hit unless it is listed already (without a known offset a second
+  // copy could report the card again); false once the results are full.
+  static bool AddResult(Wallet& wallet, int position) {
+    for (int found : wallet.findResults)
+      if (found == position) return int(wallet.findResults.size()) < kMaxFindResults;
+    wallet.findResults.push_back(position);
+    return int(wallet.findResults.size()) < kMaxFindResults;
   }
 
  private:
@@ -192,6 +214,15 @@ std::u16string NormaliseSearchTerm(std::u16string_view text) {
   return term;
 }
 
+namespace {
+void KeepSearchText(Wallet& wallet, std::u16string_view text) {
+  if (wallet.findResults.empty()) return;
+  size_t keep = std::min(text.size(), kMaxStoredSearchText);
+  if (keep < text.size() && keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
+  wallet.searchText = ToText(text.substr(0, keep));
+}
+}  // namespace
+
 int Search(Wallet& wallet, std::u16string_view text) {
   wallet.ClearFindResults();
   const std::u16string term = NormaliseSearchTerm(text);
@@ -203,12 +234,66 @@ int Search(Wallet& wallet, std::u16string_view text) {
       return search.Visit(h, readBody);
     });
   }
-  if (!wallet.findResults.empty()) {
-    size_t keep = std::min(text.size(), kMaxStoredSearchText);
-    if (keep < text.size() && keep > 0 && text[keep - 1] >= 0xD800 && text[keep - 1] <= 0xDBFF) --keep;
-    wallet.searchText = ToText(text.substr(0, keep));
-  }
+  KeepSearchText(wallet, text);
   return int(wallet.findResults.size());
+}
+
+// While the open reads the records, every live card is matched and the
+// offsets of the matching ones noted; once the index is complete, a hit
+// counts only when it is the copy the index holds (the later one of two
+// with one id), so the results are those Search finds.
+struct SearchDuringOpen::Matcher : Wallet::LoadObserver {
+  Matcher(Wallet& w, std::u16string_view t) : wallet(w), term(NormaliseSearchTerm(t)) {}
+  ~Matcher() override = default;
+
+  void LoadStarted() override {
+    hits.clear();
+    search.reset();
+    complete = true;
+  }
+  bool RecordLoaded(const RecordHeader& h, const Wallet::BodyReader& readBody) override {
+    if (term.size() < kMinSearchTermUnits) return false;
+    if (!h.IsCard() || h.IsDeleted()) return true;
+    if (!search) search = std::make_unique<CardSearch>(wallet, term);
+    bool hit = false;
+    if (!search->Matches(h, readBody, &hit)) {
+      // As a walk that ends on a read error: what was found stays.
+      complete = false;
+      return false;
+    }
+    if (hit) hits.push_back({h.fileOffset, h.Id()});
+    return true;
+  }
+
+  Wallet& wallet;
+  const std::u16string term;
+  std::unique_ptr<CardSearch> search;
+  std::vector<std::pair<uint64_t, RecordId>> hits;   // matching cards by file offset, in file order
+  bool complete = true;
+};
+
+SearchDuringOpen::SearchDuringOpen(Wallet& wallet, std::u16string_view text)
+    : wallet_(wallet), text_(text), matcher_(std::make_unique<Matcher>(wallet, text)) {
+  wallet_.SetLoadObserver(matcher_.get());
+}
+
+SearchDuringOpen::~SearchDuringOpen() { wallet_.SetLoadObserver(nullptr); }
+
+int SearchDuringOpen::Finish() {
+  wallet_.SetLoadObserver(nullptr);
+  wallet_.ClearFindResults();
+  matcher_->search.reset();
+  if (matcher_->term.size() < kMinSearchTermUnits || !wallet_.IsOpen()) return 0;
+  for (const auto& [offset, id] : matcher_->hits) {
+    const int position = wallet_.FindRecord(id);
+    if (position < 0) continue;
+    // A copy at another offset than the index's is stale.
+    const uint64_t knownOffset = wallet_.FileOffsetAt(position);
+    if (knownOffset != 0 && knownOffset != offset) continue;
+    if (!CardSearch::AddResult(wallet_, position)) break;
+  }
+  KeepSearchText(wallet_, text_);
+  return int(wallet_.findResults.size());
 }
 
 }  // namespace tb::storage

@@ -77,8 +77,6 @@ class TreeBuilder {
  public:
   explicit TreeBuilder(const Wallet& wallet) : wallet_(wallet), n_(wallet.Count()) {
     places_.resize(size_t(n_));
-    names_.resize(size_t(n_));
-    named_.assign(size_t(n_), false);
   }
 
   std::vector<TreeNode> Build(const TreeOptions& options) {
@@ -113,9 +111,9 @@ class TreeBuilder {
   }
 
  private:
+  // The tree reads names, kinds and parents only: no header is unpacked.
   bool Live(int position) const {
-    const RecordHeader* h = wallet_.At(position);
-    return h && !h->IsDeleted();
+    return position >= 0 && position < n_ && !wallet_.IsDeletedAt(position);
   }
 
   void ResolvePlacements() {
@@ -125,7 +123,7 @@ class TreeBuilder {
         p.never = true;
         continue;
       }
-      const RecordId parent = wallet_.At(i)->Parent();
+      const RecordId parent = wallet_.ParentIdAt(i);
       p.parent = parent.IsZero() ? -1 : wallet_.FindRecord(parent);
       if (!parent.IsZero() && (p.parent < 0 || !Live(p.parent))) p.never = true;
       if (parent.IsZero()) {
@@ -164,21 +162,14 @@ class TreeBuilder {
     }
   }
 
-  const Text& NameOf(int position) {
-    if (!named_[size_t(position)]) {
-      names_[size_t(position)] = wallet_.At(position)->Name();
-      named_[size_t(position)] = true;
-    }
-    return names_[size_t(position)];
-  }
-
   TreeNode RecordNode(int position, bool underView) {
-    const RecordHeader* h = wallet_.At(position);
     TreeNode node;
     node.position = position;
-    node.kind = int(h->Kind());
-    node.name = NameOf(position);
-    node.icon = h->Icon();
+    node.kind = wallet_.KindAt(position);
+    // Deciphered straight into the node: a record is shown once, or at
+    // most once more in a view.
+    wallet_.NameAt(position, &node.name);
+    node.icon = wallet_.IconAt(position);
     node.underView = underView;
     return node;
   }
@@ -204,7 +195,7 @@ class TreeBuilder {
     view.icon = wallet_.GetSpecialViewIcon(HeaderSlotOf(SpecialView::Favourites));
     for (const RecordId& id : ids) {
       const int position = wallet_.FindRecord(id);
-      if (!Live(position) || !wallet_.At(position)->IsCard()) continue;
+      if (!Live(position) || wallet_.KindAt(position) != int(RecordKind::Card)) continue;
       // One child per card, even when a damaged list names it twice.
       const bool listed = std::any_of(view.children.begin(), view.children.end(),
                                       [&](const TreeNode& c) { return c.position == position; });
@@ -231,8 +222,6 @@ class TreeBuilder {
   const int n_;
   std::vector<Placement> places_;
   std::vector<std::vector<int>> children_;
-  std::vector<Text> names_;
-  std::vector<bool> named_;
 };
 
 }  // namespace

@@ -59,7 +59,7 @@ bool IsAcceptableNewPassword(std::u16string_view password) {
   return password.size() >= 3 && password.size() <= 23;
 }
 
-Wallet::Wallet() { index_.reserve(4096); }
+Wallet::Wallet() { index_.SetRecordKey(&header_.dataKey); }
 Wallet::~Wallet() { Close(); }
 
 std::u16string_view Wallet::TextOf(uint32_t number) const {
@@ -417,9 +417,8 @@ void Wallet::Close() {
     if (!file_.IsReadOnly()) file_.Flush();
     file_.Close();
   }
-  index_.clear();
-  index_.reserve(4096);
-  byId_.clear();
+  index_.Clear();
+  byId_.Clear();
   path_.clear();
   realPath_.clear();
   signature_ = FileSignature();

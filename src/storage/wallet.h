@@ -31,6 +31,8 @@
 #include "storage/card.h"
 #include "storage/journal.h"
 #include "storage/record.h"
+#include "storage/record_id_table.h"
+#include "storage/record_index.h"
 #include "storage/services.h"
 #include "storage/wallet_views.h"
 #include "storage/statuses.h"
@@ -130,6 +132,14 @@ class Wallet {
   int Count() const { return int(index_.size()); }
   RecordHeader* At(int position);
   const RecordHeader* At(int position) const;
+  // Quick reads of the record at a position that leave its header packed
+  // (At unpacks it); zero, false or empty for a position out of range.
+  RecordId IdAt(int position) const;
+  RecordId ParentIdAt(int position) const;
+  bool IsDeletedAt(int position) const;
+  int32_t IconAt(int position) const;
+  uint64_t FileOffsetAt(int position) const;
+  bool NameAt(int position, Text* name) const;
   int FindRecord(const RecordId& id) const;   // live records only
   const RecordHeader* ParentOf(int position) const;
   int ParentFolderPosition(int position) const;
@@ -181,6 +191,22 @@ class Wallet {
   using BodyReader = std::function<bool(ByteSpan*)>;
   bool WalkRecords(const std::function<bool(const RecordHeader&, const BodyReader&)>& visit);
 
+  // Sees the records as the open reads them, so that work over every
+  // record (a search) shares the open's one pass over the file. Not owned;
+  // set before Open, and cleared (nullptr) before the observer goes.
+  class LoadObserver {
+   public:
+    virtual ~LoadObserver() = default;
+    // A pass over the records begins; anything seen before is void (an
+    // open may load the records again after a repair or an upgrade).
+    virtual void LoadStarted() = 0;
+    // Every live record in file order, its key set, with a way to read its
+    // body in place (valid during the call only). False: no more records
+    // in this pass.
+    virtual bool RecordLoaded(const RecordHeader& header, const BodyReader& body) = 0;
+  };
+  void SetLoadObserver(LoadObserver* observer) { loadObserver_ = observer; }
+
   // --- favourites ---
   size_t FavouritesCount() const;
   std::vector<RecordId> Favourites() const;
@@ -227,7 +253,7 @@ class Wallet {
   bool CardRecordBytes(Card& card, const KeyContext& key, std::vector<uint8_t>* bytes);
   void ShiftOffsets(const std::vector<FileEdit>& edits);
   void RecordWritten(Card& card, uint64_t offset);
-  void IndexLoadedRecord(std::unique_ptr<RecordHeader> header);
+  void IndexLoadedRecord(const RecordHeader& header);
   void NotifyIcon(const RecordHeader& header);
   bool ReadBody(uint64_t offset, uint32_t length, std::vector<uint8_t>* body);
   bool RekeyRecords(const KeyContext& oldKey);
@@ -236,6 +262,7 @@ class Wallet {
 
   const TextSource* texts_ = nullptr;
   IconObserver* iconObserver_ = nullptr;
+  LoadObserver* loadObserver_ = nullptr;
   UpgradeProgress upgradeProgress_;
   UpgradeStatus lastUpgradeStatus_ = UpgradeStatus::Done;
   UpgradeCounts lastUpgradeCounts_;
@@ -250,8 +277,8 @@ class Wallet {
   FileSignature signature_;
   WalletHeader header_;
   WalletOptions options_;
-  std::vector<std::unique_ptr<RecordHeader>> index_;
-  std::unordered_map<RecordId, int, RecordIdHash> byId_;
+  RecordIndex index_;
+  RecordIdTable byId_{index_};
 };
 
 // The files written beside a wallet before they take its place (or, on

@@ -66,9 +66,9 @@ bool Wallet::FindRecordInFile(const RecordId& id, FoundRecord* found) {
   if (!open_ || id.IsZero()) return false;
   // The index knows where its records start; check the bytes there before
   // trusting it, and fall back to a walk over the file.
-  const RecordHeader* known = At(FindRecord(id));
-  if (known && known->fileOffset >= layout::kFirstRecordOffset) {
-    RecordScanner scan(file_, known->fileOffset);
+  const uint64_t knownOffset = FileOffsetAt(FindRecord(id));
+  if (knownOffset >= layout::kFirstRecordOffset) {
+    RecordScanner scan(file_, knownOffset);
     RecordHeader h;
     uint64_t offset = 0;
     if (scan.Next(&h, &offset) == RecordScanner::Step::Record && !h.IsDeleted() && h.Id() == id) {
@@ -178,7 +178,7 @@ bool Wallet::RewriteRecordInPlace(const RecordHeader& header) {
   const int position = FindRecord(h.Id());
   if (position >= 0) {
     h.SetKey(&header_.dataKey);
-    *index_[size_t(position)] = h;
+    index_.Replace(position, h);
   }
   return true;
 }
@@ -277,7 +277,7 @@ bool Wallet::DeleteRecord(int position) {
   h->SetDeletedAt(now);
   h->MarkChanged(R::kFlagDeleted);
   h->changedInMemory = false;
-  byId_.erase(id);
+  byId_.Erase(id);
   return true;
 }
 
@@ -314,29 +314,61 @@ bool Wallet::LoadCard(const RecordId& id, Card* card) {
   return true;
 }
 
+namespace {
+constexpr uint64_t kSampleRecords = 65;
+}
+
 OpenStatus Wallet::LoadAllRecords() {
-  index_.clear();
-  byId_.clear();
+  index_.Clear();
+  byId_.Clear();
   try {
     RecordScanner scan(file_, layout::kFirstRecordOffset);
     if (!scan.Valid()) return OpenStatus::RecordsUnreadable;
+    bool observed = loadObserver_ != nullptr;
+    if (observed) loadObserver_->LoadStarted();
+    RecordHeader h;
+    uint64_t seen = 0;
     for (;;) {
-      auto h = std::make_unique<RecordHeader>();
       uint64_t offset = 0;
-      switch (scan.Next(h.get(), &offset)) {
+      if (++seen == kSampleRecords) {
+        // The records so far tell roughly how many the file holds: the
+        // index is sized for that once instead of growing step by step (a
+        // guess too large costs address space, not memory).
+        const uint64_t average = (scan.Offset() - layout::kFirstRecordOffset) / (seen - 1);
+        if (average > 0) {
+          const size_t guess = size_t(std::min<uint64_t>(scan.FileSize() / average + 16, 1u << 22));
+          index_.Reserve(guess);
+        }
+      }
+      switch (scan.Next(&h, &offset)) {
         case RecordScanner::Step::End: return OpenStatus::Ok;
         case RecordScanner::Step::Damaged: return OpenStatus::Damaged;
         case RecordScanner::Step::IoError: return OpenStatus::RecordsUnreadable;
         case RecordScanner::Step::Record: break;
       }
-      scan.SkipBody(h->BodyLength());
-      if (h->IsDeleted()) continue;
-      NotifyIcon(*h);
-      IndexLoadedRecord(std::move(h));
+      const uint64_t bodyStart = scan.Offset();
+      const uint32_t length = h.BodyLength();
+      if (h.IsDeleted()) {
+        scan.SkipBody(length);
+        continue;
+      }
+      h.SetKey(&header_.dataKey);
+      NotifyIcon(h);
+      IndexLoadedRecord(h);
+      if (observed) {
+        bool bodyRead = false;
+        const BodyReader reader = [&](ByteSpan* body) {
+          if (bodyRead) return false;
+          bodyRead = true;
+          return scan.Body(length, body);
+        };
+        observed = loadObserver_->RecordLoaded(h, reader);
+      }
+      scan.SetOffset(bodyStart + length);
     }
   } catch (const std::bad_alloc&) {
-    index_.clear();
-    byId_.clear();
+    index_.Clear();
+    byId_.Clear();
     return OpenStatus::OutOfMemory;
   }
 }
@@ -393,8 +425,8 @@ bool Wallet::RewriteFile(std::vector<FileEdit>& edits) {
 }
 
 void Wallet::ShiftOffsets(const std::vector<FileEdit>& edits) {
-  for (auto& h : index_) {
-    const uint64_t o = h->fileOffset;
+  for (int i = 0; i < Count(); ++i) {
+    const uint64_t o = index_.FileOffset(i);
     if (o == 0) continue;
     int64_t shift = 0;
     bool removed = false;
@@ -404,7 +436,7 @@ void Wallet::ShiftOffsets(const std::vector<FileEdit>& edits) {
       else if (e.offset + e.remove <= o)
         shift += int64_t(e.insert.size()) - int64_t(e.remove);
     }
-    h->fileOffset = removed ? 0 : uint64_t(int64_t(o) + shift);
+    index_.SetFileOffset(i, removed ? 0 : uint64_t(int64_t(o) + shift));
   }
 }
 

@@ -98,9 +98,11 @@ std::vector<CardType> Wallet::CardTypeList() const {
   std::vector<CardType> list;
   if (const RecordHeader* forms = FormsFolder()) {
     const RecordId formsId = forms->Id();
-    for (const auto& h : index_) {
-      if (h->IsDeleted() || !h->IsCard() || h->Parent() != formsId) continue;
-      list.push_back({h->Id(), h->Name(), h->Icon(), true});
+    for (int i = 0; i < Count(); ++i) {
+      if (index_.IsDeleted(i) || index_.Kind(i) != RecordKind::Card || index_.Parent(i) != formsId) continue;
+      Text name;
+      NameAt(i, &name);
+      list.push_back({index_.Id(i), std::move(name), index_.Icon(i), true});
     }
   }
   for (int n = 0; n < kBuiltInFormCount; ++n) {

@@ -10,72 +10,80 @@ namespace tb::storage {
 namespace O = layout::options;
 
 RecordHeader* Wallet::At(int position) {
-  return (position >= 0 && position < Count()) ? index_[size_t(position)].get() : nullptr;
+  return (position >= 0 && position < Count()) ? &index_.Full(position) : nullptr;
 }
 const RecordHeader* Wallet::At(int position) const {
-  return (position >= 0 && position < Count()) ? index_[size_t(position)].get() : nullptr;
+  return (position >= 0 && position < Count()) ? &index_.Full(position) : nullptr;
+}
+
+RecordId Wallet::IdAt(int position) const {
+  return (position >= 0 && position < Count()) ? index_.Id(position) : RecordId{};
+}
+RecordId Wallet::ParentIdAt(int position) const {
+  return (position >= 0 && position < Count()) ? index_.Parent(position) : RecordId{};
+}
+bool Wallet::IsDeletedAt(int position) const {
+  return position >= 0 && position < Count() && index_.IsDeleted(position);
+}
+int32_t Wallet::IconAt(int position) const {
+  return (position >= 0 && position < Count()) ? index_.Icon(position) : 0;
+}
+uint64_t Wallet::FileOffsetAt(int position) const {
+  return (position >= 0 && position < Count()) ? index_.FileOffset(position) : 0;
+}
+bool Wallet::NameAt(int position, Text* name) const {
+  name->clear();
+  return position >= 0 && position < Count() && index_.GetName(position, name);
 }
 
 int Wallet::FindRecord(const RecordId& id) const {
   if (id.IsZero()) return -1;
-  const auto it = byId_.find(id);
-  return it == byId_.end() ? -1 : it->second;
+  return byId_.Find(id);
 }
 
 const RecordHeader* Wallet::ParentOf(int position) const {
-  const RecordHeader* h = At(position);
-  if (!h) return nullptr;
-  return At(FindRecord(h->Parent()));
+  if (position < 0 || position >= Count()) return nullptr;
+  return At(FindRecord(index_.Parent(position)));
 }
 
 int Wallet::ParentFolderPosition(int position) const {
-  const RecordHeader* h = At(position);
-  if (!h) return -1;
-  const int parent = FindRecord(h->Parent());
-  const RecordHeader* p = At(parent);
-  return (p && p->IsFolderLike()) ? parent : -1;
+  if (position < 0 || position >= Count()) return -1;
+  const int parent = FindRecord(index_.Parent(position));
+  if (parent < 0 || parent >= Count()) return -1;
+  const RecordKind kind = index_.Kind(parent);
+  return (kind == RecordKind::Folder || kind == RecordKind::FormsFolder) ? parent : -1;
 }
 
 int Wallet::KindAt(int position) const {
   if (IsViewMarker(position)) return int(ViewOfMarker(position));
-  const RecordHeader* h = At(position);
-  return h ? int(h->Kind()) : 0;
+  return (position >= 0 && position < Count()) ? int(index_.Kind(position)) : 0;
 }
 
 int Wallet::FormsFolderPosition() const {
   for (int i = 0; i < Count(); ++i)
-    if (index_[size_t(i)]->Kind() == RecordKind::FormsFolder && !index_[size_t(i)]->IsDeleted()) return i;
+    if (index_.Kind(i) == RecordKind::FormsFolder && !index_.IsDeleted(i)) return i;
   return -1;
 }
 
 const RecordHeader* Wallet::FormsFolder() const { return At(FormsFolderPosition()); }
 
 int Wallet::AddOrReplace(const RecordHeader& header) {
-  auto copy = std::make_unique<RecordHeader>(header);
-  copy->SetKey(&header_.dataKey);
-  const RecordId id = copy->Id();
-  const auto it = byId_.find(id);
-  if (it != byId_.end()) {
-    index_[size_t(it->second)] = std::move(copy);
-    return it->second;
+  const RecordId id = header.Id();
+  const int known = byId_.Find(id);
+  if (known >= 0) {
+    // Replaced where it is: whoever holds the header sees the new one.
+    index_.Replace(known, header);
+    return known;
   }
-  index_.push_back(std::move(copy));
-  const int position = Count() - 1;
-  byId_[id] = position;
+  // Room in the table first, so that nothing fails once the header is in.
+  byId_.Reserve(byId_.Count() + 1);
+  const int position = index_.Add(header);
+  byId_.Set(id, position);
   return position;
 }
 
-void Wallet::IndexLoadedRecord(std::unique_ptr<RecordHeader> header) {
-  header->SetKey(&header_.dataKey);
-  const RecordId id = header->Id();
-  const auto it = byId_.find(id);
-  if (it != byId_.end()) {
-    // A second live record with this id: the later one in the file wins.
-    index_[size_t(it->second)] = std::move(header);
-    return;
-  }
-  index_.push_back(std::move(header));
-  byId_[id] = Count() - 1;
+void Wallet::IndexLoadedRecord(const RecordHeader& header) {
+  AddOrReplace(header);   // a second live record with one id: the later one in the file wins
 }
 
 // --- favourites ----------------------------------------------------------

@@ -114,7 +114,7 @@ PasswordChangeStatus Wallet::ChangePassword(std::u16string_view oldPassword, std
   signature_.changed = false;
   header_.changed = false;
   options_.changed = false;
-  for (auto& h : index_) RekeyRecordName(h->MutableBytes().data(), oldKey, newKey);
+  for (int i = 0; i < Count(); ++i) RekeyRecordName(index_.Full(i).MutableBytes().data(), oldKey, newKey);
   return PasswordChangeStatus::Ok;
 }
 

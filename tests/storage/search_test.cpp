@@ -151,3 +151,43 @@ TEST(Search, AnEarlierCopyOfACardDoesNotCount) {
 
 }  // namespace
 }  // namespace tb::storage
+
+namespace tb::storage {
+namespace {
+
+// A search run while the wallet opens finds what Search finds on the
+// opened wallet: stale copies left out, file order, at most 48 hits.
+TEST(Search, DuringTheOpenFindsWhatSearchFinds) {
+  test::TestWallet t;
+  ASSERT_TRUE(t.Ok());
+  Wallet& w = t.wallet();
+  const RecordId in = t.IdAt(t.AddFolder(u"Folder"));
+  Card card = t.MakeCard(in, u"Twice", {{u"Note", u"stale"}});
+  ASSERT_GE(w.AppendCard(card), 0);
+  for (int i = 0; i < 50; ++i) ASSERT_GE(t.AddCard(in, u"Card", {{u"Text", u"needle"}}), 0);
+  Card later = card;
+  later.fields[0].SetValue(u"fresh needle");
+  ASSERT_GE(w.AppendCard(later), 0);   // the same id once more, at the end of the file
+  const int doomed = t.AddCard(in, u"Gone", {{u"Text", u"needle gone"}});
+  ASSERT_TRUE(w.DeleteRecord(doomed));
+
+  for (const std::u16string term : {u"stale", u"fresh", u"twice", u"needle", u"NEEDLE ", u"nowhere", u"x"}) {
+    SCOPED_TRACE(platform::ToUtf8(term));
+    ASSERT_EQ(t.Reopen(), OpenStatus::Ok);
+    const int expected = Search(w, term);
+    const std::vector<int> results = w.findResults;
+    const Text text = w.searchText;
+    w.Close();
+
+    SearchDuringOpen during(w, term);
+    w.SetTextSource(&t.texts());
+    ASSERT_EQ(w.Open(t.path(), t.password(), true, nullptr), OpenStatus::Ok);
+    EXPECT_EQ(during.Finish(), expected);
+    EXPECT_EQ(w.findResults, results);
+    EXPECT_EQ(Str(w.searchText), Str(text));
+  }
+  EXPECT_LE(w.findResults.size(), size_t(kMaxFindResults));
+}
+
+}  // namespace
+}  // namespace tb::storage
