@@ -38,6 +38,9 @@ inline constexpr QEvent::Type kMsgDesignerFieldKind = QEvent::Type(2680);   // r
 // The commands the body routes by mode.
 inline constexpr int kFirstBodyCommand = 836;
 inline constexpr int kLastBodyCommand = 862;
+// "Generate Password..." of the edit mode's Menu, outside the range: the
+// window hands it to the editor itself.
+inline constexpr int kCmdGeneratePassword = 878;
 
 // What the body and its presenters need of the card window.
 class CardHost {
@@ -58,6 +61,8 @@ class CardHost {
   virtual bool EditLongText(const QString& title, const QString& text, QString* changed) = 0;
   // The choices of a selection field; true when they were replaced.
   virtual bool EditSelectionField(storage::Field& field) = 0;
+  // "Generate Password...": true with the value to put into the field.
+  virtual bool GeneratePassword(QString* value) = 0;
 };
 
 // One mode's view of the card, drawn on the list.

@@ -21,6 +21,7 @@ constexpr uint32_t kStrYes = 20204;
 constexpr uint32_t kStrNo = 20205;
 constexpr int kKindYesNo = 11;
 constexpr int kKindNumbers = 14;
+constexpr int kKindPassword = 7;
 constexpr int kMaxEditorFields = 256;
 const QColor kLabelColour(0, 0, 128);
 const QColor kRuleColour(192, 192, 192);
@@ -282,9 +283,32 @@ bool CardEditor::RunCommand(int command) {
     case kCmdDots:
       OpenLongText();
       return true;
+    case kCmdGeneratePassword:
+      GeneratePassword();
+      return true;
     default:
       return false;
   }
+}
+
+bool CardEditor::OnPasswordLine() const {
+  if (!controls_ || loaded_ < 0 || loaded_ != active_ || controls_->Active() != kControlText) return false;
+  const int index = FieldOfLine(loaded_);
+  return index >= 0 && index < FieldCount() && body_.Card().fields[size_t(index)].kind == kKindPassword;
+}
+
+void CardEditor::GeneratePassword() {
+  if (!OnPasswordLine()) return;
+  const int line = loaded_;
+  QString value;
+  if (!body_.Host().GeneratePassword(&value)) return;
+  // The window may have been closed (the wallet closing) or the line
+  // changed while the generator was open; the value then goes nowhere.
+  if (loaded_ != line || !OnPasswordLine()) return;
+  const storage::Field& field = body_.Card().fields[size_t(FieldOfLine(line))];
+  // Into the edit control as if typed: stored when the line is left.
+  controls_->LoadText(value, false, CapitalsForKind(field.kind), false, 0);
+  if (QWidget* edit = controls_->Control(kControlText)) edit->setFocus(Qt::OtherFocusReason);
 }
 
 void CardEditor::OpenLongText() {

@@ -46,6 +46,9 @@ class CardEditor : public CardPresenter {
   void Activate(int line);
   // Stores the loaded line into the card (when the control changed it).
   void StoreLoaded();
+  // Whether the active line is the value of a Password field being edited
+  // (where "Generate Password..." applies).
+  bool OnPasswordLine() const;
 
   // CardPresenter
   void Paint(QPainter& painter, const QRect& client) override;
@@ -69,6 +72,7 @@ class CardEditor : public CardPresenter {
   void Load(int line, ControlType type);
   void MakeVisible(int line);
   void OpenLongText();
+  void GeneratePassword();
 
   CardBody& body_;
   EditorControls* controls_;

@@ -22,6 +22,7 @@
 #include "cards/selection_field_dialog.h"
 #include "cards/sound_dialog.h"
 #include "dialogs/dialog_style.h"
+#include "dialogs/generator_dialog.h"
 #include "dialogs/icon_picker_dialog.h"
 #include "dialogs/title_bar.h"
 #include "platform/ui/activity_clock.h"
@@ -277,6 +278,10 @@ void CardWindow::Dispatch(int commandId) {
         ui::SendPrivateMessage(body_, kMsgRebuildView, 0);
       }
       return;
+    case kCmdGeneratePassword:
+      ui::ActivityClock::Record();
+      if (mode == kModeEdit && body_->Presenter()) body_->Presenter()->RunCommand(kCmdGeneratePassword);
+      return;
     case kCmdFormDesign:
       if (mode == kModeEdit) {
         EndEditing(false);
@@ -303,6 +308,9 @@ void CardWindow::OnInitMenuPopup(QMenu* menu) {
       case kCmdClear:
       case kCmdSelectAll:
         action->setEnabled(mode == kModeEdit && controls_->CanRun(command));
+        break;
+      case kCmdGeneratePassword:
+        action->setEnabled(mode == kModeEdit && Editor() && Editor()->OnPasswordLine());
         break;
       case kCmdEditSelectionField:
         action->setEnabled(ui::SendPrivateMessage(body_, kMsgDesignerFieldKind) == 12);
@@ -363,6 +371,14 @@ int CardWindow::RunPopup(QMenu& menu, const QPoint& globalPoint) {
 
 bool CardWindow::EditSelectionField(storage::Field& field) {
   return selectionFieldEditor && selectionFieldEditor(field);
+}
+
+bool CardWindow::GeneratePassword(QString* value) {
+  if (passwordGenerator) return passwordGenerator(value);
+  std::optional<QString> generated = dialogs::RunGeneratorDialog(this, *setup_.settings);
+  if (!generated) return false;
+  *value = *generated;
+  return true;
 }
 
 bool CardWindow::EditLongText(const QString& title, const QString& text, QString* changed) {

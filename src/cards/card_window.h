@@ -126,6 +126,8 @@ class CardWindow : public ui::ModalDialog, public CardHost {
   std::function<void(int)> ownerCommand;
   // The selection field editor. Default: the real one.
   std::function<bool(storage::Field&)> selectionFieldEditor;
+  // The password generator; true with the value taken. Default: the real one.
+  std::function<bool(QString*)> passwordGenerator;
 
   // CardHost
   bool Smartphone() const override { return setup_.smartphone; }
@@ -136,6 +138,7 @@ class CardWindow : public ui::ModalDialog, public CardHost {
   int RunPopup(QMenu& menu, const QPoint& globalPoint) override;
   bool EditLongText(const QString& title, const QString& text, QString* changed) override;
   bool EditSelectionField(storage::Field& field) override;
+  bool GeneratePassword(QString* value) override;
 
  protected:
   bool event(QEvent* event) override;

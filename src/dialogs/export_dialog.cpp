@@ -29,7 +29,7 @@ constexpr uint32_t kStrTitle = 22110;
 constexpr uint32_t kStrItemsLabel = 22111, kStrFormatLabel = 22120, kStrPlaceLabel = 22130,
                    kStrIncludeLabel = 22131;
 constexpr uint32_t kStrWholeWallet = 22112, kStrFolder = 22113, kStrCard = 22114, kStrCardAsForm = 22115;
-constexpr uint32_t kStrTextFormat = 22122, kStrFormFormat = 22123;
+constexpr uint32_t kStrTextFormat = 22122, kStrFormFormat = 22123, kStrCsvFormat = 41320;
 constexpr uint32_t kStrFormData = 22135, kStrAttachments = 22136, kStrPasswords = 22137;
 constexpr uint32_t kStrDocuments = 20852, kStrStorageCard = 20854;
 
@@ -114,6 +114,7 @@ void ExportDialog::OnInitDialog() {
   for (const ExportPlace& place : places_) place_->addItem(place.shown);
   place_->setCurrentIndex(places_.empty() ? -1 : 0);
   connect(items_, &QComboBox::currentIndexChanged, this, [this] { ItemsChanged(); });
+  connect(format_, &QComboBox::currentIndexChanged, this, [this] { FormatChanged(); });
   items_->setCurrentIndex(0);
   ItemsChanged();
 }
@@ -121,10 +122,12 @@ void ExportDialog::OnInitDialog() {
 void ExportDialog::ItemsChanged() {
   const bool asForm = items_->currentData().toInt() == kExportCardAsForm;
   format_->clear();
-  if (asForm)
+  if (asForm) {
     format_->addItem(Text(kStrFormFormat), kExportFormatForm);
-  else
+  } else {
     format_->addItem(Text(kStrTextFormat), kExportFormatText);
+    format_->addItem(Text(kStrCsvFormat), kExportFormatCsv);
+  }
   format_->setCurrentIndex(0);
   // The first box means passwords for a text file and the field data for a
   // form: what was ticked for one is not carried to the other.
@@ -133,6 +136,13 @@ void ExportDialog::ItemsChanged() {
   second_->setText(Text(kStrAttachments));
   second_->setChecked(false);
   second_->setVisible(!asForm);
+}
+
+void ExportDialog::FormatChanged() {
+  // A table holds no attachments: the box goes while it is chosen.
+  const bool table = format_->currentData().toInt() == kExportFormatCsv;
+  if (table) second_->setChecked(false);
+  second_->setVisible(!table && items_->currentData().toInt() != kExportCardAsForm);
 }
 
 void ExportDialog::Confirm() {
@@ -144,7 +154,8 @@ void ExportDialog::Confirm() {
   choices_.items = items_->currentData().toInt();
   choices_.format = format_->currentData().toInt();
   choices_.includePasswords = first_->isChecked();
-  choices_.includeAttachments = choices_.items != kExportCardAsForm && second_->isChecked();
+  choices_.includeAttachments =
+      choices_.items != kExportCardAsForm && choices_.format != kExportFormatCsv && second_->isChecked();
   choices_.outputPlace = places_[size_t(place)].path;
   EndDialog(ui::kResultOk);
 }

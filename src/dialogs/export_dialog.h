@@ -48,6 +48,7 @@ inline constexpr int kExportCardAsForm = 3;
 
 inline constexpr int kExportFormatText = 0;
 inline constexpr int kExportFormatForm = 2;
+inline constexpr int kExportFormatCsv = 3;    // a CSV table; no attachments
 
 // The storage places offered, at most this many.
 inline constexpr size_t kMaxExportPlaces = 5;
@@ -90,6 +91,7 @@ class ExportDialog : public ui::ModalDialog {
 
  private:
   void ItemsChanged();
+  void FormatChanged();
   void Confirm();
 
   ExportChoices& choices_;

@@ -14,6 +14,7 @@
 #include "dialogs/idle_countdown.h"
 #include "dialogs/password_entry_dialog.h"
 #include "dialogs/secret_edit.h"
+#include "dialogs/strength_bar.h"
 #include "dialogs/title_bar.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
@@ -70,6 +71,12 @@ NewPasswordDialog::NewPasswordDialog(QWidget* owner, tb::shell::Settings& settin
       grid->addWidget(labels_[i], row, 0, Qt::AlignLeft | Qt::AlignVCenter);
       grid->addWidget(*edits[i], row++, 1);
     }
+    if (i == 0) {
+      // How hard the new password is to guess, under its field; it never
+      // decides what is accepted.
+      strength_ = new StrengthBar(content);
+      grid->addWidget(strength_, row++, smartphone_ ? 0 : 1);
+    }
   }
   password_->setMaxLength(kPasswordEditLimit);
   confirm_->setMaxLength(kPasswordEditLimit);
@@ -78,6 +85,8 @@ NewPasswordDialog::NewPasswordDialog(QWidget* owner, tb::shell::Settings& settin
   SetPasswordInputMode(password_, numeric);
   SetPasswordInputMode(confirm_, numeric);
   hint_->setInputMethodHints(Qt::ImhNoPredictiveText);
+  connect(password_, &QLineEdit::textChanged, strength_, &StrengthBar::SetPassword);
+  strength_->SetPassword(QString());
 
   tip_ = new QLabel(content);
   SetControlId(tip_, kIdTip);

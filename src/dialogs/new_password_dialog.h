@@ -18,6 +18,7 @@ class Settings;
 namespace tb::dialogs {
 
 class IdleCountdown;
+class StrengthBar;
 class TitleBar;
 
 inline constexpr int kTemplateNewPasswordPocketPC = 113;
@@ -74,6 +75,7 @@ class NewPasswordDialog : public tb::ui::ModalDialog {
   QLineEdit* hint_ = nullptr;
   QLabel* labels_[3] = {};
   QLabel* tip_ = nullptr;
+  StrengthBar* strength_ = nullptr;
   QCheckBox* numeric_ = nullptr;
   IdleCountdown* countdown_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "dialogs/security_options_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -22,16 +23,16 @@ using tb::ui::SetControlId;
 using tb::ui::Text;
 
 constexpr int kBarDoneCancel = 969;
-constexpr uint32_t kStrTitle = 28500, kStrLabel = 28501;
+constexpr uint32_t kStrTitle = 28500, kStrLabel = 28501, kStrCloseOnLock = 28520;
 constexpr uint32_t kFlagAutoCloseSet = 0x10000;
 // The selection looks at no more entries than this.
 constexpr int kMaxEntriesLooked = 201;
 
 }  // namespace
 
-SecurityOptionsDialog::SecurityOptionsDialog(QWidget* owner, const tb::shell::Settings& settings,
-                                             uint32_t currentMinutes)
+SecurityOptionsDialog::SecurityOptionsDialog(QWidget* owner, tb::shell::Settings& settings, uint32_t currentMinutes)
     : ModalDialog(owner, settings.IsSmartphone() ? kTemplateSecuritySmartphone : kTemplateSecurityPocketPC),
+      settings_(settings),
       current_(currentMinutes),
       smartphone_(settings.IsSmartphone()) {
   QVBoxLayout* layout = nullptr;
@@ -72,6 +73,11 @@ SecurityOptionsDialog::SecurityOptionsDialog(QWidget* owner, const tb::shell::Se
     SetControlId(combo_, kIdPeriodList);
     column->addWidget(combo_);
   }
+  closeOnLock_ = new QCheckBox(content);
+  SetControlId(closeOnLock_, kIdCloseOnLock);
+  closeOnLock_->setChecked(settings_.securityCloseOnLock != 0);
+  column->addSpacing(tb::ui::ScaleY(4));
+  column->addWidget(closeOnLock_);
   column->addStretch(1);
   layout->addWidget(content, 1);
   SetFullScreen(true);
@@ -83,6 +89,7 @@ void SecurityOptionsDialog::OnInitDialog() {
   title_->SetText(Text(kStrTitle));
   setWindowTitle(title_->Text());
   label_->setText(Text(kStrLabel));
+  closeOnLock_->setText(Text(kStrCloseOnLock));
   for (const AutoClosePeriod& period : kAutoClosePeriods) {
     if (combo_) combo_->addItem(Text(period.textNumber), period.minutes);
     if (list_) {
@@ -106,6 +113,12 @@ void SecurityOptionsDialog::OnInitDialog() {
     }
   }
   Select(chosen);
+}
+
+void SecurityOptionsDialog::Dispatch(int commandId) {
+  if (commandId == tb::ui::kCmdOk || commandId == tb::ui::kCmdDone)
+    settings_.securityCloseOnLock = closeOnLock_->isChecked() ? 1 : 0;
+  ModalDialog::Dispatch(commandId);
 }
 
 int SecurityOptionsDialog::SelectedIndex() const { return combo_ ? combo_->currentIndex() : list_->currentRow(); }
@@ -139,7 +152,7 @@ bool SecurityOptionsDialog::eventFilter(QObject* watched, QEvent* event) {
   return ModalDialog::eventFilter(watched, event);
 }
 
-std::optional<uint32_t> RunSecurityOptions(QWidget* owner, const tb::shell::Settings& settings,
+std::optional<uint32_t> RunSecurityOptions(QWidget* owner, tb::shell::Settings& settings,
                                            uint32_t currentMinutes) {
   SecurityOptionsDialog dialog(owner, settings, currentMinutes);
   if (dialog.RunModal() != tb::ui::kResultOk) return std::nullopt;

@@ -1,6 +1,8 @@
 #pragma once
 // The wallet's auto-close period: after how many idle minutes the program
-// closes the wallet and ends. Six choices; 0 is never.
+// closes the wallet and ends. Six choices; 0 is never. Below it, whether
+// the wallet also closes when the desktop session locks (a setting of the
+// program, Security.CloseOnLock, kept when the dialog is confirmed).
 #include <QStringList>
 
 #include <array>
@@ -9,6 +11,7 @@
 
 #include "platform/ui/modal_dialog.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QListWidget;
@@ -30,6 +33,7 @@ inline constexpr int kTemplateSecuritySmartphone = 153;
 inline constexpr int kIdPeriodLabel = 1527;
 inline constexpr int kIdPeriodList = 1050;
 inline constexpr int kIdPeriodSpinner = 1042;
+inline constexpr int kIdCloseOnLock = 1052;
 
 struct AutoClosePeriod {
   uint32_t textNumber;
@@ -42,7 +46,9 @@ class SecurityOptionsDialog : public tb::ui::ModalDialog {
   Q_OBJECT
 
  public:
-  SecurityOptionsDialog(QWidget* owner, const tb::shell::Settings& settings, uint32_t currentMinutes);
+  SecurityOptionsDialog(QWidget* owner, tb::shell::Settings& settings, uint32_t currentMinutes);
+
+  void Dispatch(int commandId) override;
 
   // The chosen entry's minutes (0 when none is selected).
   uint32_t SelectedMinutes() const;
@@ -54,6 +60,7 @@ class SecurityOptionsDialog : public tb::ui::ModalDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  tb::shell::Settings& settings_;
   uint32_t current_;
   bool smartphone_;
   TitleBar* title_ = nullptr;
@@ -61,10 +68,11 @@ class SecurityOptionsDialog : public tb::ui::ModalDialog {
   QComboBox* combo_ = nullptr;       // Pocket PC
   QListWidget* list_ = nullptr;      // Smartphone, with the spinner
   QSpinBox* spinner_ = nullptr;
+  QCheckBox* closeOnLock_ = nullptr;
 };
 
 // The chosen period in minutes, or nothing when cancelled.
-std::optional<uint32_t> RunSecurityOptions(QWidget* owner, const tb::shell::Settings& settings,
+std::optional<uint32_t> RunSecurityOptions(QWidget* owner, tb::shell::Settings& settings,
                                            uint32_t currentMinutes);
 
 // Stores a changed period in the wallet's options (flag 0x10000, the

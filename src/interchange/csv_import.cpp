@@ -548,12 +548,10 @@ CsvImportResult ImportCsvTable(storage::Wallet& wallet, const CsvTable& table, C
   return result;
 }
 
-CsvImportResult ImportCsv(storage::Wallet& wallet, const std::string& path, CsvFormat format,
-                          storage::Prompter& prompter) {
-  const storage::TextSource* texts = wallet.Texts();
-  CsvTable table;
-  const CsvStatus status = table.Load(path);
-  if (status == CsvStatus::Ok) return ImportCsvTable(wallet, table, format, prompter);
+namespace {
+
+// A file that could not be loaded as a table: told why, nothing taken.
+CsvImportResult NotLoaded(const storage::TextSource* texts, CsvStatus status, storage::Prompter& prompter) {
   CsvImportResult result;
   result.loadStatus = status;
   switch (status) {
@@ -572,6 +570,31 @@ CsvImportResult ImportCsv(storage::Wallet& wallet, const std::string& path, CsvF
       break;
   }
   return result;
+}
+
+}  // namespace
+
+CsvImportResult ImportCsv(storage::Wallet& wallet, const std::string& path, CsvFormat format,
+                          storage::Prompter& prompter) {
+  CsvTable table;
+  const CsvStatus status = table.Load(path);
+  if (status != CsvStatus::Ok) return NotLoaded(wallet.Texts(), status, prompter);
+  return ImportCsvTable(wallet, table, format, prompter);
+}
+
+CsvImportResult ImportCsvDetected(storage::Wallet& wallet, const std::string& path, storage::Prompter& prompter) {
+  const storage::TextSource* texts = wallet.Texts();
+  CsvTable table;
+  const CsvStatus status = table.Load(path);
+  if (status != CsvStatus::Ok) return NotLoaded(texts, status, prompter);
+  const std::optional<CsvFormat> format = DetectCsvFormat(table);
+  if (!format) {
+    CsvImportResult result;
+    result.status = ImportStatus::WrongLayout;
+    Stop(prompter, std::u16string(TextOf(texts, csv_text::kUnknownTable)), csv_text::kUnknownTable, texts);
+    return result;
+  }
+  return ImportCsvTable(wallet, table, *format, prompter);
 }
 
 // ---------------------------------------------------------------- shared with the export

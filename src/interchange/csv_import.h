@@ -82,6 +82,9 @@ CsvImportResult ImportCsv(storage::Wallet& wallet, const std::string& path, CsvF
                           storage::Prompter& prompter);
 CsvImportResult ImportCsvTable(storage::Wallet& wallet, const CsvTable& table, CsvFormat format,
                                storage::Prompter& prompter);
+// The same for a file whose format its first row tells (DetectCsvFormat):
+// WrongLayout, with the message, when it names none of them.
+CsvImportResult ImportCsvDetected(storage::Wallet& wallet, const std::string& path, storage::Prompter& prompter);
 
 // The message listing the rows left out (at most 20 lines, then how many more).
 std::u16string SkippedRowsText(const std::vector<CsvSkippedRow>& skipped, const storage::TextSource* texts);

@@ -86,6 +86,11 @@ TEST(SplitProgramArgumentsTest, TakesTheProgramsOwnOptionsOut) {
   EXPECT_FALSE(b.platform);
   EXPECT_EQ(b.commandText, u"Wallet.tb5 --platform");
   EXPECT_EQ(SplitProgramArguments({"Grüße.tb5"}).commandText, u"Grüße.tb5");
+
+  const ProgramArguments c = SplitProgramArguments({"--close"});
+  EXPECT_TRUE(c.close);
+  EXPECT_EQ(c.commandText, u"");
+  EXPECT_FALSE(SplitProgramArguments({"Wallet.tb5"}).close);
 }
 
 TEST(DetectPlatformTest, OnlySmartphoneRunsKeysOnly) {

@@ -251,6 +251,45 @@ TEST(Settings, AnUnreadableRegistryFileIsLeftAlone) {
   EXPECT_EQ(ReadFile(path), "this is not a registry file\n[\n");
 }
 
+TEST(Settings, GeneratorAndCloseOnLockRoundTrip) {
+  TempDir dir;
+  const std::string path = dir.File("registry.reg");
+  {
+    Registry registry(path);
+    Settings out;
+    EXPECT_EQ(out.securityCloseOnLock, 1u);
+    out.securityCloseOnLock = 0;
+    out.generatorMode = 1;
+    out.generatorLength = 33;
+    out.generatorClasses = 5;
+    out.generatorExcludeLookalikes = 1;
+    out.generatorWords = 9;
+    out.generatorSeparator = u".";
+    out.generatorCapitalise = 1;
+    ASSERT_EQ(out.Save(registry), SaveResult::Saved);
+  }
+  {
+    Registry registry(path);
+    Settings in;
+    ASSERT_TRUE(in.Load(registry));
+    EXPECT_EQ(in.securityCloseOnLock, 0u);
+    EXPECT_EQ(in.generatorMode, 1u);
+    EXPECT_EQ(in.generatorLength, 33u);
+    EXPECT_EQ(in.generatorClasses, 5u);
+    EXPECT_EQ(in.generatorExcludeLookalikes, 1u);
+    EXPECT_EQ(in.generatorWords, 9u);
+    EXPECT_EQ(in.generatorSeparator, u".");
+    EXPECT_EQ(in.generatorCapitalise, 1u);
+    // An empty separator is a choice too; a longer text is not read.
+    registry.SetString(kSettingsKey, u"Generator.Separator", u"");
+    ASSERT_TRUE(in.Load(registry));
+    EXPECT_EQ(in.generatorSeparator, u"");
+    registry.SetString(kSettingsKey, u"Generator.Separator", u"--");
+    ASSERT_TRUE(in.Load(registry));
+    EXPECT_EQ(in.generatorSeparator, u"");
+  }
+}
+
 TEST(Settings, HiddenCommands) {
   Settings settings;
   settings.fontMain = 20;

@@ -172,6 +172,39 @@ class StartupTest : public QObject {
     first.CleanUp();
   }
 
+  void closeIsHandedOverOrEndsAtOnce() {
+    tb::test::TempDir dir;
+    ScriptedMessageBoxes boxes;
+    const QString name = UniqueInstanceName();
+    Program first(Options(dir, name));
+    QVERIFY(first.Start(PlaceholderWindow()));
+    QSignalSpy requests(first.Instance(), &SingleInstance::requestReceived);
+    boxes.Clear();
+    tb::test::TempDir other;
+    Program closer(Options(other, name, {"--close"}));
+    QVERIFY(!closer.Start(PlaceholderWindow()));
+    QCOMPARE(closer.Outcome(), StartupOutcome::HandedOver);
+    QTRY_COMPARE(requests.count(), 1);
+    QCOMPARE(requests[0].at(0).value<InstanceRequest>().kind, InstanceRequestKind::Close);
+    first.CleanUp();
+
+    // No copy running: nothing shown, nothing saved, and the instance is
+    // free again for the next start.
+    const QString unused = UniqueInstanceName();
+    bool made = false;
+    Program alone(Options(other, unused, {"--close"}));
+    QVERIFY(!alone.Start([&](AppContext& context) {
+      made = true;
+      return std::make_unique<MainWindow>(context);
+    }));
+    QCOMPARE(alone.Outcome(), StartupOutcome::CloseWithoutCopy);
+    QVERIFY(!made);
+    QCOMPARE(boxes.Count(), 0u);
+    QVERIFY(!QFile::exists(QString::fromStdString(other.File("registry.reg"))));
+    SingleInstance next(unused);
+    QCOMPARE(next.Acquire(), SingleInstance::Claim::First);
+  }
+
   void firstRunShowsTheWelcomeAndTheEndSavesTheSettings() {
     tb::test::TempDir dir;
     ScriptedMessageBoxes boxes;

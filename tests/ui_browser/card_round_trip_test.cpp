@@ -4,6 +4,7 @@
 // per card, and the auto-close that keeps what was typed. Each is checked
 // on the file read back.
 #include <QApplication>
+#include <QDBusMessage>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -28,6 +29,7 @@
 #include "support/fault_plan.h"
 #include "support/wallet_fixture.h"
 #include "ui_dialogs/dialogs_fixture.h"
+#include "ui_support/private_bus.h"
 #include "ui_support/qt_test.h"
 
 using namespace tb::shell;
@@ -340,6 +342,55 @@ class CardRoundTripTest : public QObject {
     tb::storage::Card back;
     QVERIFY(f.file.wallet().LoadCard(f.card, &back));
     QCOMPARE(Q(back.fields[0].value), QString("47110"));
+  }
+
+  // The screen saver starting closes the wallet as the auto-close does,
+  // the card window storing what was typed; with Security.CloseOnLock 0
+  // nothing happens.
+  void sessionLockStoresWhatWasTypedUnlessTurnedOff() {
+    tb::test::PrivateBus bus;
+    QVERIFY2(!bus.Address().isEmpty(), "dbus-daemon could not be started");
+    QDBusConnection saver = bus.Connect("saver");
+    QVERIFY(saver.registerService(QString::fromLatin1(tb::ui::kScreenSaverService)));
+    const auto lock = [&saver] {
+      QDBusMessage active = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/ScreenSaver"),
+                                                       QString::fromLatin1(tb::ui::kScreenSaverInterface),
+                                                       QStringLiteral("ActiveChanged"));
+      active << true;
+      QVERIFY(saver.send(active));
+    };
+    for (const uint32_t closeOnLock : {0u, 1u}) {
+      ScriptedMessageBoxes boxes;
+      Fixture f;
+      f.context.settings.securityCloseOnLock = closeOnLock;
+      f.window->SessionLockWatcher().Start(bus.Connect(QStringLiteral("system%1").arg(closeOnLock)),
+                                           bus.Connect(QStringLiteral("session%1").arg(closeOnLock)));
+      QVERIFY(f.Open());
+      f.window->show();
+      bool stillOpen = false;
+      f.WithCardWindow([&](CardWindow* w) {
+        w->Dispatch(tb::cards::kCmdEditCard);
+        Type(w, "0");   // typed, the line not left
+        lock();
+        if (closeOnLock == 0) {
+          QTest::qWait(300);
+          stillOpen = w->isVisible();
+          w->Dispatch(tb::cards::kCmdCardCancel);
+        }
+      });
+      f.B().Open(f.Item(f.card), false);
+      if (closeOnLock == 0) {
+        QVERIFY(stillOpen);
+        QTest::qWait(100);
+        QVERIFY(f.context.wallet.IsOpen());
+        continue;
+      }
+      QTRY_VERIFY(!f.context.wallet.IsOpen());
+      f.file.Reopen();
+      tb::storage::Card back;
+      QVERIFY(f.file.wallet().LoadCard(f.card, &back));
+      QCOMPARE(Q(back.fields[0].value), QString("47110"));
+    }
   }
 };
 

@@ -11,10 +11,13 @@
 #include "dialogs/new_password_dialog.h"
 #include "dialogs/password_entry_dialog.h"
 #include "dialogs/security_options_dialog.h"
+#include "dialogs/strength_bar.h"
 #include "dialogs/title_bar.h"
 #include "dialogs_fixture.h"
 #include "platform/core/system.h"
+#include "platform/ui/colours.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/dpi.h"
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/test_doubles.h"
 #include "storage/blocks.h"
@@ -122,6 +125,68 @@ class PasswordOptionsTest : public QObject {
     QCOMPARE(FindControl<QLabel>(&dialog, kIdNewPasswordLabel)->text(), QStringLiteral("Wallet Password"));
   }
 
+  // The bar under the new password follows what is typed, in both modes
+  // and variants, and draws as many segments as the step is high in the
+  // step's colour; a very weak password is still accepted.
+  void newPasswordStrengthBarFollowsTheFieldAndOnlyInforms() {
+    using tb::strength::StrengthStep;
+    const struct {
+      QString typed;
+      StrengthStep step;
+    } cases[] = {
+        {"abc", StrengthStep::VeryWeak},
+        {"password1", StrengthStep::VeryWeak},
+        {"Tulip-Harbour-77", StrengthStep::Fair},
+        {"q8#Vz!Lr2$Wm", StrengthStep::Strong},
+        {"q8#Vz!Lr2$Wm9^Tx&Kp4@Jn", StrengthStep::VeryStrong},
+    };
+    for (const bool smartphone : {false, true}) {
+      for (const auto mode : {NewPasswordMode::NewWallet, NewPasswordMode::Change}) {
+        auto settings = SettingsFor(smartphone);
+        settings.passNumeric = 0;
+        NewPasswordDialog dialog(nullptr, settings, mode);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* edit = FindControl<QLineEdit>(&dialog, kIdNewPassword);
+        auto* bar = FindControl<StrengthBar>(&dialog, kIdStrengthBar);
+        QVERIFY(bar && bar->isVisible());
+        QVERIFY(bar->geometry().top() > edit->geometry().bottom());   // under the field
+        QVERIFY(!bar->HasPassword());
+        QVERIFY(FindControl<QLabel>(&dialog, kIdStrengthName)->text().isEmpty());
+        for (const auto& c : cases) {
+          edit->clear();
+          Type(edit, c.typed);
+          QCOMPARE(bar->Step(), c.step);
+          QCOMPARE(FindControl<QLabel>(&dialog, kIdStrengthName)->text(),
+                   tb::ui::Text(tb::strength::StepNameString(c.step)));
+          auto* segments = bar->findChild<QWidget*>(QStringLiteral("segments"));
+          QVERIFY(segments);
+          const QImage drawn = segments->grab().toImage();
+          const QColor colour = tb::ui::FromColorRef(tb::strength::StepColour(c.step));
+          const int filled = int(c.step) + 1;
+          for (int segment = 0; segment < tb::strength::kStepCount; ++segment) {
+            const QPoint middle((segment * 2 + 1) * segments->width() / (2 * tb::strength::kStepCount),
+                                segments->height() / 2);
+            QCOMPARE(drawn.pixelColor(middle * drawn.devicePixelRatio()) == colour, segment < filled);
+          }
+        }
+        // Typing into the confirmation leaves the bar alone.
+        Type(FindControl<QLineEdit>(&dialog, kIdConfirmPassword), "x");
+        QCOMPARE(bar->Step(), cases[4].step);
+        edit->clear();
+        QVERIFY(!bar->HasPassword());
+        // Only informs: a very weak password confirmed twice is taken.
+        Type(edit, "abc");
+        FindControl<QLineEdit>(&dialog, kIdConfirmPassword)->clear();
+        Type(FindControl<QLineEdit>(&dialog, kIdConfirmPassword), "abc");
+        dialog.Dispatch(tb::ui::kCmdDone);
+        QCOMPARE(dialog.result(), tb::ui::kResultOk);
+        QCOMPARE(Q(dialog.Result().password), QStringLiteral("abc"));
+        QVERIFY(!bar->HasPassword());   // wiped with the field
+      }
+    }
+  }
+
   void newPasswordCancelsItselfWhenIdle() {
     tb::platform::TestClock clock(kMorning);
     auto settings = SettingsFor(false);
@@ -191,6 +256,38 @@ class PasswordOptionsTest : public QObject {
       WhenDialogShows(smartphone ? kTemplateSecuritySmartphone : kTemplateSecurityPocketPC,
                       [](tb::ui::ModalDialog& d) { d.MenuBar()->PressRight(); });
       QVERIFY(!RunSecurityOptions(nullptr, settings, 5));
+    }
+  }
+
+  // The check box under the period list shows Security.CloseOnLock and
+  // stores it only when the dialog is confirmed.
+  void securityOptionsCloseOnLockBox() {
+    for (const bool smartphone : {false, true}) {
+      const int templateId = smartphone ? kTemplateSecuritySmartphone : kTemplateSecurityPocketPC;
+      auto settings = SettingsFor(smartphone);
+      QCOMPARE(settings.securityCloseOnLock, 1u);
+      WhenDialogShows(templateId, [](tb::ui::ModalDialog& d) {
+        auto* box = FindControl<QCheckBox>(&d, kIdCloseOnLock);
+        QVERIFY(box && box->isVisible() && box->isChecked());
+        QCOMPARE(box->text(), QStringLiteral("Close the wallet when the session locks"));
+        QVERIFY(box->geometry().top() > FindControl<QWidget>(&d, kIdPeriodList)->geometry().bottom());
+        box->setChecked(false);
+        d.MenuBar()->PressRight();   // cancelled: kept as it was
+      });
+      QVERIFY(!RunSecurityOptions(nullptr, settings, 5));
+      QCOMPARE(settings.securityCloseOnLock, 1u);
+      WhenDialogShows(templateId, [](tb::ui::ModalDialog& d) {
+        FindControl<QCheckBox>(&d, kIdCloseOnLock)->setChecked(false);
+        d.MenuBar()->PressLeft();
+      });
+      QCOMPARE(RunSecurityOptions(nullptr, settings, 5), std::optional<uint32_t>(5));
+      QCOMPARE(settings.securityCloseOnLock, 0u);
+      WhenDialogShows(templateId, [](tb::ui::ModalDialog& d) {
+        QVERIFY(!FindControl<QCheckBox>(&d, kIdCloseOnLock)->isChecked());
+        d.MenuBar()->PressLeft();
+      });
+      QVERIFY(RunSecurityOptions(nullptr, settings, 5));
+      QCOMPARE(settings.securityCloseOnLock, 0u);
     }
   }
 
@@ -265,6 +362,25 @@ class PasswordOptionsTest : public QObject {
     QCOMPARE(ChangePasswordFlow(nullptr, fixture.wallet(), settings), ChangePasswordOutcome::Cancelled);
     QCOMPARE(boxes.Count(), size_t(0));
     QCOMPARE(fixture.Reopen(), tb::storage::OpenStatus::Ok);   // still the old password
+  }
+
+  void strengthBarScreenshots() {
+    for (const int dpi : {96, 192}) {
+      tb::ui::ScopedDpi scoped(dpi);
+      for (const bool smartphone : {false, true}) {
+        auto settings = SettingsFor(smartphone);
+        settings.passNumeric = 0;
+        NewPasswordDialog dialog(nullptr, settings, NewPasswordMode::Change);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        FillNewPassword(dialog, "Tulip-Harbour-77", "", "");
+        auto* bar = FindControl<StrengthBar>(&dialog, kIdStrengthBar);
+        TB_VERIFY_PNG(&dialog,
+                      ScreenshotPath(QStringLiteral("new-password-strength-%1-%2")
+                                         .arg(smartphone ? "smartphone" : "pocketpc").arg(dpi)),
+                      bar, QPoint(tb::ui::ScaleX(3), bar->height() / 2));
+      }
+    }
   }
 
   void screenshots() {

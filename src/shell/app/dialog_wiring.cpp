@@ -7,6 +7,7 @@
 #include "dialogs/change_password.h"
 #include "dialogs/new_password_dialog.h"
 #include "dialogs/password_entry_dialog.h"
+#include "dialogs/password_report_dialog.h"
 #include "dialogs/security_options_dialog.h"
 #include "dialogs/wallets_manager_dialog.h"
 #include "platform/ui/activity_clock.h"
@@ -55,6 +56,15 @@ void RunChangePassword(MainWindow& w) {
   const std::string path = wallet.Path();
   if (!w.CloseWallet()) return;
   w.OpenWalletFlow(path, true);
+}
+
+// Password Report (879): the report of the open wallet; the entry chosen
+// opens its card in the card window as the tree does.
+void RunPasswordReport(MainWindow& w) {
+  storage::Wallet& wallet = w.Context().wallet;
+  if (!wallet.IsOpen()) return;
+  if (const auto card = dialogs::RunPasswordReport(&w, w.Context().settings, wallet))
+    w.TreeBrowser().OpenCard(*card);
 }
 
 // The password prompt of the open-wallet flow, checking against the wallet.
@@ -107,6 +117,7 @@ void WireOptionsCommands(MainWindow& window) {
       case kCmdSecurity: RunSecurity(w); return;
       case kCmdDisplay: RunDisplay(w); return;
       case kCmdChangePassword: RunChangePassword(w); return;
+      case kCmdPasswordReport: RunPasswordReport(w); return;
       default:
         if (previous) previous(w, command);
     }

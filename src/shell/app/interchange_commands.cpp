@@ -9,6 +9,8 @@
 #include "dialogs/export_dialog.h"
 #include "dialogs/file_picker_dialog.h"
 #include "dialogs/form_exchange_dialogs.h"
+#include "interchange/csv_export.h"
+#include "interchange/csv_import.h"
 #include "interchange/form_exchange.h"
 #include "interchange/text_export.h"
 #include "interchange/text_import.h"
@@ -135,6 +137,20 @@ void RunExportCommand(MainWindow& w) {
     RunFormExport(w, selected.id, choices.outputPlace, choices.includePasswords);
     return;
   }
+  if (choices.format == dialogs::kExportFormatCsv) {
+    std::optional<storage::RecordId> item;
+    if (choices.items == dialogs::kExportFolder || choices.items == dialogs::kExportCard) item = selected.id;
+    interchange::CsvExportOptions csv;
+    csv.outputFolder = choices.outputPlace;
+    csv.includePasswords = choices.includePasswords;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const interchange::CsvExportResult result = interchange::ExportCsv(w.Context().wallet, item, csv);
+    QApplication::restoreOverrideCursor();
+    interchange::ExportReport report;
+    report.cardsLeftOut = result.unreadableCards;
+    AfterTextExport(w, result.written, choices.outputPlace, result.path, report);
+    return;
+  }
   interchange::ExportOptions options;
   options.outputPlace = choices.outputPlace;
   options.includePasswords = choices.includePasswords;
@@ -169,13 +185,26 @@ void RunImportCommand(MainWindow& w) {
     return;
   dialogs::FilePickerOptions options;
   options.titleNumber = s::kPickTable;
-  options.filter = "*.txt";
+  options.filter = "*.txt;*.csv";
   const auto path = dialogs::RunFilePicker(&w, options);
   if (!path) return;
   ui::MessageBoxPrompter prompter(&w);
-  const interchange::ImportResult result = interchange::ImportText(w.Context().wallet, *path, prompter);
+  // A ".csv" is a table of ours or another password manager's, told by
+  // its first row; everything else is the tab-separated text.
+  const bool table = QString::fromStdString(*path).endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+  interchange::ImportStatus status;
+  storage::RecordId folder;
+  if (table) {
+    const interchange::CsvImportResult result = interchange::ImportCsvDetected(w.Context().wallet, *path, prompter);
+    status = result.status;
+    folder = result.folder;
+  } else {
+    const interchange::ImportResult result = interchange::ImportText(w.Context().wallet, *path, prompter);
+    status = result.status;
+    folder = result.folder;
+  }
   // The new folder comes into the tree with all its cards at once.
-  if (result.status == interchange::ImportStatus::Imported) w.TreeBrowser().InsertOrUpdate(result.folder, true);
+  if (status == interchange::ImportStatus::Imported) w.TreeBrowser().InsertOrUpdate(folder, true);
 }
 
 void RunImportFormCommand(MainWindow& w) {

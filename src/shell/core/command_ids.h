@@ -38,6 +38,7 @@ inline constexpr int kCmdRename = 861;
 inline constexpr int kCmdUpdates = 875;
 inline constexpr int kCmdHelp = 876;
 inline constexpr int kCmdSeekToSource = 877;
+inline constexpr int kCmdPasswordReport = 879;
 inline constexpr int kCmdExpandedMenus = 40096;
 inline constexpr int kCmdNone = 40100;        // "None" of menu bar 955
 

@@ -30,6 +30,10 @@ ProgramArguments SplitProgramArguments(const std::vector<std::string>& args) {
       out.platform = args[++i];
       continue;
     }
+    if (args[i] == "--close") {
+      out.close = true;
+      continue;
+    }
     if (args[i] == "--screenshot" && hasValue) {
       out.screenshotDir = args[++i];
       continue;

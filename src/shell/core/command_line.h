@@ -19,6 +19,7 @@ inline constexpr size_t kMaxCommandText = 259;
 struct ProgramArguments {
   std::optional<std::string> platform;       // "--platform X"
   std::optional<std::string> screenshotDir;  // "--screenshot DIR" (developer aid)
+  bool close = false;                        // "--close": ask the running copy to close, then end
   std::u16string commandText;                // every other argument, joined by spaces
 };
 

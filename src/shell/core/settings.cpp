@@ -75,6 +75,14 @@ void Settings::ResetToDefaults() {
   menusExpanded = 0;
   info = 0;
   clipboardClearSeconds = 30;
+  securityCloseOnLock = 1;
+  generatorMode = 0;
+  generatorLength = 20;
+  generatorClasses = 15;
+  generatorExcludeLookalikes = 0;
+  generatorWords = 6;
+  generatorSeparator = u"-";
+  generatorCapitalise = 0;
   count6 = 0;
   keys.fill(0);
   SetKeyAction(49, 2);
@@ -147,6 +155,18 @@ bool Settings::Load(Registry& registry, const LoadOptions& options) {
   ReadInto(registry, key, u"Pass.AutoOK", &passAutoOK);
   ReadInto(registry, key, u"OpenLast", &openLast);
   ReadInto(registry, key, u"Clipboard.ClearSeconds", &clipboardClearSeconds);
+  ReadInto(registry, key, u"Security.CloseOnLock", &securityCloseOnLock);
+  ReadInto(registry, key, u"Generator.Mode", &generatorMode);
+  ReadInto(registry, key, u"Generator.Length", &generatorLength);
+  ReadInto(registry, key, u"Generator.Classes", &generatorClasses);
+  ReadInto(registry, key, u"Generator.ExcludeLookalikes", &generatorExcludeLookalikes);
+  ReadInto(registry, key, u"Generator.Words", &generatorWords);
+  ReadInto(registry, key, u"Generator.Capitalise", &generatorCapitalise);
+  // The separator is one character at most; a longer text is not read.
+  if (auto v = registry.Get(key, u"Generator.Separator");
+      v && v->type == RegistryValue::Type::String && v->text.size() <= 1) {
+    generatorSeparator = v->text;
+  }
   ReadInto(registry, key, u"Version", &version);
   if (IsSmartphone()) ReadInto(registry, key, u"Pass.Numeric", &passNumeric);
 
@@ -199,6 +219,14 @@ SaveResult Settings::Save(Registry& registry) {
   registry.SetDword(key, u"NoteZoom", noteZoom);
   registry.SetDword(key, u"OpenLast", openLast);
   registry.SetDword(key, u"Clipboard.ClearSeconds", clipboardClearSeconds);
+  registry.SetDword(key, u"Security.CloseOnLock", securityCloseOnLock);
+  registry.SetDword(key, u"Generator.Mode", generatorMode);
+  registry.SetDword(key, u"Generator.Length", generatorLength);
+  registry.SetDword(key, u"Generator.Classes", generatorClasses);
+  registry.SetDword(key, u"Generator.ExcludeLookalikes", generatorExcludeLookalikes);
+  registry.SetDword(key, u"Generator.Words", generatorWords);
+  registry.SetString(key, u"Generator.Separator", generatorSeparator);
+  registry.SetDword(key, u"Generator.Capitalise", generatorCapitalise);
   version = kSettingsVersion;
   registry.SetDword(key, u"Version", version);
   if (IsSmartphone()) {

@@ -91,6 +91,19 @@ class Settings {
   uint32_t info = 0;
   // Seconds after which a copy of wallet content leaves the clipboard; 0 = never.
   uint32_t clipboardClearSeconds = 30;
+  // Close the open wallet when the desktop session locks or the machine
+  // goes to sleep; 0 = keep it open.
+  uint32_t securityCloseOnLock = 1;
+  // The password generator's last settings: mode 0 characters, 1 words;
+  // classes as bits (1 lower, 2 upper, 4 digits, 8 symbols). Whoever uses
+  // them checks the ranges: the file may hold anything.
+  uint32_t generatorMode = 0;
+  uint32_t generatorLength = 20;
+  uint32_t generatorClasses = 15;
+  uint32_t generatorExcludeLookalikes = 0;
+  uint32_t generatorWords = 6;
+  std::u16string generatorSeparator = u"-";
+  uint32_t generatorCapitalise = 0;
   uint32_t count6 = 0;
   uint32_t langPref = 0;
   std::array<uint32_t, kKeyCount> keys{};

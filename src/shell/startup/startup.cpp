@@ -74,6 +74,24 @@ bool Program::Start(const MainWindowFactory& factory) {
   }
   tb::ui::SetScreenshotDirectory(screenshotDir_);
 
+  // "--close" (session scripts, the desktop's lock hooks): the running copy
+  // closes as on inactivity; this one ends at once either way, touching no
+  // settings.
+  if (args.close) {
+    instance_ = std::make_unique<SingleInstance>(options_.instanceName.isEmpty() ? SingleInstance::DefaultName()
+                                                                                 : options_.instanceName);
+    if (instance_->Acquire() == SingleInstance::Claim::OtherRunning) {
+      InstanceRequest request;
+      request.kind = InstanceRequestKind::Close;
+      instance_->HandOver(request);
+      outcome_ = StartupOutcome::HandedOver;
+    } else {
+      outcome_ = StartupOutcome::CloseWithoutCopy;
+    }
+    instance_->Release();
+    return false;
+  }
+
   DetectPlatform(ctx.platform, SystemPlatformFacts(args.platform));
   ctx.settings = Settings(ctx.platform.Variant());
 

@@ -67,6 +67,7 @@ enum class StartupOutcome {
   Started,           // the main window is up
   HandedOver,        // a running copy got the request
   SyncWithoutCopy,   // a synchronisation request and no copy: nothing shown
+  CloseWithoutCopy,  // "--close" and no copy running: nothing to close
   NoLanguageModule,  // its message shown
   CreationFailed,    // settings saved
 };

@@ -156,6 +156,7 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
 
   autoCloseTimer_.setInterval(kAutoCloseCheckMs);
   connect(&autoCloseTimer_, &QTimer::timeout, this, &MainWindow::CheckAutoClose);
+  connect(&sessionWatcher_, &tb::ui::SessionWatcher::locked, this, &MainWindow::OnSessionLocked);
   resize(StartSize());
 }
 
@@ -167,6 +168,7 @@ MainWindow::~MainWindow() {
 }
 
 bool MainWindow::OnCreate() {
+  sessionWatcher_.Start();
   ShowFirstRunMessageIfDue(context_.settings, this);
   if (!SetMenuBar(kBarBrowse)) return false;
   const struct {
@@ -435,6 +437,7 @@ void MainWindow::Dispatch(int commandId) {
       browser_->NewCard();
       return;
     case kCmdChangePassword: case kCmdDisplay: case kCmdSecurity: case kCmdExport: case kCmdImport: case kCmdImportForm:
+    case kCmdPasswordReport:
       if (notYetBuilt) notYetBuilt(*this, commandId);
       return;
     default:
@@ -584,6 +587,12 @@ void MainWindow::CheckAutoClose() {
   const uint32_t period = wallet.IsOpen() ? wallet.Options().AutoCloseMinutes() : 0;
   if (!AutoCloseDue(wallet.IsOpen(), period, tb::ui::ActivityClock::Last(), tb::platform::LocalTime()))
     return;
+  CloseOtherWindows();
+  PostExit();
+}
+
+void MainWindow::OnSessionLocked() {
+  if (context_.settings.securityCloseOnLock == 0 || !context_.wallet.IsOpen()) return;
   CloseOtherWindows();
   PostExit();
 }

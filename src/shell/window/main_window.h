@@ -18,6 +18,7 @@
 
 #include "platform/ui/command_target.h"
 #include "platform/ui/icons/icon_lists.h"
+#include "platform/ui/session_watcher.h"
 #include "shell/core/command_ids.h"
 #include "shell/startup/startup.h"
 #include "shell/window/auto_close.h"
@@ -97,6 +98,13 @@ class MainWindow : public QMainWindow,
   // Closes every dialog shown above the main window: cancelled, or closed
   // their own way when they keep what the user typed (the card window).
   void CloseOtherWindows();
+  // The session locked or the machine goes to sleep: unless the user
+  // turned it off (Security.CloseOnLock 0), the open wallet closes as on
+  // inactivity.
+  void OnSessionLocked();
+  // Listens on the machine's buses from the start of the program; tests
+  // restart it on buses of their own.
+  tb::ui::SessionWatcher& SessionLockWatcher() { return sessionWatcher_; }
   void Layout();
 
   // The window's size at start: 320 x 480 at 96 dots per inch, scaled.
@@ -192,6 +200,7 @@ class MainWindow : public QMainWindow,
   std::atomic<bool> walletOpen_{false};
   std::atomic<uint32_t> period_{0};
   InactivityWatcher watcher_;
+  tb::ui::SessionWatcher sessionWatcher_;
 };
 
 }  // namespace tb::shell
