@@ -52,8 +52,8 @@ const std::string& TenThousandCards() { return bench::SharedWallet("cards10k.tb5
 
 shell::LanguageModule& English() {
   static shell::LanguageModule module;
-  if (!module.IsLoaded() && module.Load(std::string(TB_BENCH_MODULE_DIR) + "/ostreltbpro2006.exe.0409.mui") !=
-                                shell::ModuleStatus::Ok)
+  if (!module.IsLoaded() &&
+      module.Load(std::string(TB_BENCH_MODULE_DIR) + "/ostreltbpro2006.exe.0409.mui") != shell::ModuleStatus::Ok)
     Fail("loading the English language module");
   return module;
 }
@@ -157,8 +157,8 @@ std::string TenThousandRows() {
   t << "Card Name\tUser\tPassword\tWeb site\tE-mail\tTelephone\tAccount\tPIN\tQuestion\tAnswer\tCustomer\tNotes\r\n";
   for (int r = 0; r < 10000; ++r)
     t << "Card " << r << "\tuser" << r << "\tpw-" << r * 7919 << "\thttps://site" << r << ".example.com\tu" << r
-      << "@mail.example\t+49 30 " << 100000 + r << "\t" << 4000000 + r << "\t" << r % 10000
-      << "\tFirst pet?\tRex\tC-" << r << "\tRenew before the end of the year.\r\n";
+      << "@mail.example\t+49 30 " << 100000 + r << "\t" << 4000000 + r << "\t" << r % 10000 << "\tFirst pet?\tRex\tC-"
+      << r << "\tRenew before the end of the year.\r\n";
   std::ofstream(path, std::ios::binary | std::ios::trunc) << t.str();
   return path;
 }

@@ -46,15 +46,15 @@
 #include <string>
 #include <vector>
 
+#include "cards/card_editor.h"
 #include "cards/card_picture.h"
 #include "cards/card_viewer.h"
-#include "cards/card_editor.h"
 #include "cards/card_window.h"
 #include "dialogs/password_entry_dialog.h"
 #include "platform/core/file.h"
 #include "platform/ui/icons/icon_lists.h"
-#include "platform/ui/private_messages.h"
 #include "platform/ui/message_boxes.h"
+#include "platform/ui/private_messages.h"
 #include "platform/ui/screenshot.h"
 #include "platform/ui/texts.h"
 #include "shell/core/language_module.h"
@@ -113,7 +113,7 @@ class AnsweringBoxes : public ui::MessageBoxes {
   ui::Answer Show(QWidget*, const ui::MessageBoxRequest& request) override {
     ++shown;
     return request.buttons == ui::Buttons::YesNo || request.buttons == ui::Buttons::YesNoCancel ? ui::Answer::Yes
-                                                                                                 : ui::Answer::Ok;
+                                                                                                : ui::Answer::Ok;
   }
   int shown = 0;
 
@@ -125,8 +125,7 @@ class AnsweringBoxes : public ui::MessageBoxes {
 std::string FreshCopy(const std::string& name, int cards = 10000) {
   const std::string to = bench::ScratchFile(name);
   platform::RemoveFile(to);
-  if (!bench::CopyFile(cards >= 100000 ? HundredThousandCards() : TenThousandCards(), to))
-    Fail("copying the wallet");
+  if (!bench::CopyFile(cards >= 100000 ? HundredThousandCards() : TenThousandCards(), to)) Fail("copying the wallet");
   return to;
 }
 
@@ -266,7 +265,7 @@ void BM_OpenWalletFlowAndFillTree(benchmark::State& state) {
   const double n = double(state.iterations());
   if (n > 0) state.counters["paint_after_ms"] = paintMs / n;
   state.counters["top_items"] = top;
-  state.counters["auto_close_min"] = AutoCloseMinutesOf(w.path);   // the watcher runs while it is not 0
+  state.counters["auto_close_min"] = AutoCloseMinutesOf(w.path);  // the watcher runs while it is not 0
   if (split > 0) {
     // open: stop the watcher, close the old wallet, look at the file, the
     // prompt, open with the password. fill: build the tree order, make and
@@ -504,7 +503,7 @@ class FirstCardFrame : public QObject {
       for (QWidget* w = static_cast<QWidget*>(watched); w; w = w->parentWidget())
         if (auto* card = qobject_cast<cards::CardWindow*>(w)) card->CloseByProgram();
     });
-    seen_ = true;   // only the first paint counts
+    seen_ = true;  // only the first paint counts
     return false;
   }
 
@@ -541,17 +540,16 @@ void BM_CardTapToFirstFrame(benchmark::State& state) {
     const QPointF at(r.left() + tree->iconSize().width() + 6, r.center().y());
     FirstCardFrame watch;
     const Clock::time_point start = Clock::now();
-    QMouseEvent press(QEvent::MouseButtonPress, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton,
-                        Qt::NoButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, tree->viewport()->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QCoreApplication::sendEvent(tree->viewport(), &press);
     QCoreApplication::sendEvent(tree->viewport(), &release);
     QElapsedTimer guard;
     guard.start();
     // The tap opens the card from a queued call; its window runs its own loop.
-    while (!watch.painted && guard.elapsed() < 10000)
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (!watch.painted && guard.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     if (!watch.painted) {
       state.SkipWithError("the card window did not paint");
       break;
@@ -696,7 +694,7 @@ class PromptWatch : public QObject {
 // One start of the program's start-up objects up to the prompt; the
 // milliseconds from the start to the prompt on the screen, or -1.
 double StartToPrompt(const std::string& folder, const std::string& wallet) {
-  AnsweringBoxes boxes;   // nothing should ask; if something does, it is answered
+  AnsweringBoxes boxes;  // nothing should ask; if something does, it is answered
   shell::StartupOptions options;
   options.args = {wallet};
   options.registryPath = folder + "/registry.reg";
@@ -782,8 +780,8 @@ void BM_PromptPictureToPng(benchmark::State& state) {
 // own cost; the figure is its modification time less the start and the
 // 200 ms (BM_PromptPictureToPng gives the picture's cost).
 struct ChildRun {
-  double promptMs = -1;   // start to the prompt's picture written, less the wait
-  double totalMs = -1;    // start to the end of the process
+  double promptMs = -1;  // start to the prompt's picture written, less the wait
+  double totalMs = -1;   // start to the end of the process
   int exitCode = -1;
 };
 
@@ -808,7 +806,7 @@ ChildRun RunProgramToPrompt(const std::string& home, const std::string& wallet, 
   }
   env.push_back("QT_QPA_PLATFORM=offscreen");
   env.push_back("HOME=" + home);
-  env.push_back("TMPDIR=" + home);   // its single-instance lock and socket are its own
+  env.push_back("TMPDIR=" + home);  // its single-instance lock and socket are its own
   env.push_back("TB_REGISTRY_FILE=" + home + "/registry.reg");
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());

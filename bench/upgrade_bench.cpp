@@ -37,12 +37,12 @@ const std::string& FiveWallet() {
       const storage::RecordId parent = i < 20 ? storage::RecordId{} : folders[size_t(i % 20)];
       folders.push_back(w.AddFolder(u"Folder " + std::u16string(1, char16_t(u'A' + i % 26)), parent));
     }
-    static const char16_t* const kLabels[12] = {u"User name", u"Password", u"URL",    u"E-mail",
-                                                u"Account",   u"PIN",      u"Phone",  u"Address",
-                                                u"Notes",     u"Expires",  u"Number", u"Memo"};
+    static const char16_t* const kLabels[12] = {u"User name", u"Password", u"URL",   u"E-mail",  u"Account", u"PIN",
+                                                u"Phone",     u"Address",  u"Notes", u"Expires", u"Number",  u"Memo"};
     static const uint16_t kKinds[12] = {1, 7, 4, 3, 1, 7, 2, 15, 15, 1, 6, 15};
     for (int i = 0; i < 10000; ++i) {
-      storage::Card card = w.NewCard(folders[size_t(i % 200)], u"Card number " + std::u16string(1, char16_t(u'a' + i % 26)));
+      storage::Card card =
+          w.NewCard(folders[size_t(i % 200)], u"Card number " + std::u16string(1, char16_t(u'a' + i % 26)));
       for (int f = 0; f < 12; ++f) {
         storage::Field field;
         field.kind = kKinds[f];

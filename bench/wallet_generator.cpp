@@ -37,32 +37,58 @@ class Sequence {
   }
   uint32_t Below(uint32_t n) { return uint32_t(Next() % n); }
   template <size_t N>
-  const char* Pick(const std::array<const char*, N>& from) { return from[Below(N)]; }
+  const char* Pick(const std::array<const char*, N>& from) {
+    return from[Below(N)];
+  }
 
  private:
   uint64_t state_;
 };
 
-constexpr std::array<const char*, 24> kCompanies = {
-    "Northwind", "Contoso", "Fabrikam", "Adventure Works", "Tailspin", "Wingtip", "Litware",
-    "Proseware", "Lucerne", "Margie's Travel", "Alpine Ski House", "Blue Yonder", "Coho Winery",
-    "Fourth Coffee", "Graphic Design Institute", "Humongous Insurance", "Southridge Video",
-    "Trey Research", "Woodgrove Bank", "Wide World Importers", "City Power & Light", "Datum",
-    "Consolidated Messenger", "Relecloud"};
-constexpr std::array<const char*, 16> kServices = {
-    "Online Banking", "Mail", "Shop", "Travel Account", "Insurance", "Broadband", "Phone Contract",
-    "Credit Card", "Savings", "Forum", "Cloud Storage", "Library Card", "Loyalty Club", "Pension",
-    "Streaming", "Tax Portal"};
-constexpr std::array<const char*, 20> kFirstNames = {
-    "anna", "ben", "carla", "david", "eva", "frank", "greta", "hugo", "ines", "jonas",
-    "karin", "lukas", "maria", "niklas", "olga", "paul", "rosa", "stefan", "tanja", "ulrich"};
-constexpr std::array<const char*, 16> kLastNames = {
-    "meyer", "schmidt", "fischer", "weber", "wagner", "becker", "hoffmann", "koch",
-    "richter", "klein", "wolf", "neumann", "schwarz", "zimmermann", "braun", "krueger"};
-constexpr std::array<const char*, 10> kQuestions = {
-    "Name of your first pet?", "City you were born in?", "Your mother's maiden name?",
-    "Favourite teacher?", "First car?", "Street you grew up on?", "Favourite book?",
-    "Name of your best friend at school?", "Where did you meet your partner?", "Childhood hero?"};
+constexpr std::array<const char*, 24> kCompanies = {"Northwind",
+                                                    "Contoso",
+                                                    "Fabrikam",
+                                                    "Adventure Works",
+                                                    "Tailspin",
+                                                    "Wingtip",
+                                                    "Litware",
+                                                    "Proseware",
+                                                    "Lucerne",
+                                                    "Margie's Travel",
+                                                    "Alpine Ski House",
+                                                    "Blue Yonder",
+                                                    "Coho Winery",
+                                                    "Fourth Coffee",
+                                                    "Graphic Design Institute",
+                                                    "Humongous Insurance",
+                                                    "Southridge Video",
+                                                    "Trey Research",
+                                                    "Woodgrove Bank",
+                                                    "Wide World Importers",
+                                                    "City Power & Light",
+                                                    "Datum",
+                                                    "Consolidated Messenger",
+                                                    "Relecloud"};
+constexpr std::array<const char*, 16> kServices = {"Online Banking", "Mail",      "Shop",           "Travel Account",
+                                                   "Insurance",      "Broadband", "Phone Contract", "Credit Card",
+                                                   "Savings",        "Forum",     "Cloud Storage",  "Library Card",
+                                                   "Loyalty Club",   "Pension",   "Streaming",      "Tax Portal"};
+constexpr std::array<const char*, 20> kFirstNames = {"anna", "ben",  "carla", "david",  "eva",   "frank", "greta",
+                                                     "hugo", "ines", "jonas", "karin",  "lukas", "maria", "niklas",
+                                                     "olga", "paul", "rosa",  "stefan", "tanja", "ulrich"};
+constexpr std::array<const char*, 16> kLastNames = {"meyer",    "schmidt",    "fischer", "weber",  "wagner", "becker",
+                                                    "hoffmann", "koch",       "richter", "klein",  "wolf",   "neumann",
+                                                    "schwarz",  "zimmermann", "braun",   "krueger"};
+constexpr std::array<const char*, 10> kQuestions = {"Name of your first pet?",
+                                                    "City you were born in?",
+                                                    "Your mother's maiden name?",
+                                                    "Favourite teacher?",
+                                                    "First car?",
+                                                    "Street you grew up on?",
+                                                    "Favourite book?",
+                                                    "Name of your best friend at school?",
+                                                    "Where did you meet your partner?",
+                                                    "Childhood hero?"};
 constexpr std::array<const char*, 12> kNoteSentences = {
     "Renew before the end of the year.",
     "The support line is open on weekdays from eight to six.",
@@ -76,9 +102,9 @@ constexpr std::array<const char*, 12> kNoteSentences = {
     "The branch moved to the high street.",
     "Direct debit from the joint account.",
     "Check the fees again after the first year; they said the introductory rate ends."};
-constexpr std::array<const char*, 12> kFolderNames = {
-    "Banking", "Shopping", "E-mail", "Work", "Travel", "Insurance", "Utilities", "Health",
-    "Clubs", "Government", "Entertainment", "Family"};
+constexpr std::array<const char*, 12> kFolderNames = {"Banking", "Shopping",   "E-mail",        "Work",
+                                                      "Travel",  "Insurance",  "Utilities",     "Health",
+                                                      "Clubs",   "Government", "Entertainment", "Family"};
 
 std::u16string Widen(const std::string& s) { return std::u16string(s.begin(), s.end()); }
 
@@ -89,8 +115,7 @@ std::string Digits(Sequence& r, int n) {
 }
 
 std::string PasswordText(Sequence& r, int n) {
-  static const char kChars[] =
-      "abcdefghijkmnopqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789!$%&*+-=?@";
+  static const char kChars[] = "abcdefghijkmnopqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ23456789!$%&*+-=?@";
   std::string s;
   for (int k = 0; k < n; ++k) s += kChars[r.Below(sizeof(kChars) - 1)];
   return s;
@@ -121,12 +146,12 @@ void FillCard(Sequence& r, int number, storage::Card* card) {
   auto& f = card->fields;
   f.push_back(MakeField(1, "User name", first + "." + last + std::to_string(r.Below(1000))));
   f.push_back(MakeField(7, "Password", PasswordText(r, 8 + int(r.Below(17)))));
-  f.push_back(MakeField(3, "Web address",
-                        "https://www." + domain + ".example.com/" +
-                            (r.Below(2) ? "login" : "account/sign-in?lang=en")));
+  f.push_back(
+      MakeField(3, "Web address",
+                "https://www." + domain + ".example.com/" + (r.Below(2) ? "login" : "account/sign-in?lang=en")));
   f.push_back(MakeField(5, "E-mail", first + "." + last + "@" + r.Pick(kLastNames) + "-mail.example"));
-  f.push_back(MakeField(6, "Telephone", "+49 " + Digits(r, 2 + int(r.Below(3))) + " " +
-                                             Digits(r, 5 + int(r.Below(4)))));
+  f.push_back(
+      MakeField(6, "Telephone", "+49 " + Digits(r, 2 + int(r.Below(3))) + " " + Digits(r, 5 + int(r.Below(4)))));
   f.push_back(MakeField(1, "Account number", Digits(r, 6 + int(r.Below(17)))));
   storage::Field date;
   date.SetKind(8, &Texts());

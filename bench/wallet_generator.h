@@ -31,8 +31,8 @@ inline constexpr std::u16string_view kOtherPassword = u"Bench-Pass-2";
 
 struct WalletShape {
   int cards = 10000;
-  int folders = 200;          // the first tenth at the top, the rest under them
-  size_t attachmentBytes = 0; // when non-zero, every card carries one attachment
+  int folders = 200;           // the first tenth at the top, the rest under them
+  size_t attachmentBytes = 0;  // when non-zero, every card carries one attachment
 };
 
 // Writes a new wallet of that shape at path (which must not exist). Each

@@ -78,10 +78,11 @@ int FuzzCsvTable(const uint8_t* data, size_t size) {
   }
 
   test::FixedTexts texts;
-  storage::Wallet wallet;   // never opened: declining every card writes nothing
+  storage::Wallet wallet;  // never opened: declining every card writes nothing
   wallet.SetTextSource(&texts);
   DecliningPrompter prompter;
   const interchange::CsvImportResult result = interchange::ImportCsvTable(wallet, table, format, prompter);
-  if (result.imported != 0 || result.status == interchange::ImportStatus::Imported) Broken("a declined card was imported");
+  if (result.imported != 0 || result.status == interchange::ImportStatus::Imported)
+    Broken("a declined card was imported");
   return 0;
 }

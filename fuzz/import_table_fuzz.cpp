@@ -84,10 +84,11 @@ int FuzzImportTable(const uint8_t* data, size_t size) {
   }
 
   ImportTexts texts;
-  storage::Wallet wallet;   // never opened: declining every card writes nothing
+  storage::Wallet wallet;  // never opened: declining every card writes nothing
   wallet.SetTextSource(&texts);
   DecliningPrompter prompter;
   const interchange::ImportResult result = interchange::ImportTable(wallet, table, prompter);
-  if (result.imported != 0 || result.status == interchange::ImportStatus::Imported) Broken("a declined card was imported");
+  if (result.imported != 0 || result.status == interchange::ImportStatus::Imported)
+    Broken("a declined card was imported");
   return 0;
 }

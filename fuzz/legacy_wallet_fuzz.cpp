@@ -45,8 +45,7 @@ class LegacyTexts : public TextSource {
 void ReadForms(std::string_view, std::vector<LegacyCustomForm>* forms) {
   LegacyCustomForm small{1000, ToText(u"Small"), 3, {}};
   const int kinds[] = {0, 1, 2, 3, 8, 9, 11, 15, 16, 17};
-  for (int i = 0; i < int(std::size(kinds)); ++i)
-    small.fields.push_back({501 + i, kinds[i], i == 1, ToText(u"f")});
+  for (int i = 0; i < int(std::size(kinds)); ++i) small.fields.push_back({501 + i, kinds[i], i == 1, ToText(u"f")});
   LegacyCustomForm wide{1001, ToText(u"Wide"), 4, {}};
   for (int i = 0; i < 50; ++i) wide.fields.push_back({501 + i, 0, false, ToText(u"w")});
   forms->push_back(std::move(small));

@@ -32,7 +32,6 @@ namespace {
 using Bytes = std::string;
 namespace R = layout::record;
 
-
 bool failed = false;
 
 void Fail(const std::string& what) {
@@ -89,10 +88,8 @@ Field MakeField(uint16_t kind, std::u16string_view label, std::u16string_view va
   Field f;
   f.SetKind(kind, texts);
   f.SetLabel(label);
-  if (kind >= 8 && kind <= 10)
-    f.SetDateTime({2026, 5, 0, 17, 13, 45, 30, 0});
-  else
-    f.SetValue(value);
+  if (kind >= 8 && kind <= 10) f.SetDateTime({2026, 5, 0, 17, 13, 45, 30, 0});
+  else f.SetValue(value);
   return f;
 }
 
@@ -239,7 +236,8 @@ const char* const kSmallSources[][2] = {
      "22166   =   %d records were repaired in %s.\t\n"
      "100=\\sleading and trailing\\s\n"
      "101 = tab\\there \\\\ back\\r\n"
-     "65535 = gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x94\x91\n"
+     "65535 = gr\xC3\xBC\xC3\x9F"
+     "e \xE2\x82\xAC \xF0\x9F\x94\x91\n"
      "0 =\n"},
     {"formats", "#lang 0409\n20580 = %02d:%02d %s %u%% %5d %032d %33d %\n20581 = %s%s%s\n"},
     {"empty", "#lang 0409\n"},
@@ -266,7 +264,8 @@ void MakeModuleSeeds(const fs::path& out, const std::string& sourceDir, const st
     WriteSeed(out / "module", name + ".mui", BuildModule(table));
   }
   WriteSeed(out / "string_table", "bad_escape.txt", "#lang 0409\n1 = a\\q\n");
-  for (const std::string& m : modules) WriteSeed(out / "module", "full_" + fs::path(m).filename().string(), ReadFile(m));
+  for (const std::string& m : modules)
+    WriteSeed(out / "module", "full_" + fs::path(m).filename().string(), ReadFile(m));
 }
 
 // --- registry files ----------------------------------------------------------

@@ -7,7 +7,6 @@
 
 #include "fuzz/fuzz_scratch.h"
 #include "fuzz/fuzz_targets.h"
-#include "support/fixed_services.h"
 #include "platform/core/file.h"
 #include "storage/card.h"
 #include "storage/card_codec.h"
@@ -15,6 +14,7 @@
 #include "storage/services.h"
 #include "storage/tree_order.h"
 #include "storage/wallet.h"
+#include "support/fixed_services.h"
 
 namespace tb::fuzz {
 namespace {
@@ -46,8 +46,8 @@ unsigned TouchTree(const std::vector<TreeNode>& nodes, const Wallet& w, int dept
   if (depth > w.Count() + 4) Broken("the tree is deeper than the wallet has records");
   unsigned s = 0;
   for (const TreeNode& n : nodes) {
-    const bool view = n.position == kFavouritesMarker || n.position == kFindResultsMarker ||
-                      n.position == kThirdViewMarker;
+    const bool view =
+        n.position == kFavouritesMarker || n.position == kFindResultsMarker || n.position == kThirdViewMarker;
     if (!view && (n.position < 0 || n.position >= w.Count())) Broken("a tree node names no record");
     s += Touch(n.name) + unsigned(n.icon) + TouchTree(n.children, w, depth + 1);
   }

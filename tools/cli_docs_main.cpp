@@ -39,14 +39,14 @@ std::vector<std::string> Lines(const std::string& text) {
 
 struct Option {
   std::string name;
-  std::string value;   // the value's name, empty for a flag
+  std::string value;  // the value's name, empty for a flag
 };
 
 struct Command {
   std::string name, summary, synopsis;
-  std::vector<std::string> details;   // the command's own lines of help
+  std::vector<std::string> details;  // the command's own lines of help
   std::vector<Option> options;
-  std::vector<std::string> positional;   // WALLET, [ITEM], FILE.tbx, ...
+  std::vector<std::string> positional;  // WALLET, [ITEM], FILE.tbx, ...
 };
 
 // "--out DIR", "[--form N|--form-name NAME]", "[--passwords]": an option
@@ -55,12 +55,12 @@ struct Command {
 void ReadSynopsis(Command& c) {
   struct Token {
     std::string text;
-    bool closes = false;   // a bracket or an alternative ends here
+    bool closes = false;  // a bracket or an alternative ends here
   };
   std::vector<Token> tokens;
   std::istringstream words(c.synopsis);
   std::string word;
-  words >> word;   // the command
+  words >> word;  // the command
   while (words >> word) {
     while (!word.empty() && word.front() == '[') word.erase(0, 1);
     bool closes = false;
@@ -150,9 +150,10 @@ std::string ManPage(const std::vector<Command>& commands, const std::vector<std:
       m << "\n";
     }
   }
-  m << ".SH OPTIONS\n.TP\n" << Bold("--help") << ", " << Bold("-h")
-    << "\nShow the commands, or with a command its arguments and options.\n"
-    << ".TP\n" << Bold("--") << "\nEnd the options: every later word is an argument.\n"
+  m << ".SH OPTIONS\n.TP\n"
+    << Bold("--help") << ", " << Bold("-h") << "\nShow the commands, or with a command its arguments and options.\n"
+    << ".TP\n"
+    << Bold("--") << "\nEnd the options: every later word is an argument.\n"
     << ".SH EXIT STATUS\n";
   // "Exit status: 0 success, 1 the operation failed, 2 usage error."
   const std::string list = exitLine.substr(exitLine.find(':') + 1);

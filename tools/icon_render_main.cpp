@@ -10,23 +10,23 @@
 // Pictures come from the colour emoji font; the overlay markers are drawn
 // here. A picture the font cannot draw stops the build: a blank icon in the
 // tree is worse than a failed build.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMap>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTextStream>
-#include <QDir>
-#include <QFileInfo>
-#include <QMap>
-#include <QRegularExpression>
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -107,9 +107,8 @@ QImage DrawOverlay(const QString& name) {
     p.drawRoundedRect(box, s * 0.06, s * 0.06);
     QPainterPath shaft;
     shaft.moveTo(box.left() + box.width() * 0.22, box.bottom() - box.height() * 0.18);
-    shaft.cubicTo(box.left() + box.width() * 0.22, box.top() + box.height() * 0.45,
-                  box.left() + box.width() * 0.40, box.top() + box.height() * 0.35,
-                  box.left() + box.width() * 0.62, box.top() + box.height() * 0.35);
+    shaft.cubicTo(box.left() + box.width() * 0.22, box.top() + box.height() * 0.45, box.left() + box.width() * 0.40,
+                  box.top() + box.height() * 0.35, box.left() + box.width() * 0.62, box.top() + box.height() * 0.35);
     p.setPen(QPen(QColor(0, 90, 200), s * 0.07, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
     p.drawPath(shaft);
@@ -245,7 +244,8 @@ int main(int argc, char** argv) {
   }
   qrc += "</qresource>\n</RCC>\n";
   QFile out(outDir + "/tb_icons.qrc");
-  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(qrc.toUtf8()) < 0) Fail("cannot write the .qrc");
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(qrc.toUtf8()) < 0)
+    Fail("cannot write the .qrc");
   std::printf("tb_icon_render: %d pictures\n", count);
   return 0;
 }

@@ -63,7 +63,8 @@ void Set(Card& card, const char* label, const char* value) {
     return;
   }
   std::string labels;
-  for (const tb::storage::Field& f : card.fields) labels += " \"" + tb::platform::ToUtf8(tb::storage::ToU16(f.label)) + "\"";
+  for (const tb::storage::Field& f : card.fields)
+    labels += " \"" + tb::platform::ToUtf8(tb::storage::ToU16(f.label)) + "\"";
   Fail(std::string("no field \"") + label + "\" on " + tb::platform::ToUtf8(tb::storage::ToU16(card.record.Name())) +
        "; its fields:" + labels);
 }
@@ -109,13 +110,13 @@ tb::storage::SecureBytes DrawnPicture() {
   b[26] = 1;
   b[28] = 24;
   put32(34, uint32_t(row * h));
-  for (int y = 0; y < h; ++y) {      // bottom row first
+  for (int y = 0; y < h; ++y) {  // bottom row first
     for (int x = 0; x < w; ++x) {
-      uint8_t r = uint8_t(120 + y), g = uint8_t(170 + y / 2), bl = 250;   // sky, lighter near the top
+      uint8_t r = uint8_t(120 + y), g = uint8_t(170 + y / 2), bl = 250;  // sky, lighter near the top
       const int hill = 18 + (x - 48) * (x - 48) / 160;
       const int sx = x - 72, sy = y - 46;
-      if (y < 40 - hill / 2) r = 60, g = uint8_t(150 - y), bl = 60;       // the hill
-      else if (sx * sx + sy * sy < 64) r = 255, g = 210, bl = 40;         // the sun
+      if (y < 40 - hill / 2) r = 60, g = uint8_t(150 - y), bl = 60;  // the hill
+      else if (sx * sx + sy * sy < 64) r = 255, g = 210, bl = 40;    // the sun
       const size_t at = 54 + size_t(y) * row + size_t(x) * 3;
       b[at] = bl;
       b[at + 1] = g;
@@ -282,7 +283,8 @@ void WriteImportTable(const std::string& path) {
 void WriteFormSample(const std::string& path, const std::string& walletPath, const tb::storage::TextSource& texts) {
   Wallet wallet;
   wallet.SetTextSource(&texts);
-  if (wallet.Open(walletPath, kPassword, true, nullptr) != tb::storage::OpenStatus::Ok) Fail("cannot reopen the wallet");
+  if (wallet.Open(walletPath, kPassword, true, nullptr) != tb::storage::OpenStatus::Ok)
+    Fail("cannot reopen the wallet");
   Card card;
   for (int p = 0; p < wallet.Count() && !card.loaded; ++p) {
     const tb::storage::RecordHeader* h = wallet.At(p);
@@ -305,7 +307,8 @@ void WriteFormSample(const std::string& path, const std::string& walletPath, con
 int main(int argc, char** argv) {
   if (argc != 3) Fail("usage: tb_samples MODULE OUT_DIR");
   tb::shell::LanguageModule english;
-  if (english.Load(argv[1]) != tb::shell::ModuleStatus::Ok) Fail(std::string("cannot load the language module ") + argv[1]);
+  if (english.Load(argv[1]) != tb::shell::ModuleStatus::Ok)
+    Fail(std::string("cannot load the language module ") + argv[1]);
   const std::string out = argv[2];
   std::error_code ec;
   std::filesystem::create_directories(out, ec);

@@ -19,7 +19,7 @@ class Settings;
 namespace tb::dialogs {
 class TitleBar;
 struct FilePickerOptions;
-}
+}  // namespace tb::dialogs
 
 namespace tb::cards {
 

@@ -125,14 +125,10 @@ CardBody::~CardBody() {
 
 std::unique_ptr<CardPresenter> CardBody::MakePresenter(int mode, int fieldIndex, int previousMode) {
   switch (mode) {
-    case kModeView:
-      return std::make_unique<CardViewer>(*this);
-    case kModeEdit:
-      return std::make_unique<CardEditor>(*this, previousMode == kModeView ? fieldIndex : -1);
-    case kModeDesign:
-      return std::make_unique<FormDesigner>(*this);
-    default:
-      return nullptr;
+    case kModeView: return std::make_unique<CardViewer>(*this);
+    case kModeEdit: return std::make_unique<CardEditor>(*this, previousMode == kModeView ? fieldIndex : -1);
+    case kModeDesign: return std::make_unique<FormDesigner>(*this);
+    default: return nullptr;
   }
 }
 
@@ -157,9 +153,7 @@ bool CardBody::event(QEvent* event) {
   if (type < int(kMsgSetMode) || type > int(kMsgDesignerFieldKind)) return QWidget::event(event);
   auto* message = static_cast<ui::PrivateMessage*>(event);
   switch (type) {
-    case kMsgSetMode:
-      SetMode(int(message->WParam()), int(message->LParam()));
-      return true;
+    case kMsgSetMode: SetMode(int(message->WParam()), int(message->LParam())); return true;
     case kMsgEndEditing:
       if (presenter_ && mode_ != kModeView) presenter_->EndEditing(message->WParam() == 1);
       return true;
@@ -179,8 +173,7 @@ bool CardBody::event(QEvent* event) {
     case kMsgDesignerFieldKind:
       message->SetResult(presenter_ && mode_ == kModeDesign ? presenter_->LoadedFieldKind() : 0);
       return true;
-    default:
-      return QWidget::event(event);
+    default: return QWidget::event(event);
   }
 }
 
@@ -198,9 +191,7 @@ void CardBody::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Enter:
       if (presenter_ && mode_ == kModeView) presenter_->Enter();
       break;
-    case Qt::Key_Escape:
-      host_.BodyEscape();
-      break;
+    case Qt::Key_Escape: host_.BodyEscape(); break;
     default:
       // Every other key stays here: nothing reaches the dialog's own
       // handling (Escape's reject, Enter's default button).

@@ -16,7 +16,7 @@ class QPainter;
 namespace tb::storage {
 struct Card;
 struct Field;
-}
+}  // namespace tb::storage
 
 namespace tb::cards {
 
@@ -28,12 +28,12 @@ inline constexpr int kModeEdit = 1;
 inline constexpr int kModeDesign = 2;
 
 // Messages to the body.
-inline constexpr QEvent::Type kMsgSetMode = QEvent::Type(2674);        // wParam mode, lParam field index
-inline constexpr QEvent::Type kMsgEndEditing = QEvent::Type(2675);     // wParam 1: the window is cancelled
+inline constexpr QEvent::Type kMsgSetMode = QEvent::Type(2674);     // wParam mode, lParam field index
+inline constexpr QEvent::Type kMsgEndEditing = QEvent::Type(2675);  // wParam 1: the window is cancelled
 inline constexpr QEvent::Type kMsgNextLine = QEvent::Type(2677);
 inline constexpr QEvent::Type kMsgPreviousLine = QEvent::Type(2678);
 inline constexpr QEvent::Type kMsgRebuildView = QEvent::Type(2679);
-inline constexpr QEvent::Type kMsgDesignerFieldKind = QEvent::Type(2680);   // result: the kind
+inline constexpr QEvent::Type kMsgDesignerFieldKind = QEvent::Type(2680);  // result: the kind
 
 // The commands the body routes by mode.
 inline constexpr int kFirstBodyCommand = 836;
@@ -126,7 +126,7 @@ class CardList : public QAbstractScrollArea {
   CardBody* body_;
   CardPresenter* presenter_ = nullptr;
   QPixmap buffer_;
-  int before_ = 0;   // position before the scroll bar's action
+  int before_ = 0;  // position before the scroll bar's action
 };
 
 // The body ("Qz_LISTUI_CE_2.1").

@@ -84,8 +84,8 @@ int CardEditor::LineTop(int line) const {
 
 QRect CardEditor::ControlRect(int line) const {
   const CardList* list = body_.List();
-  return QRect(metrics_.margin, LineTop(line) - list->ScrollPosition() - 1,
-               list->ClientWidth() - 2 * metrics_.margin, valueHeight_ + 1);
+  return QRect(metrics_.margin, LineTop(line) - list->ScrollPosition() - 1, list->ClientWidth() - 2 * metrics_.margin,
+               valueHeight_ + 1);
 }
 
 ControlType CardEditor::TypeOfLine(int line) const {
@@ -151,7 +151,7 @@ void CardEditor::Load(int line, ControlType type) {
       const QString value = FromText(field.value);
       int selected = value.isEmpty() ? 0 : -1;
       for (int i = 1; i < entries.size() && !value.isEmpty(); ++i)
-        if (entries[i].compare(value, Qt::CaseInsensitive) == 0) selected = i;   // the last match wins
+        if (entries[i].compare(value, Qt::CaseInsensitive) == 0) selected = i;  // the last match wins
       if (selected < 0 && type == kControlList) {
         // A value the list lacks goes right after the "none" entry and is
         // stored back as it was; at the top, storing entry 0 would erase it.
@@ -169,8 +169,7 @@ void CardEditor::Load(int line, ControlType type) {
       controls_->LoadCheck(loadedCheck_);
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -187,9 +186,7 @@ void CardEditor::StoreLoaded() {
   if (index < 0 || index >= FieldCount()) return;
   storage::Field& field = card.fields[size_t(index)];
   switch (type) {
-    case kControlText:
-      field.SetValue(View(controls_->Text()));
-      break;
+    case kControlText: field.SetValue(View(controls_->Text())); break;
     case kControlDate:
     case kControlTime:
     case kControlDateTime: {
@@ -216,8 +213,7 @@ void CardEditor::StoreLoaded() {
       field.SetValue(state == Qt::Checked ? u"1" : state == Qt::PartiallyChecked ? u"2" : u"0");
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -227,7 +223,8 @@ void CardEditor::MakeVisible(int line) {
   const int position = list->ScrollPosition();
   const int above = std::max(0, top - valueHeight_);
   if (above < position) list->ScrollTo(above);
-  else if (top + valueHeight_ > position + list->ClientHeight()) list->ScrollTo(top + valueHeight_ - list->ClientHeight());
+  else if (top + valueHeight_ > position + list->ClientHeight())
+    list->ScrollTo(top + valueHeight_ - list->ClientHeight());
 }
 
 void CardEditor::NextLine() {
@@ -280,14 +277,9 @@ bool CardEditor::RunCommand(int command) {
     case kCmdSelectAll:
       if (controls_) controls_->Run(command);
       return true;
-    case kCmdDots:
-      OpenLongText();
-      return true;
-    case kCmdGeneratePassword:
-      GeneratePassword();
-      return true;
-    default:
-      return false;
+    case kCmdDots: OpenLongText(); return true;
+    case kCmdGeneratePassword: GeneratePassword(); return true;
+    default: return false;
   }
 }
 
@@ -339,7 +331,8 @@ void CardEditor::Paint(QPainter& painter, const QRect& client) {
     if (top >= client.height()) break;
     QString label;
     if (entry == 0) label = ui::Text(kStrNameLabel);
-    else if (entry - 1 < int(body_.Card().fields.size())) label = FromText(body_.Card().fields[size_t(entry - 1)].label);
+    else if (entry - 1 < int(body_.Card().fields.size()))
+      label = FromText(body_.Card().fields[size_t(entry - 1)].label);
     else label = QStringLiteral("<?>");
     painter.setFont(labelFont_);
     painter.setPen(kLabelColour);

@@ -16,8 +16,8 @@ namespace tb::cards {
 
 // The editor's pixel sizes at a density.
 struct EditorMetrics {
-  int margin = 0;   // m = (d + 24) * 2 / 96
-  int gap = 0;      // g = (d + 16) * 3 / 96
+  int margin = 0;  // m = (d + 24) * 2 / 96
+  int gap = 0;     // g = (d + 16) * 3 / 96
   static EditorMetrics At(int dpi);
 };
 

@@ -32,10 +32,14 @@ void DrawStrip(QPainter& p, int index) {
     if (bar) p.drawLine(QPointF(3, up ? 1.5 : 14.5), QPointF(13, up ? 1.5 : 14.5));
   };
   switch (index) {
-    case kStripEdit: {   // a pencil
+    case kStripEdit: {  // a pencil
       QPainterPath body;
-      body.moveTo(3, 13); body.lineTo(4, 10); body.lineTo(11, 3); body.lineTo(13, 5);
-      body.lineTo(6, 12); body.closeSubpath();
+      body.moveTo(3, 13);
+      body.lineTo(4, 10);
+      body.lineTo(11, 3);
+      body.lineTo(13, 5);
+      body.lineTo(6, 12);
+      body.closeSubpath();
       p.setBrush(QColor(0xF0, 0xC0, 0x30));
       p.drawPath(body);
       p.drawLine(QPointF(10, 4), QPointF(12, 6));
@@ -56,10 +60,14 @@ void DrawStrip(QPainter& p, int index) {
         p.drawLine(QPointF(8, 10), QPointF(12, 10));
       }
       break;
-    case kStripAttachments: {   // a paper clip
+    case kStripAttachments: {  // a paper clip
       QPainterPath clip;
-      clip.moveTo(10, 5); clip.lineTo(10, 12); clip.arcTo(QRectF(6, 10, 4, 4), 0, -180);
-      clip.lineTo(6, 3.5); clip.arcTo(QRectF(6, 1.5, 6, 4), 180, -180); clip.lineTo(12, 12.5);
+      clip.moveTo(10, 5);
+      clip.lineTo(10, 12);
+      clip.arcTo(QRectF(6, 10, 4, 4), 0, -180);
+      clip.lineTo(6, 3.5);
+      clip.arcTo(QRectF(6, 1.5, 6, 4), 180, -180);
+      clip.lineTo(12, 12.5);
       p.setPen(QPen(ink, 1.3));
       p.drawPath(clip);
       break;
@@ -70,23 +78,27 @@ void DrawStrip(QPainter& p, int index) {
       p.drawLine(QPointF(5.5, 5), QPointF(10.5, 11));
       p.drawLine(QPointF(10.5, 5), QPointF(5.5, 11));
       break;
-    case kStripCut:   // scissors
+    case kStripCut:  // scissors
       p.drawEllipse(QRectF(2, 10, 4, 4));
       p.drawEllipse(QRectF(10, 10, 4, 4));
       p.drawLine(QPointF(5, 10.5), QPointF(11, 2));
       p.drawLine(QPointF(11, 10.5), QPointF(5, 2));
       break;
-    case kStripPaste:   // a clipboard with a page
+    case kStripPaste:  // a clipboard with a page
       p.setBrush(QColor(0xB0, 0x80, 0x50));
       p.drawRect(QRectF(2, 3, 10, 12));
       p.setBrush(Qt::NoBrush);
       p.drawRect(QRectF(5, 1.5, 4, 3));
       page(7, 7, 7, 8);
       break;
-    case kStripClear: {   // an eraser
+    case kStripClear: {  // an eraser
       QPainterPath eraser;
-      eraser.moveTo(2, 11); eraser.lineTo(8, 4); eraser.lineTo(14, 9); eraser.lineTo(9, 14);
-      eraser.lineTo(5, 14); eraser.closeSubpath();
+      eraser.moveTo(2, 11);
+      eraser.lineTo(8, 4);
+      eraser.lineTo(14, 9);
+      eraser.lineTo(9, 14);
+      eraser.lineTo(5, 14);
+      eraser.closeSubpath();
       p.setBrush(QColor(0xF0, 0x90, 0xA0));
       p.drawPath(eraser);
       p.drawLine(QPointF(5, 7.5), QPointF(11, 12));
@@ -99,7 +111,7 @@ void DrawStrip(QPainter& p, int index) {
       p.drawLine(QPointF(5, 6), QPointF(11, 6));
       p.drawLine(QPointF(5, 10), QPointF(11, 10));
       break;
-    case kStripFormDesign:   // a form with a ruler
+    case kStripFormDesign:  // a form with a ruler
       page(2, 2, 12, 12);
       p.drawLine(QPointF(4, 5.5), QPointF(12, 5.5));
       p.drawLine(QPointF(4, 8.5), QPointF(12, 8.5));
@@ -122,11 +134,15 @@ void DrawStrip(QPainter& p, int index) {
       p.drawRect(QRectF(10, 12.5, 5, 3));
       break;
     }
-    case kStripBackground: {   // a picture
+    case kStripBackground: {  // a picture
       p.setBrush(QColor(0xC8, 0xE6, 0xFF));
       p.drawRect(QRectF(1.5, 3, 13, 10));
       QPainterPath hill;
-      hill.moveTo(2, 13); hill.lineTo(6, 8); hill.lineTo(9, 11); hill.lineTo(11, 9); hill.lineTo(14, 13);
+      hill.moveTo(2, 13);
+      hill.lineTo(6, 8);
+      hill.lineTo(9, 11);
+      hill.lineTo(11, 9);
+      hill.lineTo(14, 13);
       hill.closeSubpath();
       p.setBrush(QColor(0x40, 0xA0, 0x40));
       p.drawPath(hill);
@@ -135,10 +151,15 @@ void DrawStrip(QPainter& p, int index) {
       p.drawEllipse(QRectF(10, 4.5, 3, 3));
       break;
     }
-    case kStripSound: {   // a speaker
+    case kStripSound: {  // a speaker
       QPainterPath speaker;
-      speaker.moveTo(2, 6); speaker.lineTo(5, 6); speaker.lineTo(9, 2.5); speaker.lineTo(9, 13.5);
-      speaker.lineTo(5, 10); speaker.lineTo(2, 10); speaker.closeSubpath();
+      speaker.moveTo(2, 6);
+      speaker.lineTo(5, 6);
+      speaker.lineTo(9, 2.5);
+      speaker.lineTo(9, 13.5);
+      speaker.lineTo(5, 10);
+      speaker.lineTo(2, 10);
+      speaker.closeSubpath();
       p.setBrush(ink);
       p.drawPath(speaker);
       p.setBrush(Qt::NoBrush);
@@ -146,7 +167,7 @@ void DrawStrip(QPainter& p, int index) {
       p.drawArc(QRectF(8, 3, 7, 10), -60 * 16, 120 * 16);
       break;
     }
-    case kStripIcon: {   // a star
+    case kStripIcon: {  // a star
       QPainterPath star;
       for (int i = 0; i < 10; ++i) {
         const qreal r = i % 2 ? 3 : 7;
@@ -171,7 +192,7 @@ void DrawStrip(QPainter& p, int index) {
     case kStripDown: arrow(false, false); break;
     case kStripTop: arrow(true, true); break;
     case kStripBottom: arrow(false, true); break;
-    case kStripEditSelection:   // a list with a choice
+    case kStripEditSelection:  // a list with a choice
       page(2, 2, 12, 12);
       p.drawLine(QPointF(6, 5), QPointF(12, 5));
       p.drawLine(QPointF(6, 8), QPointF(12, 8));
@@ -184,8 +205,7 @@ void DrawStrip(QPainter& p, int index) {
       p.setPen(QPen(QColor(0x20, 0x90, 0x20), 2.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
       p.drawPolyline(QPolygonF({QPointF(3, 8.5), QPointF(6.5, 12), QPointF(13, 4)}));
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -219,7 +239,7 @@ QImage EllipsisImage(int bitmap, int index) {
   QImage image(size, size, QImage::Format_RGB32);
   image.fill(QColor(0, 255, 0));
   const QColor dot = index == 0 ? Qt::black : Qt::white;
-  const int d = std::max(1, size / 8);   // 1 pixel at 8, 2 at 16
+  const int d = std::max(1, size / 8);  // 1 pixel at 8, 2 at 16
   const int y = size - 2 * d - d;
   for (int i = 0; i < 3; ++i)
     for (int dy = 0; dy < d; ++dy)

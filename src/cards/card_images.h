@@ -16,10 +16,29 @@ inline constexpr int kStripImageCount = 23;
 
 // Pictures of the strip, in strip order.
 enum StripImage {
-  kStripEdit, kStripCopyText, kStripAttachments, kStripDeleteCard, kStripCut, kStripCopy, kStripPaste,
-  kStripClear, kStripSelectAll, kStripFormDesign, kStripTextColors, kStripBackground, kStripSound,
-  kStripIcon, kStripAddField, kStripDeleteField, kStripUp, kStripDown, kStripTop, kStripBottom,
-  kStripCopyField, kStripEditSelection, kStripDone,
+  kStripEdit,
+  kStripCopyText,
+  kStripAttachments,
+  kStripDeleteCard,
+  kStripCut,
+  kStripCopy,
+  kStripPaste,
+  kStripClear,
+  kStripSelectAll,
+  kStripFormDesign,
+  kStripTextColors,
+  kStripBackground,
+  kStripSound,
+  kStripIcon,
+  kStripAddField,
+  kStripDeleteField,
+  kStripUp,
+  kStripDown,
+  kStripTop,
+  kStripBottom,
+  kStripCopyField,
+  kStripEditSelection,
+  kStripDone,
 };
 
 // The strip's bitmap at a density, and its picture size.

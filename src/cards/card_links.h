@@ -9,7 +9,7 @@ enum class LinkKind { None, Telephone, Web, Email };
 
 struct LinkClass {
   LinkKind kind = LinkKind::None;
-  QString text;   // the text the action uses: leading spaces dropped
+  QString text;  // the text the action uses: leading spaces dropped
 };
 
 // Mostly digits (at least 60% after leading spaces) is a telephone number;

@@ -10,7 +10,9 @@
 namespace tb::cards {
 namespace {
 
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t Le32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 // An uncompressed BMP must hold all the rows its header promises; the
 // decoder would otherwise make up the missing ones.
@@ -21,7 +23,7 @@ bool BmpComplete(const uint8_t* data, size_t size) {
   const int32_t height = int32_t(Le32(data + 22));
   const uint16_t bits = uint16_t(data[28] | (data[29] << 8));
   const uint32_t compression = Le32(data + 30);
-  if (compression != 0 && compression != 3) return true;   // run-length: the decoder checks its codes
+  if (compression != 0 && compression != 3) return true;  // run-length: the decoder checks its codes
   if (width <= 0 || height == 0 || bits == 0) return false;
   const uint64_t stride = (uint64_t(width) * bits + 31) / 32 * 4;
   const uint64_t rows = height < 0 ? uint64_t(-int64_t(height)) : uint64_t(height);
@@ -61,8 +63,8 @@ QImage DecodePicture(const uint8_t* data, size_t size) {
 QPoint PlacementOrigin(uint32_t placement, QSize image, QSize area) {
   const uint32_t p = ValidPlacement(placement);
   if (p == kPlacementTiled) return {0, 0};
-  const int column = int((p - 1) % 3);   // 0 left, 1 centre, 2 right
-  const int row = int((p - 1) / 3);      // 0 top, 1 middle, 2 bottom
+  const int column = int((p - 1) % 3);  // 0 left, 1 centre, 2 right
+  const int row = int((p - 1) / 3);     // 0 top, 1 middle, 2 bottom
   const auto offset = [](int where, int picture, int room) {
     if (picture >= room) return 0;
     return where == 0 ? 0 : where == 1 ? (room - picture) / 2 : room - picture;

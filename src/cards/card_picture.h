@@ -24,7 +24,7 @@ inline constexpr int64_t kMaxPicturePixels = 40'000'000;
 // Placements: 1 to 9 are the corners, edges and centre (row by row from
 // the top left); 10 tiles the picture from the top-left corner.
 inline constexpr uint32_t kPlacementTiled = 10;
-inline constexpr uint32_t kPlacementDefault = 9;   // bottom right
+inline constexpr uint32_t kPlacementDefault = 9;  // bottom right
 // A stored placement outside 1 to 10 is drawn (and stored back) as 9.
 uint32_t ValidPlacement(uint32_t placement);
 

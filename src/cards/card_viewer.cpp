@@ -201,8 +201,8 @@ void CardViewer::Measure() {
       total_ += item.height;
       continue;
     }
-    int available = width - ((item.flags & kLineIndent) ? kIndent : 0) -
-                    ((item.flags & kLineIconMask) ? metrics_.iconColumn : 0);
+    int available =
+        width - ((item.flags & kLineIndent) ? kIndent : 0) - ((item.flags & kLineIconMask) ? metrics_.iconColumn : 0);
     if (layout_ != kLayoutStacked && i > 0 && items_[i - 1].kind == ViewItem::kLabel) {
       // The label keeps one line of at most half the row; the value wraps in the rest.
       ViewItem& label = items_[i - 1];
@@ -354,7 +354,7 @@ void CardViewer::NextLine() {
   }
   const int next = NextValueLine(selected_, 1);
   if (next < 0) {
-    ScrollTo(position + lineHeight_);   // the last line: only scrolls
+    ScrollTo(position + lineHeight_);  // the last line: only scrolls
     return;
   }
   selected_ = next;
@@ -511,8 +511,8 @@ void CardViewer::Paint(QPainter& painter, const QRect& client) {
       DrawLines(painter, item.lines, QRect(left, y, right - left, height), Qt::AlignLeft, labelFont_, labelColour);
     } else if (layout_ == kLayoutStacked) {
       const int textRight = right - (hasIcon ? metrics_.iconColumn : 0);
-      DrawLines(painter, lines, QRect(left + indent, y, textRight - left - indent, height), Qt::AlignLeft,
-                valueFont_, valueColour);
+      DrawLines(painter, lines, QRect(left + indent, y, textRight - left - indent, height), Qt::AlignLeft, valueFont_,
+                valueColour);
       if (hasIcon) DrawIcon(painter, item, QRect(textRight, y, metrics_.iconColumn, height), lineHeight_);
     } else {
       const ViewItem* label = i > 0 && items_[i - 1].kind == ViewItem::kLabel ? &items_[i - 1] : nullptr;

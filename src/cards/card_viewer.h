@@ -30,14 +30,14 @@ inline constexpr uint32_t kLineLink = 0x200000;
 inline constexpr uint32_t kLineIconMask = 0x3F0000;
 
 // Card attributes the view reads (index of the 32-bit value; offset / 4).
-inline constexpr size_t kAttrValueColour = 2;     // offset 8
-inline constexpr size_t kAttrBackground = 3;      // offset 12
-inline constexpr size_t kAttrLabelColour = 4;     // offset 16
-inline constexpr size_t kAttrLayout = 8;          // offset 32
-inline constexpr size_t kAttrShowPasswords = 9;   // offset 36
-inline constexpr size_t kAttrTextSize = 11;       // offset 44
-inline constexpr size_t kAttrLabelBold = 12;      // offset 48
-inline constexpr size_t kAttrValueBold = 13;      // offset 52
+inline constexpr size_t kAttrValueColour = 2;    // offset 8
+inline constexpr size_t kAttrBackground = 3;     // offset 12
+inline constexpr size_t kAttrLabelColour = 4;    // offset 16
+inline constexpr size_t kAttrLayout = 8;         // offset 32
+inline constexpr size_t kAttrShowPasswords = 9;  // offset 36
+inline constexpr size_t kAttrTextSize = 11;      // offset 44
+inline constexpr size_t kAttrLabelBold = 12;     // offset 48
+inline constexpr size_t kAttrValueBold = 13;     // offset 52
 
 inline constexpr int kLayoutStacked = 0;
 inline constexpr int kLayoutLabelRight = 1;
@@ -63,10 +63,10 @@ struct ViewItem {
 
 // The view's pixel sizes at a density.
 struct ViewMetrics {
-  int margin = 0;       // (d + 24) * 2 / 96
-  int iconColumn = 0;   // (20 * d + 48) / 96
-  int iconSize = 0;     // (d + 3) * 16 / 96
-  int rule = 0;         // (d + 48) / 96
+  int margin = 0;      // (d + 24) * 2 / 96
+  int iconColumn = 0;  // (20 * d + 48) / 96
+  int iconSize = 0;    // (d + 3) * 16 / 96
+  int rule = 0;        // (d + 48) / 96
   static ViewMetrics At(int dpi);
 };
 
@@ -128,8 +128,8 @@ class CardViewer : public CardPresenter {
   void ScrollTo(int position);
   int IconImage(const ViewItem& item) const;
   void DrawIcon(QPainter& painter, const ViewItem& item, const QRect& column, int firstLineHeight);
-  void DrawLines(QPainter& painter, const QStringList& lines, const QRect& area, Qt::Alignment align,
-                 const QFont& font, const QColor& colour);
+  void DrawLines(QPainter& painter, const QStringList& lines, const QRect& area, Qt::Alignment align, const QFont& font,
+                 const QColor& colour);
 
   CardBody& body_;
   std::vector<ViewItem> items_;
@@ -149,7 +149,7 @@ class CardViewer : public CardPresenter {
   bool showPasswords_ = false;
   ViewMetrics metrics_;
   int builtWidth_ = -1;
-  QList<QImage> icons_;   // web, e-mail, telephone, attachment
+  QList<QImage> icons_;  // web, e-mail, telephone, attachment
 };
 
 }  // namespace tb::cards

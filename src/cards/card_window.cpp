@@ -15,8 +15,8 @@
 #include "cards/card_images.h"
 #include "cards/card_viewer.h"
 #include "cards/display_dialogs.h"
-#include "cards/form_designer.h"
 #include "cards/editor_controls.h"
+#include "cards/form_designer.h"
 #include "cards/image_dialog.h"
 #include "cards/long_text_editor.h"
 #include "cards/selection_field_dialog.h"
@@ -125,7 +125,7 @@ void CardWindow::SetBar(int mode) {
     button->setIcon(QIcon(QPixmap::fromImage(image)));
     button->setIconSize(image.size());
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button->show();   // at once, not when the bar's layout gets round to it
+    button->show();  // at once, not when the bar's layout gets round to it
   }
 }
 
@@ -158,9 +158,7 @@ void CardWindow::EndWith(int outcome) {
 
 void CardWindow::Done() {
   switch (Mode()) {
-    case kModeView:
-      EndWith(card_.Modified() ? kOutcomeStore : kOutcomeNothing);
-      return;
+    case kModeView: EndWith(card_.Modified() ? kOutcomeStore : kOutcomeNothing); return;
     case kModeEdit:
       EndEditing(false);
       SwitchMode(kModeView, -1);
@@ -229,17 +227,13 @@ void CardWindow::ChangeTextColours() {
 }
 
 void CardWindow::Dispatch(int commandId) {
-  if (outcome_ >= 0) return;   // closed already
+  if (outcome_ >= 0) return;  // closed already
   const int mode = Mode();
   switch (commandId) {
     case kCmdCardDone:
-    case ui::kCmdOk:
-      Done();
-      return;
+    case ui::kCmdOk: Done(); return;
     case kCmdCardCancel:
-    case ui::kCmdCancel:
-      Cancel();
-      return;
+    case ui::kCmdCancel: Cancel(); return;
     case kCmdDeleteCard:
       if (mode == kModeView) AskDelete();
       return;
@@ -288,9 +282,7 @@ void CardWindow::Dispatch(int commandId) {
         SwitchMode(kModeDesign, -1);
       }
       return;
-    default:
-      body_->RouteCommand(commandId);
-      return;
+    default: body_->RouteCommand(commandId); return;
   }
 }
 
@@ -299,24 +291,17 @@ void CardWindow::OnInitMenuPopup(QMenu* menu) {
   for (QAction* action : menu->actions()) {
     const int command = action->data().toInt();
     switch (command) {
-      case kCmdCopyText:
-        action->setEnabled(mode == kModeView && Viewer() && Viewer()->Selected() >= 0);
-        break;
+      case kCmdCopyText: action->setEnabled(mode == kModeView && Viewer() && Viewer()->Selected() >= 0); break;
       case kCmdCut:
       case kCmdCopy:
       case kCmdPaste:
       case kCmdClear:
-      case kCmdSelectAll:
-        action->setEnabled(mode == kModeEdit && controls_->CanRun(command));
-        break;
-      case kCmdGeneratePassword:
-        action->setEnabled(mode == kModeEdit && Editor() && Editor()->OnPasswordLine());
-        break;
+      case kCmdSelectAll: action->setEnabled(mode == kModeEdit && controls_->CanRun(command)); break;
+      case kCmdGeneratePassword: action->setEnabled(mode == kModeEdit && Editor() && Editor()->OnPasswordLine()); break;
       case kCmdEditSelectionField:
         action->setEnabled(ui::SendPrivateMessage(body_, kMsgDesignerFieldKind) == 12);
         break;
-      default:
-        break;
+      default: break;
     }
   }
 }
@@ -408,11 +393,8 @@ void CardWindow::keyPressEvent(QKeyEvent* event) {
       event->accept();
       return;
     case Qt::Key_Return:
-    case Qt::Key_Enter:
-      event->accept();
-      return;
-    default:
-      ModalDialog::keyPressEvent(event);
+    case Qt::Key_Enter: event->accept(); return;
+    default: ModalDialog::keyPressEvent(event);
   }
 }
 

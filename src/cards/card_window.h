@@ -71,13 +71,13 @@ inline constexpr int kOutcomeStore = 3;
 inline constexpr int kOutcomeDelete = 4;
 
 struct CardWindowSetup {
-  shell::Settings* settings = nullptr;      // required
-  ui::IconLists* icons = nullptr;           // required
-  storage::Wallet* wallet = nullptr;        // for the icon picker; none: Icon does nothing
+  shell::Settings* settings = nullptr;  // required
+  ui::IconLists* icons = nullptr;       // required
+  storage::Wallet* wallet = nullptr;    // for the icon picker; none: Icon does nothing
   bool smartphone = false;
-  bool startInEdit = false;                 // a new card: edit mode on the card name
-  bool readOnly = false;                    // carried; the window behaves the same
-  QObject* notify = nullptr;                // gets message with the outcome as wParam
+  bool startInEdit = false;   // a new card: edit mode on the card name
+  bool readOnly = false;      // carried; the window behaves the same
+  QObject* notify = nullptr;  // gets message with the outcome as wParam
   QEvent::Type message = ui::kMsgUserActivity;
 };
 
@@ -169,7 +169,7 @@ class CardWindow : public ui::ModalDialog, public CardHost {
   int outcome_ = -1;
   bool questionOpen_ = false;
   bool questionEnded_ = false;
-  bool programClose_ = false;   // the program closes the window once the question is gone
+  bool programClose_ = false;  // the program closes the window once the question is gone
   bool doneAfterQuestion_ = false;
 };
 

@@ -107,8 +107,7 @@ uint32_t SizeOfEntry(int entry) {
 
 // --- ColourChoice -----------------------------------------------------------
 
-ColourChoice::ColourChoice(QWidget* parent, const shell::Settings& settings, int buttonId, int listId,
-                           int32_t colour)
+ColourChoice::ColourChoice(QWidget* parent, const shell::Settings& settings, int buttonId, int listId, int32_t colour)
     : QWidget(parent) {
   auto* row = new QHBoxLayout(this);
   row->setContentsMargins(0, 0, 0, 0);
@@ -155,8 +154,7 @@ bool ColourChoice::eventFilter(QObject* watched, QEvent* event) {
 
 // --- DisplayOptionsDialog ---------------------------------------------------
 
-DisplayOptionsDialog::DisplayOptionsDialog(QWidget* owner, shell::Settings& settings,
-                                           storage::WalletOptions& options)
+DisplayOptionsDialog::DisplayOptionsDialog(QWidget* owner, shell::Settings& settings, storage::WalletOptions& options)
     : ModalDialog(owner, settings.IsSmartphone() ? kTemplateDisplaySmartphone : kTemplateDisplayPocketPC),
       settings_(settings),
       options_(options),
@@ -252,8 +250,8 @@ CardTextColorsDialog::CardTextColorsDialog(QWidget* owner, const shell::Settings
   sizes_ = AddSizeList(content, smartphone_ ? kIdCardSizeListSmartphone : kIdCardSizeList, false);
   labelBold_ = AddCheck(content, kIdLabelBold, Text(kStrBold), attributes[kAttrLabelBold] != 0);
   valueBold_ = AddCheck(content, kIdValueBold, Text(kStrBold), attributes[kAttrValueBold] != 0);
-  alwaysDisplay_ = AddCheck(content, kIdAlwaysDisplay, QStringLiteral("Always display"),
-                            attributes[kAttrShowPasswords] != 0);
+  alwaysDisplay_ =
+      AddCheck(content, kIdAlwaysDisplay, QStringLiteral("Always display"), attributes[kAttrShowPasswords] != 0);
 
   int row = 0;
   grid->addWidget(AddLabel(content, 0, kStrTextSize), row, 0);

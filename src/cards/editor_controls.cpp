@@ -40,7 +40,7 @@ SystemTime FromQDateTime(const QDateTime& dt) {
   t.year = uint16_t(d.year());
   t.month = uint16_t(d.month());
   t.day = uint16_t(d.day());
-  t.dayOfWeek = uint16_t(d.dayOfWeek() % 7);   // Sunday is 0
+  t.dayOfWeek = uint16_t(d.dayOfWeek() % 7);  // Sunday is 0
   t.hour = uint16_t(time.hour());
   t.minute = uint16_t(time.minute());
   t.second = uint16_t(time.second());
@@ -57,12 +57,21 @@ void ApplyFont(QWidget* widget) {
 
 ControlType ControlForKind(int kind, bool smartphone) {
   switch (kind) {
-    case 1: case 2: case 3: case 4: case 5: case 6: case 7: case 14: case 15: case 16:
-      return kControlText;
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+    case 14:
+    case 15:
+    case 16: return kControlText;
     case 8: return kControlDate;
     case 9: return kControlTime;
     case 10: return kControlDateTime;
-    case 11: case 12: return smartphone ? kControlList : kControlCombo;
+    case 11:
+    case 12: return smartphone ? kControlList : kControlCombo;
     case 13: return kControlCheck;
     default: return kControlNone;
   }
@@ -83,8 +92,7 @@ QString Capitalised(const QString& typed, const QString& before, Capitals mode) 
     if (IsLetter(c)) {
       const bool startsWord = left.isEmpty() || left.back().isSpace();
       const bool first = left.trimmed().isEmpty();
-      if ((mode == Capitals::EveryWord && startsWord) || (mode == Capitals::FirstLetter && first))
-        out[i] = c.toUpper();
+      if ((mode == Capitals::EveryWord && startsWord) || (mode == Capitals::FirstLetter && first)) out[i] = c.toUpper();
     }
     left += out[i];
   }
@@ -108,15 +116,14 @@ QString QtFormatOf(const std::u16string& picture) {
     while (i + run < in.size() && in[i + run] == c) ++run;
     const QString token = in.mid(i, run);
     switch (c.unicode()) {
-      case 'd': case 'M': case 'h': case 'H': case 'm': case 's':
-        out += token;
-        break;
-      case 'y':
-        out += run >= 3 ? QStringLiteral("yyyy") : QStringLiteral("yy");
-        break;
-      case 't':
-        out += QStringLiteral("AP");
-        break;
+      case 'd':
+      case 'M':
+      case 'h':
+      case 'H':
+      case 'm':
+      case 's': out += token; break;
+      case 'y': out += run >= 3 ? QStringLiteral("yyyy") : QStringLiteral("yy"); break;
+      case 't': out += QStringLiteral("AP"); break;
       default:
         // Anything else is text; letters Qt would read are quoted.
         if (c.isLetter()) out += QLatin1Char('\'') + token + QLatin1Char('\'');
@@ -228,13 +235,12 @@ void SpinControl::paintEvent(QPaintEvent*) {
   p.drawPolygon(QPolygonF({QPointF(cx - w, h * 1.25), QPointF(cx + w, h * 1.25), QPointF(cx, h * 1.7)}));
 }
 
-void SpinControl::mousePressEvent(QMouseEvent* event) {
-  emit stepped(event->position().y() < height() / 2.0 ? -1 : 1);
-}
+void SpinControl::mousePressEvent(QMouseEvent* event) { emit stepped(event->position().y() < height() / 2.0 ? -1 : 1); }
 
 // --- EditorControls ---
 
-EditorControls::EditorControls(QWidget* surface, bool smartphone) : QObject(surface), surface_(surface), smartphone_(smartphone) {
+EditorControls::EditorControls(QWidget* surface, bool smartphone)
+    : QObject(surface), surface_(surface), smartphone_(smartphone) {
   if (smartphone_) {
     lines_ = new QPlainTextEdit(surface_);
     ui::SetControlId(lines_, kIdEdit);
@@ -247,7 +253,7 @@ EditorControls::EditorControls(QWidget* surface, bool smartphone) : QObject(surf
     ApplyFont(lines_);
     Watch(lines_);
     editSpin_ = new SpinControl(surface_, kIdEditSpin);
-    editSpin_->setToolTip(ui::Text(20719));   // caption of the spin; it has no action
+    editSpin_->setToolTip(ui::Text(20719));  // caption of the spin; it has no action
     list_ = new QListWidget(surface_);
     ui::SetControlId(list_, kIdList);
     list_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -323,7 +329,7 @@ QWidget* EditorControls::Companion(ControlType type) const {
 
 void EditorControls::HideAll() {
   for (QWidget* w : std::initializer_list<QWidget*>{line_, lines_, dots_, editSpin_, date_, time_, dateTime_, combo_,
-                                                   check_, list_, listSpin_})
+                                                    check_, list_, listSpin_})
     if (w) w->hide();
   active_ = kControlNone;
 }
@@ -336,7 +342,7 @@ void EditorControls::Place(const QRect& line) {
   if (companion) {
     int width = 0;
     if (active_ == kControlText) width = surface_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 1;
-    else width = line.height() * 5 / 4;   // the list's spin: 1.25 line heights
+    else width = line.height() * 5 / 4;  // the list's spin: 1.25 line heights
     width = std::min(width, std::max(0, line.width() - 1));
     main.setWidth(line.width() - width);
     companion->setGeometry(QRect(main.right() + 1, line.y(), width, line.height()));
@@ -458,15 +464,12 @@ bool EditorControls::CanRun(int command) const {
       }
     case kControlDate:
     case kControlTime:
-    case kControlDateTime:
-      return (command == kCmdCopy || command == kCmdClear) && Picker()->HasValue();
+    case kControlDateTime: return (command == kCmdCopy || command == kCmdClear) && Picker()->HasValue();
     case kControlCombo:
       // Copy copies what the combo shows.
       return command == kCmdCopy && !combo_->currentText().isEmpty();
-    case kControlCheck:
-      return command == kCmdClear;
-    default:
-      return false;
+    case kControlCheck: return command == kCmdClear;
+    default: return false;
   }
 }
 
@@ -475,8 +478,9 @@ void EditorControls::Run(int command) {
   switch (active_) {
     case kControlName:
     case kControlText: {
-      const QString selected = line_ ? line_->selectedText() : lines_->textCursor().selectedText().replace(
-                                                                   QChar::ParagraphSeparator, QLatin1Char('\n'));
+      const QString selected =
+          line_ ? line_->selectedText()
+                : lines_->textCursor().selectedText().replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
       switch (command) {
         case kCmdCopy: CopyTextOut(selected); break;
         case kCmdCut:
@@ -506,14 +510,9 @@ void EditorControls::Run(int command) {
       if (command == kCmdCopy) CopyTextOut(Picker()->ValueText());
       else Picker()->SetNone();
       break;
-    case kControlCombo:
-      CopyTextOut(combo_->currentText());
-      break;
-    case kControlCheck:
-      check_->setCheckState(Qt::PartiallyChecked);
-      break;
-    default:
-      break;
+    case kControlCombo: CopyTextOut(combo_->currentText()); break;
+    case kControlCheck: check_->setCheckState(Qt::PartiallyChecked); break;
+    default: break;
   }
 }
 
@@ -574,8 +573,7 @@ bool EditorControls::eventFilter(QObject* watched, QEvent* event) {
         return true;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   // Automatic capitals for typed letters.
   if (textControl && capitals_ != Capitals::Off && !key->text().isEmpty() && key->text()[0].isLetter() &&

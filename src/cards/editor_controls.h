@@ -117,7 +117,7 @@ class SpinControl : public QWidget {
  public:
   SpinControl(QWidget* parent, int id);
  signals:
-  void stepped(int direction);   // -1 up, +1 down
+  void stepped(int direction);  // -1 up, +1 down
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -147,7 +147,7 @@ class EditorControls : public QObject {
   // Text of types 0 and 1: the caret at the end, or all selected.
   void LoadText(const QString& text, bool selectAll, Capitals capitals, bool numeric, int limit);
   QString Text() const;
-  PickerControl* Picker() const;   // of the active type (2, 3, 4), else null
+  PickerControl* Picker() const;  // of the active type (2, 3, 4), else null
   // Entries of types 5 and 7: entry 0 is the "none" entry; selected is the
   // entry to select (-1: none of them, freeText stays as text).
   void LoadChoices(const QStringList& entries, int selected, const QString& freeText);

@@ -86,8 +86,7 @@ int FormDesigner::LineTop(int line) const { return (line / 2) * EntryHeight() + 
 
 QRect FormDesigner::ControlRect(int line) const {
   const CardList* list = body_.List();
-  return QRect(margin_, LineTop(line) - list->ScrollPosition() - 1, list->ClientWidth() - 2 * margin_,
-               lineHeight_ + 1);
+  return QRect(margin_, LineTop(line) - list->ScrollPosition() - 1, list->ClientWidth() - 2 * margin_, lineHeight_ + 1);
 }
 
 int FormDesigner::ActiveField() const {
@@ -105,7 +104,9 @@ void FormDesigner::Activate(int line) {
     loaded_ = -1;
     body_.setFocus(Qt::OtherFocusReason);
   } else {
-    const ControlType type = IsLabelLine(active_) ? kControlName : controls_->Smartphone() ? kControlList : kControlCombo;
+    const ControlType type = IsLabelLine(active_)      ? kControlName
+                             : controls_->Smartphone() ? kControlList
+                                                       : kControlCombo;
     controls_->Show(type, ControlRect(active_));
     Load(active_);
     loaded_ = active_;
@@ -145,7 +146,8 @@ void FormDesigner::MakeVisible(int line) {
   const int top = LineTop(line);
   const int position = list->ScrollPosition();
   if (top < position) list->ScrollTo(top);
-  else if (top + lineHeight_ > position + list->ClientHeight()) list->ScrollTo(top + lineHeight_ - list->ClientHeight());
+  else if (top + lineHeight_ > position + list->ClientHeight())
+    list->ScrollTo(top + lineHeight_ - list->ClientHeight());
 }
 
 void FormDesigner::NextLine() {
@@ -218,9 +220,7 @@ bool FormDesigner::RunCommand(int command) {
     case kCmdFieldUp:
     case kCmdFieldDown:
     case kCmdFieldTop:
-    case kCmdFieldBottom:
-      Move(command);
-      return true;
+    case kCmdFieldBottom: Move(command); return true;
     case kCmdCopyField: {
       StoreLoaded();
       const int field = ActiveField();
@@ -235,11 +235,8 @@ bool FormDesigner::RunCommand(int command) {
       ListChanged(active_);
       return true;
     }
-    case kCmdEditSelectionField:
-      EditSelection();
-      return true;
-    default:
-      return false;
+    case kCmdEditSelectionField: EditSelection(); return true;
+    default: return false;
   }
 }
 
@@ -270,8 +267,7 @@ void FormDesigner::Move(int command) {
       body_.Card().MoveFieldToEnd(size_t(field));
       ListChanged(LineCount() - 1);
       return;
-    default:
-      return;
+    default: return;
   }
 }
 

@@ -35,7 +35,7 @@ struct OfferedKind {
   uint32_t name;
 };
 inline constexpr OfferedKind kOfferedKinds[] = {
-    {1, 24500}, {15, 24501}, {16, 24502}, {4, 24515}, {3, 24504}, {5, 24505},  {6, 24506},
+    {1, 24500}, {15, 24501}, {16, 24502}, {4, 24515},  {3, 24504},  {5, 24505},  {6, 24506},
     {7, 24507}, {8, 24508},  {9, 24509},  {10, 24510}, {11, 24511}, {12, 24512}, {13, 24513},
 };
 inline constexpr int kOfferedKindCount = int(std::size(kOfferedKinds));

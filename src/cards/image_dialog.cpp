@@ -36,12 +36,13 @@ constexpr uint32_t kStrFirstPosition = 28110;
 constexpr int kPositions = 10;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
-uint32_t ColourRefOf(const QColor& c) { return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16); }
+uint32_t ColourRefOf(const QColor& c) {
+  return uint32_t(c.red()) | (uint32_t(c.green()) << 8) | (uint32_t(c.blue()) << 16);
+}
 constexpr struct {
   int id;
   uint32_t text;
-} kButtons[] = {
-    {kIdSelectImage, 28101}, {kIdRemoveImage, 28102}, {kIdMatchBackground, 28103}, {kIdExportImage, 28104}};
+} kButtons[] = {{kIdSelectImage, 28101}, {kIdRemoveImage, 28102}, {kIdMatchBackground, 28103}, {kIdExportImage, 28104}};
 
 }  // namespace
 

@@ -101,9 +101,7 @@ void LongTextEditor::Dispatch(int commandId) {
   QTextCursor cursor = edit_->textCursor();
   switch (commandId) {
     case ui::kCmdDone:
-    case ui::kCmdOk:
-      Done();
-      return;
+    case ui::kCmdOk: Done(); return;
     case kCmdCut:
     case kCmdCopy:
       if (cursor.hasSelection()) {
@@ -112,15 +110,9 @@ void LongTextEditor::Dispatch(int commandId) {
         if (commandId == kCmdCut) cursor.removeSelectedText();
       }
       return;
-    case kCmdPaste:
-      edit_->paste();
-      return;
-    case kCmdClear:
-      cursor.removeSelectedText();
-      return;
-    case kCmdSelectAll:
-      edit_->selectAll();
-      return;
+    case kCmdPaste: edit_->paste(); return;
+    case kCmdClear: cursor.removeSelectedText(); return;
+    case kCmdSelectAll: edit_->selectAll(); return;
     case kCmdInsertDate:
       Insert(ui::ToQString(tb::platform::FormatShortDate(tb::platform::LocalTime())) + QLatin1Char(' '));
       return;
@@ -179,8 +171,8 @@ void LongTextEditor::keyPressEvent(QKeyEvent* event) {
   ModalDialog::keyPressEvent(event);
 }
 
-bool EditLongText(QWidget* owner, shell::Settings& settings, bool smartphone, const QString& title,
-                  const QString& text, QString* changed) {
+bool EditLongText(QWidget* owner, shell::Settings& settings, bool smartphone, const QString& title, const QString& text,
+                  QString* changed) {
   if (smartphone) return false;
   LongTextEditor editor(owner, settings, title, text);
   if (editor.RunModal() != ui::kResultOk || !editor.Changed()) return false;

@@ -21,7 +21,7 @@ inline constexpr int kLongTextIcon = 223;
 
 inline constexpr int kCmdInsertDate = 855;
 inline constexpr int kCmdInsertTime = 856;
-inline constexpr int kCmdZoom75 = 865;    // .. 869: 75%, 100%, 150%, 200%, 300%
+inline constexpr int kCmdZoom75 = 865;  // .. 869: 75%, 100%, 150%, 200%, 300%
 inline constexpr int kCmdZoom300 = 869;
 
 // The shared font of a zoom level: 0 font 0, 2 font 3, 3 and 4 font 5,
@@ -62,7 +62,7 @@ class LongTextEditor : public ui::ModalDialog {
 
 // Runs the editor; true with the new text in changed when the text changed.
 // On Smartphone it shows nothing and answers false.
-bool EditLongText(QWidget* owner, shell::Settings& settings, bool smartphone, const QString& title,
-                  const QString& text, QString* changed);
+bool EditLongText(QWidget* owner, shell::Settings& settings, bool smartphone, const QString& title, const QString& text,
+                  QString* changed);
 
 }  // namespace tb::cards

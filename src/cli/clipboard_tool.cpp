@@ -57,18 +57,12 @@ std::string OnPath(const std::string& program) {
 pid_t Start(const std::vector<std::string>& argv, int inFd, int outFd, bool errorsToOutput = false) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (inFd >= 0)
-    posix_spawn_file_actions_adddup2(&actions, inFd, STDIN_FILENO);
-  else
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  if (outFd >= 0)
-    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-  else
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  if (errorsToOutput && outFd >= 0)
-    posix_spawn_file_actions_adddup2(&actions, outFd, STDERR_FILENO);
-  else
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  if (inFd >= 0) posix_spawn_file_actions_adddup2(&actions, inFd, STDIN_FILENO);
+  else posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (outFd >= 0) posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+  else posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  if (errorsToOutput && outFd >= 0) posix_spawn_file_actions_adddup2(&actions, outFd, STDERR_FILENO);
+  else posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
@@ -97,7 +91,8 @@ bool RunWithInput(const std::vector<std::string>& argv, const uint8_t* data, siz
     return false;
   }
   // The tool going away early must not end this process.
-  struct sigaction ignore {}, old {};
+  struct sigaction ignore {
+  }, old{};
   ignore.sa_handler = SIG_IGN;
   ::sigaction(SIGPIPE, &ignore, &old);
   bool written = true;
@@ -129,7 +124,8 @@ bool RunForOutput(const std::vector<std::string>& argv, storage::SecureBytes* ou
   bool complete = false;
   uint8_t buffer[4096];
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) break;
     pollfd p{fds[0], POLLIN, 0};
     const int ready = ::poll(&p, 1, int(left.count()));
@@ -154,7 +150,7 @@ bool RunForOutput(const std::vector<std::string>& argv, storage::SecureBytes* ou
 // can mark a value as a secret for clipboard managers.
 bool HelpMentions(const std::string& program, const std::string& helpOption, const std::string& option) {
   storage::SecureBytes help;
-  RunForOutput({program, helpOption}, &help, true);   // xclip writes its help to standard error
+  RunForOutput({program, helpOption}, &help, true);  // xclip writes its help to standard error
   const std::string text(help.begin(), help.end());
   for (size_t at = text.find(option); at != std::string::npos; at = text.find(option, at + 1)) {
     const bool startsWord = at == 0 || text[at - 1] == ' ' || text[at - 1] == '\t' || text[at - 1] == ',';

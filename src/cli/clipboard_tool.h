@@ -15,11 +15,11 @@
 namespace tb::cli {
 
 struct ClipboardTool {
-  std::string name;                     // "wl-copy" or "xclip", for messages
-  std::vector<std::string> copy;        // reads the value from standard input
-  std::vector<std::string> paste;       // writes the clipboard to standard output
-  std::vector<std::string> clear;       // empties the clipboard (standard input empty)
-  bool secretHint = false;              // copy marks the value as a secret
+  std::string name;                // "wl-copy" or "xclip", for messages
+  std::vector<std::string> copy;   // reads the value from standard input
+  std::vector<std::string> paste;  // writes the clipboard to standard output
+  std::vector<std::string> clear;  // empties the clipboard (standard input empty)
+  bool secretHint = false;         // copy marks the value as a secret
 };
 
 // The tool for this session: Wayland when WAYLAND_DISPLAY is set and

@@ -24,7 +24,7 @@ unsigned ClearSecondsSetting(const CliEnvironment& env) {
   shell::Settings settings;
   shell::LoadOptions options;
   options.writeRegistrations = false;
-  settings.Load(registry, options);   // a missing or unreadable file keeps the defaults
+  settings.Load(registry, options);  // a missing or unreadable file keeps the defaults
   return std::min<unsigned>(settings.clipboardClearSeconds, kMaxClearSeconds);
 }
 

@@ -6,18 +6,16 @@
 
 #include "cli/commands.h"
 #include "cli/json_writer.h"
-#include "storage/cipher/sha256.h"
 #include "platform/core/text_convert.h"
 #include "storage/card_codec.h"
+#include "storage/cipher/sha256.h"
 
 namespace tb::cli {
 
 namespace {
 void OptionalText(JsonWriter& json, const std::optional<storage::Text>& text) {
-  if (text)
-    json.String(View(*text));
-  else
-    json.Null();
+  if (text) json.String(View(*text));
+  else json.Null();
 }
 
 void Numbers(JsonWriter& json, const std::array<uint32_t, 16>& values) {
@@ -32,11 +30,16 @@ void Digest(JsonWriter& json, const storage::SecureBytes& bytes) {
 
 void WriteField(JsonWriter& json, const storage::Field& f) {
   json.BeginObject()
-      .Key("kind").Unsigned(f.kind)
-      .Key("flags").Unsigned(f.flags)
-      .Key("label").String(View(f.label))
-      .Key("value").String(View(f.value))
-      .Key("items").BeginArray();
+      .Key("kind")
+      .Unsigned(f.kind)
+      .Key("flags")
+      .Unsigned(f.flags)
+      .Key("label")
+      .String(View(f.label))
+      .Key("value")
+      .String(View(f.value))
+      .Key("items")
+      .BeginArray();
   for (const storage::Text& item : f.items) json.String(View(item));
   json.EndArray().Key("datetime");
   if (f.dateTime.IsZero()) {
@@ -44,8 +47,14 @@ void WriteField(JsonWriter& json, const storage::Field& f) {
   } else {
     const platform::SystemTime& t = f.dateTime;
     json.BeginArray()
-        .Unsigned(t.year).Unsigned(t.month).Unsigned(t.dayOfWeek).Unsigned(t.day)
-        .Unsigned(t.hour).Unsigned(t.minute).Unsigned(t.second).Unsigned(t.milliseconds)
+        .Unsigned(t.year)
+        .Unsigned(t.month)
+        .Unsigned(t.dayOfWeek)
+        .Unsigned(t.day)
+        .Unsigned(t.hour)
+        .Unsigned(t.minute)
+        .Unsigned(t.second)
+        .Unsigned(t.milliseconds)
         .EndArray();
   }
   json.Key("label_colour").Number(f.labelColour).Key("value_colour").Number(f.valueColour).EndObject();
@@ -59,9 +68,12 @@ void WriteCard(JsonWriter& json, const storage::Card& card) {
   json.EndArray().Key("picture");
   if (card.picture) {
     json.BeginObject()
-        .Key("placement").Unsigned(card.picture->placement)
-        .Key("type").Unsigned(card.picture->type)
-        .Key("name").String(View(card.picture->fileName));
+        .Key("placement")
+        .Unsigned(card.picture->placement)
+        .Key("type")
+        .Unsigned(card.picture->type)
+        .Key("name")
+        .String(View(card.picture->fileName));
     Digest(json, card.picture->bytes);
     json.EndObject();
   } else {
@@ -70,9 +82,12 @@ void WriteCard(JsonWriter& json, const storage::Card& card) {
   json.Key("sound");
   if (card.sound) {
     json.BeginObject()
-        .Key("type").Unsigned(card.sound->type)
-        .Key("play").Unsigned(card.sound->play)
-        .Key("name").String(View(card.sound->fileName));
+        .Key("type")
+        .Unsigned(card.sound->type)
+        .Key("play")
+        .Unsigned(card.sound->play)
+        .Key("name")
+        .String(View(card.sound->fileName));
     Digest(json, card.sound->bytes);
     json.EndObject();
   } else {
@@ -88,7 +103,6 @@ void WriteCard(JsonWriter& json, const storage::Card& card) {
   }
   json.EndArray().EndObject();
 }
-
 
 }  // namespace
 
@@ -109,9 +123,7 @@ int CmdDump(Session& s, const ParsedArgs& a) {
   JsonWriter json;
   json.BeginObject();
   json.Key("signature").BeginObject().Key("version").Utf8(SignatureVersionText(wallet)).EndObject();
-  json.Key("header").BeginObject()
-      .Key("flags").Unsigned(wallet.Header().Flags())
-      .Key("hint");
+  json.Key("header").BeginObject().Key("flags").Unsigned(wallet.Header().Flags()).Key("hint");
   OptionalText(json, wallet.GetHint());
   json.Key("special_views").BeginArray();
   for (const storage::SpecialView view :
@@ -122,10 +134,14 @@ int CmdDump(Session& s, const ParsedArgs& a) {
     json.Key("icon").Number(wallet.GetSpecialViewIcon(n)).EndObject();
   }
   json.EndArray().EndObject();
-  json.Key("options").BeginObject()
-      .Key("flags").Unsigned(wallet.Options().Flags())
-      .Key("auto_close_minutes").Unsigned(wallet.Options().AutoCloseMinutes())
-      .Key("favourites").BeginArray();
+  json.Key("options")
+      .BeginObject()
+      .Key("flags")
+      .Unsigned(wallet.Options().Flags())
+      .Key("auto_close_minutes")
+      .Unsigned(wallet.Options().AutoCloseMinutes())
+      .Key("favourites")
+      .BeginArray();
   for (const storage::RecordId& id : wallet.Favourites()) json.Utf8(id.Hex());
   json.EndArray().Key("default_attributes");
   Numbers(json, wallet.Options().DefaultAttributes());
@@ -138,22 +154,28 @@ int CmdDump(Session& s, const ParsedArgs& a) {
     const auto it = live.find(h.Id());
     if (it == live.end() || it->second != h.fileOffset) return true;
     json.BeginObject()
-        .Key("offset").Unsigned(h.fileOffset)
-        .Key("kind").Unsigned(uint32_t(h.Kind()))
-        .Key("id").Utf8(h.Id().Hex())
-        .Key("parent").Utf8(h.Parent().Hex())
-        .Key("name").String(View(h.Name()))
-        .Key("icon").Number(h.Icon())
-        .Key("change_flags").Unsigned(h.ChangeFlags())
-        .Key("default_form").Utf8(h.DefaultForm().Hex())
+        .Key("offset")
+        .Unsigned(h.fileOffset)
+        .Key("kind")
+        .Unsigned(uint32_t(h.Kind()))
+        .Key("id")
+        .Utf8(h.Id().Hex())
+        .Key("parent")
+        .Utf8(h.Parent().Hex())
+        .Key("name")
+        .String(View(h.Name()))
+        .Key("icon")
+        .Number(h.Icon())
+        .Key("change_flags")
+        .Unsigned(h.ChangeFlags())
+        .Key("default_form")
+        .Utf8(h.DefaultForm().Hex())
         .Key("card");
     if (h.IsCard()) {
       storage::Card card;
       storage::ByteSpan bytes;
-      if (body(&bytes))
-        storage::DecodeCardBody(bytes, wallet.DataKey(), &card);
-      else
-        bodiesRead = false;
+      if (body(&bytes)) storage::DecodeCardBody(bytes, wallet.DataKey(), &card);
+      else bodiesRead = false;
       WriteCard(json, card);
     } else {
       json.Null();

@@ -87,7 +87,8 @@ int ChooseForm(Session& s, const ParsedArgs& a, const storage::Wallet& wallet, c
     }
     if (found.empty()) return s.Fail("no form named " + *name + " (see 'tbwallet forms')");
     if (found.size() > 1) {
-      std::string message = std::to_string(found.size()) + " forms are named " + *name + "; give one with --form or its id:";
+      std::string message =
+          std::to_string(found.size()) + " forms are named " + *name + "; give one with --form or its id:";
       for (const auto* t : found) message += "\n  " + t->form.Hex();
       return s.Fail(message);
     }
@@ -215,10 +216,11 @@ int CmdMv(Session& s, const ParsedArgs& a) {
       status == storage::MoveStatus::FormsFolder)
     return refused(status);
   // The command line keeps forms among the forms and cards in folders.
-  if (h.IsCard() && InFormsFolder(wallet, h)) return s.Fail(a.positional[1] + " is a form; forms stay in the forms folder");
+  if (h.IsCard() && InFormsFolder(wallet, h))
+    return s.Fail(a.positional[1] + " is a form; forms stay in the forms folder");
   std::u16string targetText;
   if (!ArgumentText(a.positional[2], &targetText)) return s.Usage("the folder name is not UTF-8");
-  int folder = -1;   // the top level
+  int folder = -1;  // the top level
   if (SplitPath(targetText).empty()) {
     if (h.IsCard()) return s.Fail("a card must be in a folder");
   } else if (int rc = ResolveOne(s, wallet, a.positional[2], &folder); rc != kExitOk) {

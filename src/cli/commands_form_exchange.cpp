@@ -49,7 +49,7 @@ int CmdFormImport(Session& s, const ParsedArgs& a) {
     }
     case interchange::FormImportStatus::Declined:
       wallet.Close();
-      if (prompter.NoAnswer()) return kExitFailed;   // the missing answer was reported
+      if (prompter.NoAnswer()) return kExitFailed;  // the missing answer was reported
       return s.Fail("the import was declined; nothing was written");
     case interchange::FormImportStatus::Unreadable:
       wallet.Close();
@@ -57,9 +57,7 @@ int CmdFormImport(Session& s, const ParsedArgs& a) {
                     (r.readStatus == interchange::FormReadStatus::NoFile ? std::string("cannot open the file")
                                                                          : interchange::Describe(r.readStatus)) +
                     "; nothing was written");
-    default:
-      wallet.Close();
-      return s.Fail("cannot import " + file + ": " + interchange::Describe(r.status));
+    default: wallet.Close(); return s.Fail("cannot import " + file + ": " + interchange::Describe(r.status));
   }
 }
 

@@ -61,8 +61,8 @@ int CmdExport(Session& s, const ParsedArgs& a) {
   s.out << written << "\n";
   if (report.Complete()) return kExitOk;
   // The file is there but not whole: say what is missing and fail.
-  return s.Fail("the export is incomplete: " + std::to_string(report.cardsLeftOut) +
-                " card(s) could not be read and " + std::to_string(report.attachmentsLeftOut) +
+  return s.Fail("the export is incomplete: " + std::to_string(report.cardsLeftOut) + " card(s) could not be read and " +
+                std::to_string(report.attachmentsLeftOut) +
                 " attachment(s) could not be saved; they are missing from " + written);
 }
 

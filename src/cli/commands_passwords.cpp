@@ -47,10 +47,14 @@ void WriteJsonReport(const storage::Wallet& wallet, const strength::AuditReport&
   for (size_t i = 0; i < r.entries.size(); ++i) {
     const strength::AuditEntry& e = r.entries[i];
     json.BeginObject()
-        .Key("id").Utf8(e.card.Hex())
-        .Key("path").String(PathOf(wallet, e.position))
-        .Key("field").String(View(e.label))
-        .Key("findings").BeginArray();
+        .Key("id")
+        .Utf8(e.card.Hex())
+        .Key("path")
+        .String(PathOf(wallet, e.position))
+        .Key("field")
+        .String(View(e.label))
+        .Key("findings")
+        .BeginArray();
     for (const uint32_t f : strength::kFindingBits)
       if (e.findings & f) json.Utf8(strength::FindingKey(f));
     json.EndArray();
@@ -70,8 +74,8 @@ void WriteJsonReport(const storage::Wallet& wallet, const strength::AuditReport&
 void WriteTextReport(const storage::Wallet& wallet, const std::string& walletArg, const strength::AuditReport& r,
                      std::ostream& out) {
   const strength::AuditCounts& n = r.counts;
-  out << "Password report for " << walletArg << ": " << n.fields << " password fields on " << n.cards
-      << " cards; " << n.flaggedCards << (n.flaggedCards == 1 ? " card needs" : " cards need") << " attention.\n";
+  out << "Password report for " << walletArg << ": " << n.fields << " password fields on " << n.cards << " cards; "
+      << n.flaggedCards << (n.flaggedCards == 1 ? " card needs" : " cards need") << " attention.\n";
   std::string counts;
   for (const uint32_t f : strength::kFindingBits)
     counts += (counts.empty() ? "" : ", ") + FindingWords(f) + " " + std::to_string(n.Of(f));
@@ -109,10 +113,8 @@ int CmdAudit(Session& s, const ParsedArgs& a) {
   storage::Wallet wallet;
   if (int rc = OpenWallet(s, walletArg, true, wallet); rc != kExitOk) return rc;
   const strength::AuditReport report = strength::AuditPasswords(wallet);
-  if (a.Has("--json"))
-    WriteJsonReport(wallet, report, s.out);
-  else
-    WriteTextReport(wallet, walletArg, report, s.out);
+  if (a.Has("--json")) WriteJsonReport(wallet, report, s.out);
+  else WriteTextReport(wallet, walletArg, report, s.out);
   wallet.Close();
   if (report.unreadableCards > 0)
     s.err << "tbwallet: " << report.unreadableCards << " cards could not be read and are not in the report\n";

@@ -19,8 +19,8 @@ namespace {
 // Lines of a view (the view itself and the cards shown in it) are marked:
 // a view is no folder, and its paths name no item. In text a third column
 // says "view"; in JSON "view" is true. The view's own line has no id.
-void ListTree(const storage::Wallet& wallet, const std::vector<storage::TreeNode>& nodes,
-              const std::u16string& prefix, std::ostream& out, JsonWriter* json) {
+void ListTree(const storage::Wallet& wallet, const std::vector<storage::TreeNode>& nodes, const std::u16string& prefix,
+              std::ostream& out, JsonWriter* json) {
   for (const storage::TreeNode& node : nodes) {
     const bool viewItself = storage::IsSpecialViewKind(node.kind);
     const bool viewLine = viewItself || node.underView;
@@ -74,8 +74,7 @@ int CmdInfo(Session& s, const ParsedArgs& a) {
   out << "Favourites: " << favourites.size() << "\n";
   for (const storage::RecordId& id : favourites) {
     const int p = wallet.FindRecord(id);
-    out << "  " << (p >= 0 ? Printable(Utf8(PathOf(wallet, p))) : std::string("(missing)")) << "\t" << id.Hex()
-        << "\n";
+    out << "  " << (p >= 0 ? Printable(Utf8(PathOf(wallet, p))) : std::string("(missing)")) << "\t" << id.Hex() << "\n";
   }
   wallet.Close();
   return kExitOk;
@@ -120,15 +119,22 @@ int CmdShow(Session& s, const ParsedArgs& a) {
   if (a.Has("--json")) {
     JsonWriter json;
     json.BeginObject()
-        .Key("id").Utf8(h->Id().Hex())
-        .Key("path").String(path)
-        .Key("name").String(View(card.record.Name()))
-        .Key("fields").BeginArray();
+        .Key("id")
+        .Utf8(h->Id().Hex())
+        .Key("path")
+        .String(path)
+        .Key("name")
+        .String(View(card.record.Name()))
+        .Key("fields")
+        .BeginArray();
     for (const storage::Field& f : card.fields)
       json.BeginObject()
-          .Key("label").String(View(f.label))
-          .Key("kind").Number(f.kind)
-          .Key("value").Utf8(shown(f))
+          .Key("label")
+          .String(View(f.label))
+          .Key("kind")
+          .Number(f.kind)
+          .Key("value")
+          .Utf8(shown(f))
           .EndObject();
     json.EndArray().EndObject();
     json.WriteLine(s.out);
@@ -167,12 +173,14 @@ int CmdFind(Session& s, const ParsedArgs& a) {
     const std::u16string path = PathOf(wallet, position);
     if (a.Has("--json"))
       json.BeginObject()
-          .Key("id").Utf8(h->Id().Hex())
-          .Key("path").String(path)
-          .Key("name").String(View(h->Name()))
+          .Key("id")
+          .Utf8(h->Id().Hex())
+          .Key("path")
+          .String(path)
+          .Key("name")
+          .String(View(h->Name()))
           .EndObject();
-    else
-      s.out << Printable(Utf8(path)) << "\t" << h->Id().Hex() << "\n";
+    else s.out << Printable(Utf8(path)) << "\t" << h->Id().Hex() << "\n";
   }
   json.EndArray();
   if (a.Has("--json")) json.WriteLine(s.out);

@@ -77,10 +77,8 @@ int CmdRepair(Session& s, const ParsedArgs& a) {
   AnswerPrompter prompter(s, a.Has("--yes"));
   const int rc = OpenWallet(s, walletArg, false, wallet, &prompter);
   if (rc != kExitOk) {
-    if (prompter.Declined())
-      s.Fail("the repair was declined; nothing was changed");
-    else if (prompter.Asked())
-      s.Fail("the repair did not go through");
+    if (prompter.Declined()) s.Fail("the repair was declined; nothing was changed");
+    else if (prompter.Asked()) s.Fail("the repair did not go through");
     return rc;
   }
   if (!prompter.Asked()) s.out << "no damage found in " << walletArg << "\n";

@@ -24,8 +24,8 @@ bool Digits(std::string_view text, size_t at, size_t count, int* value) {
 
 bool ParseDate(std::string_view text, platform::SystemTime* t) {
   int y, m, d;
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !Digits(text, 0, 4, &y) ||
-      !Digits(text, 5, 2, &m) || !Digits(text, 8, 2, &d))
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-' || !Digits(text, 0, 4, &y) || !Digits(text, 5, 2, &m) ||
+      !Digits(text, 8, 2, &d))
     return false;
   t->year = uint16_t(y);
   t->month = uint16_t(m);
@@ -54,7 +54,7 @@ bool Complete(platform::SystemTime* t) {
 }
 
 struct Assignment {
-  std::string labelArg;        // as written, for messages
+  std::string labelArg;  // as written, for messages
   std::u16string label;
   std::u16string value;
   bool fromAnswer = false;
@@ -96,8 +96,8 @@ int FindField(Session& s, storage::Card& card, const Assignment& a, storage::Fie
         if (found.empty()) found = FieldsLabelled(card, base, true);
         if (found.empty()) return s.Fail("the card has no field labelled " + Utf8(base));
         if (k > found.size())
-          return s.Fail("the card has " + std::to_string(found.size()) + " fields labelled " + Utf8(base) +
-                        ", not " + std::to_string(k));
+          return s.Fail("the card has " + std::to_string(found.size()) + " fields labelled " + Utf8(base) + ", not " +
+                        std::to_string(k));
         occurrence = k;
       }
     }
@@ -162,7 +162,7 @@ std::optional<platform::SystemTime> ParseIsoDateTime(std::string_view text, IsoF
   } else if ((text.size() == 5 || text.size() == 8) && ParseTime(text, &t)) {
     f = IsoForm::Time;
     if (form) *form = f;
-    return t;   // no date: the caller supplies one
+    return t;  // no date: the caller supplies one
   } else if (text.size() > 11 && (text[10] == 'T' || text[10] == 't' || text[10] == ' ') &&
              ParseDate(text.substr(0, 10), &t) && ParseTime(text.substr(11), &t)) {
     f = IsoForm::DateTime;
@@ -186,10 +186,12 @@ int ApplyAssignments(Session& s, storage::Card& card, const std::vector<std::str
     storage::Field* field = nullptr;
     if (int rc = FindField(s, card, a, &field); rc != kExitOk) return rc;
     if (field->kind == uint16_t(storage::FieldKind::Password) && value != "-" && !value.empty())
-      return s.Usage("a password written in an argument can be read by every user of this machine in the "
-                     "process list, and stays in the shell's history; write " + a.labelArg +
-                     "=- and give the value as an answer (at the prompt, or as the next line of standard "
-                     "input)");
+      return s.Usage(
+          "a password written in an argument can be read by every user of this machine in the "
+          "process list, and stays in the shell's history; write " +
+          a.labelArg +
+          "=- and give the value as an answer (at the prompt, or as the next line of standard "
+          "input)");
     if (value == "-") {
       storage::Text secret;
       if (!s.ReadSecret("Value for " + a.labelArg + ": ", &secret)) return kExitFailed;

@@ -45,13 +45,13 @@ int GeneratorOptions(Session& s, const ParsedArgs& a, generator::GeneratorSettin
   const std::string* separator = a.Value("--separator");
   const bool passphrase = words || separator || a.Has("--capitalise");
   if (passphrase && (length || classes || a.Has("--no-lookalike")))
-    return s.Usage("--length, --classes and --no-lookalike make a password of characters; --words, "
-                   "--separator and --capitalise a passphrase: give options of one kind");
+    return s.Usage(
+        "--length, --classes and --no-lookalike make a password of characters; --words, "
+        "--separator and --capitalise a passphrase: give options of one kind");
   if (passphrase) {
     settings->mode = GeneratorMode::Passphrase;
     if (words && !SmallNumber(*words, &settings->words)) return s.Usage("--words takes a number from 3 to 12");
-    if (separator && !ArgumentText(*separator, &settings->separator))
-      return s.Usage("the separator is not UTF-8");
+    if (separator && !ArgumentText(*separator, &settings->separator)) return s.Usage("the separator is not UTF-8");
     settings->capitalise = a.Has("--capitalise");
   } else {
     if (length && !SmallNumber(*length, &settings->length)) return s.Usage("--length takes a number from 4 to 128");
@@ -64,8 +64,7 @@ int GeneratorOptions(Session& s, const ParsedArgs& a, generator::GeneratorSettin
   return kExitOk;
 }
 
-int ApplyGenerated(Session& s, storage::Card& card, const ParsedArgs& a,
-                   const generator::GeneratorSettings& settings) {
+int ApplyGenerated(Session& s, storage::Card& card, const ParsedArgs& a, const generator::GeneratorSettings& settings) {
   for (const std::string& label : a.Values("--generate")) {
     storage::Field* field = nullptr;
     if (int rc = FindFieldByLabel(s, card, label, &field); rc != kExitOk) return rc;

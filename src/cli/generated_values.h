@@ -14,8 +14,8 @@ class Session;
 struct ParsedArgs;
 
 // The options every generating command takes, for the command table.
-extern const std::vector<std::string> kGeneratorFlags;    // --no-lookalike, --capitalise
-extern const std::vector<std::string> kGeneratorValued;   // --length, --classes, --words, --separator
+extern const std::vector<std::string> kGeneratorFlags;   // --no-lookalike, --capitalise
+extern const std::vector<std::string> kGeneratorValued;  // --length, --classes, --words, --separator
 // Their help lines.
 extern const char kGeneratorHelp[];
 
@@ -27,7 +27,6 @@ int GeneratorOptions(Session& s, const ParsedArgs& a, generator::GeneratorSettin
 // Gives each field named by a --generate LABEL a new value (LABEL as 'set'
 // names fields). Only Password fields take one: a generated value belongs
 // where it is shown masked.
-int ApplyGenerated(Session& s, storage::Card& card, const ParsedArgs& a,
-                   const generator::GeneratorSettings& settings);
+int ApplyGenerated(Session& s, storage::Card& card, const ParsedArgs& a, const generator::GeneratorSettings& settings);
 
 }  // namespace tb::cli

@@ -18,12 +18,9 @@ bool IsCancelAnswer(std::string_view answer) {
 storage::Answer ImportPrompter::Show(const storage::Message& message) {
   const std::string text = Printable(Utf8(message.text), true);
   if (message.buttons == storage::Buttons::Ok) {
-    if (message.icon == storage::MessageIcon::Stop)
-      s_.err << "tbwallet: " << text << "\n";
-    else if (message.icon == storage::MessageIcon::Warning)
-      s_.err << text << "\n";
-    else
-      s_.out << text << "\n";
+    if (message.icon == storage::MessageIcon::Stop) s_.err << "tbwallet: " << text << "\n";
+    else if (message.icon == storage::MessageIcon::Warning) s_.err << text << "\n";
+    else s_.out << text << "\n";
     return storage::Answer::Ok;
   }
   const bool withCancel = message.buttons == storage::Buttons::YesNoCancel;

@@ -23,7 +23,7 @@ class JsonWriter {
   // The name of the next member of the object being written.
   JsonWriter& Key(std::string_view name);
   JsonWriter& String(std::u16string_view text);
-  JsonWriter& Utf8(std::string_view text);   // already UTF-8
+  JsonWriter& Utf8(std::string_view text);  // already UTF-8
   JsonWriter& Number(int64_t value);
   JsonWriter& Unsigned(uint64_t value);
   JsonWriter& Bool(bool value);

@@ -119,13 +119,14 @@ bool Session::LoadTexts() {
   shell::Settings settings;
   shell::LoadOptions options;
   options.writeRegistrations = false;
-  settings.Load(registry, options);   // a missing or unreadable file keeps the defaults
+  settings.Load(registry, options);  // a missing or unreadable file keeps the defaults
   shell::ModuleRequest request;
   request.langPref = settings.langPref;
   request.folder = env.moduleFolder;
   const shell::ModuleChoice choice = shell::LoadLanguageModule(module_, request);
   if (!choice.loaded) {
-    const std::u16string text = choice.failureText.empty() ? std::u16string(shell::kLoadFailureText) : choice.failureText;
+    const std::u16string text =
+        choice.failureText.empty() ? std::u16string(shell::kLoadFailureText) : choice.failureText;
     err << "tbwallet: " << Utf8(text) << "\n";
     return false;
   }
@@ -219,8 +220,7 @@ bool HasPreviousFormat(const std::string& path) {
   if (file.Open(path, platform::OpenMode::ReadOnly) != platform::OpenResult::Ok) return false;
   storage::FileSignature signature;
   size_t got = 0;
-  if (!file.ReadAt(0, signature.raw.data(), signature.raw.size(), &got) || got != signature.raw.size())
-    return false;
+  if (!file.ReadAt(0, signature.raw.data(), signature.raw.size(), &got) || got != signature.raw.size()) return false;
   return signature.TextIsValid() && signature.Version() == storage::FormatVersion::Five;
 }
 
@@ -230,8 +230,8 @@ namespace {
 void ReportJournal(Session& s, const std::string& walletArg, const storage::Wallet& wallet) {
   const storage::JournalReport& report = wallet.LastJournalReport();
   if (!storage::IsRefusal(report.status)) return;
-  s.err << "tbwallet: warning: journal status " << int(report.status) << ": "
-        << storage::Describe(report.status) << " " << Printable(walletArg) << "; it was not used, and the wallet "
+  s.err << "tbwallet: warning: journal status " << int(report.status) << ": " << storage::Describe(report.status) << " "
+        << Printable(walletArg) << "; it was not used, and the wallet "
         << "was not changed by it; "
         << (report.setAsidePath.empty() ? std::string("it could not be moved aside")
                                         : "it was moved aside to " + Printable(report.setAsidePath))
@@ -250,8 +250,7 @@ int OpenWallet(Session& s, const std::string& walletArg, bool readOnly, storage:
   if (!s.ReadSecret("Password for " + walletArg + ": ", &password)) return kExitFailed;
   if (passwordOut) *passwordOut = password;
   const storage::OpenStatus status =
-      wallet.Open(AbsolutePath(walletArg), std::u16string_view(password.data(), password.size()), readOnly,
-                  prompter);
+      wallet.Open(AbsolutePath(walletArg), std::u16string_view(password.data(), password.size()), readOnly, prompter);
   ReportJournal(s, walletArg, wallet);
   if (status == storage::OpenStatus::Ok && !readOnly && wallet.IsReadOnly()) {
     // A version-5 wallet without a password: it can be read, but neither
@@ -262,17 +261,18 @@ int OpenWallet(Session& s, const std::string& walletArg, bool readOnly, storage:
                   "'tbwallet upgrade' cannot upgrade it either; nothing was written");
   }
   if (status == storage::OpenStatus::Ok) return kExitOk;
-  std::string message = "cannot open " + walletArg + ": status " + std::to_string(int(status)) + " (" +
-                        storage::Describe(status) + ")";
+  std::string message =
+      "cannot open " + walletArg + ": status " + std::to_string(int(status)) + " (" + storage::Describe(status) + ")";
   if (status == storage::OpenStatus::Damaged && !prompter)
     message += "\ntbwallet: run 'tbwallet repair " + walletArg + "' to repair it";
   if (status == storage::OpenStatus::NeedsUpgrade)
-    message += "\ntbwallet: nothing was written; run 'tbwallet upgrade " + walletArg +
-               "' to upgrade it to the current format";
+    message +=
+        "\ntbwallet: nothing was written; run 'tbwallet upgrade " + walletArg + "' to upgrade it to the current format";
   if (status == storage::OpenStatus::HardLinked)
-    message += "\ntbwallet: nothing was written. A change replaces the file: this name would get a file of "
-               "its own, and the wallet's other names would keep the wallet as it is now. Give --break-links "
-               "to do that";
+    message +=
+        "\ntbwallet: nothing was written. A change replaces the file: this name would get a file of "
+        "its own, and the wallet's other names would keep the wallet as it is now. Give --break-links "
+        "to do that";
   return s.Fail(message);
 }
 

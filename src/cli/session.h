@@ -20,7 +20,7 @@ namespace tb::cli {
 // A command's arguments after the command word, split by its option table.
 struct ParsedArgs {
   std::vector<std::string> positional;
-  std::map<std::string, std::vector<std::string>> values;   // options taking a value
+  std::map<std::string, std::vector<std::string>> values;  // options taking a value
   std::set<std::string> flags;
   bool help = false;
 
@@ -32,8 +32,7 @@ struct ParsedArgs {
 
 class Session {
  public:
-  Session(std::istream& in, std::ostream& out, std::ostream& err, const CliEnvironment& env,
-          std::string command);
+  Session(std::istream& in, std::ostream& out, std::ostream& err, const CliEnvironment& env, std::string command);
 
   std::istream& in;
   std::ostream& out;

@@ -14,11 +14,11 @@ namespace {
 
 struct CommandSpec {
   const char* name;
-  const char* synopsis;        // after "tbwallet "
+  const char* synopsis;  // after "tbwallet "
   const char* summary;
-  const char* details;         // more help, may be empty
+  const char* details;  // more help, may be empty
   size_t minPositional;
-  size_t maxPositional;        // SIZE_MAX: any number
+  size_t maxPositional;  // SIZE_MAX: any number
   std::vector<std::string> flags;
   std::vector<std::string> valued;
   int (*run)(Session&, const ParsedArgs&);
@@ -60,9 +60,8 @@ const char kItems[] =
 
 // The commands that change the wallet; they take --break-links.
 bool Writes(const std::string& command) {
-  static const char* const kWriting[] = {"mkdir", "new-card", "set",    "rename", "mv",          "cp",
-                                         "rm",    "save-form", "passwd", "repair", "import",     "form-import",
-                                         "upgrade"};
+  static const char* const kWriting[] = {"mkdir",     "new-card", "set",    "rename", "mv",          "cp",     "rm",
+                                         "save-form", "passwd",   "repair", "import", "form-import", "upgrade"};
   for (const char* c : kWriting)
     if (command == c) return true;
   return false;
@@ -76,26 +75,46 @@ const char kBreakLinks[] =
 
 const std::vector<CommandSpec>& Commands() {
   static const std::vector<CommandSpec> commands = {
-      {"create", "create WALLET [--hint TEXT] [--starter-folder]", "create a new wallet file",
+      {"create",
+       "create WALLET [--hint TEXT] [--starter-folder]",
+       "create a new wallet file",
        "Asks for the new password (3 to 23 characters); on a terminal twice.\n"
        "--hint TEXT       the password hint stored in the wallet\n"
        "--starter-folder  add the starter folder at the top level\n",
-       1, 1, {"--starter-folder"}, {"--hint"}, CmdCreate},
+       1,
+       1,
+       {"--starter-folder"},
+       {"--hint"},
+       CmdCreate},
       {"info", "info WALLET", "show the hint, counts, options and favourites", "", 1, 1, {}, {}, CmdInfo},
-      {"ls", "ls WALLET [--json]", "list the tree in the browser's order",
+      {"ls",
+       "ls WALLET [--json]",
+       "list the tree in the browser's order",
        "Each line is an item's path and its record id, separated by a tab. The\n"
        "favourites view comes first, as in the program: its own line (no id) and\n"
        "the cards it shows carry a third column \"view\". A view's paths name no\n"
        "item; use the card's folder path or id.\n"
        "--json  a list of {id, kind, path, name}; kind 1 card, 2 folder, 3 forms\n"
        "        folder, 100 the favourites view; view lines add \"view\": true\n",
-       1, 1, {"--json"}, {}, CmdLs},
-      {"show", "show WALLET CARD [--json] [--reveal]", "show a card's fields",
+       1,
+       1,
+       {"--json"},
+       {},
+       CmdLs},
+      {"show",
+       "show WALLET CARD [--json] [--reveal]",
+       "show a card's fields",
        "Password fields show as \"********\" unless --reveal is given.\n"
        "--json    an object {id, path, name, fields: [{label, kind, value}]}\n"
        "--reveal  show passwords in clear\n",
-       2, 2, {"--json", "--reveal"}, {}, CmdShow},
-      {"clip", "clip WALLET CARD [LABEL] [--seconds N]", "copy a field's value to the desktop clipboard",
+       2,
+       2,
+       {"--json", "--reveal"},
+       {},
+       CmdShow},
+      {"clip",
+       "clip WALLET CARD [LABEL] [--seconds N]",
+       "copy a field's value to the desktop clipboard",
        "Copies the first Password field of the card, or the field LABEL names (as\n"
        "'tbwallet set' names fields), through wl-copy (Wayland) or xclip (X11); the\n"
        "value goes to the tool on its standard input, never in an argument, marked\n"
@@ -103,10 +122,22 @@ const std::vector<CommandSpec>& Commands() {
        "setting Clipboard.ClearSeconds, else 30; 0 never) the clipboard is cleared\n"
        "if it still holds the value. Needs a display and one of the tools (Debian\n"
        "packages wl-clipboard, xclip).\n",
-       2, 3, {}, {"--seconds"}, CmdClip},
-      {"mkdir", "mkdir WALLET PATH", "make a folder (its parent must exist)",
-       "Prints the new folder's id.\n", 2, 2, {}, {}, CmdMkdir},
-      {"new-card", "new-card WALLET FOLDER NAME [--form N|--form-name NAME] [--field LABEL=VALUE ...] [--generate LABEL ...]",
+       2,
+       3,
+       {},
+       {"--seconds"},
+       CmdClip},
+      {"mkdir",
+       "mkdir WALLET PATH",
+       "make a folder (its parent must exist)",
+       "Prints the new folder's id.\n",
+       2,
+       2,
+       {},
+       {},
+       CmdMkdir},
+      {"new-card",
+       "new-card WALLET FOLDER NAME [--form N|--form-name NAME] [--field LABEL=VALUE ...] [--generate LABEL ...]",
        "make a card from a form",
        "The form is --form N (a built-in form, 0 to 42), --form-name NAME (a name\n"
        "that 'tbwallet forms' lists), else the folder's default form, else form 0.\n"
@@ -125,30 +156,64 @@ const std::vector<CommandSpec>& Commands() {
        "                  'tbwallet generate' choose its kind.\n",
        2, kAny, GeneratorFlags(), WithGeneratorOptions({}), CmdSet},
       {"rename", "rename WALLET ITEM NAME", "rename a card, folder or the forms folder", "", 3, 3, {}, {}, CmdRename},
-      {"mv", "mv WALLET ITEM FOLDER", "move a card or folder into a folder",
+      {"mv",
+       "mv WALLET ITEM FOLDER",
+       "move a card or folder into a folder",
        "FOLDER \"/\" is the top level (folders only). A folder cannot move into\n"
        "itself or below itself.\n",
-       3, 3, {}, {}, CmdMv},
-      {"cp", "cp WALLET CARD FOLDER", "copy a card into a folder",
-       "The copy gets a new id and \"*\" after its name; prints its id.\n", 3, 3, {}, {}, CmdCp},
+       3,
+       3,
+       {},
+       {},
+       CmdMv},
+      {"cp",
+       "cp WALLET CARD FOLDER",
+       "copy a card into a folder",
+       "The copy gets a new id and \"*\" after its name; prints its id.\n",
+       3,
+       3,
+       {},
+       {},
+       CmdCp},
       {"rm", "rm WALLET ITEM", "delete a card, or a folder with everything below it", "", 2, 2, {}, {}, CmdRm},
-      {"save-form", "save-form WALLET CARD", "save a card as a custom form (values cleared)",
-       "Prints the new form's id.\n", 2, 2, {}, {}, CmdSaveForm},
-      {"forms", "forms WALLET", "list the card types, custom forms first",
+      {"save-form",
+       "save-form WALLET CARD",
+       "save a card as a custom form (values cleared)",
+       "Prints the new form's id.\n",
+       2,
+       2,
+       {},
+       {},
+       CmdSaveForm},
+      {"forms",
+       "forms WALLET",
+       "list the card types, custom forms first",
        "Each line is the form (a built-in form's number, a custom form's id) and its\n"
        "name, separated by a tab.\n",
-       1, 1, {}, {}, CmdForms},
-      {"find", "find WALLET TERM [--json]", "find cards by text",
+       1,
+       1,
+       {},
+       {},
+       CmdForms},
+      {"find",
+       "find WALLET TERM [--json]",
+       "find cards by text",
        "Looks for the term (trimmed, at least 2 characters, without regard to case)\n"
        "in card names, field labels and field texts; at most 48 hits. Each line is a\n"
        "card's path and id.\n"
        "--json  a list of {id, path, name}\n",
-       2, 2, {"--json"}, {}, CmdFind},
+       2,
+       2,
+       {"--json"},
+       {},
+       CmdFind},
       {"generate", "generate [--length N] [--classes luds] [--no-lookalike] [--words N] [--separator C] [--capitalise]",
        "print a new random password or passphrase",
-       "Prints one password drawn from the system's random source. Needs no wallet.\n",
-       0, 0, GeneratorFlags(), kGeneratorValued, CmdGenerate, false},
-      {"audit", "audit WALLET [--json]", "report weak, reused, empty and old passwords",
+       "Prints one password drawn from the system's random source. Needs no wallet.\n", 0, 0, GeneratorFlags(),
+       kGeneratorValued, CmdGenerate, false},
+      {"audit",
+       "audit WALLET [--json]",
+       "report weak, reused, empty and old passwords",
        "Looks at every Password field of the wallet's cards (forms left out) and lists\n"
        "those whose value is empty, very weak or weak (estimated as zxcvbn does, on\n"
        "the first 100 characters), the same as on another card (\"reused\"), or on a\n"
@@ -157,21 +222,44 @@ const std::vector<CommandSpec>& Commands() {
        "found, 1 when something was.\n"
        "--json  {\"counts\":{...},\"cards\":[{\"id\",\"path\",\"field\",\"findings\":[...],\n"
        "        \"strength\",\"reused_with\":[ids]}]}\n",
-       1, 1, {"--json"}, {}, CmdAudit},
-      {"passwd", "passwd WALLET", "change the password",
+       1,
+       1,
+       {"--json"},
+       {},
+       CmdAudit},
+      {"passwd",
+       "passwd WALLET",
+       "change the password",
        "Asks for the current password, the new one (3 to 23 characters), its\n"
        "confirmation and the new hint (an empty answer stores no hint).\n",
-       1, 1, {}, {}, CmdPasswd},
-      {"repair", "repair WALLET [--yes]", "repair a damaged wallet file",
+       1,
+       1,
+       {},
+       {},
+       CmdPasswd},
+      {"repair",
+       "repair WALLET [--yes]",
+       "repair a damaged wallet file",
        "Asks the two repair questions (answer yes or ok), or takes --yes for both,\n"
        "and reports how many repairs were made.\n",
-       1, 1, {"--yes"}, {}, CmdRepair},
-      {"dump", "dump WALLET", "print everything as JSON (SECRETS IN CLEAR)",
+       1,
+       1,
+       {"--yes"},
+       {},
+       CmdRepair},
+      {"dump",
+       "dump WALLET",
+       "print everything as JSON (SECRETS IN CLEAR)",
        "Prints one JSON object with the signature, header, options and every live\n"
        "record in file order, including passwords and every other field value IN\n"
        "CLEAR. Pictures, sounds and attachments are given by size and SHA-256.\n",
-       1, 1, {}, {}, CmdDump},
-      {"export", "export WALLET [ITEM] --out DIR [--format text|csv] [--passwords] [--attachments]",
+       1,
+       1,
+       {},
+       {},
+       CmdDump},
+      {"export",
+       "export WALLET [ITEM] --out DIR [--format text|csv] [--passwords] [--attachments]",
        "write the wallet, a folder or a card to a text file or a CSV table",
        "Text (the default): writes DIR/<wallet name>/<item name>_<DDMMYYYY>.txt\n"
        "(UTF-16 text; an export of the same item on the same day is replaced).\n"
@@ -186,8 +274,13 @@ const std::vector<CommandSpec>& Commands() {
        "so, and the exit status is 1 although the file was written.\n"
        "--passwords    write passwords in clear (else \"********\" in text, empty in CSV)\n"
        "--attachments  save the card attachments beside the text file as NNN_<name>\n",
-       1, 2, {"--passwords", "--attachments"}, {"--out", "--format"}, CmdExport},
-      {"import", "import WALLET FILE [--from tsv|keepassxc|bitwarden|csv] [--yes]",
+       1,
+       2,
+       {"--passwords", "--attachments"},
+       {"--out", "--format"},
+       CmdExport},
+      {"import",
+       "import WALLET FILE [--from tsv|keepassxc|bitwarden|csv] [--yes]",
        "add cards from a tab-separated text file or a CSV table",
        "--from tsv (the default): the first row is \"Card Name\" and the field labels;\n"
        "every further row is a card (UTF-16 with a byte-order mark, or Windows-1252\n"
@@ -205,8 +298,13 @@ const std::vector<CommandSpec>& Commands() {
        "(yes, no or cancel), and from the fifth of ten or more once for all the\n"
        "rest; --yes answers yes to every question. The accepted cards are written\n"
        "in one step; a refused file changes nothing.\n",
-       2, 2, {"--yes"}, {"--from"}, CmdImport},
-      {"form-export", "form-export WALLET CARD --out DIR [--description TEXT] [--author TEXT] [--with-data]",
+       2,
+       2,
+       {"--yes"},
+       {"--from"},
+       CmdImport},
+      {"form-export",
+       "form-export WALLET CARD --out DIR [--description TEXT] [--author TEXT] [--with-data]",
        "export a card as a form file (.tbx)",
        "Writes DIR/<card name>_<DDMMYYYY>.tbx, readable by you only, and prints its\n"
        "path; an existing file is never replaced. The file holds the card's name,\n"
@@ -216,24 +314,46 @@ const std::vector<CommandSpec>& Commands() {
        "enciphered under a key every copy of the program knows: anyone who gets\n"
        "it can read it. The description keeps 127 characters, the author 63.\n"
        "--with-data  include the field values and the attachments\n",
-       2, 2, {"--with-data"}, {"--out", "--description", "--author"}, CmdFormExport},
-      {"form-import", "form-import WALLET FILE.tbx [--yes]", "add the form of a form file to the forms folder",
+       2,
+       2,
+       {"--with-data"},
+       {"--out", "--description", "--author"},
+       CmdFormExport},
+      {"form-import",
+       "form-import WALLET FILE.tbx [--yes]",
+       "add the form of a form file to the forms folder",
        "Shows the form's name, description, author and export date and asks whether\n"
        "to add it (--yes answers yes). Prints the new form's id. A damaged or foreign\n"
        "file is refused and nothing is written.\n",
-       2, 2, {"--yes"}, {}, CmdFormImport},
-      {"upgrade", "upgrade WALLET [--yes]", "upgrade a version-5 wallet to the current format",
+       2,
+       2,
+       {"--yes"},
+       {},
+       CmdFormImport},
+      {"upgrade",
+       "upgrade WALLET [--yes]",
+       "upgrade a version-5 wallet to the current format",
        "Asks whether to upgrade (answer ok, or give --yes), removes the deleted\n"
        "records, enciphers every record again under the password's key and shows a\n"
        "progress bar on a terminal. Until the last record is done the version-5 file\n"
        "stays as it was; a failed upgrade leaves it, and it can be upgraded again.\n",
-       1, 1, {"--yes"}, {}, CmdUpgrade},
-      {"convert", "convert FILE.wal", "convert a wallet of the older generation into a new wallet",
+       1,
+       1,
+       {"--yes"},
+       {},
+       CmdUpgrade},
+      {"convert",
+       "convert FILE.wal",
+       "convert a wallet of the older generation into a new wallet",
        "Asks for the old wallet's password, writes the new wallet beside it with the\n"
        "same name and the extension .tb5 (under the same password) and prints its\n"
        "path. The old file is only read. Custom-form definitions (*.ccd) are looked\n"
        "for beside the program, then in the old installation's folder.\n",
-       1, 1, {}, {}, CmdConvert},
+       1,
+       1,
+       {},
+       {},
+       CmdConvert},
   };
   return commands;
 }
@@ -252,9 +372,10 @@ void TopHelp(std::ostream& out) {
     name.resize(std::max<size_t>(name.size() + 1, 13), ' ');
     out << "  " << name << c.summary << "\n";
   }
-  out << "\n'tbwallet COMMAND --help' shows a command's arguments.\n\n" << kItems << "\n" << kAnswers << "\n"
-      << kProtection
-      << "\nExit status: 0 success, 1 the operation failed, 2 usage error.\n";
+  out << "\n'tbwallet COMMAND --help' shows a command's arguments.\n\n"
+      << kItems << "\n"
+      << kAnswers << "\n"
+      << kProtection << "\nExit status: 0 success, 1 the operation failed, 2 usage error.\n";
 }
 
 bool Contains(const std::vector<std::string>& list, const std::string& s) {
@@ -269,7 +390,6 @@ void CommandHelp(const CommandSpec& c, std::ostream& out) {
   if (!c.needsTexts) return;
   out << "\n" << kItems << "\n" << kAnswers;
 }
-
 
 // Splits the arguments after the command word. "--" ends the options;
 // "--name=value" and "--name value" are both taken.

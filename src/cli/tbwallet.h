@@ -31,7 +31,7 @@ struct CliEnvironment {
   int inputFd = -1;
 };
 
-int RunTbwallet(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
-                std::ostream& err, const CliEnvironment& env);
+int RunTbwallet(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+                const CliEnvironment& env);
 
 }  // namespace tb::cli

@@ -41,7 +41,7 @@ void InstallHandlers() {
   action.sa_handler = RestoreEchoAndResend;
   sigemptyset(&action.sa_mask);
   for (int s : kSignals) sigaddset(&action.sa_mask, s);
-  action.sa_flags = 0;   // no SA_RESTART: the read returns, so a stop can be noticed
+  action.sa_flags = 0;  // no SA_RESTART: the read returns, so a stop can be noticed
   for (size_t i = 0; i < kSignalCount; ++i)
     if (g_handled[i]) sigaction(kSignals[i], &action, nullptr);
 }

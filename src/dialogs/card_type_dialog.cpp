@@ -66,8 +66,8 @@ CardTypeDialog::CardTypeDialog(QWidget* owner, const storage::Wallet& wallet, ui
     const int image = ImageOf(lists, wallet, type);
     QIcon icon;
     if (image >= 0 && image < images.size()) icon = QIcon(QPixmap::fromImage(images[image]));
-    auto* item = new QListWidgetItem(icon, ui::ToQString(std::u16string_view(type.name.data(), type.name.size())),
-                                     list_);
+    auto* item =
+        new QListWidgetItem(icon, ui::ToQString(std::u16string_view(type.name.data(), type.name.size())), list_);
     if (type.form == preselected) list_->setCurrentItem(item);
   }
   layout->addWidget(list_, 1);

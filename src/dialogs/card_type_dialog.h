@@ -26,7 +26,7 @@ enum class CardTypeTitle { NewCard, DefaultForm };
 struct CardTypeChoice {
   storage::FormId form;
   bool builtIn = true;
-  uint32_t number = 0;   // the built-in form's number
+  uint32_t number = 0;  // the built-in form's number
 };
 
 // The entries as the picker lists them: custom forms before built-in
@@ -59,8 +59,8 @@ class CardTypeDialog : public ui::ModalDialog {
   CardTypeChoice choice_;
 };
 
-std::optional<CardTypeChoice> RunCardTypePicker(QWidget* owner, const storage::Wallet& wallet,
-                                                ui::IconLists& lists, const storage::FormId& preselected,
+std::optional<CardTypeChoice> RunCardTypePicker(QWidget* owner, const storage::Wallet& wallet, ui::IconLists& lists,
+                                                const storage::FormId& preselected,
                                                 CardTypeTitle title = CardTypeTitle::NewCard);
 
 }  // namespace tb::dialogs

@@ -22,8 +22,7 @@ std::u16string WalletDisplayName(const std::string& path) {
   return QString::fromStdString(name).toStdU16String();
 }
 
-ChangePasswordOutcome ChangePasswordFlow(QWidget* owner, tb::storage::Wallet& wallet,
-                                         tb::shell::Settings& settings) {
+ChangePasswordOutcome ChangePasswordFlow(QWidget* owner, tb::storage::Wallet& wallet, tb::shell::Settings& settings) {
   PasswordPromptOptions prompt;
   prompt.walletName = WalletDisplayName(wallet.Path());
   prompt.resultCapacity = kCurrentPasswordCapacity;
@@ -37,8 +36,8 @@ ChangePasswordOutcome ChangePasswordFlow(QWidget* owner, tb::storage::Wallet& wa
   // An empty hint clears the old one.
   std::optional<std::u16string_view> hint;
   if (!chosen->hint.empty()) hint = std::u16string_view(chosen->hint.data(), chosen->hint.size());
-  const auto status = wallet.ChangePassword(
-      currentView, std::u16string_view(chosen->password.data(), chosen->password.size()), hint);
+  const auto status =
+      wallet.ChangePassword(currentView, std::u16string_view(chosen->password.data(), chosen->password.size()), hint);
   if (status != tb::storage::PasswordChangeStatus::Ok) return ChangePasswordOutcome::Failed;
   tb::ui::ShowMessage(owner, kStrPasswordChanged, tb::ui::kCaptionInformation, tb::ui::MessageIcon::Information);
   return ChangePasswordOutcome::Changed;

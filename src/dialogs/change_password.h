@@ -15,15 +15,14 @@ class Wallet;
 namespace tb::dialogs {
 
 enum class ChangePasswordOutcome {
-  Changed,     // re-keyed and the message shown; the caller saves the headers and reopens the wallet
-  Cancelled,   // a dialog was cancelled: nothing changed
-  Failed,      // the wallet refused (not open, read-only, re-key failed): it stays as it was
+  Changed,    // re-keyed and the message shown; the caller saves the headers and reopens the wallet
+  Cancelled,  // a dialog was cancelled: nothing changed
+  Failed,     // the wallet refused (not open, read-only, re-key failed): it stays as it was
 };
 
 // The name the prompt shows: the path's last part without its extension.
 std::u16string WalletDisplayName(const std::string& path);
 
-ChangePasswordOutcome ChangePasswordFlow(QWidget* owner, tb::storage::Wallet& wallet,
-                                         tb::shell::Settings& settings);
+ChangePasswordOutcome ChangePasswordFlow(QWidget* owner, tb::storage::Wallet& wallet, tb::shell::Settings& settings);
 
 }  // namespace tb::dialogs

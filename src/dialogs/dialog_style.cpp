@@ -17,8 +17,7 @@ void StyleKey(QPushButton* key, int red, int green, int blue) {
   key->setDefault(false);
   key->setFocusPolicy(Qt::NoFocus);
   const QString colour = QStringLiteral("rgb(%1,%2,%3)").arg(red).arg(green).arg(blue);
-  const QString pressed =
-      QStringLiteral("rgb(%1,%2,%3)").arg(red * 2 / 3).arg(green * 2 / 3).arg(blue * 2 / 3);
+  const QString pressed = QStringLiteral("rgb(%1,%2,%3)").arg(red * 2 / 3).arg(green * 2 / 3).arg(blue * 2 / 3);
   if (const QFont* font = tb::ui::FontService::Font(tb::ui::kFont9Bold)) key->setFont(*font);
   key->setStyleSheet(QStringLiteral("QPushButton { background-color: %1; color: white;"
                                     " border: 1px solid %2; border-radius: %3px; }"

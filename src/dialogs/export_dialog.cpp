@@ -23,11 +23,10 @@ using ui::SetControlId;
 using ui::Text;
 
 constexpr int kBarDoneCancel = 969;
-constexpr int kFontLabels = 23;   // 8.5 points, bold
+constexpr int kFontLabels = 23;  // 8.5 points, bold
 
 constexpr uint32_t kStrTitle = 22110;
-constexpr uint32_t kStrItemsLabel = 22111, kStrFormatLabel = 22120, kStrPlaceLabel = 22130,
-                   kStrIncludeLabel = 22131;
+constexpr uint32_t kStrItemsLabel = 22111, kStrFormatLabel = 22120, kStrPlaceLabel = 22130, kStrIncludeLabel = 22131;
 constexpr uint32_t kStrWholeWallet = 22112, kStrFolder = 22113, kStrCard = 22114, kStrCardAsForm = 22115;
 constexpr uint32_t kStrTextFormat = 22122, kStrFormFormat = 22123, kStrCsvFormat = 41320;
 constexpr uint32_t kStrFormData = 22135, kStrAttachments = 22136, kStrPasswords = 22137;
@@ -52,8 +51,8 @@ std::vector<ExportPlace> ExportPlaces(const platform::DocumentPlaces& places) {
   if (!places.documents.empty()) out.push_back({Text(kStrDocuments), places.documents});
   for (const std::string& card : places.storageCards) {
     if (out.size() >= kMaxExportPlaces) break;
-    const std::u16string shown = shell::FormatMessage(u"%s (%s)", ui::ToU16(Text(kStrStorageCard)),
-                                                      ui::ToU16(LastNameOf(card)));
+    const std::u16string shown =
+        shell::FormatMessage(u"%s (%s)", ui::ToU16(Text(kStrStorageCard)), ui::ToU16(LastNameOf(card)));
     out.push_back({ui::ToQString(shown), card});
   }
   return out;
@@ -163,11 +162,8 @@ void ExportDialog::Confirm() {
 void ExportDialog::Dispatch(int commandId) {
   switch (commandId) {
     case ui::kCmdOk:
-    case ui::kCmdDone:
-      Confirm();
-      break;
-    default:
-      ModalDialog::Dispatch(commandId);
+    case ui::kCmdDone: Confirm(); break;
+    default: ModalDialog::Dispatch(commandId);
   }
 }
 

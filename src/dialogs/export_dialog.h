@@ -32,8 +32,8 @@ inline constexpr int kIdExportIncludeLabel = 1530;
 inline constexpr int kIdExportItems = 1200;
 inline constexpr int kIdExportFormat = 1201;
 inline constexpr int kIdExportPlace = 1203;
-inline constexpr int kIdExportFirstCheck = 1204;    // passwords, or data in form fields
-inline constexpr int kIdExportSecondCheck = 1205;   // attachments
+inline constexpr int kIdExportFirstCheck = 1204;   // passwords, or data in form fields
+inline constexpr int kIdExportSecondCheck = 1205;  // attachments
 
 // What the browser has selected, as the dialog sees it.
 inline constexpr int kExportSelectsNothing = 0;
@@ -48,18 +48,18 @@ inline constexpr int kExportCardAsForm = 3;
 
 inline constexpr int kExportFormatText = 0;
 inline constexpr int kExportFormatForm = 2;
-inline constexpr int kExportFormatCsv = 3;    // a CSV table; no attachments
+inline constexpr int kExportFormatCsv = 3;  // a CSV table; no attachments
 
 // The storage places offered, at most this many.
 inline constexpr size_t kMaxExportPlaces = 5;
 
 struct ExportChoices {
-  int selectionKind = kExportSelectsNothing;   // set by the caller
+  int selectionKind = kExportSelectsNothing;  // set by the caller
   int items = kExportWholeWallet;
   int format = kExportFormatText;
   std::string outputPlace;
-  bool includePasswords = false;     // check box 1204; for a form: include data
-  bool includeAttachments = false;   // check box 1205
+  bool includePasswords = false;    // check box 1204; for a form: include data
+  bool includeAttachments = false;  // check box 1205
 };
 
 struct ExportPlace {

@@ -40,8 +40,7 @@ std::vector<std::string> AllDocuments(const platform::SearchLimits& limits) {
     roots.push_back(platform::StorageCardDocumentsFolder(card, places.documents));
   std::vector<std::string> found;
   for (const std::string& root : roots) {
-    QDirIterator it(QString::fromStdString(root), QDir::Files | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(QString::fromStdString(root), QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext() && found.size() < limits.maxFiles) {
       it.next();
       if (it.fileInfo().isFile()) found.push_back(it.filePath().toStdString());
@@ -151,14 +150,9 @@ void FilePickerDialog::Confirm() {
 void FilePickerDialog::Dispatch(int commandId) {
   switch (commandId) {
     case ui::kCmdOk:
-    case ui::kCmdDone:
-      Confirm();
-      break;
-    case kCmdNone:
-      EndDialog(ui::kResultCancel);
-      break;
-    default:
-      ModalDialog::Dispatch(commandId);
+    case ui::kCmdDone: Confirm(); break;
+    case kCmdNone: EndDialog(ui::kResultCancel); break;
+    default: ModalDialog::Dispatch(commandId);
   }
 }
 

@@ -21,8 +21,8 @@ class Settings;
 namespace tb::dialogs {
 
 inline constexpr int kFilePickerTemplate = 115;
-inline constexpr int kFileListId = 1000;       // the list of files
-using shell::kCmdNone;   // "None" of menu bar 955
+inline constexpr int kFileListId = 1000;  // the list of files
+using shell::kCmdNone;                    // "None" of menu bar 955
 
 // The caption strip across the top of a dialog, in the colours of
 // settings (the program's when null, see ProgramSettings).
@@ -37,10 +37,10 @@ std::vector<std::string> FilterExtensions(std::string_view filter);
 std::vector<std::string> FindPickerFiles(std::string_view filter);
 
 struct FilePickerOptions {
-  uint32_t titleNumber = 0;   // the dialog's caption, by string number
+  uint32_t titleNumber = 0;  // the dialog's caption, by string number
   std::string filter = "*.*";
-  int icon = 0;               // the program icon resource shown beside each entry
-  bool offerNone = false;     // menu bar 955 with "None" instead of 969
+  int icon = 0;            // the program icon resource shown beside each entry
+  bool offerNone = false;  // menu bar 955 with "None" instead of 969
 };
 
 class FilePickerDialog : public ui::ModalDialog {

@@ -26,7 +26,7 @@ using ui::Text;
 
 constexpr int kBarDoneCancel = 969;
 constexpr int kBarCancel = 970;
-constexpr int kFontLink = 27;   // 8 points, bold and underlined
+constexpr int kFontLink = 27;  // 8 points, bold and underlined
 
 constexpr uint32_t kStrExportTitle = 22100, kStrDescription = 22101, kStrAuthor = 22102, kStrExportNote = 22103;
 constexpr uint32_t kStrImportTitle = 22050, kStrContinue = 22051, kStrWeb = 22052, kStrImportNote = 22053;
@@ -110,10 +110,10 @@ QLabel* ExportFormDialog::Link() const { return link_; }
 
 void ExportFormDialog::OnInitDialog() {
   SetMenuBar(kBarDoneCancel);
-  const QString title = cardName_.isEmpty()
-                            ? Text(kStrExportTitle)
-                            : ui::ToQString(shell::FormatMessage(u"%s: %s", ui::ToU16(Text(kStrExportTitle)),
-                                                                 ui::ToU16(cardName_)));
+  const QString title =
+      cardName_.isEmpty()
+          ? Text(kStrExportTitle)
+          : ui::ToQString(shell::FormatMessage(u"%s: %s", ui::ToU16(Text(kStrExportTitle)), ui::ToU16(cardName_)));
   title_->SetText(title);
   setWindowTitle(title);
   description_->setFocus();

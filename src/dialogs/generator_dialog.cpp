@@ -46,13 +46,11 @@ constexpr int kClassIds[4] = {kIdGenLower, kIdGenUpper, kIdGenDigits, kIdGenSymb
 GeneratorSettings GeneratorSettingsFrom(const tb::shell::Settings& settings) {
   GeneratorSettings g;
   g.mode = settings.generatorMode == 1 ? GeneratorMode::Passphrase : GeneratorMode::Characters;
-  g.length = int(std::clamp<uint32_t>(settings.generatorLength, tb::generator::kMinLength,
-                                      tb::generator::kMaxLength));
+  g.length = int(std::clamp<uint32_t>(settings.generatorLength, tb::generator::kMinLength, tb::generator::kMaxLength));
   g.classes = settings.generatorClasses & tb::generator::kAllClasses;
   if (g.classes == 0) g.classes = tb::generator::kAllClasses;
   g.excludeLookalikes = settings.generatorExcludeLookalikes != 0;
-  g.words = int(std::clamp<uint32_t>(settings.generatorWords, tb::generator::kMinWords,
-                                     tb::generator::kMaxWords));
+  g.words = int(std::clamp<uint32_t>(settings.generatorWords, tb::generator::kMinWords, tb::generator::kMaxWords));
   g.separator = settings.generatorSeparator;
   g.capitalise = settings.generatorCapitalise != 0;
   GeneratorSettings probe = g;

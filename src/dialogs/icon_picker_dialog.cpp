@@ -66,8 +66,7 @@ QPixmap Pair(const QImage& large, const QImage& small) {
 
 bool ReadSmallFile(const std::string& path, QByteArray* bytes) {
   QFile file(QString::fromStdString(path));
-  if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || uint64_t(file.size()) > kMaxIconFileBytes)
-    return false;
+  if (!file.open(QIODevice::ReadOnly) || file.size() <= 0 || uint64_t(file.size()) > kMaxIconFileBytes) return false;
   *bytes = file.read(qint64(kMaxIconFileBytes) + 1);
   return !bytes->isEmpty() && uint64_t(bytes->size()) <= kMaxIconFileBytes;
 }
@@ -139,7 +138,7 @@ IconPickerDialog::IconPickerDialog(QWidget* owner, ui::IconLists& lists, int cur
   });
   connect(list_, &QListWidget::itemActivated, this, [this] { Confirm(); });
   connect(import_, &QPushButton::clicked, this, [this] { Import(); });
-  if (smartphone_) import_->hide();   // Smartphone imports from its menu
+  if (smartphone_) import_->hide();  // Smartphone imports from its menu
   choice_.entry = current_;
   ShowNew(ImageAt(lists_.Large(), current_), ImageAt(lists_.Small(), current_));
 }
@@ -193,14 +192,9 @@ void IconPickerDialog::Confirm() {
 void IconPickerDialog::Dispatch(int commandId) {
   switch (commandId) {
     case ui::kCmdOk:
-    case ui::kCmdDone:
-      Confirm();
-      break;
-    case kImportIconId:
-      Import();
-      break;
-    default:
-      ModalDialog::Dispatch(commandId);
+    case ui::kCmdDone: Confirm(); break;
+    case kImportIconId: Import(); break;
+    default: ModalDialog::Dispatch(commandId);
   }
 }
 

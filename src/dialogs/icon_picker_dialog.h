@@ -41,9 +41,9 @@ inline constexpr uint64_t kMaxIconFileBytes = 256 * 1024;
 inline constexpr int kFirstOwnPictureEntry = 144;
 
 struct IconChoice {
-  int entry = -1;          // the list entry, or kOwnIcon for a file
-  std::string filePath;    // the ".ico" file for kOwnIcon
-  std::vector<uint8_t> bytes;   // its contents as read when it was chosen
+  int entry = -1;              // the list entry, or kOwnIcon for a file
+  std::string filePath;        // the ".ico" file for kOwnIcon
+  std::vector<uint8_t> bytes;  // its contents as read when it was chosen
 };
 
 class IconPickerDialog : public ui::ModalDialog {
@@ -82,8 +82,7 @@ class IconPickerDialog : public ui::ModalDialog {
 
 // The choice, or nullopt for Cancel (the same icon chosen again counts as
 // Cancel).
-std::optional<IconChoice> RunIconPicker(QWidget* owner, ui::IconLists& lists, int currentEntry,
-                                        bool smartphone);
+std::optional<IconChoice> RunIconPicker(QWidget* owner, ui::IconLists& lists, int currentEntry, bool smartphone);
 
 // The picker entry that shows the record's icon, -1 when none does.
 int CurrentIconEntry(const ui::IconLists& lists, const storage::RecordHeader& record);
@@ -96,7 +95,7 @@ bool ApplyIconChoice(storage::Wallet& wallet, ui::IconLists& lists, storage::Rec
 
 // The picker for a card's or folder's record, applying what was chosen.
 // True when the record changed.
-bool RunRecordIcon(QWidget* owner, storage::Wallet& wallet, ui::IconLists& lists,
-                   storage::RecordHeader& record, bool smartphone);
+bool RunRecordIcon(QWidget* owner, storage::Wallet& wallet, ui::IconLists& lists, storage::RecordHeader& record,
+                   bool smartphone);
 
 }  // namespace tb::dialogs

@@ -39,7 +39,12 @@ void IdleCountdown::Tick() {
   if (fired_ || SecondsLeft() >= 1) return;
   fired_ = true;
   timer_->stop();
-  QMetaObject::invokeMethod(this, [this] { if (expired_) expired_(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (expired_) expired_();
+      },
+      Qt::QueuedConnection);
 }
 
 }  // namespace tb::dialogs

@@ -21,9 +21,9 @@ class IdleCountdown : public QObject {
   // expired runs (queued) once when the countdown runs out.
   IdleCountdown(QObject* parent, std::function<void()> expired);
 
-  void Start();   // sets the countdown to the full period and starts ticking
+  void Start();  // sets the countdown to the full period and starts ticking
   void Stop();
-  void Reset();   // back to the full period
+  void Reset();  // back to the full period
   // Seconds left (at most kIdleSeconds, may be 0 or less once run out).
   int64_t SecondsLeft() const;
   // One tick of the timer; the tests call it after moving the clock.

@@ -216,8 +216,7 @@ void NewPasswordDialog::OnEndDialog(int) {
   if (QGuiApplication::inputMethod()->isVisible()) QGuiApplication::inputMethod()->hide();
 }
 
-std::optional<NewPassword> RunNewPasswordDialog(QWidget* owner, tb::shell::Settings& settings,
-                                                NewPasswordMode mode) {
+std::optional<NewPassword> RunNewPasswordDialog(QWidget* owner, tb::shell::Settings& settings, NewPasswordMode mode) {
   NewPasswordDialog dialog(owner, settings, mode);
   if (dialog.RunModal() != tb::ui::kResultOk) return std::nullopt;
   return dialog.Result();

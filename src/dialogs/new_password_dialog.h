@@ -36,8 +36,8 @@ inline constexpr size_t kMinPasswordUnits = 3;
 enum class NewPasswordMode { NewWallet, Change };
 
 struct NewPassword {
-  tb::storage::Text password;   // 3..23 UTF-16 units
-  tb::storage::Text hint;       // empty: no hint
+  tb::storage::Text password;  // 3..23 UTF-16 units
+  tb::storage::Text hint;      // empty: no hint
 };
 
 class NewPasswordDialog : public tb::ui::ModalDialog {
@@ -81,7 +81,6 @@ class NewPasswordDialog : public tb::ui::ModalDialog {
 };
 
 // The new password and hint, or nothing when cancelled or left idle.
-std::optional<NewPassword> RunNewPasswordDialog(QWidget* owner, tb::shell::Settings& settings,
-                                                NewPasswordMode mode);
+std::optional<NewPassword> RunNewPasswordDialog(QWidget* owner, tb::shell::Settings& settings, NewPasswordMode mode);
 
 }  // namespace tb::dialogs

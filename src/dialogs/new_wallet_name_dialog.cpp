@@ -63,9 +63,7 @@ void NewWalletNameDialog::Confirm() {
       path_ = check.path;
       EndDialog(ui::kResultOk);
       return;
-    case shell::NameStatus::Empty:
-      EndDialog(ui::kResultCancel);
-      return;
+    case shell::NameStatus::Empty: EndDialog(ui::kResultCancel); return;
     default: {
       // Forbidden, too long or taken: say so and stay.
       ui::MessageBoxPrompter(this).Show(check.message);

@@ -43,8 +43,8 @@ constexpr size_t kHintUnits = 256;
 
 }  // namespace
 
-PasswordEntryDialog::PasswordEntryDialog(QWidget* owner, tb::shell::Settings& settings,
-                                         tb::storage::Wallet* wallet, PasswordPromptOptions options)
+PasswordEntryDialog::PasswordEntryDialog(QWidget* owner, tb::shell::Settings& settings, tb::storage::Wallet* wallet,
+                                         PasswordPromptOptions options)
     : ModalDialog(owner, settings.IsSmartphone() ? kTemplatePasswordSmartphone : kTemplatePasswordPocketPC),
       settings_(settings),
       wallet_(wallet),
@@ -93,8 +93,7 @@ void PasswordEntryDialog::BuildPocketPC() {
   grid->addWidget(edit_, 0, 0, 1, 2);
   grid->addWidget(makeKey(kIdKeyOk, QStringLiteral("OK"), 0, 128, 0), 0, 2);
   for (int digit = 1; digit <= 9; ++digit) {
-    grid->addWidget(makeKey(kIdKey0 + digit, QString::number(digit), 0, 48, 206), 1 + (digit - 1) / 3,
-                    (digit - 1) % 3);
+    grid->addWidget(makeKey(kIdKey0 + digit, QString::number(digit), 0, 48, 206), 1 + (digit - 1) / 3, (digit - 1) % 3);
   }
   grid->addWidget(makeKey(kIdKeyClear, Text(kStrClear), 255, 56, 56), 4, 0);
   grid->addWidget(makeKey(kIdKey0, QStringLiteral("0"), 0, 48, 206), 4, 1);
@@ -190,11 +189,8 @@ void PasswordEntryDialog::OnEndDialog(int) {
 void PasswordEntryDialog::Dispatch(int commandId) {
   switch (commandId) {
     case tb::ui::kCmdOk:
-    case tb::ui::kCmdDone:
-      Confirm();
-      return;
-    default:
-      break;
+    case tb::ui::kCmdDone: Confirm(); return;
+    default: break;
   }
   if (commandId >= kIdKey0 && commandId <= kIdKeyOk) {
     if (!smartphone_) Keypad(commandId);

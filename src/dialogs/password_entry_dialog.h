@@ -35,7 +35,7 @@ inline constexpr int kTemplatePasswordSmartphone = 155;
 
 // Controls of the password prompt.
 inline constexpr int kIdPasswordEdit = 1519;
-inline constexpr int kIdKey0 = 1400;      // 1401..1409 are "1".."9"
+inline constexpr int kIdKey0 = 1400;  // 1401..1409 are "1".."9"
 inline constexpr int kIdKeyBack = 1410;
 inline constexpr int kIdKeyClear = 1411;
 inline constexpr int kIdKeyOk = 1412;
@@ -52,8 +52,8 @@ inline constexpr size_t kPasswordUnits = 23;
 inline constexpr int kAttemptsBeforeHint = 5;
 
 struct PasswordPromptOptions {
-  std::u16string walletName;    // shown in the title; empty: none
-  size_t resultCapacity = 64;   // characters the caller takes, terminator included
+  std::u16string walletName;   // shown in the title; empty: none
+  size_t resultCapacity = 64;  // characters the caller takes, terminator included
 };
 
 class PasswordEntryDialog : public tb::ui::ModalDialog {
@@ -112,7 +112,6 @@ class PasswordEntryDialog : public tb::ui::ModalDialog {
 // against wallet when given), nothing when cancelled, confirmed empty, or
 // left idle.
 std::optional<tb::storage::Text> AskWalletPassword(QWidget* owner, tb::storage::Wallet* wallet,
-                                                   tb::shell::Settings& settings,
-                                                   const PasswordPromptOptions& options);
+                                                   tb::shell::Settings& settings, const PasswordPromptOptions& options);
 
 }  // namespace tb::dialogs

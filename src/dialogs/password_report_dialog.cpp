@@ -97,8 +97,8 @@ void PasswordReportDialog::OnInitDialog() {
   title_->SetText(Text(kStrTitle));
   setWindowTitle(title_->Text());
   const tb::strength::AuditCounts& n = report_.counts;
-  summary_->setText(tb::ui::ToQString(
-      tb::shell::FormatMessage(tb::ui::ToU16(Text(kStrSummary)), n.fields, n.cards, n.flaggedCards)));
+  summary_->setText(
+      tb::ui::ToQString(tb::shell::FormatMessage(tb::ui::ToU16(Text(kStrSummary)), n.fields, n.cards, n.flaggedCards)));
   QStringList counts;
   for (const uint32_t finding : tb::strength::kFindingBits)
     counts << Text(tb::strength::FindingNameString(finding)) + QStringLiteral(": ") + QString::number(n.Of(finding));

@@ -25,7 +25,7 @@ namespace tb::dialogs {
 namespace {
 
 constexpr uint32_t kTitleText = 28700;
-constexpr uint32_t kViewTitleText = 28705;   // "%d": the view's number
+constexpr uint32_t kViewTitleText = 28705;  // "%d": the view's number
 constexpr uint32_t kNameText = 28701;
 constexpr uint32_t kIconText = 28702;
 constexpr uint32_t kFormText = 28703;
@@ -67,10 +67,8 @@ FolderPropertiesDialog::FolderPropertiesDialog(QWidget* owner, FolderProperties&
   name_ = new QLineEdit(Body());
   ui::SetControlId(name_, kFolderNameEditId);
   name_->setMaxLength(int(view ? kMaxViewNameLength : kMaxFolderNameLength));
-  if (view)
-    name_->setText(ui::ToQString(record_.viewName));
-  else if (record_.formsFolder)
-    name_->setText(ui::Text(kFormsFolderName));
+  if (view) name_->setText(ui::ToQString(record_.viewName));
+  else if (record_.formsFolder) name_->setText(ui::Text(kFormsFolderName));
   else {
     const storage::Text name = record_.folder->Name();
     name_->setText(ui::ToQString(std::u16string_view(name.data(), name.size())));
@@ -106,7 +104,7 @@ FolderPropertiesDialog::FolderPropertiesDialog(QWidget* owner, FolderProperties&
     iconMore->setStyleSheet(QString::fromLatin1(kMoreStyle));
     formMore->setStyleSheet(QString::fromLatin1(kMoreStyle));
   } else {
-    iconMore->hide();   // the picture itself is tapped
+    iconMore->hide();  // the picture itself is tapped
   }
   mainLevel_ = new QCheckBox(ui::Text(kMainLevelText), Body());
   ui::SetControlId(mainLevel_, kMainLevelId);
@@ -150,7 +148,7 @@ void FolderPropertiesDialog::OnInitDialog() {
 void FolderPropertiesDialog::ShowIcon() {
   if (!record_.folder) return;
   const int entry = CurrentIconEntry(lists_, *record_.folder);
-  const int image = entry < 0                      ? -1
+  const int image = entry < 0                       ? -1
                     : entry < kFirstOwnPictureEntry ? ui::kFirstBuiltInImage + entry
                                                     : ui::kFirstCustomImage + entry - kFirstOwnPictureEntry;
   const QList<QImage>& large = lists_.Large();
@@ -173,8 +171,8 @@ void FolderPropertiesDialog::ChooseIcon() {
 
 void FolderPropertiesDialog::ChooseForm() {
   if (!record_.folder || !record_.wallet) return;
-  const std::optional<CardTypeChoice> choice = RunCardTypePicker(
-      this, *record_.wallet, lists_, record_.folder->DefaultForm(), CardTypeTitle::DefaultForm);
+  const std::optional<CardTypeChoice> choice =
+      RunCardTypePicker(this, *record_.wallet, lists_, record_.folder->DefaultForm(), CardTypeTitle::DefaultForm);
   if (!choice) return;
   record_.folder->SetDefaultForm(choice->form);
   record_.iconOrFormChanged = true;
@@ -195,14 +193,9 @@ void FolderPropertiesDialog::OnEndDialog(int result) {
 void FolderPropertiesDialog::Dispatch(int commandId) {
   switch (commandId) {
     case kFolderIconId:
-    case kFolderIconMoreId:
-      ChooseIcon();
-      break;
-    case kFolderFormMoreId:
-      ChooseForm();
-      break;
-    default:
-      ModalDialog::Dispatch(commandId);
+    case kFolderIconMoreId: ChooseIcon(); break;
+    case kFolderFormMoreId: ChooseForm(); break;
+    default: ModalDialog::Dispatch(commandId);
   }
 }
 

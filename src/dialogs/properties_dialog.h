@@ -29,21 +29,21 @@ inline constexpr int kFolderIconLabelId = 1116;
 inline constexpr int kFolderFormLabelId = 1115;
 inline constexpr int kMainLevelId = 1118;
 inline constexpr int kFolderIconId = 1053;
-inline constexpr int kFolderIconMoreId = 1047;   // Smartphone
+inline constexpr int kFolderIconMoreId = 1047;  // Smartphone
 inline constexpr int kFolderFormMoreId = 1045;
 inline constexpr int kFolderFormNameId = 1052;
 inline constexpr size_t kMaxFolderNameLength = 255;
 inline constexpr size_t kMaxViewNameLength = 63;
 
 struct FolderProperties {
-  bool formsFolder = false;               // its name shows string 28706
+  bool formsFolder = false;  // its name shows string 28706
   storage::Wallet* wallet = nullptr;
   storage::RecordHeader* folder = nullptr;  // edited in place; the caller writes it
   bool mainLevel = false;
-  bool offerMainLevel = false;            // the check box shows only when set
-  bool specialView = false;               // a special view instead of a folder
-  int viewNumber = 0;                     // 100, 200 or 300
-  std::u16string viewName;                // at most 63 units
+  bool offerMainLevel = false;  // the check box shows only when set
+  bool specialView = false;     // a special view instead of a folder
+  int viewNumber = 0;           // 100, 200 or 300
+  std::u16string viewName;      // at most 63 units
   // An icon or default form was assigned while the dialog showed; it stays
   // even when the dialog is cancelled, so the caller writes the folder.
   bool iconOrFormChanged = false;

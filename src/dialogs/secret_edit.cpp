@@ -27,8 +27,8 @@ void WipeEdit(QLineEdit* edit) {
 
 void SetPasswordInputMode(QLineEdit* edit, bool numbersOnly) {
   edit->setEchoMode(QLineEdit::Password);
-  Qt::InputMethodHints hints = Qt::ImhSensitiveData | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase |
-                               Qt::ImhHiddenText;
+  Qt::InputMethodHints hints =
+      Qt::ImhSensitiveData | Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase | Qt::ImhHiddenText;
   if (numbersOnly) hints |= Qt::ImhDigitsOnly;
   edit->setInputMethodHints(hints);
   if (numbersOnly) {

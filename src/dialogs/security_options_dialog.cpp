@@ -152,8 +152,7 @@ bool SecurityOptionsDialog::eventFilter(QObject* watched, QEvent* event) {
   return ModalDialog::eventFilter(watched, event);
 }
 
-std::optional<uint32_t> RunSecurityOptions(QWidget* owner, tb::shell::Settings& settings,
-                                           uint32_t currentMinutes) {
+std::optional<uint32_t> RunSecurityOptions(QWidget* owner, tb::shell::Settings& settings, uint32_t currentMinutes) {
   SecurityOptionsDialog dialog(owner, settings, currentMinutes);
   if (dialog.RunModal() != tb::ui::kResultOk) return std::nullopt;
   return dialog.SelectedMinutes();

@@ -39,8 +39,8 @@ struct AutoClosePeriod {
   uint32_t textNumber;
   uint32_t minutes;
 };
-inline constexpr std::array<AutoClosePeriod, 6> kAutoClosePeriods = {{
-    {28504, 0}, {28510, 1}, {28505, 5}, {28509, 10}, {28507, 30}, {28508, 60}}};
+inline constexpr std::array<AutoClosePeriod, 6> kAutoClosePeriods = {
+    {{28504, 0}, {28510, 1}, {28505, 5}, {28509, 10}, {28507, 30}, {28508, 60}}};
 
 class SecurityOptionsDialog : public tb::ui::ModalDialog {
   Q_OBJECT
@@ -65,15 +65,14 @@ class SecurityOptionsDialog : public tb::ui::ModalDialog {
   bool smartphone_;
   TitleBar* title_ = nullptr;
   QLabel* label_ = nullptr;
-  QComboBox* combo_ = nullptr;       // Pocket PC
-  QListWidget* list_ = nullptr;      // Smartphone, with the spinner
+  QComboBox* combo_ = nullptr;   // Pocket PC
+  QListWidget* list_ = nullptr;  // Smartphone, with the spinner
   QSpinBox* spinner_ = nullptr;
   QCheckBox* closeOnLock_ = nullptr;
 };
 
 // The chosen period in minutes, or nothing when cancelled.
-std::optional<uint32_t> RunSecurityOptions(QWidget* owner, tb::shell::Settings& settings,
-                                           uint32_t currentMinutes);
+std::optional<uint32_t> RunSecurityOptions(QWidget* owner, tb::shell::Settings& settings, uint32_t currentMinutes);
 
 // Stores a changed period in the wallet's options (flag 0x10000, the
 // modification time, changed). False when minutes is the period already.

@@ -56,8 +56,8 @@ StrengthBar::StrengthBar(QWidget* parent) : QWidget(parent) {
   // Room for the longest name, so the bar does not jump while typing.
   int widest = 0;
   for (int i = 0; i < tb::strength::kStepCount; ++i)
-    widest = qMax(widest, name_->fontMetrics().horizontalAdvance(
-                              tb::ui::Text(tb::strength::StepNameString(StrengthStep(i)))));
+    widest = qMax(widest,
+                  name_->fontMetrics().horizontalAdvance(tb::ui::Text(tb::strength::StepNameString(StrengthStep(i)))));
   name_->setMinimumWidth(widest);
   row->addWidget(segments_, 1, Qt::AlignVCenter);
   row->addWidget(name_, 0, Qt::AlignVCenter);
@@ -65,8 +65,8 @@ StrengthBar::StrengthBar(QWidget* parent) : QWidget(parent) {
 
 void StrengthBar::SetPassword(const QString& text) {
   shown_ = !text.isEmpty();
-  strength_ = shown_ ? tb::strength::Estimate(std::u16string_view(
-                           reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())))
+  strength_ = shown_ ? tb::strength::Estimate(
+                           std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())))
                      : tb::strength::Strength{};
   name_->setText(StepName());
   segments_->update();

@@ -29,10 +29,7 @@ int TextMargin() { return (5 * tb::ui::DpiX() + 48) / 96; }
 }  // namespace
 
 TitleBar::TitleBar(QWidget* parent, const tb::shell::Settings& settings)
-    : QWidget(parent),
-      start_(settings.colorBarStart),
-      end_(settings.colorBarEnd),
-      textColour_(settings.colorBarText) {
+    : QWidget(parent), start_(settings.colorBarStart), end_(settings.colorBarEnd), textColour_(settings.colorBarText) {
   tb::ui::SetControlId(this, kIdTitleBar);
   setFixedHeight(BarHeight());
   if (const QFont* bold = tb::ui::FontService::Font(tb::ui::kFontSystemBold)) {
@@ -108,12 +105,9 @@ void TitleBar::SetIconResource(int number) { SetContent(text_, number); }
 QImage TitleBar::IconImage() const {
   const int s = IconSize();
   switch (iconKind_) {
-    case IconKind::None:
-      return QImage();
-    case IconKind::Picture:
-      return s == kOwnIconLarge ? large_ : small_;
-    case IconKind::ImageListEntry:
-      return entry_;
+    case IconKind::None: return QImage();
+    case IconKind::Picture: return s == kOwnIconLarge ? large_ : small_;
+    case IconKind::ImageListEntry: return entry_;
     case IconKind::Resource:
       if (loadedSize_ != s) {
         loaded_ = tb::ui::IconResource(resource_, s);

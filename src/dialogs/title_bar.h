@@ -76,8 +76,8 @@ class TitleBar : public QWidget {
   uint32_t textColour_;
   IconKind iconKind_ = IconKind::None;
   int resource_ = 0;
-  QImage entry_;   // the image list entry
-  QImage small_;   // the own icons (16 and 32 pixels)
+  QImage entry_;  // the image list entry
+  QImage small_;  // the own icons (16 and 32 pixels)
   QImage large_;
   // The icon resource as last loaded, and at which size.
   mutable QImage loaded_;

@@ -15,8 +15,7 @@
 
 namespace tb::dialogs {
 
-UpgradeProgressDialog::UpgradeProgressDialog(QWidget* owner, const tb::shell::Settings& settings)
-    : ModalDialog(owner) {
+UpgradeProgressDialog::UpgradeProgressDialog(QWidget* owner, const tb::shell::Settings& settings) : ModalDialog(owner) {
   setObjectName(QStringLiteral("UpgradeProgress"));
   setWindowTitle(tb::ui::ToQString(kUpgradeTitle));
   QVBoxLayout* layout = nullptr;

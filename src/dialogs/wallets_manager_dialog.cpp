@@ -135,13 +135,9 @@ void WalletsManagerDialog::SayGone() {
 
 void WalletsManagerDialog::Act(shell::ManagerChoice choice) {
   switch (choice) {
-    case shell::ManagerChoice::Cancel:
-      EndDialog(ui::kResultCancel);
-      return;
+    case shell::ManagerChoice::Cancel: EndDialog(ui::kResultCancel); return;
     case shell::ManagerChoice::Open:
-    case shell::ManagerChoice::Create:
-      EndDialog(ui::kResultOk);
-      return;
+    case shell::ManagerChoice::Create: EndDialog(ui::kResultOk); return;
     case shell::ManagerChoice::ConvertLegacy: {
       const std::string legacy = manager_.ChosenPath();
       std::optional<std::string> converted;
@@ -177,23 +173,17 @@ void WalletsManagerDialog::DeleteSelected() {
   if (ui::MessageBoxPrompter(this).Show(*question) != storage::Answer::Yes) return;
   switch (manager_.DeleteSelected()) {
     case shell::DeleteStatus::Deleted:
-    case shell::DeleteStatus::Gone:
-      ShowEntries();
-      break;
+    case shell::DeleteStatus::Gone: ShowEntries(); break;
     case shell::DeleteStatus::NoSelection:
-    case shell::DeleteStatus::Failed:
-      break;
+    case shell::DeleteStatus::Failed: break;
   }
 }
 
 void WalletsManagerDialog::CopySelected() {
   const shell::CopyOutcome outcome = manager_.CopySelected();
   switch (outcome.status) {
-    case shell::CopyStatus::Copied:
-      ShowEntries();
-      return;
-    case shell::CopyStatus::NoSelection:
-      return;
+    case shell::CopyStatus::Copied: ShowEntries(); return;
+    case shell::CopyStatus::NoSelection: return;
     case shell::CopyStatus::SourceGone:
       manager_.Fill();
       ShowEntries();
@@ -211,22 +201,14 @@ void WalletsManagerDialog::CopySelected() {
 void WalletsManagerDialog::Dispatch(int commandId) {
   switch (commandId) {
     case ui::kCmdOk:
-    case ui::kCmdDone:
-      Act(manager_.Confirm());
-      break;
+    case ui::kCmdDone: Act(manager_.Confirm()); break;
     case kCmdOpen:
       if (const std::optional<shell::ManagerChoice> choice = manager_.Open()) Act(*choice);
       break;
     case kCmdManagerNew:
-    case kCmdNew:
-      NewWallet();
-      break;
-    case kCmdDelete:
-      DeleteSelected();
-      break;
-    case kCmdCopy:
-      CopySelected();
-      break;
+    case kCmdNew: NewWallet(); break;
+    case kCmdDelete: DeleteSelected(); break;
+    case kCmdCopy: CopySelected(); break;
     case kCmdAbout:
       if (inputs_.showAbout) inputs_.showAbout(this);
       break;
@@ -239,8 +221,7 @@ void WalletsManagerDialog::Dispatch(int commandId) {
       manager_.Cancel();
       EndDialog(ui::kResultCancel);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -252,8 +233,7 @@ std::optional<WalletsManagerResult> RunWalletsManager(QWidget* owner, const Wall
   if (result.path.empty()) return std::nullopt;
   if (!dialog.IsNew()) return result;
 
-  const std::optional<NewWalletPassword> password =
-      inputs.askNewPassword ? inputs.askNewPassword(owner) : std::nullopt;
+  const std::optional<NewWalletPassword> password = inputs.askNewPassword ? inputs.askNewPassword(owner) : std::nullopt;
   if (!password) {
     result.outcome = WalletsManagerOutcome::ShowAgain;
     result.path.clear();
@@ -263,8 +243,7 @@ std::optional<WalletsManagerResult> RunWalletsManager(QWidget* owner, const Wall
   if (password->hint) hint = std::u16string_view(*password->hint);
   const storage::TextSource* texts = inputs.texts ? inputs.texts : ui::CurrentTextSource();
   if (shell::CreateNewWallet(result.path, password->password, hint, texts) != storage::CreateStatus::Ok) {
-    ui::ShowMessage(owner, shell::kCreateWalletFailed, shell::kCreateWalletFailedCaption,
-                    storage::MessageIcon::Stop);
+    ui::ShowMessage(owner, shell::kCreateWalletFailed, shell::kCreateWalletFailedCaption, storage::MessageIcon::Stop);
     result.outcome = WalletsManagerOutcome::ShowAgain;
     result.path.clear();
     return result;

@@ -24,13 +24,13 @@ inline constexpr int kWalletsListId = 1002;
 inline constexpr int kResultExit = shell::kCmdExit;
 
 // Commands of menu bar 966.
+using shell::kCmdAbout;
+using shell::kCmdCopy;
+using shell::kCmdDelete;
+using shell::kCmdExit;
 using shell::kCmdManagerNew;
 using shell::kCmdNew;
 using shell::kCmdOpen;
-using shell::kCmdDelete;
-using shell::kCmdCopy;
-using shell::kCmdAbout;
-using shell::kCmdExit;
 
 struct NewWalletPassword {
   tb::storage::Text password;
@@ -39,9 +39,9 @@ struct NewWalletPassword {
 
 // What the manager needs of the program around it.
 struct WalletsManagerInputs {
-  bool exitMenu = false;           // the Menu popup offers Exit
-  uint32_t osMajorVersion = 5;     // the storage card is offered from 5 on
-  const storage::TextSource* texts = nullptr;   // nullptr: the interface's texts
+  bool exitMenu = false;                       // the Menu popup offers Exit
+  uint32_t osMajorVersion = 5;                 // the storage card is offered from 5 on
+  const storage::TextSource* texts = nullptr;  // nullptr: the interface's texts
   // The new-password dialog (password, confirmation and hint); nullopt
   // when it was cancelled.
   std::function<std::optional<NewWalletPassword>(QWidget* owner)> askNewPassword;
@@ -58,7 +58,7 @@ enum class WalletsManagerOutcome {
 struct WalletsManagerResult {
   WalletsManagerOutcome outcome = WalletsManagerOutcome::Open;
   std::string path;
-  bool created = false;   // path is the wallet just made
+  bool created = false;  // path is the wallet just made
 };
 
 class WalletsManagerDialog : public ui::ModalDialog {

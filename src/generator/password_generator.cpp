@@ -64,9 +64,9 @@ GeneratorStatus CheckSettings(const GeneratorSettings& s) {
   if (s.mode == GeneratorMode::Passphrase) {
     if (s.words < kMinWords || s.words > kMaxWords) return GeneratorStatus::WordsOutOfRange;
     if (s.separator.size() > 2) return GeneratorStatus::BadSeparator;
-    if (s.separator.size() == 2 && !(s.separator[0] >= 0xD800 && s.separator[0] < 0xDC00 &&
-                                     s.separator[1] >= 0xDC00 && s.separator[1] < 0xE000))
-      return GeneratorStatus::BadSeparator;   // two characters, or a broken pair
+    if (s.separator.size() == 2 &&
+        !(s.separator[0] >= 0xD800 && s.separator[0] < 0xDC00 && s.separator[1] >= 0xDC00 && s.separator[1] < 0xE000))
+      return GeneratorStatus::BadSeparator;  // two characters, or a broken pair
     if (s.separator.size() == 1 && (IsControl(s.separator[0]) || (s.separator[0] >= 0xD800 && s.separator[0] < 0xE000)))
       return GeneratorStatus::BadSeparator;
     return GeneratorStatus::Ok;
@@ -113,7 +113,7 @@ GeneratorStatus Generate(const GeneratorSettings& settings, storage::Text* out) 
   const GeneratorStatus status = CheckSettings(settings);
   if (status != GeneratorStatus::Ok) return status;
   return settings.mode == GeneratorMode::Passphrase ? GeneratePassphrase(settings, out)
-                                                     : GenerateCharacters(settings, out);
+                                                    : GenerateCharacters(settings, out);
 }
 
 bool ParseClasses(std::string_view letters, uint32_t* classes) {

@@ -39,16 +39,16 @@ struct GeneratorSettings {
   bool excludeLookalikes = false;
   // Passphrase
   int words = kDefaultWords;
-  std::u16string separator = u"-";   // at most one character
-  bool capitalise = false;           // first letter of every word
+  std::u16string separator = u"-";  // at most one character
+  bool capitalise = false;          // first letter of every word
 };
 
 enum class GeneratorStatus {
   Ok,
-  LengthOutOfRange,    // characters: not 4..128
-  NoClasses,           // characters: no class chosen (or unknown bits)
-  WordsOutOfRange,     // passphrase: not 3..12 words
-  BadSeparator,        // passphrase: more than one character, or a control character
+  LengthOutOfRange,  // characters: not 4..128
+  NoClasses,         // characters: no class chosen (or unknown bits)
+  WordsOutOfRange,   // passphrase: not 3..12 words
+  BadSeparator,      // passphrase: more than one character, or a control character
 };
 
 GeneratorStatus CheckSettings(const GeneratorSettings& settings);

@@ -54,8 +54,7 @@ void AppendUtf8(std::u16string_view text, storage::SecureBytes& out) {
     uint32_t c = text[i];
     if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
       c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(text[++i]) - 0xDC00);
-    else if (c >= 0xD800 && c < 0xE000)
-      c = 0xFFFD;
+    else if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
     if (c < 0x80) {
       out.push_back(uint8_t(c));
     } else if (c < 0x800) {

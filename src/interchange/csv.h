@@ -29,30 +29,30 @@ inline constexpr size_t kMaxCsvValues = size_t(1) << 20;
 
 enum class CsvStatus {
   Ok,
-  CannotOpen,       // missing, not a plain file, unreadable
+  CannotOpen,  // missing, not a plain file, unreadable
   ReadError,
-  Empty,            // nothing but white space and line ends
-  TooLarge,         // over kMaxCsvFileBytes, or more than kMaxCsvValues values or rows
-  TooManyColumns,   // the first row has more than kMaxCsvColumns
-  BadHeader,        // the first row itself breaks the rules
+  Empty,           // nothing but white space and line ends
+  TooLarge,        // over kMaxCsvFileBytes, or more than kMaxCsvValues values or rows
+  TooManyColumns,  // the first row has more than kMaxCsvColumns
+  BadHeader,       // the first row itself breaks the rules
 };
 
 // Why a row could not be read.
 enum class CsvRowError {
   None,
-  UnclosedQuote,     // a quoted value runs to the end of the file
-  TextAfterQuote,    // a closing quote is followed by something else than , or a line end
+  UnclosedQuote,   // a quoted value runs to the end of the file
+  TextAfterQuote,  // a closing quote is followed by something else than , or a line end
   NulCharacter,
-  ByteOrderMark,     // a byte-order mark inside the text: two files joined together?
+  ByteOrderMark,  // a byte-order mark inside the text: two files joined together?
   NotUtf8,
-  WrongWidth,        // not as many values as the first row has names
+  WrongWidth,  // not as many values as the first row has names
 };
 
 struct CsvRow {
-  size_t line = 0;                      // the line the row starts on, from 1
-  std::vector<storage::Text> values;    // empty when the row has an error
+  size_t line = 0;                    // the line the row starts on, from 1
+  std::vector<storage::Text> values;  // empty when the row has an error
   CsvRowError error = CsvRowError::None;
-  size_t width = 0;                     // values the row had (for WrongWidth)
+  size_t width = 0;  // values the row had (for WrongWidth)
 };
 
 class CsvTable {

@@ -46,8 +46,7 @@ Row RowOf(const storage::Wallet& wallet, const storage::Card& card, bool include
     Text value;
     if (storage::IsDateTimeKind(storage::FieldKind(f.kind)))
       value = storage::ToText(IsoDateTimeText(f.kind, f.dateTime));
-    else if (f.kind != uint16_t(storage::FieldKind::Password) || includePasswords)
-      value = f.value;
+    else if (f.kind != uint16_t(storage::FieldKind::Password) || includePasswords) value = f.value;
     row.fields.emplace_back(f.label, std::move(value));
   }
   row.kinds = storage::ToText(KindsText(kinds));

@@ -20,15 +20,15 @@
 namespace tb::interchange {
 
 struct CsvExportOptions {
-  std::string outputFolder;      // the file is made directly in it
+  std::string outputFolder;  // the file is made directly in it
   bool includePasswords = false;
 };
 
 struct CsvExportResult {
   bool written = false;
-  std::string path;              // <outputFolder>/<wallet, folder or card name>.csv
-  int cards = 0;                 // rows written
-  int unreadableCards = 0;       // cards that could not be read and are not in the file
+  std::string path;         // <outputFolder>/<wallet, folder or card name>.csv
+  int cards = 0;            // rows written
+  int unreadableCards = 0;  // cards that could not be read and are not in the file
 };
 
 // item: a folder or card of the wallet; none for the whole wallet.

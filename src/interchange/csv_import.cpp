@@ -79,7 +79,8 @@ std::vector<std::u16string> SlashPath(std::u16string_view text, bool dropRoot) {
   size_t start = 0;
   for (;;) {
     const size_t slash = text.find(u'/', start);
-    const std::u16string_view name = Trimmed(text.substr(start, slash == std::u16string_view::npos ? slash : slash - start));
+    const std::u16string_view name =
+        Trimmed(text.substr(start, slash == std::u16string_view::npos ? slash : slash - start));
     if (!name.empty()) names.emplace_back(name);
     if (slash == std::u16string_view::npos) break;
     start = slash + 1;
@@ -91,8 +92,7 @@ std::vector<std::u16string> SlashPath(std::u16string_view text, bool dropRoot) {
 // Maps the columns of one of the other managers' tables onto Web Login cards.
 class WebLoginBuilder {
  public:
-  WebLoginBuilder(storage::Wallet& wallet, const CsvTable& table, CsvFormat format,
-                  const storage::RecordId& folder)
+  WebLoginBuilder(storage::Wallet& wallet, const CsvTable& table, CsvFormat format, const storage::RecordId& folder)
       : wallet_(wallet), table_(table), format_(format), folder_(folder) {
     const storage::BuiltInForm* form = storage::BuiltInFormAt(int(kWebLoginForm));
     for (size_t i = 0; form && i < form->fields.size(); ++i) {
@@ -141,7 +141,8 @@ class WebLoginBuilder {
       const size_t end = urls.find_first_of(u"\r\n");
       const std::u16string_view url = Trimmed(urls.substr(0, end));
       if (first) Set(p.card, webSite_, url);
-      else if (!url.empty()) fits = fits && AddField(p.card, uint16_t(storage::FieldKind::Text), ColumnName(url_), url, texts);
+      else if (!url.empty())
+        fits = fits && AddField(p.card, uint16_t(storage::FieldKind::Text), ColumnName(url_), url, texts);
       urls = end == std::u16string_view::npos ? std::u16string_view() : urls.substr(end + 1);
     }
     for (size_t c = 0; c < table_.Header().size(); ++c) {
@@ -184,7 +185,8 @@ class WebLoginBuilder {
       text = end == std::u16string_view::npos ? std::u16string_view() : text.substr(end + 1);
       if (Trimmed(line).empty()) continue;
       const size_t colon = line.find(u": ");
-      const std::u16string_view label = colon == std::u16string_view::npos ? ColumnName(fields_) : Trimmed(line.substr(0, colon));
+      const std::u16string_view label =
+          colon == std::u16string_view::npos ? ColumnName(fields_) : Trimmed(line.substr(0, colon));
       const std::u16string_view value = colon == std::u16string_view::npos ? line : line.substr(colon + 2);
       if (!AddField(card, uint16_t(storage::FieldKind::Text), label.empty() ? ColumnName(fields_) : label, value,
                     wallet_.Texts()))
@@ -300,7 +302,7 @@ storage::Answer Ask(storage::Prompter& prompter, std::u16string text, storage::B
   m.buttons = buttons;
   m.icon = icon;
   const storage::Answer answer = prompter.Show(m);
-  storage::SecureWipe(m.text.data(), m.text.size() * sizeof(char16_t));   // a preview shows values
+  storage::SecureWipe(m.text.data(), m.text.size() * sizeof(char16_t));  // a preview shows values
   return answer;
 }
 
@@ -337,10 +339,8 @@ std::u16string PreviewOfCard(const storage::Card& card, const storage::TextSourc
     ++shown;
     AppendCut(out, View(f.label), kPreviewLabelUnits, u"...");
     out += u": ";
-    if (f.kind == uint16_t(storage::FieldKind::Password))
-      out += kMasked;
-    else
-      AppendCut(out, View(display), kPreviewValueUnits, u"...");
+    if (f.kind == uint16_t(storage::FieldKind::Password)) out += kMasked;
+    else AppendCut(out, View(display), kPreviewValueUnits, u"...");
     out += u'\n';
   }
   if (withValue > shown)
@@ -461,7 +461,8 @@ std::u16string SkippedRowsText(const std::vector<CsvSkippedRow>& skipped, const 
   }
   if (skipped.size() > kListedSkippedRows) {
     out += u'\n';
-    out += storage::FormatText(TextOf(texts, csv_text::kMoreRowsLeftOut), {int64_t(skipped.size() - kListedSkippedRows)});
+    out +=
+        storage::FormatText(TextOf(texts, csv_text::kMoreRowsLeftOut), {int64_t(skipped.size() - kListedSkippedRows)});
   }
   return out;
 }
@@ -544,7 +545,8 @@ CsvImportResult ImportCsvTable(storage::Wallet& wallet, const CsvTable& table, C
   result.status = ImportStatus::Imported;
   result.imported = int(cards.size());
   Ask(prompter, storage::FormatText(TextOf(texts, import_text::kImported), {int64_t(result.imported)}),
-      storage::Buttons::Ok, storage::MessageIcon::Information, import_text::kImported, import_text::kDoneCaption, texts);
+      storage::Buttons::Ok, storage::MessageIcon::Information, import_text::kImported, import_text::kDoneCaption,
+      texts);
   return result;
 }
 

@@ -40,15 +40,14 @@ inline constexpr uint32_t kUnknownTable = 41300, kTooLarge = 41301, kRowsLeftOut
 inline constexpr uint32_t kUnclosedQuote = 41310, kTextAfterQuote = 41311, kNulCharacter = 41312,
                           kByteOrderMark = 41313, kNotUtf8 = 41314, kWrongWidth = 41315, kUnknownType = 41316,
                           kTooManyFields = 41317, kBadKinds = 41318;
-}
+}  // namespace csv_text
 
 // The columns each format is known by.
-inline constexpr const char16_t* kKeePassXcColumns[] = {u"Group", u"Title",         u"Username", u"Password",
-                                                      u"URL",   u"Notes",         u"TOTP",     u"Icon",
-                                                      u"Last Modified", u"Created"};
+inline constexpr const char16_t* kKeePassXcColumns[] = {u"Group", u"Title", u"Username", u"Password",      u"URL",
+                                                        u"Notes", u"TOTP",  u"Icon",     u"Last Modified", u"Created"};
 inline constexpr const char16_t* kBitwardenColumns[] = {
-    u"folder", u"favorite", u"type", u"name", u"notes", u"fields", u"reprompt", u"login_uri", u"login_username",
-    u"login_password", u"login_totp"};
+    u"folder",   u"favorite",  u"type",           u"name",           u"notes",     u"fields",
+    u"reprompt", u"login_uri", u"login_username", u"login_password", u"login_totp"};
 // Ours: "Folder", "Card", "Form", then "Label 1", "Value 1", "Label 2", ...
 inline constexpr const char16_t* kOwnColumns[] = {u"Folder", u"Card", u"Form"};
 
@@ -63,16 +62,16 @@ enum class CsvSkipReason { Row, UnknownType, TooManyFields, BadKinds };
 struct CsvSkippedRow {
   size_t line = 0;
   CsvSkipReason reason = CsvSkipReason::Row;
-  CsvRowError rowError = CsvRowError::None;   // for Row
-  size_t width = 0;                           // for WrongWidth
+  CsvRowError rowError = CsvRowError::None;  // for Row
+  size_t width = 0;                          // for WrongWidth
 };
 
 struct CsvImportResult {
   ImportStatus status = ImportStatus::NothingTaken;
   CsvStatus loadStatus = CsvStatus::Ok;
   int imported = 0;
-  storage::RecordId folder;              // the new top-level folder
-  std::vector<CsvSkippedRow> skipped;    // rows that could not be read, by line
+  storage::RecordId folder;            // the new top-level folder
+  std::vector<CsvSkippedRow> skipped;  // rows that could not be read, by line
 };
 
 // Runs the whole import of the file; messages and questions go through

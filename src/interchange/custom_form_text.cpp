@@ -11,8 +11,8 @@ namespace tb::interchange {
 namespace {
 
 constexpr size_t kMaxLineBytes = 512;
-constexpr size_t kMaxNumberLength = 10;   // "fewer than 11 characters"
-constexpr size_t kMaxIconLength = 2;      // "fewer than 3 characters"
+constexpr size_t kMaxNumberLength = 10;  // "fewer than 11 characters"
+constexpr size_t kMaxIconLength = 2;     // "fewer than 3 characters"
 
 // Hands out the text's lines: each up to its LF, at most 512 bytes (a
 // longer line goes on as the next one), without its CR LF.
@@ -27,14 +27,12 @@ class LineReader {
     std::string single;
     line->clear();
     while (pos_ + unit <= limit) {
-      const char16_t c = utf16_ ? char16_t(uint8_t(bytes_[pos_]) | (uint8_t(bytes_[pos_ + 1]) << 8))
-                                : char16_t(uint8_t(bytes_[pos_]));
+      const char16_t c =
+          utf16_ ? char16_t(uint8_t(bytes_[pos_]) | (uint8_t(bytes_[pos_ + 1]) << 8)) : char16_t(uint8_t(bytes_[pos_]));
       pos_ += unit;
       if (c == u'\n') break;
-      if (utf16_)
-        line->push_back(c);
-      else
-        single.push_back(char(c));
+      if (utf16_) line->push_back(c);
+      else single.push_back(char(c));
     }
     if (!utf16_) *line = platform::FromWindows1252(single);
     if (!line->empty() && line->back() == u'\r') line->pop_back();
@@ -173,10 +171,8 @@ DefinitionTextStatus ParseCustomFormText(std::string_view bytes, std::vector<Cus
           expect = Expect::Name;
         } else if (current.fields.size() < kMaxDefinitionFields) {
           CustomFormFieldDefinition field;
-          if (ParseFieldLine(line, &field))
-            current.fields.push_back(std::move(field));
-          else
-            malformed = true;
+          if (ParseFieldLine(line, &field)) current.fields.push_back(std::move(field));
+          else malformed = true;
         }
         break;
     }

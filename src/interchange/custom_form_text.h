@@ -27,13 +27,13 @@ namespace tb::interchange {
 
 inline constexpr char kCustomFormsHeader[] = "<QuillimarstenTamberlockCustomForms.1>";
 inline constexpr size_t kMaxDefinitionFields = 50;
-inline constexpr size_t kMaxDefinitionTextUnits = 63;   // names and labels
+inline constexpr size_t kMaxDefinitionTextUnits = 63;  // names and labels
 inline constexpr int32_t kFirstCustomFormNumber = 1000;
 
 struct CustomFormFieldDefinition {
   int32_t number = 0;
-  int formKind = 0;     // FormKind; see storage/forms/form_kinds.h
-  bool pin = false;     // a secret field
+  int formKind = 0;  // FormKind; see storage/forms/form_kinds.h
+  bool pin = false;  // a secret field
   std::u16string label;
 };
 
@@ -41,13 +41,13 @@ struct CustomFormDefinition {
   int32_t number = 0;
   std::u16string name;
   int32_t icon = 0;
-  std::vector<CustomFormFieldDefinition> fields;   // 1 to 50, in text order
+  std::vector<CustomFormFieldDefinition> fields;  // 1 to 50, in text order
 };
 
 enum class DefinitionTextStatus : int {
   Ok = 0,
-  NoHeader = 2,     // the text does not begin with the header line
-  Malformed = 3,    // parsing stopped at a malformed line; forms before it stay
+  NoHeader = 2,   // the text does not begin with the header line
+  Malformed = 3,  // parsing stopped at a malformed line; forms before it stay
 };
 
 // Reads the definitions of a whole text. Forms numbered 1000 or more with

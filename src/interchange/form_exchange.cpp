@@ -22,10 +22,16 @@ std::u16string_view View(const storage::Text& t) { return std::u16string_view(t.
 
 bool IsReplacedInFileName(char16_t c) {
   switch (c) {
-    case u'\\': case u'/': case u':': case u'*': case u'?': case u'"': case u'<': case u'>': case u'|':
-      return true;
-    default:
-      return c < 0x20 || c == 0x7F;
+    case u'\\':
+    case u'/':
+    case u':':
+    case u'*':
+    case u'?':
+    case u'"':
+    case u'<':
+    case u'>':
+    case u'|': return true;
+    default: return c < 0x20 || c == 0x7F;
   }
 }
 
@@ -71,8 +77,7 @@ FormExportStatus WriteNewFormFile(const storage::Card& card, const FormExportOpt
   platform::File file;
   if (file.Open(part, platform::OpenMode::CreateNew) != platform::OpenResult::Ok)
     return FormExportStatus::FileNotCreated;
-  const FormWriteStatus written =
-      WriteFormFile(&card, &file, options.includeData, options.author, options.description);
+  const FormWriteStatus written = WriteFormFile(&card, &file, options.includeData, options.author, options.description);
   const bool flushed = written == FormWriteStatus::Ok && file.Flush();
   file.Close();
   if (!flushed) {
@@ -81,9 +86,7 @@ FormExportStatus WriteNewFormFile(const storage::Card& card, const FormExportOpt
   }
   switch (platform::PublishFileNoReplace(part, path)) {
     case platform::PublishResult::Ok: return FormExportStatus::Ok;
-    case platform::PublishResult::Exists:
-      platform::RemoveFile(part);
-      return FormExportStatus::FileExists;
+    case platform::PublishResult::Exists: platform::RemoveFile(part); return FormExportStatus::FileExists;
     case platform::PublishResult::Failed: break;
   }
   platform::RemoveFile(part);
@@ -100,8 +103,7 @@ std::string DocumentsFolder() {
 
 std::string FormFileName(std::u16string_view cardName, const platform::SystemTime& today) {
   char date[32];
-  std::snprintf(date, sizeof date, "_%02u%02u%u.tbx", unsigned(today.day), unsigned(today.month),
-                unsigned(today.year));
+  std::snprintf(date, sizeof date, "_%02u%02u%u.tbx", unsigned(today.day), unsigned(today.month), unsigned(today.year));
   std::u16string base(cardName);
   for (char16_t& c : base)
     if (IsReplacedInFileName(c)) c = u'_';
@@ -167,8 +169,8 @@ std::u16string FormImportQuestion(const storage::Wallet& wallet, std::u16string_
   if (!header.exportTime.IsZero()) {
     text += wallet.TextOf(form_strings::kExportedOnLabel);
     text += u' ';
-    text += platform::FormatWithPicture(header.exportTime,
-                                        FourDigitYearPicture(platform::UserDateTimeFormats().shortDate));
+    text +=
+        platform::FormatWithPicture(header.exportTime, FourDigitYearPicture(platform::UserDateTimeFormats().shortDate));
   }
   return text;
 }

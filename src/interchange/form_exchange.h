@@ -15,7 +15,7 @@ namespace tb::interchange {
 
 // Language strings of the two commands.
 namespace form_strings {
-inline constexpr uint32_t kExported = 22020;          // folder, file name
+inline constexpr uint32_t kExported = 22020;  // folder, file name
 inline constexpr uint32_t kAddQuestion = 22025;
 inline constexpr uint32_t kNameLabel = 22026;
 inline constexpr uint32_t kDescriptionLabel = 22027;
@@ -28,18 +28,18 @@ inline constexpr uint32_t kExportCaption = 20505;
 }  // namespace form_strings
 
 struct FormExportOptions {
-  std::string folder;            // created when missing; empty: the documents folder
-  std::u16string description;    // at most 127 units are kept
-  std::u16string author;         // at most 63 units are kept
-  bool includeData = false;      // keep the field values
+  std::string folder;          // created when missing; empty: the documents folder
+  std::u16string description;  // at most 127 units are kept
+  std::u16string author;       // at most 63 units are kept
+  bool includeData = false;    // keep the field values
 };
 
 enum class FormExportStatus : int {
   Ok = 0,
-  NotACard,          // the position holds no live card
-  CardUnreadable,    // the card could not be loaded from the wallet
-  FolderUnusable,    // the folder is not there and could not be made
-  FileExists,        // a file of that name is there; it is never replaced
+  NotACard,        // the position holds no live card
+  CardUnreadable,  // the card could not be loaded from the wallet
+  FolderUnusable,  // the folder is not there and could not be made
+  FileExists,      // a file of that name is there; it is never replaced
   FileNotCreated,
   WriteFailed,
 };
@@ -62,19 +62,19 @@ FormExportStatus ExportAsForm(storage::Wallet& wallet, int cardPosition, const F
 
 enum class FormImportStatus : int {
   Imported = 0,
-  Declined,          // the question was answered No (or there was nobody to ask)
-  Unreadable,        // not opened, or not a readable form file (see readStatus)
+  Declined,    // the question was answered No (or there was nobody to ask)
+  Unreadable,  // not opened, or not a readable form file (see readStatus)
   NoFormsFolder,
-  NotWritable,       // the wallet is not open, or open read-only
-  WriteFailed,       // appending the form failed; the wallet is as it was
+  NotWritable,  // the wallet is not open, or open read-only
+  WriteFailed,  // appending the form failed; the wallet is as it was
 };
 const char* Describe(FormImportStatus status);
 
 struct FormImportResult {
   FormImportStatus status = FormImportStatus::Unreadable;
   FormReadStatus readStatus = FormReadStatus::Ok;
-  int position = -1;     // the new form's index position when imported
-  storage::Text name;    // the form's name, once read
+  int position = -1;   // the new form's index position when imported
+  storage::Text name;  // the form's name, once read
   FormFileHeader header;
 };
 

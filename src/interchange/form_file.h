@@ -43,8 +43,8 @@ inline constexpr size_t kSignatureLength = sizeof kSignature - 1;
 
 struct FormFileHeader {
   uint32_t version = form_layout::kVersion;
-  std::u16string description;   // at most 127 units
-  std::u16string author;        // at most 63 units
+  std::u16string description;  // at most 127 units
+  std::u16string author;       // at most 63 units
   platform::SystemTime exportTime;
 };
 
@@ -56,8 +56,8 @@ const storage::KeyContext& FormFileKey();
 enum class FormWriteStatus : int {
   Ok = 0,
   HeaderNotWritten = 1,
-  CardTooLarge = 2,      // the body does not fit a record's 32-bit length
-  CardNotWritten = 3,    // the card's bytes did not all reach the file
+  CardTooLarge = 2,    // the body does not fit a record's 32-bit length
+  CardNotWritten = 3,  // the card's bytes did not all reach the file
   NoCardOrFile = 6,
 };
 
@@ -71,15 +71,15 @@ FormWriteStatus WriteFormFile(const storage::Card* card, platform::File* file, b
 
 enum class FormReadStatus : int {
   Ok = 0,
-  NoFile,            // no open file
-  NoKey,             // the wallet's data key is not set
-  ReadFailed,        // the platform read failed
-  ShortHeader,       // fewer than 468 bytes
+  NoFile,       // no open file
+  NoKey,        // the wallet's data key is not set
+  ReadFailed,   // the platform read failed
+  ShortHeader,  // fewer than 468 bytes
   WrongSignature,
   WrongVersion,
-  BadRecord,         // short record header, unknown kind, or a tombstone
-  LengthPastEnd,     // the payload or body runs past the end of the file
-  BadBody,           // the body is shorter than its attributes, or an item runs past it
+  BadRecord,      // short record header, unknown kind, or a tombstone
+  LengthPastEnd,  // the payload or body runs past the end of the file
+  BadBody,        // the body is shorter than its attributes, or an item runs past it
 };
 
 // Reads a form file from the file's current position into *card (which is

@@ -114,8 +114,8 @@ std::u16string WalletName(const std::string& walletPath) {
 std::u16string WithoutSeconds(std::u16string_view picture) {
   std::u16string out;
   size_t i = 0;
-  bool lastWasElement = false;   // something kept since the last time element
-  size_t keptAfterElement = 0;   // where the separators after the last element begin
+  bool lastWasElement = false;  // something kept since the last time element
+  size_t keptAfterElement = 0;  // where the separators after the last element begin
   while (i < picture.size()) {
     const char16_t c = picture[i];
     if (c == u'\'') {
@@ -199,10 +199,8 @@ void ExportFile::WriteLine(std::u16string_view text) {
 
 void ExportFile::Flush() {
   if (buffer_.empty()) return;
-  if (!failed_ && file_.IsOpen() && file_.WriteAt(written_, buffer_.data(), buffer_.size()))
-    written_ += buffer_.size();
-  else
-    failed_ = true;
+  if (!failed_ && file_.IsOpen() && file_.WriteAt(written_, buffer_.data(), buffer_.size())) written_ += buffer_.size();
+  else failed_ = true;
   storage::SecureWipe(buffer_.data(), buffer_.size());
   buffer_.clear();
 }
@@ -273,7 +271,7 @@ void WriteCardText(ExportFile& file, const storage::Card& card) {
   bool saved = false;
   for (const auto& slot : card.attachments) {
     if (!slot || !slot->InUse()) continue;
-    if (slot->bytes.empty()) continue;   // holds no data
+    if (slot->bytes.empty()) continue;  // holds no data
     const std::string name = file.SaveAttachment(slot->bytes, View(slot->fileName));
     if (name.empty()) {
       ++file.Report().attachmentsLeftOut;
@@ -334,17 +332,15 @@ void WriteCardOf(storage::Wallet& wallet, ExportFile& file, int position) {
   const storage::RecordHeader* h = wallet.At(position);
   if (!h) return;
   storage::Card card;
-  if (wallet.LoadCard(h->Id(), &card))
-    WriteCardText(file, card);
-  else
-    ++file.Report().cardsLeftOut;
+  if (wallet.LoadCard(h->Id(), &card)) WriteCardText(file, card);
+  else ++file.Report().cardsLeftOut;
 }
 
 // An item and everything below it in tree order. parentKind is the kind
 // of the item's parent (0 at the top level).
 void VisitItem(storage::Wallet& wallet, ExportFile& file, const TreeNode& node, int parentKind,
                std::vector<const Text*>& ancestors) {
-  if (IsViewItem(node)) return;   // a view and the references inside it
+  if (IsViewItem(node)) return;  // a view and the references inside it
   const storage::RecordHeader* h = wallet.At(node.position);
   if (!h || h->IsDeleted()) return;
   if (IsFolderKind(node.kind)) {
@@ -402,7 +398,7 @@ bool ExportFolder(storage::Wallet& wallet, const storage::RecordId& folder, cons
   const std::vector<TreeNode> tree = storage::BuildTree(wallet, treeOptions);
   std::vector<const Text*> ancestors;
   const TreeNode* node = FindFolderNode(tree, position, ancestors);
-  if (!node) return false;   // not shown in the browser either
+  if (!node) return false;  // not shown in the browser either
   ExportFile file;
   if (!file.Create(wallet, options, ReplaceNameCharacters(View(node->name)), 1)) return false;
   VisitItem(wallet, file, *node, 0, ancestors);

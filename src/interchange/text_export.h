@@ -33,15 +33,15 @@ struct ExportOptions {
 // What an export left out of the file it wrote: the user must hear of it,
 // since the file looks whole.
 struct ExportReport {
-  int cardsLeftOut = 0;         // cards that could not be read from the wallet
-  int attachmentsLeftOut = 0;   // attachments whose file could not be written whole
+  int cardsLeftOut = 0;        // cards that could not be read from the wallet
+  int attachmentsLeftOut = 0;  // attachments whose file could not be written whole
   bool Complete() const { return cardsLeftOut == 0 && attachmentsLeftOut == 0; }
 };
 
 // Module strings of the export file.
 namespace export_text {
-inline constexpr uint32_t kSeparator = 22138, kTitle = 22142, kWalletLine = 22143, kFileLine = 22144,
-                          kDateLine = 22145, kFolderCaption = 20516, kNoData = 22149, kAttachmentLine = 22150;
+inline constexpr uint32_t kSeparator = 22138, kTitle = 22142, kWalletLine = 22143, kFileLine = 22144, kDateLine = 22145,
+                          kFolderCaption = 20516, kNoData = 22149, kAttachmentLine = 22150;
 }
 
 inline constexpr std::u16string_view kMaskedPassword = u"********";

@@ -78,7 +78,7 @@ storage::Answer Ask(storage::Prompter& prompter, std::u16string text, storage::B
   m.buttons = buttons;
   m.icon = icon;
   const storage::Answer answer = prompter.Show(m);
-  Wipe(m.text);   // a preview shows values in clear
+  Wipe(m.text);  // a preview shows values in clear
   return answer;
 }
 
@@ -179,10 +179,8 @@ int TabTable::Parse() {
   inRow = 0;
   bool surplus = false;
   WalkCells(text, [&](size_t start, size_t end, CellEnd how) {
-    if (inRow++ < columns_)
-      cells_.push_back({uint32_t(start), uint32_t(end - start)});
-    else
-      surplus = true;
+    if (inRow++ < columns_) cells_.push_back({uint32_t(start), uint32_t(end - start)});
+    else surplus = true;
     if (how == CellEnd::Tab) return;
     rowSurplus_.push_back(surplus);
     if (surplus) ++rowsWithSurplus_;
@@ -264,12 +262,12 @@ std::vector<size_t> AskForRows(const TabTable& table, size_t dataRows, storage::
               storage::Buttons::YesNoCancel, storage::MessageIcon::Question, import_text::kBulkQuestion,
               import_text::kQuestionCaption, texts);
       if (answer == storage::Answer::Yes) askEach = false;
-      else if (answer != storage::Answer::No) break;   // Cancel, or anything unexpected
+      else if (answer != storage::Answer::No) break;  // Cancel, or anything unexpected
     }
     if (askEach) {
-      const storage::Answer answer = Ask(prompter, PreviewText(table, r, texts), storage::Buttons::YesNoCancel,
-                                         storage::MessageIcon::Question, import_text::kCardQuestion,
-                                         import_text::kQuestionCaption, texts);
+      const storage::Answer answer =
+          Ask(prompter, PreviewText(table, r, texts), storage::Buttons::YesNoCancel, storage::MessageIcon::Question,
+              import_text::kCardQuestion, import_text::kQuestionCaption, texts);
       if (answer == storage::Answer::No) continue;
       if (answer != storage::Answer::Yes) break;
     }

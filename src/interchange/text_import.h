@@ -34,11 +34,10 @@ inline constexpr size_t kMaxImportCells = size_t(1) << 21;
 
 // Module strings of the import.
 namespace import_text {
-inline constexpr uint32_t kQuestionCaption = storage::kStrCaptionConfirm,
-                          kErrorCaption = storage::kStrCaptionError, kDoneCaption = storage::kStrCaptionProgram,
-                          kFolderName = 22041, kUnreadable = 22070, kWrongLayout = 22071, kCardQuestion = 22072,
-                          kCardNameLabel = 20518, kMoreColumns = 22073, kBulkQuestion = 22074, kImported = 22075,
-                          kSurplusCells = 22076, kNotWritten = 22077,
+inline constexpr uint32_t kQuestionCaption = storage::kStrCaptionConfirm, kErrorCaption = storage::kStrCaptionError,
+                          kDoneCaption = storage::kStrCaptionProgram, kFolderName = 22041, kUnreadable = 22070,
+                          kWrongLayout = 22071, kCardQuestion = 22072, kCardNameLabel = 20518, kMoreColumns = 22073,
+                          kBulkQuestion = 22074, kImported = 22075, kSurplusCells = 22076, kNotWritten = 22077,
                           kColumnsLeftOut = 22194;
 }
 
@@ -49,9 +48,9 @@ class TabTable {
  public:
   enum LoadError : int {
     kLoaded = 0,
-    kCannotOpen = 1,   // missing, unreadable or empty
+    kCannotOpen = 1,  // missing, unreadable or empty
     kReadError = 2,
-    kTooLarge = 3,     // over kMaxImportFileBytes, or more than kMaxImportCells cells
+    kTooLarge = 3,  // over kMaxImportFileBytes, or more than kMaxImportCells cells
   };
 
   // Reads and parses the file; 0 on success, else a LoadError.
@@ -89,7 +88,7 @@ class TabTable {
 
   storage::Text text_;
   std::vector<Span> cells_;
-  std::vector<uint32_t> rowStarts_;   // first cell of each row in cells_
+  std::vector<uint32_t> rowStarts_;  // first cell of each row in cells_
   std::vector<bool> rowSurplus_;
   size_t columns_ = 0;
   size_t rowsWithSurplus_ = 0;

@@ -124,7 +124,8 @@ SampleOutcome PlaceSamples(const std::string& folder, uint16_t languageId) {
   const struct {
     const char* cabinet;
     uint32_t number;
-  } samples[] = {{kCabinetWallet, kStrSampleWallet}, {kCabinetImport, kStrSampleImport}, {kCabinetForm, kStrSampleForm}};
+  } samples[] = {
+      {kCabinetWallet, kStrSampleWallet}, {kCabinetImport, kStrSampleImport}, {kCabinetForm, kStrSampleForm}};
   for (const auto& sample : samples) {
     const std::string localName = LocalisedSampleName(sample.number, languageId);
     const std::string cabinet = folder + "/" + sample.cabinet;

@@ -48,9 +48,9 @@ std::string SamplesFolder();
 std::string LocalisedSampleName(uint32_t number, uint16_t languageId);
 
 struct SampleOutcome {
-  int renamed = 0;   // cabinet files given their localised names
-  int removed = 0;   // cabinet copies whose localised file was there already
-  int skipped = 0;   // cabinet files missing
+  int renamed = 0;  // cabinet files given their localised names
+  int removed = 0;  // cabinet copies whose localised file was there already
+  int skipped = 0;  // cabinet files missing
 };
 // Gives the three cabinet files of the folder their localised names; a
 // localised file that is there already stays and the new copy goes. An

@@ -30,8 +30,9 @@ QLabel* Banner(QWidget* parent) {
   bold.setBold(true);
   banner->setFont(bold);
   banner->setMargin(8);
-  banner->setStyleSheet(QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:1, y2:0, "
-                                       "stop:0 rgb(221,236,254), stop:1 rgb(129,169,226)); color: black;"));
+  banner->setStyleSheet(
+      QStringLiteral("background: qlineargradient(x1:0, y1:0, x2:1, y2:0, "
+                     "stop:0 rgb(221,236,254), stop:1 rgb(129,169,226)); color: black;"));
   return banner;
 }
 
@@ -165,7 +166,7 @@ uint16_t ChooseLanguage(QWidget* parent, const std::vector<uint16_t>& languages,
   if (languages.size() < 2) return languages.front();
   if (answerInitial) return languages[size_t(InitialLanguageIndex(languages, interfaceLanguage))];
   LanguageDialog dialog(parent, languages, smartphone, interfaceLanguage);
-  dialog.exec();   // OK and Cancel alike take what is selected
+  dialog.exec();  // OK and Cancel alike take what is selected
   return dialog.Chosen();
 }
 

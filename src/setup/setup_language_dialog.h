@@ -20,7 +20,7 @@ inline constexpr int kIdLanguageList = 1000;
 inline constexpr int kIdLanguageSpinner = 1001;
 inline constexpr int kIdLanguageLabel = 1002;
 inline constexpr int kIdBanner = 1003;
-inline constexpr int kIdRemoveOthers = 1004;   // on the templates, never shown
+inline constexpr int kIdRemoveOthers = 1004;  // on the templates, never shown
 inline constexpr uint16_t kFallbackLanguage = 1033;
 
 // "Language (Country)" in the system's names for the identifier; the

@@ -42,7 +42,7 @@ constexpr int kCloseWaitMs = 10000;
 // Windows' "disposition" values of a created or opened key.
 constexpr int kCreatedNewKey = 1, kOpenedExistingKey = 2;
 // What a settings file that cannot be read reports, as the system would.
-constexpr int kErrorBadFile = 1006;   // ERROR_BADDB
+constexpr int kErrorBadFile = 1006;  // ERROR_BADDB
 
 // Set when the removal is to take the settings without asking; cleared as
 // the library is loaded.
@@ -134,10 +134,9 @@ extern "C" int32_t Install_Init(void* parent, uint32_t firstCall, uint32_t previ
   KeyAccess key;
   if (!key.opened) {
     char text[512];
-    std::snprintf(text, sizeof text,
-                  "RegCreateKeyEx (HKEY_CURRENT_USER, %s, 0, 0, 0, 0, NULL, %p[%p], %p[%d]) == %d", kKeyShown,
-                  static_cast<void*>(&key.registry), static_cast<void*>(nullptr), static_cast<void*>(&key.disposition),
-                  key.disposition, key.error);
+    std::snprintf(text, sizeof text, "RegCreateKeyEx (HKEY_CURRENT_USER, %s, 0, 0, 0, 0, NULL, %p[%p], %p[%d]) == %d",
+                  kKeyShown, static_cast<void*>(&key.registry), static_cast<void*>(nullptr),
+                  static_cast<void*>(&key.disposition), key.disposition, key.error);
     Show(parent, QStringLiteral("TB Error Install_Init"), QString::fromUtf8(text), QMessageBox::Ok,
          QMessageBox::Critical);
   } else if (!key.registry.KeyExists(kKey)) {
@@ -145,11 +144,11 @@ extern "C" int32_t Install_Init(void* parent, uint32_t firstCall, uint32_t previ
     key.registry.Save();
   }
 
-  const std::u16string text = FormatSetupText(
-      SetupText(kStrInstallConfirm), {std::u16string_view(ProductName()), std::u16string_view(VersionLine()),
-                                      int64_t(BuildYear())});
-  const auto answer = Show(parent, Q(SetupText(kStrCaption)), Q(text), QMessageBox::Ok | QMessageBox::Cancel,
-                           QMessageBox::Information);
+  const std::u16string text =
+      FormatSetupText(SetupText(kStrInstallConfirm),
+                      {std::u16string_view(ProductName()), std::u16string_view(VersionLine()), int64_t(BuildYear())});
+  const auto answer =
+      Show(parent, Q(SetupText(kStrCaption)), Q(text), QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Information);
   return answer == QMessageBox::Ok ? TB_SETUP_CONTINUE : TB_SETUP_CANCEL;
 }
 
@@ -159,8 +158,9 @@ extern "C" int32_t Install_Exit(void* parent, const char* installFolder, uint32_
   KeyAccess key;
   if (!key.opened && key.disposition != kOpenedExistingKey) {
     char text[512];
-    std::snprintf(text, sizeof text, "RegCreateKeyEx (HKEY_CURRENT_USER, qzszRegKey,..) returned %d, hKey = %p, dwDisp = %d",
-                  key.error, static_cast<void*>(nullptr), key.disposition);
+    std::snprintf(text, sizeof text,
+                  "RegCreateKeyEx (HKEY_CURRENT_USER, qzszRegKey,..) returned %d, hKey = %p, dwDisp = %d", key.error,
+                  static_cast<void*>(nullptr), key.disposition);
     Show(parent, QStringLiteral("TB error test"), QString::fromUtf8(text), QMessageBox::Ok, QMessageBox::Critical);
   }
   // A clean request is carried across a reinstallation.
@@ -208,7 +208,7 @@ extern "C" int32_t Install_Exit(void* parent, const char* installFolder, uint32_
 }
 
 extern "C" int32_t Uninstall_Init(void* parent, const char* installFolder) {
-  g_cleanRequested = false;   // a removal starts afresh
+  g_cleanRequested = false;  // a removal starts afresh
   // A running program is asked to close, and waited for: it saves its
   // settings as it ends, which would bring back what the removal takes.
   const platform::InstanceChannelPaths channel = platform::InstanceChannelPathsFor(platform::kInstanceName);
@@ -236,9 +236,9 @@ extern "C" int32_t Uninstall_Exit(void* parent) {
   const std::u16string product = SetupText(kStrShortProduct);
   bool remove = g_cleanRequested;
   if (!remove) {
-    const std::u16string text =
-        FormatSetupText(SetupText(kStrRemoveQuestion), {std::u16string_view(product), std::u16string_view(VersionLine()),
-                                                        std::u16string_view(product)});
+    const std::u16string text = FormatSetupText(
+        SetupText(kStrRemoveQuestion),
+        {std::u16string_view(product), std::u16string_view(VersionLine()), std::u16string_view(product)});
     remove = Show(parent, Q(SetupText(kStrCaption)), Q(text), QMessageBox::Yes | QMessageBox::No,
                   QMessageBox::Question) == QMessageBox::Yes;
   }

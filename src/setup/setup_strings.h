@@ -14,9 +14,9 @@ namespace tb::setup {
 
 inline constexpr uint32_t kStrCaption = 101;
 inline constexpr uint32_t kStrShortProduct = 104;
-inline constexpr uint32_t kStrInstallConfirm = 224;   // product name, version line, build year
-inline constexpr uint32_t kStrRemoveQuestion = 225;   // short product name, version line, short product name
-inline constexpr uint32_t kStrRemoved = 226;          // short product name
+inline constexpr uint32_t kStrInstallConfirm = 224;  // product name, version line, build year
+inline constexpr uint32_t kStrRemoveQuestion = 225;  // short product name, version line, short product name
+inline constexpr uint32_t kStrRemoved = 226;         // short product name
 inline constexpr uint32_t kStrSampleWallet = 227;
 inline constexpr uint32_t kStrSampleForm = 228;
 inline constexpr uint32_t kStrSampleImport = 229;

@@ -29,8 +29,7 @@ bool FileSignature::TextIsValid() const {
 }
 
 FormatVersion FileSignature::Version() const {
-  const std::string_view v(reinterpret_cast<const char*>(raw.data() + Sg::kVersionOffset),
-                           Sg::kVersionSize);
+  const std::string_view v(reinterpret_cast<const char*>(raw.data() + Sg::kVersionOffset), Sg::kVersionSize);
   const std::string_view text = v.substr(0, v.find('\0'));
   if (text.find("6.") != std::string_view::npos) return FormatVersion::Current;
   if (text.find("5.") != std::string_view::npos) return FormatVersion::Five;
@@ -61,9 +60,7 @@ bool WalletHeader::SignaturesValid() const {
 
 uint32_t WalletHeader::Flags() const { return LoadU32(raw.data() + H::kFlags); }
 void WalletHeader::AddFlags(uint32_t f) { StoreU32(raw.data() + H::kFlags, Flags() | f); }
-platform::SystemTime WalletHeader::Created() const {
-  return platform::SystemTime::LoadFrom(raw.data() + H::kCreated);
-}
+platform::SystemTime WalletHeader::Created() const { return platform::SystemTime::LoadFrom(raw.data() + H::kCreated); }
 void WalletHeader::Touch() {
   platform::LocalTime().StoreTo(raw.data() + H::kModified);
   changed = true;
@@ -104,8 +101,7 @@ std::optional<Text> ReadBuffer(const uint8_t* buffer, size_t size, const KeyCont
   return t;
 }
 
-void WriteBuffer(uint8_t* buffer, size_t size, std::optional<std::u16string_view> text,
-                 const KeyContext& key) {
+void WriteBuffer(uint8_t* buffer, size_t size, std::optional<std::u16string_view> text, const KeyContext& key) {
   std::memset(buffer, 0, size);
   if (!text) return;
   std::u16string_view t = *text;
@@ -117,9 +113,7 @@ void WriteBuffer(uint8_t* buffer, size_t size, std::optional<std::u16string_view
 
 }  // namespace
 
-std::optional<Text> WalletHeader::Hint() const {
-  return ReadBuffer(raw.data() + H::kHint, H::kHintSize, headerKey);
-}
+std::optional<Text> WalletHeader::Hint() const { return ReadBuffer(raw.data() + H::kHint, H::kHintSize, headerKey); }
 
 void WalletHeader::SetHint(std::optional<std::u16string_view> hint) {
   WriteBuffer(raw.data() + H::kHint, H::kHintSize, hint, headerKey);
@@ -139,9 +133,7 @@ void WalletHeader::SetViewName(int n, std::optional<std::u16string_view> name) {
   Touch();
 }
 
-int32_t WalletHeader::ViewIcon(int n) const {
-  return (n < 0 || n > 2) ? 0 : LoadI32(raw.data() + H::kViewIcon[n]);
-}
+int32_t WalletHeader::ViewIcon(int n) const { return (n < 0 || n > 2) ? 0 : LoadI32(raw.data() + H::kViewIcon[n]); }
 
 void WalletHeader::SetViewIcon(int n, int32_t icon) {
   if (n < 0 || n > 2 || icon == -1) return;

@@ -20,10 +20,10 @@ struct FileSignature {
   std::array<uint8_t, layout::signature::kSize> raw{};
   bool changed = false;
 
-  void SetNew();                        // the maker text, "(6.50) ", "WM"
-  bool TextIsValid() const;             // the maker text, exactly
-  FormatVersion Version() const;        // "6." current, else "5." five
-  void SetCurrentVersion();             // "(6.50) " and "WM"
+  void SetNew();                  // the maker text, "(6.50) ", "WM"
+  bool TextIsValid() const;       // the maker text, exactly
+  FormatVersion Version() const;  // "6." current, else "5." five
+  void SetCurrentVersion();       // "(6.50) " and "WM"
 };
 
 struct WalletHeader {
@@ -35,12 +35,12 @@ struct WalletHeader {
   // Version-5 files keep their old data key enciphered at offset 56.
   Key128 legacyKey{};
 
-  void SetNew(const platform::SystemTime& now);   // zeros, signatures, times
+  void SetNew(const platform::SystemTime& now);  // zeros, signatures, times
   bool SignaturesValid() const;
   uint32_t Flags() const;
   void AddFlags(uint32_t flags);
   platform::SystemTime Created() const;
-  void Touch();                                   // modified = now, changed
+  void Touch();  // modified = now, changed
   void DeriveHeaderKey();
   // Fresh random numbers in the random ranges, done at every write.
   void FillRandomFields();
@@ -57,7 +57,7 @@ struct WalletHeader {
   int32_t ViewIcon(int n) const;
   void SetViewIcon(int n, int32_t icon);
 
-  void Wipe();   // zeroes everything, both keys included
+  void Wipe();  // zeroes everything, both keys included
 };
 
 struct WalletOptions {
@@ -68,7 +68,7 @@ struct WalletOptions {
   bool SignaturesValid() const;
   uint32_t Flags() const;
   void AddFlags(uint32_t flags);
-  void Touch();   // modified = now, changed
+  void Touch();  // modified = now, changed
   std::array<uint32_t, 16> DefaultAttributes() const;
   uint32_t AutoCloseMinutes() const;
   // Colours of folder and card names in the tree, 0x00BBGGRR.

@@ -93,10 +93,8 @@ void Field::SetItemsFromJoined(std::u16string_view joined) {
 
 Text DisplayText(const Field& f, const TextSource* texts) {
   switch (AsFieldKind(f.kind)) {
-    case FieldKind::Date:
-      return f.dateTime.IsZero() ? Text() : ToTextFromU16(platform::FormatShortDate(f.dateTime));
-    case FieldKind::Time:
-      return f.dateTime.IsZero() ? Text() : ToTextFromU16(platform::FormatTime(f.dateTime));
+    case FieldKind::Date: return f.dateTime.IsZero() ? Text() : ToTextFromU16(platform::FormatShortDate(f.dateTime));
+    case FieldKind::Time: return f.dateTime.IsZero() ? Text() : ToTextFromU16(platform::FormatTime(f.dateTime));
     case FieldKind::DateTime: {
       if (f.dateTime.IsZero()) return Text();
       Text t = ToTextFromU16(platform::FormatShortDate(f.dateTime));
@@ -112,8 +110,7 @@ Text DisplayText(const Field& f, const TextSource* texts) {
       if (v == u"0") return ToText(texts->Text(kStrNo));
       return Text();
     }
-    default:
-      return f.value;
+    default: return f.value;
   }
 }
 
@@ -141,25 +138,20 @@ uint32_t PictureTypeFromName(std::u16string_view fileName) {
   return 0;
 }
 
-uint32_t SoundTypeFromName(std::u16string_view fileName) {
-  return LowerExtension(fileName) == u"wav" ? 1 : 0;
-}
+uint32_t SoundTypeFromName(std::u16string_view fileName) { return LowerExtension(fileName) == u"wav" ? 1 : 0; }
 
 bool Card::Modified() {
   bool fieldChanged = false;
   for (const Field& f : fields)
     if (f.changeFlags) fieldChanged = true;
   if (fieldChanged) changed = true;
-  return changed || (picture && picture->changed) || (sound && sound->changed) ||
-         record.changedInMemory;
+  return changed || (picture && picture->changed) || (sound && sound->changed) || record.changedInMemory;
 }
 
 bool Card::AddField(Field field, int position) {
   if (fields.size() >= kMaxFields) return false;
-  if (position < 0 || size_t(position) >= fields.size())
-    fields.push_back(std::move(field));
-  else
-    fields.insert(fields.begin() + position, std::move(field));
+  if (position < 0 || size_t(position) >= fields.size()) fields.push_back(std::move(field));
+  else fields.insert(fields.begin() + position, std::move(field));
   changed = true;
   return true;
 }

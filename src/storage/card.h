@@ -23,19 +23,19 @@ inline constexpr size_t kMaxItems = 128;
 
 // Field change flags (in memory).
 namespace field_flags {
-inline constexpr uint32_t kNew = 1, kKindChanged = 2, kLabelChanged = 16,
-                          kDateCleared = 32, kValueChanged = 64, kItemsChanged = 0x200;
+inline constexpr uint32_t kNew = 1, kKindChanged = 2, kLabelChanged = 16, kDateCleared = 32, kValueChanged = 64,
+                          kItemsChanged = 0x200;
 }
 
 struct Field {
   uint16_t kind = 1;
-  uint16_t flags = 0;            // bit 8: the notes field of a converted legacy card
-  int32_t labelColour = -1;      // -1 = the card's default
+  uint16_t flags = 0;        // bit 8: the notes field of a converted legacy card
+  int32_t labelColour = -1;  // -1 = the card's default
   int32_t valueColour = -1;
-  platform::SystemTime dateTime; // kinds 8, 9, 10; zero = no value
+  platform::SystemTime dateTime;  // kinds 8, 9, 10; zero = no value
   Text label;
   Text value;
-  std::vector<Text> items;       // kinds 11 and 12
+  std::vector<Text> items;  // kinds 11 and 12
   uint32_t changeFlags = 0;
   // The 72-byte head as read, so that the bytes kept as read survive.
   std::array<uint8_t, layout::field::kHeadSize> head{};
@@ -43,12 +43,12 @@ struct Field {
   void SetKind(uint16_t kind, const TextSource* texts);
   void SetLabel(std::u16string_view text);
   void SetValue(std::u16string_view text);
-  bool SetDateTime(const platform::SystemTime& t);   // kinds 8, 9, 10 only
-  bool AddItem(std::u16string_view item);            // kinds 11, 12; at most 128
+  bool SetDateTime(const platform::SystemTime& t);  // kinds 8, 9, 10 only
+  bool AddItem(std::u16string_view item);           // kinds 11, 12; at most 128
   void ClearItems();
   size_t ItemCount() const { return items.size(); }
   const Text* Item(size_t i) const { return i < items.size() ? &items[i] : nullptr; }
-  void SetItemsFromJoined(std::u16string_view joined);   // split at '^'
+  void SetItemsFromJoined(std::u16string_view joined);  // split at '^'
 };
 
 // What a field shows: dates and times through the user's formats, a check
@@ -56,9 +56,9 @@ struct Field {
 Text DisplayText(const Field& field, const TextSource* texts);
 
 struct CardPicture {
-  uint32_t placement = 9;   // 1..10
+  uint32_t placement = 9;  // 1..10
   uint32_t scaleToFit = 0;
-  uint32_t type = 1;        // 1 bmp, 2 jpeg, 3 gif
+  uint32_t type = 1;  // 1 bmp, 2 jpeg, 3 gif
   SecureBytes bytes;
   Text fileName;
   bool changed = false;
@@ -66,7 +66,7 @@ struct CardPicture {
 };
 
 struct CardSound {
-  uint32_t type = 0;        // 1 wav
+  uint32_t type = 0;  // 1 wav
   uint32_t play = 0;
   SecureBytes bytes;
   Text fileName;
@@ -104,8 +104,8 @@ struct Card {
   bool loaded = false;
   bool changed = false;
 
-  bool Modified();   // a changed field also marks the card changed
-  bool AddField(Field field, int position = -1);   // -1 appends; refused at 255
+  bool Modified();                                // a changed field also marks the card changed
+  bool AddField(Field field, int position = -1);  // -1 appends; refused at 255
   bool DuplicateField(size_t position);
   bool MoveFieldToEnd(size_t position);
   void RemoveAllContents();

@@ -39,8 +39,7 @@ Piece BytesPiece(const Bytes& bytes) {
 }
 
 // Writes a piece: the enciphered data, then the padding in clear.
-void PutPiece(std::vector<uint8_t>* out, const void* data, size_t length, const Piece& piece,
-              const KeyContext& key) {
+void PutPiece(std::vector<uint8_t>* out, const void* data, size_t length, const Piece& piece, const KeyContext& key) {
   if (piece.stored == 0) return;
   const size_t at = out->size();
   out->resize(at + piece.stored, 0);
@@ -74,8 +73,7 @@ Piece ItemsPiece(const Field& f, const Text& joined) {
 
 uint64_t FieldContentLength(const Field& f) {
   const Text joined = JoinItems(f);
-  return F::kHeadSize + TextPiece(f.label).stored + TextPiece(f.value).stored +
-         ItemsPiece(f, joined).stored;
+  return F::kHeadSize + TextPiece(f.label).stored + TextPiece(f.value).stored + ItemsPiece(f, joined).stored;
 }
 
 void EncodeField(const Field& f, const KeyContext& key, std::vector<uint8_t>* out) {
@@ -92,10 +90,8 @@ void EncodeField(const Field& f, const KeyContext& key, std::vector<uint8_t>* ou
   StoreU32(head + F::kLabelLength, label.stored);
   StoreU32(head + F::kLabelPadding, label.padding);
   const bool dated = IsDateTimeKind(AsFieldKind(f.kind));
-  if (dated)
-    f.dateTime.StoreTo(head + F::kDateTime);
-  else
-    std::memset(head + F::kDateTime, 0, platform::SystemTime::kSize);
+  if (dated) f.dateTime.StoreTo(head + F::kDateTime);
+  else std::memset(head + F::kDateTime, 0, platform::SystemTime::kSize);
   StoreU32(head + F::kValueLength, value.stored);
   StoreU32(head + F::kValuePadding, value.padding);
   StoreU32(head + F::kItemsLength, items.stored);
@@ -105,16 +101,14 @@ void EncodeField(const Field& f, const KeyContext& key, std::vector<uint8_t>* ou
   PutPiece(out, f.label.data(), f.label.size() * 2, label, key);
   PutPiece(out, f.value.data(), f.value.size() * 2, value, key);
   if (items.stored) {
-    if (joined.empty())
-      out->insert(out->end(), 4, 0);
-    else
-      PutPiece(out, joined.data(), joined.size() * 2, items, key);
+    if (joined.empty()) out->insert(out->end(), 4, 0);
+    else PutPiece(out, joined.data(), joined.size() * 2, items, key);
   }
 }
 
 // The head of a media item: kept bytes as read, then the two pieces.
-void PutMediaHead(std::vector<uint8_t>* out, const layout::MediaItemLayout& m, const uint8_t* kept,
-                  const Piece& bytes, const Piece& name, uint8_t* head) {
+void PutMediaHead(std::vector<uint8_t>* out, const layout::MediaItemLayout& m, const uint8_t* kept, const Piece& bytes,
+                  const Piece& name, uint8_t* head) {
   PutHead(out, m.type, uint32_t(m.headSize + bytes.stored + name.stored));
   std::memcpy(head, kept, m.headSize);
   StoreU32(head + m.bytesLength, bytes.stored);
@@ -124,10 +118,10 @@ void PutMediaHead(std::vector<uint8_t>* out, const layout::MediaItemLayout& m, c
 }
 
 template <typename Media>
-void EncodeMedia(const Media& media, const layout::MediaItemLayout& m, const KeyContext& key,
-                 std::vector<uint8_t>* out, const std::function<void(uint8_t*)>& fillHead) {
+void EncodeMedia(const Media& media, const layout::MediaItemLayout& m, const KeyContext& key, std::vector<uint8_t>* out,
+                 const std::function<void(uint8_t*)>& fillHead) {
   const Piece bytes = BytesPiece(media.bytes), name = TextPiece(media.fileName);
-  uint8_t head[layout::attachment::kHeadSize];   // the largest media head
+  uint8_t head[layout::attachment::kHeadSize];  // the largest media head
   PutMediaHead(out, m, media.head.data(), bytes, name, head);
   fillHead(head);
   out->insert(out->end(), head, head + m.headSize);
@@ -163,8 +157,8 @@ bool PieceFits(ByteSpan content, size_t offset, uint32_t stored, uint32_t paddin
 }
 
 template <typename Out>
-bool DecipherTextImpl(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding,
-                      const KeyContext& key, Out* out) {
+bool DecipherTextImpl(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding, const KeyContext& key,
+                      Out* out) {
   out->clear();
   if (stored == 0) return true;
   if (!PieceFits(content, offset, stored, padding)) return false;
@@ -180,8 +174,8 @@ bool DecipherTextImpl(ByteSpan content, size_t offset, uint32_t stored, uint32_t
   return true;
 }
 
-bool DecipherBytes(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding,
-                   const KeyContext& key, SecureBytes* out) {
+bool DecipherBytes(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding, const KeyContext& key,
+                   SecureBytes* out) {
   out->clear();
   if (stored == 0) return true;
   if (!PieceFits(content, offset, stored, padding)) return false;
@@ -274,12 +268,12 @@ bool ParseFieldLayout(ByteSpan c, FieldLayout* l) {
          PieceFits(c, l->itemsOffset, l->itemsStored, l->itemsPadding);
 }
 
-bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding,
-                  const KeyContext& key, std::u16string* out) {
+bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding, const KeyContext& key,
+                  std::u16string* out) {
   return DecipherTextImpl(content, offset, stored, padding, key, out);
 }
-bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding,
-                  const KeyContext& key, Text* out) {
+bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding, const KeyContext& key,
+                  Text* out) {
   return DecipherTextImpl(content, offset, stored, padding, key, out);
 }
 
@@ -358,8 +352,7 @@ BodyStatus DecodeCardBody(ByteSpan body, const KeyContext& key, Card* card) {
         }
         break;
       }
-      default:
-        break;   // never written by this program; skipped
+      default: break;  // never written by this program; skipped
     }
     return true;
   });

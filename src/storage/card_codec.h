@@ -21,8 +21,8 @@ uint64_t CardBodyLength(const Card& card);
 
 enum class BodyStatus {
   Ok,
-  TooShort,      // under 64 bytes: no attributes
-  Truncated,     // an item ran past the end; the items before it were read
+  TooShort,   // under 64 bytes: no attributes
+  Truncated,  // an item ran past the end; the items before it were read
 };
 
 // Reads a body into the card (attributes, fields, picture, sound,
@@ -37,10 +37,9 @@ bool WalkCardItems(ByteSpan body, const std::function<bool(uint32_t, ByteSpan)>&
 // Deciphers one stored text piece (stored length and padding as recorded)
 // at offset within content; cut at the first NUL. False when the piece does
 // not fit the content.
-bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding,
-                  const KeyContext& key, std::u16string* out);
-bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding,
-                  const KeyContext& key, Text* out);
+bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding, const KeyContext& key,
+                  std::u16string* out);
+bool DecipherText(ByteSpan content, size_t offset, uint32_t stored, uint32_t padding, const KeyContext& key, Text* out);
 
 // A field's head and where its three texts lie in the content.
 struct FieldLayout {

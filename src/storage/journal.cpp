@@ -134,8 +134,8 @@ bool WriteJournal(const std::string& walletPath, const JournalBinding& binding, 
   if (opened != platform::OpenResult::Ok) return false;
   // The journal must be on the disk under its name before the wallet is
   // touched: a write torn by a power cut is finished from it.
-  const bool written = journal.WriteAt(0, bytes.data(), bytes.size()) && journal.Flush() &&
-                       platform::SyncFolderOf(path);
+  const bool written =
+      journal.WriteAt(0, bytes.data(), bytes.size()) && journal.Flush() && platform::SyncFolderOf(path);
   SecureWipe(bytes.data(), bytes.size());
   if (!written) {
     journal.Close();
@@ -202,8 +202,7 @@ JournalReport RecoverJournal(platform::File& wallet, const std::string& walletPa
     Sha256 sum;
     sum.Update(bytes.data(), bytes.size() - J::kChecksumSize);
     const Sha256Digest checksum = sum.Finish();
-    torn = !EqualInConstantTime(checksum.data(), bytes.data() + bytes.size() - J::kChecksumSize,
-                                J::kChecksumSize);
+    torn = !EqualInConstantTime(checksum.data(), bytes.data() + bytes.size() - J::kChecksumSize, J::kChecksumSize);
   }
   if (torn) {
     RemoveJournal(walletPath);
@@ -283,8 +282,7 @@ const char* Describe(JournalRecovery r) {
       return "the journal beside the wallet is not a regular file of the wallet's owner";
     case JournalRecovery::RefusedForeign:
       return "the journal beside the wallet was not made for this wallet with its password";
-    case JournalRecovery::RefusedStale:
-      return "the journal beside the wallet does not match the wallet as it is";
+    case JournalRecovery::RefusedStale: return "the journal beside the wallet does not match the wallet as it is";
   }
   return "unknown journal status";
 }

@@ -37,8 +37,8 @@ struct InPlaceWrite {
 
 struct JournalEntry {
   uint64_t offset = 0;
-  std::vector<uint8_t> before;   // what the wallet holds there now
-  std::vector<uint8_t> after;    // what the write puts there
+  std::vector<uint8_t> before;  // what the wallet holds there now
+  std::vector<uint8_t> after;   // what the write puts there
 };
 
 // What names the wallet a journal belongs to.
@@ -68,15 +68,15 @@ bool RemoveJournal(const std::string& walletPath);
 
 // The numbers are what the command line reports.
 enum class JournalRecovery : int {
-  None = 0,            // there was no journal
-  Applied = 1,         // a torn write was finished from the journal
-  Settled = 2,         // the wallet held the old or the new bytes whole; the journal went
-  Discarded = 3,       // a journal torn while it was written went; the wallet was not touched
-  Failed = 4,          // a journal could not be applied; it stays, and the open fails
-  Waiting = 5,         // the password does not open the wallet; the journal stays where it is
-  RefusedUnsafe = 10,  // not a regular file of the wallet's owner, or a link
-  RefusedForeign = 11, // not sealed for this wallet under its password (made without it)
-  RefusedStale = 12,   // for this wallet, but the wallet no longer holds its old or new bytes
+  None = 0,             // there was no journal
+  Applied = 1,          // a torn write was finished from the journal
+  Settled = 2,          // the wallet held the old or the new bytes whole; the journal went
+  Discarded = 3,        // a journal torn while it was written went; the wallet was not touched
+  Failed = 4,           // a journal could not be applied; it stays, and the open fails
+  Waiting = 5,          // the password does not open the wallet; the journal stays where it is
+  RefusedUnsafe = 10,   // not a regular file of the wallet's owner, or a link
+  RefusedForeign = 11,  // not sealed for this wallet under its password (made without it)
+  RefusedStale = 12,    // for this wallet, but the wallet no longer holds its old or new bytes
 };
 
 inline bool IsRefusal(JournalRecovery r) { return int(r) >= 10; }
@@ -84,7 +84,7 @@ const char* Describe(JournalRecovery r);
 
 struct JournalReport {
   JournalRecovery status = JournalRecovery::None;
-  std::string setAsidePath;   // where a refused journal now is; empty when it could not be moved
+  std::string setAsidePath;  // where a refused journal now is; empty when it could not be moved
 };
 
 // The seal key for a wallet with this header block (3148 bytes), when the

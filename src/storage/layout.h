@@ -29,8 +29,7 @@ inline constexpr size_t kTextOffset = 0, kTextSize = 64;
 inline constexpr size_t kVersionOffset = 64, kVersionSize = 8;
 inline constexpr size_t kTagOffset = 72, kTagSize = 4;
 // "Quillimarsten® Tamberlock® File\r\n" + maker's address + "\r\n", single-byte.
-inline constexpr char kText[] =
-    "Quillimarsten\xAE Tamberlock\xAE File\r\nwww.quillimarsten.example\r\n";
+inline constexpr char kText[] = "Quillimarsten\xAE Tamberlock\xAE File\r\nwww.quillimarsten.example\r\n";
 inline constexpr char kCurrentVersion[] = "(6.50) ";
 inline constexpr char kTag[4] = {'W', 'M', 0, 0};
 }  // namespace signature
@@ -41,14 +40,14 @@ inline constexpr size_t kSize = 3148;
 inline constexpr size_t kSignature1 = 0;
 inline constexpr size_t kModified = 16;
 inline constexpr size_t kFlags = 32;
-inline constexpr size_t kCreatedMarker = 36;     // 1 once created
-inline constexpr size_t kVerifier = 40;          // 16
-inline constexpr size_t kLegacyKey = 56;         // 16: random, or the old data key
-inline constexpr size_t kRandom72 = 72;          // 4
-inline constexpr size_t kCreated = 76;           // SYSTEMTIME, source of HeaderKey
-inline constexpr size_t kRandom108 = 108;        // 4
-inline constexpr size_t kRandom124 = 124;        // 4
-inline constexpr size_t kRandom400 = 400;        // 8 x u32
+inline constexpr size_t kCreatedMarker = 36;  // 1 once created
+inline constexpr size_t kVerifier = 40;       // 16
+inline constexpr size_t kLegacyKey = 56;      // 16: random, or the old data key
+inline constexpr size_t kRandom72 = 72;       // 4
+inline constexpr size_t kCreated = 76;        // SYSTEMTIME, source of HeaderKey
+inline constexpr size_t kRandom108 = 108;     // 4
+inline constexpr size_t kRandom124 = 124;     // 4
+inline constexpr size_t kRandom400 = 400;     // 8 x u32
 inline constexpr size_t kHint = 432, kHintSize = 512, kHintUnits = 256;
 inline constexpr size_t kViewName[3] = {2608, 2736, 2864};
 inline constexpr size_t kViewNameSize = 128, kViewNameUnits = 64;
@@ -74,11 +73,11 @@ inline constexpr size_t kSize = 1756;
 inline constexpr size_t kSignature1 = 0;
 inline constexpr size_t kModified = 16;
 inline constexpr size_t kFlags = 32;
-inline constexpr size_t kDefaultAttributes = 36;   // 64
+inline constexpr size_t kDefaultAttributes = 36;  // 64
 inline constexpr size_t kValue100 = 100, kValue104 = 104;
 inline constexpr size_t kCloseOnSwitch = 108;
 inline constexpr size_t kAutoCloseMinutes = 112;
-inline constexpr size_t kFolderNameColour = 124, kCardNameColour = 128;   // 0x00BBGGRR
+inline constexpr size_t kFolderNameColour = 124, kCardNameColour = 128;  // 0x00BBGGRR
 inline constexpr size_t kFavourites = 300, kFavouriteCount = 32;
 inline constexpr size_t kSignature2 = 1740;
 
@@ -94,8 +93,8 @@ inline constexpr Sig16 kSig2 = {0xAA, 0x01, 0xB0, 0x68, 0x0F, 0x55, 0xCE, 0x4E,
 // --- CardAttributes (64): sixteen u32 at the start of every card body ----
 namespace attributes {
 inline constexpr size_t kSize = 64;
-inline constexpr std::array<uint32_t, 16> kDefaults = {
-    0, 0xFFFFFF, 0x800000, 0xFFFFFF, 0, 0xFFFFFF, 0xFF0000, 9, 0, 0, 0, 9, 0, 0, 0, 0};
+inline constexpr std::array<uint32_t, 16> kDefaults = {0, 0xFFFFFF, 0x800000, 0xFFFFFF, 0, 0xFFFFFF, 0xFF0000, 9,
+                                                       0, 0,        0,        9,        0, 0,        0,        0};
 }  // namespace attributes
 
 // --- RecordHeader (748) -------------------------------------------------
@@ -116,9 +115,9 @@ inline constexpr size_t kIcon = 708;
 inline constexpr size_t kPayloadLength = 712;
 inline constexpr size_t kPayloadPadding = 716;
 inline constexpr size_t kPayloadDigest = 720;
-inline constexpr size_t kPayloadExtra = 736;   // zero without a payload
+inline constexpr size_t kPayloadExtra = 736;  // zero without a payload
 inline constexpr size_t kBodyLength = 740;
-inline constexpr size_t kTrailer = 744;        // zero when appended or deleted
+inline constexpr size_t kTrailer = 744;  // zero when appended or deleted
 // What Repair clears when a record's stated extent runs into the next one.
 inline constexpr size_t kExtentFieldsBegin = 712, kExtentFieldsEnd = 748;
 
@@ -140,7 +139,7 @@ inline constexpr uint32_t kFlagDefaultFormChanged = 64;
 
 // --- card body items ----------------------------------------------------
 namespace item {
-inline constexpr size_t kHeadSize = 12;   // 0, type, content length
+inline constexpr size_t kHeadSize = 12;  // 0, type, content length
 inline constexpr size_t kType = 4, kLength = 8;
 inline constexpr uint32_t kField = 1, kPicture = 3, kSound = 4, kAttachment = 6;
 }  // namespace item
@@ -187,13 +186,13 @@ struct MediaItemLayout {
   size_t bytesLength, bytesPadding;
   size_t nameLength, namePadding;
 };
-inline constexpr MediaItemLayout kPictureItem{item::kPicture, picture::kHeadSize, picture::kBytesLength,
+inline constexpr MediaItemLayout kPictureItem{item::kPicture,         picture::kHeadSize,   picture::kBytesLength,
                                               picture::kBytesPadding, picture::kNameLength, picture::kNamePadding};
-inline constexpr MediaItemLayout kSoundItem{item::kSound, sound::kHeadSize, sound::kBytesLength,
+inline constexpr MediaItemLayout kSoundItem{item::kSound,         sound::kHeadSize,   sound::kBytesLength,
                                             sound::kBytesPadding, sound::kNameLength, sound::kNamePadding};
-inline constexpr MediaItemLayout kAttachmentItem{item::kAttachment, attachment::kHeadSize,
+inline constexpr MediaItemLayout kAttachmentItem{item::kAttachment,        attachment::kHeadSize,
                                                  attachment::kBytesLength, attachment::kBytesPadding,
-                                                 attachment::kNameLength, attachment::kNamePadding};
+                                                 attachment::kNameLength,  attachment::kNamePadding};
 // --- redo journal "<wallet>.journal" (this program's own file) -----------
 //
 //   0    4   magic "TBJ2"
@@ -215,14 +214,14 @@ inline constexpr size_t kCreated = 12, kCreatedSize = 16;
 inline constexpr size_t kRandom = 28, kRandomSize = 32;
 inline constexpr size_t kWalletSize = 60;
 inline constexpr size_t kHeadSize = 68;
-inline constexpr size_t kEntryHeadSize = 12;   // u64 offset, u32 length
+inline constexpr size_t kEntryHeadSize = 12;  // u64 offset, u32 length
 inline constexpr size_t kSealSize = 32, kChecksumSize = 32;
 }  // namespace journal
 
 // The layout of a media item type, or nullptr for fields and unknown types.
 inline constexpr const MediaItemLayout* MediaItemOfType(uint32_t type) {
-  return type == item::kPicture ? &kPictureItem
-         : type == item::kSound ? &kSoundItem
+  return type == item::kPicture      ? &kPictureItem
+         : type == item::kSound      ? &kSoundItem
          : type == item::kAttachment ? &kAttachmentItem
                                      : nullptr;
 }

@@ -105,8 +105,7 @@ LegacyCardData ReadLegacyCardData(platform::File& file, const LegacyCard& card, 
   if (card.dataOffset > size || card.dataLength > size - card.dataOffset) return LegacyCardData::NotInFile;
   data->resize(card.dataLength);
   size_t got = 0;
-  if (card.dataLength > 0 && (!file.ReadAt(card.dataOffset, data->data(), data->size(), &got) ||
-                              got != data->size())) {
+  if (card.dataLength > 0 && (!file.ReadAt(card.dataOffset, data->data(), data->size(), &got) || got != data->size())) {
     data->clear();
     return LegacyCardData::Unreadable;
   }
@@ -126,7 +125,7 @@ LegacyEntries::LegacyEntries(ByteSpan data) {
     const uint32_t length = LoadU32(data.data() + at + 4);
     at += L::entry::kHeadSize;
     if (!data.Has(at, length)) break;
-    first_.emplace(tag, data.Sub(at, length));   // keeps the first of a tag
+    first_.emplace(tag, data.Sub(at, length));  // keeps the first of a tag
     at += length;
   }
 }

@@ -17,7 +17,7 @@ namespace tb::storage {
 
 struct LegacyHead {
   bool usesCustomForms = false;
-  Text customFormFile;            // as named in the head, folder and all
+  Text customFormFile;  // as named in the head, folder and all
   std::array<uint8_t, 8> salt{};
   std::array<uint8_t, 16> checkValue{};
 };
@@ -28,7 +28,7 @@ bool DecodeLegacyHead(ByteSpan bytes, LegacyHead* head);
 
 struct LegacyFolder {
   uint32_t number = 0;
-  uint32_t defaultForm = 0;   // legacy form number
+  uint32_t defaultForm = 0;  // legacy form number
   int32_t icon = 0;
   Text name;
 };
@@ -37,17 +37,17 @@ struct LegacyCard {
   uint32_t number = 0;
   bool enciphered = false;
   uint32_t folder = 0;
-  uint32_t form = 0;          // legacy form number
+  uint32_t form = 0;  // legacy form number
   int32_t icon = 0;
   Text name;
-  uint64_t dataOffset = 0;    // where its card data starts in the file
+  uint64_t dataOffset = 0;  // where its card data starts in the file
   uint32_t dataLength = 0;
-  bool dataInFile = false;    // false: the data would run past the end
+  bool dataInFile = false;  // false: the data would run past the end
 };
 
 struct LegacyRecords {
-  std::vector<LegacyFolder> folders;   // in file order
-  std::vector<LegacyCard> cards;       // in file order
+  std::vector<LegacyFolder> folders;  // in file order
+  std::vector<LegacyCard> cards;      // in file order
   // The walk stopped at a record cut short or a card whose data runs past
   // the end of the file, rather than at the end or at an unknown tag.
   bool endedOnDamage = false;

@@ -21,7 +21,7 @@ Digest LegacyPasswordHash(const std::array<uint8_t, 8>& salt, std::u16string_vie
   }
   Md5Hasher hasher;
   hasher.Update(salt.data(), salt.size());
-  hasher.Update(bytes.data(), bytes.size() + 1);   // with the terminator std::string keeps
+  hasher.Update(bytes.data(), bytes.size() + 1);  // with the terminator std::string keeps
   SecureWipe(bytes.data(), bytes.size());
   return hasher.Final();
 }

@@ -68,8 +68,7 @@ int32_t IconFrom(int32_t legacyIcon) { return legacyIcon < 0 ? 0 : legacyIcon; }
 // Reads the definition file the head names, from the first folder that has
 // it. Only the file's own name is used: the head may name any folder, and
 // it comes from outside.
-bool LoadCustomForms(const Text& named, const LegacyConvertOptions& options,
-                     std::vector<LegacyCustomForm>* forms) {
+bool LoadCustomForms(const Text& named, const LegacyConvertOptions& options, std::vector<LegacyCustomForm>* forms) {
   const std::u16string_view base = BaseName(View(named));
   if (base.empty() || base == u"." || base == u"..") return false;
   const std::string name = platform::ToUtf8(base);
@@ -95,8 +94,7 @@ const LegacyCustomForm* CustomFormFor(const std::vector<LegacyCustomForm>& forms
   return nullptr;
 }
 
-void AddValueField(Card& card, FieldKind kind, std::u16string_view label, const Text& value,
-                   const TextSource* texts) {
+void AddValueField(Card& card, FieldKind kind, std::u16string_view label, const Text& value, const TextSource* texts) {
   Field f;
   f.SetKind(uint16_t(kind), texts);
   f.SetLabel(label);
@@ -194,8 +192,8 @@ class Conversion {
       matched = true;
       if (readable)
         for (const LegacyCustomField& d : custom->fields)
-          AddValueField(card, LegacyFieldKind(d.formKind, d.masked), View(d.label),
-                        entries.TextOf(uint32_t(d.number)), texts);
+          AddValueField(card, LegacyFieldKind(d.formKind, d.masked), View(d.label), entries.TextOf(uint32_t(d.number)),
+                        texts);
     }
     if (matched) {
       card.record.SetIconRaw(IconFrom(c.icon));
@@ -235,9 +233,8 @@ CreateStatus PrecheckNewWallet(const std::string& newPath, std::u16string_view p
 // Fills a new wallet at partialPath and gives it the name newPath once it
 // is complete; the partial file is removed on every failure.
 LegacyConversion WriteNewWallet(platform::File& old, const Key128& key, const LegacyRecords& records,
-                                const std::vector<LegacyCustomForm>& customForms,
-                                const LegacyConvertOptions& options, std::u16string_view password,
-                                const std::string& newPath) {
+                                const std::vector<LegacyCustomForm>& customForms, const LegacyConvertOptions& options,
+                                std::u16string_view password, const std::string& newPath) {
   if (const CreateStatus s = PrecheckNewWallet(newPath, password); s != CreateStatus::Ok) return CreateResult(s);
   // A private name with a random part: nobody can guess it in advance to
   // block the conversion or to have us publish a file of theirs.
@@ -252,7 +249,8 @@ LegacyConversion WriteNewWallet(platform::File& old, const Key128& key, const Le
     partialPath = newPath + "." + kConvertingTag + suffix;
     created = wallet.Create(partialPath, password, std::nullopt, false);
   }
-  if (created != CreateStatus::Ok) return CreateResult(created == CreateStatus::Exists ? CreateStatus::CannotCreate : created);
+  if (created != CreateStatus::Ok)
+    return CreateResult(created == CreateStatus::Exists ? CreateStatus::CannotCreate : created);
   auto fail = [&](CreateStatus status) {
     wallet.Close();
     platform::RemoveFile(partialPath);
@@ -267,9 +265,7 @@ LegacyConversion WriteNewWallet(platform::File& old, const Key128& key, const Le
   wallet.Close();
   switch (platform::PublishFileNoReplace(partialPath, newPath)) {
     case platform::PublishResult::Ok: return Result(LegacyStatus::Converted);
-    case platform::PublishResult::Exists:
-      platform::RemoveFile(partialPath);
-      return CreateResult(CreateStatus::Exists);
+    case platform::PublishResult::Exists: platform::RemoveFile(partialPath); return CreateResult(CreateStatus::Exists);
     case platform::PublishResult::Failed: break;
   }
   platform::RemoveFile(partialPath);

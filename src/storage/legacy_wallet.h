@@ -27,25 +27,24 @@ namespace tb::storage {
 
 // One field of a custom form of the old product.
 struct LegacyCustomField {
-  int32_t number = 0;        // the legacy field number its value is tagged with
-  int formKind = 0;          // see form_kinds.h
+  int32_t number = 0;  // the legacy field number its value is tagged with
+  int formKind = 0;    // see form_kinds.h
   bool masked = false;
-  Text label;                // up to 63 characters
+  Text label;  // up to 63 characters
 };
 
 // One custom form of the old product's definition file.
 struct LegacyCustomForm {
-  int32_t number = 0;        // 1000 or more
+  int32_t number = 0;  // 1000 or more
   Text name;
   int32_t icon = 0;
-  std::vector<LegacyCustomField> fields;   // at most 50
+  std::vector<LegacyCustomField> fields;  // at most 50
 };
 
 // Turns the bytes of a custom-form definition file into its forms. The
 // definition text is read by the interchange layer; the caller hands its
 // reader in. Forms it could not read are simply not in the list.
-using LegacyCustomFormReader =
-    std::function<void(std::string_view fileBytes, std::vector<LegacyCustomForm>* forms)>;
+using LegacyCustomFormReader = std::function<void(std::string_view fileBytes, std::vector<LegacyCustomForm>* forms)>;
 
 struct LegacyConvertOptions {
   // Looked in first for the custom-form definition file named in the old
@@ -53,10 +52,10 @@ struct LegacyConvertOptions {
   // LegacyInstallFolder); either may be empty.
   std::string programFolder;
   std::string oldInstallFolder;
-  LegacyCustomFormReader readCustomForms;   // unset: no custom forms are known
+  LegacyCustomFormReader readCustomForms;  // unset: no custom forms are known
   bool pictures = true;
   bool sounds = true;
-  const TextSource* texts = nullptr;        // labels, the notes label, default names
+  const TextSource* texts = nullptr;  // labels, the notes label, default names
 };
 
 // What the conversion gave. number() is the status the program's messages
@@ -70,12 +69,12 @@ enum class LegacyStatus : int {
   NotALegacyWallet = 7,
   WrongPassword = 9,
   NoCustomFormFile = 10,
-  CreateFailed = -1,   // see create
+  CreateFailed = -1,  // see create
 };
 
 struct LegacyConversion {
   LegacyStatus status = LegacyStatus::Converted;
-  CreateStatus create = CreateStatus::Ok;   // when status is CreateFailed
+  CreateStatus create = CreateStatus::Ok;  // when status is CreateFailed
   int number() const { return status == LegacyStatus::CreateFailed ? int(create) : int(status); }
   bool ok() const { return status == LegacyStatus::Converted; }
 };

@@ -40,8 +40,8 @@ void RekeyCardBody(std::vector<uint8_t>& body, const KeyContext& oldKey, const K
     const uint32_t bytesStored = LoadU32(h + m->bytesLength);
     const bool withPadding = rule == MediaBytesRule::WithPadding && type != layout::item::kSound;
     RekeyPiece(c, m->headSize, bytesStored, LoadU32(h + m->bytesPadding), withPadding, oldKey, newKey);
-    RekeyPiece(c, m->headSize + size_t(bytesStored), LoadU32(h + m->nameLength), LoadU32(h + m->namePadding),
-               false, oldKey, newKey);
+    RekeyPiece(c, m->headSize + size_t(bytesStored), LoadU32(h + m->nameLength), LoadU32(h + m->namePadding), false,
+               oldKey, newKey);
     return true;
   });
 }

@@ -11,8 +11,8 @@
 namespace tb::storage {
 
 enum class MediaBytesRule {
-  DataOnly,         // the bytes without their padding, like every other piece
-  WithPadding,      // picture and attachment bytes including their padding
+  DataOnly,     // the bytes without their padding, like every other piece
+  WithPadding,  // picture and attachment bytes including their padding
 };
 
 // Every piece of a card body: field labels, values and item lists, and the

@@ -54,8 +54,12 @@ void RecordHeader::MarkChanged(uint32_t flags) {
 }
 
 platform::SystemTime RecordHeader::Created() const { return platform::SystemTime::LoadFrom(raw_.data() + R::kCreated); }
-platform::SystemTime RecordHeader::Modified() const { return platform::SystemTime::LoadFrom(raw_.data() + R::kModified); }
-platform::SystemTime RecordHeader::DeletedAt() const { return platform::SystemTime::LoadFrom(raw_.data() + R::kDeletedAt); }
+platform::SystemTime RecordHeader::Modified() const {
+  return platform::SystemTime::LoadFrom(raw_.data() + R::kModified);
+}
+platform::SystemTime RecordHeader::DeletedAt() const {
+  return platform::SystemTime::LoadFrom(raw_.data() + R::kDeletedAt);
+}
 void RecordHeader::SetCreated(const platform::SystemTime& t) { t.StoreTo(raw_.data() + R::kCreated); }
 void RecordHeader::SetModified(const platform::SystemTime& t) { t.StoreTo(raw_.data() + R::kModified); }
 void RecordHeader::SetDeletedAt(const platform::SystemTime& t) { t.StoreTo(raw_.data() + R::kDeletedAt); }
@@ -195,8 +199,7 @@ RecordHeader NewCardRecord(const RecordId& parent, const KeyContext* key) {
 }
 
 RecordHeader NewFolderRecord(const RecordId& parent, bool formsFolder, const KeyContext* key) {
-  return NewRecord(formsFolder ? RecordKind::FormsFolder : RecordKind::Folder,
-                   formsFolder ? RecordId{} : parent, key);
+  return NewRecord(formsFolder ? RecordKind::FormsFolder : RecordKind::Folder, formsFolder ? RecordId{} : parent, key);
 }
 
 void Reidentify(RecordHeader& h, const RecordId& parent) {
@@ -211,4 +214,3 @@ void Reidentify(RecordHeader& h, const RecordId& parent) {
 }
 
 }  // namespace tb::storage
-

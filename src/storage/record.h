@@ -86,17 +86,17 @@ class RecordHeader {
   // Deciphers the 256-unit name; an all-zero buffer is the empty name.
   // False when no key is set.
   bool GetName(Text* name) const;
-  Text Name() const;   // empty on failure
+  Text Name() const;  // empty on failure
   // Enciphers a name cut to 255 units; an empty name zeroes the buffer.
   // Does nothing when the name is unchanged; otherwise change flag 4.
   bool SetName(std::u16string_view name);
-  void SetParent(const RecordId& parent);   // flag 2
-  void ClearParent();                        // folders only; flag 2
-  void SetIcon(int32_t number);              // flag 16 when different; drops any picture
-  void SetIconPicture(const uint8_t* bytes, size_t length);   // flag 16
+  void SetParent(const RecordId& parent);                    // flag 2
+  void ClearParent();                                        // folders only; flag 2
+  void SetIcon(int32_t number);                              // flag 16 when different; drops any picture
+  void SetIconPicture(const uint8_t* bytes, size_t length);  // flag 16
   // Reads the whole file (at most maxBytes) and sets it as the icon picture.
   bool SetIconPictureFromFile(const std::string& path, uint64_t maxBytes);
-  void SetDefaultForm(const FormId& form);   // flag 64
+  void SetDefaultForm(const FormId& form);  // flag 64
 
   // Extent in the file: header, payload and body.
   uint64_t Extent() const { return layout::record::kSize + uint64_t(PayloadLength()) + BodyLength(); }

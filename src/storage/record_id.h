@@ -50,7 +50,7 @@ RecordId NewRecordId();
 // A form is named by a FormId: a built-in form n (0..42) is {n, zeros};
 // anything else is the RecordId of a custom form card.
 using FormId = RecordId;
-inline constexpr uint32_t kBuiltInFormNumbers = 43;   // built-in forms 0..42
+inline constexpr uint32_t kBuiltInFormNumbers = 43;  // built-in forms 0..42
 
 FormId BuiltInFormId(uint32_t number);
 // True with the number when bytes 4..15 are zero and the number is below 43.

@@ -90,7 +90,7 @@ class RecordIdTable {
 
  private:
   struct Slot {
-    uint32_t tag = 0;     // the hash's low half: it names the home slot too
+    uint32_t tag = 0;  // the hash's low half: it names the home slot too
     int32_t position = -1;
   };
 
@@ -122,7 +122,7 @@ class RecordIdTable {
   }
 
   const RecordIndex& index_;
-  std::vector<Slot> slots_;   // a power of two in size, or empty
+  std::vector<Slot> slots_;  // a power of two in size, or empty
   size_t count_ = 0;
 };
 

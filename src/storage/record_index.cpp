@@ -271,10 +271,8 @@ uint64_t RecordIndex::FileOffset(int position) const {
 
 void RecordIndex::SetFileOffset(int position, uint64_t offset) {
   Entry& e = entries_[size_t(position)];
-  if (e.full >= 0)
-    full_[size_t(e.full)].fileOffset = offset;
-  else
-    e.fileOffset = offset;
+  if (e.full >= 0) full_[size_t(e.full)].fileOffset = offset;
+  else e.fileOffset = offset;
 }
 
 bool RecordIndex::GetName(int position, Text* name) const {

@@ -67,14 +67,14 @@ class RecordIndex {
     RecordId id;
     RecordId parent;
     uint64_t fileOffset = 0;
-    uint64_t packed = 0;        // where its packed bytes start in the arena
+    uint64_t packed = 0;  // where its packed bytes start in the arena
     uint32_t packedLength = 0;
     int32_t icon = 0;
-    int32_t full = -1;          // its full header in full_, or -1
-    uint16_t namePrefix = 0;    // enciphered name bytes kept as they are
+    int32_t full = -1;        // its full header in full_, or -1
+    uint16_t namePrefix = 0;  // enciphered name bytes kept as they are
     RecordKind kind = RecordKind::None;
     bool deleted = false;
-    bool nameTail = false;      // the name's tail is kept deciphered
+    bool nameTail = false;  // the name's tail is kept deciphered
   };
 
   // Packs the header into entry (its bytes go to the arena); may throw
@@ -92,13 +92,13 @@ class RecordIndex {
   const uint8_t* PackedAt(uint64_t at) const;
 
   const KeyContext* recordKey_ = nullptr;
-  KeyContext packingKey_;     // a copy of the record key, taken at the first Pack
-  SecureBytes nameStream_;    // its keystream over a name's length
+  KeyContext packingKey_;   // a copy of the record key, taken at the first Pack
+  SecureBytes nameStream_;  // its keystream over a name's length
   bool packingKeyTaken_ = false;
   mutable std::vector<Entry> entries_;
   static constexpr size_t kArenaBlock = size_t(1) << 20;
   std::vector<std::unique_ptr<uint8_t[]>> arena_;
-  size_t arenaUsed_ = 0;   // bytes used in the last block
+  size_t arenaUsed_ = 0;  // bytes used in the last block
   mutable RecordStore full_;
 };
 

@@ -69,10 +69,8 @@ MoveStatus MoveInto(Wallet& wallet, int moved, int destination) {
   RecordHeader h = *wallet.At(moved);
   const RecordId parent = destination < 0 ? RecordId{} : wallet.At(destination)->Id();
   if (h.Parent() == parent) return MoveStatus::Ok;
-  if (destination < 0)
-    h.ClearParent();
-  else
-    h.SetParent(parent);
+  if (destination < 0) h.ClearParent();
+  else h.SetParent(parent);
   return wallet.RewriteRecordInPlace(h) ? MoveStatus::Ok : MoveStatus::WriteFailed;
 }
 

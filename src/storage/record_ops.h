@@ -37,8 +37,8 @@ SubtreeCounts CountSubtree(const Wallet& wallet, int position);
 // The forms folder is never deleted.
 struct DeleteResult {
   DeleteStatus status = DeleteStatus::Ok;
-  int deleted = 0;   // records deleted
-  int total = 0;     // records the delete took in
+  int deleted = 0;  // records deleted
+  int total = 0;    // records the delete took in
 };
 DeleteResult DeleteSubtree(Wallet& wallet, int position);
 

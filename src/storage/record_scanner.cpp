@@ -10,7 +10,7 @@ namespace {
 // read with every refill, up to the window.
 constexpr size_t kFirstReadSize = 16 << 10;
 constexpr size_t kWindowSize = 256 << 10;
-}
+}  // namespace
 
 RecordScanner::RecordScanner(platform::File& file, uint64_t start) : file_(file), offset_(start) {
   sizeKnown_ = file_.Size(&size_);

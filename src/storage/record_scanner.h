@@ -17,9 +17,9 @@ namespace tb::storage {
 class RecordScanner {
  public:
   enum class Step {
-    Record,     // a whole header (and payload) was read
-    End,        // the file ends here, between records
-    Damaged,    // a short header, an unknown kind, or an extent past the end
+    Record,   // a whole header (and payload) was read
+    End,      // the file ends here, between records
+    Damaged,  // a short header, an unknown kind, or an extent past the end
     IoError,
   };
 
@@ -49,7 +49,7 @@ class RecordScanner {
   size_t capacity_ = 0;
   uint64_t bufferStart_ = 0;
   size_t bufferLength_ = 0;
-  size_t readSize_ = 0;   // bytes the next read asks for
+  size_t readSize_ = 0;  // bytes the next read asks for
 };
 
 }  // namespace tb::storage

@@ -26,12 +26,21 @@ constexpr size_t kMaxStoredSearchText = 127;
 
 bool IsWhiteSpace(char16_t c) {
   switch (c) {
-    case u' ': case u'\t': case u'\n': case u'\v': case u'\f': case u'\r':
-    case 0x85: case 0xA0: case 0x1680: case 0x2028: case 0x2029: case 0x202F:
-    case 0x205F: case 0x3000:
-      return true;
-    default:
-      return c >= 0x2000 && c <= 0x200A;
+    case u' ':
+    case u'\t':
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case 0x85:
+    case 0xA0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000: return true;
+    default: return c >= 0x2000 && c <= 0x200A;
   }
 }
 
@@ -134,8 +143,7 @@ class CardSearch {
     FieldLayout l;
     if (!ParseFieldLayout(content, &l)) return false;
     ++fieldsSeen_;
-    if (TextPiece(content, l.labelOffset, l.labelStored, l.labelPadding, key) && !text_.empty() &&
-        Contains(TextView()))
+    if (TextPiece(content, l.labelOffset, l.labelStored, l.labelPadding, key) && !text_.empty() && Contains(TextView()))
       return true;
     switch (AsFieldKind(l.kind)) {
       case FieldKind::Date:
@@ -165,8 +173,7 @@ class CardSearch {
         if (v == u"0") return Contains(noWord_);
         return false;
       }
-      default:
-        return TextPiece(content, l.valueOffset, l.valueStored, l.valuePadding, key) && Contains(TextView());
+      default: return TextPiece(content, l.valueOffset, l.valueStored, l.valuePadding, key) && Contains(TextView());
     }
   }
 
@@ -230,9 +237,8 @@ int Search(Wallet& wallet, std::u16string_view text) {
   {
     CardSearch search(wallet, term);
     // A walk that ends on damage or a read error keeps what it found.
-    wallet.WalkRecords([&search](const RecordHeader& h, const Wallet::BodyReader& readBody) {
-      return search.Visit(h, readBody);
-    });
+    wallet.WalkRecords(
+        [&search](const RecordHeader& h, const Wallet::BodyReader& readBody) { return search.Visit(h, readBody); });
   }
   KeepSearchText(wallet, text);
   return int(wallet.findResults.size());
@@ -268,7 +274,7 @@ struct SearchDuringOpen::Matcher : Wallet::LoadObserver {
   Wallet& wallet;
   const std::u16string term;
   std::unique_ptr<CardSearch> search;
-  std::vector<std::pair<uint64_t, RecordId>> hits;   // matching cards by file offset, in file order
+  std::vector<std::pair<uint64_t, RecordId>> hits;  // matching cards by file offset, in file order
   bool complete = true;
 };
 

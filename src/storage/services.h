@@ -22,9 +22,9 @@ enum class MessageIcon { Information, Question, Warning, Stop };
 enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
 
 struct Message {
-  uint32_t textNumber = 0;      // 0 when the text is not a module string
-  std::u16string text;          // already formatted
-  uint32_t captionNumber = 0;   // 0 when the caption is given as text
+  uint32_t textNumber = 0;     // 0 when the text is not a module string
+  std::u16string text;         // already formatted
+  uint32_t captionNumber = 0;  // 0 when the caption is given as text
   std::u16string caption;
   Buttons buttons = Buttons::Ok;
   MessageIcon icon = MessageIcon::Information;

@@ -9,17 +9,17 @@ namespace tb::storage {
 // Reading and writing one of the leading blocks.
 enum class BlockStatus : int {
   Ok = 0,
-  IoFailed = 1,        // the platform read or write call failed
+  IoFailed = 1,  // the platform read or write call failed
   NoBuffer = 2,
-  Short = 3,           // fewer bytes than the block size
-  EndOfFile = 4,       // zero bytes
+  Short = 3,      // fewer bytes than the block size
+  EndOfFile = 4,  // zero bytes
   NoFile = 5,
   BadSignature = 6,
 };
 
 enum class CreateStatus : int {
   Ok = 0,
-  BadPath = 1,            // no path, or shorter than 6 characters
+  BadPath = 1,  // no path, or shorter than 6 characters
   NoPassword = 2,
   BadPasswordLength = 3,  // shorter than 3 or longer than 23
   Exists = 4,
@@ -33,22 +33,22 @@ enum class CreateStatus : int {
 enum class OpenStatus : int {
   Ok = 0,
   BadPath = 1,
-  CannotOpen = 2,         // missing, unreadable, or not permitted
+  CannotOpen = 2,  // missing, unreadable, or not permitted
   RecordsUnreadable = 3,
   BadHeader = 4,
   BadOptions = 5,
-  NotAWallet = 7,         // or a repair was declined
+  NotAWallet = 7,  // or a repair was declined
   UnsupportedVersion = 8,
   WrongPassword = 10,
   OutOfMemory = 12,
-  Damaged = 13,           // the record sequence is damaged and was not repaired
-  UpgradeAccepted = 14,   // internal: a version-5 file whose upgrade was accepted
-  NeedsUpgrade = 15,      // a version-5 file; this build opens it only to upgrade
+  Damaged = 13,          // the record sequence is damaged and was not repaired
+  UpgradeAccepted = 14,  // internal: a version-5 file whose upgrade was accepted
+  NeedsUpgrade = 15,     // a version-5 file; this build opens it only to upgrade
   UpgradeDeclined = 16,
-  UpgradeFailed = 17,     // the conversion did not finish; the file keeps the previous format
-  InUse = 18,             // another program holds the wallet open for writing
-  NotAFile = 19,          // a folder, pipe, device or socket, not a wallet file
-  HardLinked = 20,        // the file has other names and the caller did not agree to break them
+  UpgradeFailed = 17,  // the conversion did not finish; the file keeps the previous format
+  InUse = 18,          // another program holds the wallet open for writing
+  NotAFile = 19,       // a folder, pipe, device or socket, not a wallet file
+  HardLinked = 20,     // the file has other names and the caller did not agree to break them
 };
 
 // LoadAllRecords: 0, 3, 12 or 13 as OpenStatus values.
@@ -66,10 +66,10 @@ enum class SaveStatus : int {
 enum class PasswordChangeStatus : int {
   Ok = 0,
   WrongPassword = 1,
-  BadNewPassword = 2,     // not 3 to 23 UTF-16 units
+  BadNewPassword = 2,  // not 3 to 23 UTF-16 units
   NotOpen = 3,
   ReadOnly = 4,
-  RekeyFailed = 5,        // the file was put back as it was
+  RekeyFailed = 5,  // the file was put back as it was
 };
 
 // The record conversion of a format upgrade. Reading errors carry the
@@ -77,9 +77,9 @@ enum class PasswordChangeStatus : int {
 enum class UpgradeStatus : int {
   Done = 0,
   OutOfMemory = 1,
-  RecordUnreadable = 2,       // a record header, or its extent runs past the end
-  WriteFailed = 3,            // the converted file could not be written
-  BodyTooShort = 4,           // a card body of 1 to 63 bytes
+  RecordUnreadable = 2,  // a record header, or its extent runs past the end
+  WriteFailed = 3,       // the converted file could not be written
+  BodyTooShort = 4,      // a card body of 1 to 63 bytes
   AttributesUnreadable = 5,
   FieldHeadUnreadable = 7,
   FieldLabelUnreadable = 10,
@@ -88,9 +88,9 @@ enum class UpgradeStatus : int {
   PictureUnreadable = 40,
   SoundUnreadable = 50,
   AttachmentUnreadable = 60,
-  NotStarted = 80,            // the converted file could not be created
-  NotReplaced = 81,           // it could not take the wallet's place
-  Interrupted = 90,           // stopped on purpose (tests)
+  NotStarted = 80,   // the converted file could not be created
+  NotReplaced = 81,  // it could not take the wallet's place
+  Interrupted = 90,  // stopped on purpose (tests)
 };
 
 // Moving a record into a folder or to the top level (CanMoveInto).
@@ -108,8 +108,8 @@ enum class MoveStatus : int {
 enum class DeleteStatus : int {
   Ok = 0,
   NotFound = 1,
-  FormsFolder = 2,      // the forms folder is never deleted
-  WriteFailed = 3,      // stopped part way; what was deleted stays deleted
+  FormsFolder = 2,  // the forms folder is never deleted
+  WriteFailed = 3,  // stopped part way; what was deleted stays deleted
 };
 
 // Repair.

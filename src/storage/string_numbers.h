@@ -8,7 +8,7 @@
 namespace tb::storage {
 
 // Names a new wallet's folders start with.
-inline constexpr uint32_t kStrFormsFolderName = 20203;   // "My Forms"
+inline constexpr uint32_t kStrFormsFolderName = 20203;  // "My Forms"
 inline constexpr uint32_t kStrStarterFolderName = 20510;
 
 // How a yes/no or check-box field shows its value.

@@ -67,17 +67,15 @@ void InsertAlphabetically(std::vector<TreeNode>& nodes) {
 // Every record's place in the tree, worked out as the repeated filling
 // passes over the index would find it, without repeating the passes.
 struct Placement {
-  int parent = -1;    // position of the parent record; -1 = top level
-  int pass = 0;       // the pass that places it; 0 = not placed (yet)
-  int depth = 0;      // 1 at the top level
-  bool never = false; // its parent chain never reaches the top level
+  int parent = -1;     // position of the parent record; -1 = top level
+  int pass = 0;        // the pass that places it; 0 = not placed (yet)
+  int depth = 0;       // 1 at the top level
+  bool never = false;  // its parent chain never reaches the top level
 };
 
 class TreeBuilder {
  public:
-  explicit TreeBuilder(const Wallet& wallet) : wallet_(wallet), n_(wallet.Count()) {
-    places_.resize(size_t(n_));
-  }
+  explicit TreeBuilder(const Wallet& wallet) : wallet_(wallet), n_(wallet.Count()) { places_.resize(size_t(n_)); }
 
   std::vector<TreeNode> Build(const TreeOptions& options) {
     ResolvePlacements();
@@ -93,10 +91,8 @@ class TreeBuilder {
     std::vector<int> top;
     for (int i : order) {
       const int parent = places_[size_t(i)].parent;
-      if (parent < 0)
-        top.push_back(i);
-      else
-        children_[size_t(parent)].push_back(i);
+      if (parent < 0) top.push_back(i);
+      else children_[size_t(parent)].push_back(i);
     }
 
     std::vector<TreeNode> tree;
@@ -112,9 +108,7 @@ class TreeBuilder {
 
  private:
   // The tree reads names, kinds and parents only: no header is unpacked.
-  bool Live(int position) const {
-    return position >= 0 && position < n_ && !wallet_.IsDeletedAt(position);
-  }
+  bool Live(int position) const { return position >= 0 && position < n_ && !wallet_.IsDeletedAt(position); }
 
   void ResolvePlacements() {
     for (int i = 0; i < n_; ++i) {

@@ -26,7 +26,7 @@ inline constexpr int kMaxTreeDepth = 512;
 
 // What the order looks at for one tree item.
 struct TreeItemKey {
-  int kind = 0;   // RecordKind value 1..3, or the SpecialView number of a view
+  int kind = 0;  // RecordKind value 1..3, or the SpecialView number of a view
   Text name;
 };
 
@@ -34,11 +34,11 @@ struct TreeItemKey {
 int CompareTreeItems(const TreeItemKey& a, const TreeItemKey& b);
 
 struct TreeNode {
-  int position = -1;   // RecordIndex position, or a view marker (kFavouritesMarker...)
-  int kind = 0;        // as in TreeItemKey
-  Text name;           // the record's name, or the view's display name
-  int32_t icon = 0;    // the record's icon number, or the view's icon
-  bool underView = false;   // a card shown as a reference inside a view
+  int position = -1;       // RecordIndex position, or a view marker (kFavouritesMarker...)
+  int kind = 0;            // as in TreeItemKey
+  Text name;               // the record's name, or the view's display name
+  int32_t icon = 0;        // the record's icon number, or the view's icon
+  bool underView = false;  // a card shown as a reference inside a view
   std::vector<TreeNode> children;
 };
 

@@ -238,7 +238,7 @@ bool Converter::ConvertMedia(const layout::MediaItemLayout& m, uint32_t length, 
   if (length < m.headSize) return Copy(length, unreadable);
   const uint8_t* p = in_.Take(m.headSize);
   if (!p) return Fail(unreadable);
-  uint8_t head[layout::attachment::kHeadSize];   // the largest media head
+  uint8_t head[layout::attachment::kHeadSize];  // the largest media head
   std::memcpy(head, p, m.headSize);
   uint8_t* q = out_.Reserve(m.headSize);
   if (!q) return Fail(UpgradeStatus::WriteFailed);
@@ -356,8 +356,7 @@ UpgradeStatus Converter::Run() {
 }  // namespace
 
 UpgradeStatus ConvertRecords(UpgradeJob& job, std::atomic<uint64_t>* position) {
-  if (!job.source || !job.target || !job.legacyKey || !job.newKey || !job.legacyKey->IsSet() ||
-      !job.newKey->IsSet())
+  if (!job.source || !job.target || !job.legacyKey || !job.newKey || !job.legacyKey->IsSet() || !job.newKey->IsSet())
     return UpgradeStatus::NotStarted;
   try {
     Converter converter(job, position);

@@ -35,7 +35,7 @@ struct UpgradeCounts {
   int sounds = 0;
   int attachments = 0;
   uint64_t largestAttachment = 0;
-  int streamedChunks = 0;   // chunks of picture and attachment bytes
+  int streamedChunks = 0;  // chunks of picture and attachment bytes
 };
 
 // The fraction done, 0 to 1; called on the thread that waits for the
@@ -43,13 +43,13 @@ struct UpgradeCounts {
 using UpgradeProgress = std::function<void(double fraction)>;
 
 struct UpgradeJob {
-  platform::File* source = nullptr;   // the version-5 wallet, open for reading
-  platform::File* target = nullptr;   // the converted file, new and empty
+  platform::File* source = nullptr;  // the version-5 wallet, open for reading
+  platform::File* target = nullptr;  // the converted file, new and empty
   // Signature, header and options in their new form (4980 bytes).
   std::vector<uint8_t> leadingBlocks;
   const KeyContext* legacyKey = nullptr;
   const KeyContext* newKey = nullptr;
-  platform::SystemTime now;           // every record's new modified time
+  platform::SystemTime now;  // every record's new modified time
   UpgradeCounts counts;
 };
 

@@ -23,8 +23,8 @@ constexpr size_t kMaxPathUnits = 260;
 size_t Utf16Length(const std::string& utf8) {
   size_t units = 0;
   for (unsigned char c : utf8) {
-    if ((c & 0xC0) != 0x80) ++units;   // one per code point...
-    if ((c & 0xF8) == 0xF0) ++units;   // ...two for those beyond the BMP
+    if ((c & 0xC0) != 0x80) ++units;  // one per code point...
+    if ((c & 0xF8) == 0xF0) ++units;  // ...two for those beyond the BMP
   }
   return units;
 }
@@ -55,9 +55,7 @@ JournalKeyFor KeyForPassword(std::u16string_view password) {
 }
 }  // namespace
 
-bool IsAcceptableNewPassword(std::u16string_view password) {
-  return password.size() >= 3 && password.size() <= 23;
-}
+bool IsAcceptableNewPassword(std::u16string_view password) { return password.size() >= 3 && password.size() <= 23; }
 
 Wallet::Wallet() { index_.SetRecordKey(&header_.dataKey); }
 Wallet::~Wallet() { Close(); }
@@ -92,8 +90,7 @@ bool Wallet::WriteBlocks(bool signature, bool header, bool options, bool journal
       {signature, signature_.raw.data(), signature_.raw.size(), layout::kSignatureOffset,
        SaveStatus::SignatureWriteFailed},
       {header, header_.raw.data(), header_.raw.size(), layout::kHeaderOffset, SaveStatus::HeaderWriteFailed},
-      {options, options_.raw.data(), options_.raw.size(), layout::kOptionsOffset,
-       SaveStatus::OptionsWriteFailed},
+      {options, options_.raw.data(), options_.raw.size(), layout::kOptionsOffset, SaveStatus::OptionsWriteFailed},
   };
   if (journaled) {
     std::vector<InPlaceWrite> writes;
@@ -224,13 +221,11 @@ CreateStatus Wallet::Create(const std::string& path, std::u16string_view passwor
 
 // --- open ------------------------------------------------------------------
 
-OpenStatus Wallet::ReadHeaders(std::u16string_view password, bool readOnly, Prompter* prompter,
-                               bool upgradeAccepted) {
+OpenStatus Wallet::ReadHeaders(std::u16string_view password, bool readOnly, Prompter* prompter, bool upgradeAccepted) {
   uint64_t size = 0;
   if (!file_.Size(&size) || size < layout::signature::kSize) return OpenStatus::NotAWallet;
   file_.Seek(0);
-  if (ReadBlock(signature_.raw.data(), signature_.raw.size()) != BlockStatus::Ok ||
-      !signature_.TextIsValid())
+  if (ReadBlock(signature_.raw.data(), signature_.raw.size()) != BlockStatus::Ok || !signature_.TextIsValid())
     return OpenStatus::NotAWallet;
   const FormatVersion version = signature_.Version();
   if (version == FormatVersion::Unsupported) return OpenStatus::UnsupportedVersion;
@@ -293,8 +288,8 @@ OpenStatus Wallet::ReadHeaders(std::u16string_view password, bool readOnly, Prom
   return upgrade ? OpenStatus::UpgradeAccepted : OpenStatus::Ok;
 }
 
-OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view password, bool readOnly,
-                            Prompter* prompter, bool upgradeAccepted) {
+OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view password, bool readOnly, Prompter* prompter,
+                            bool upgradeAccepted) {
   Close();
   if (!PathIsUsable(path)) return OpenStatus::BadPath;
   // Resolved once: a wallet reached through a link is written where it
@@ -341,7 +336,7 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
     }
   }
   const OpenStatus headers = ReadHeaders(password, readOnly, prompter, upgradeAccepted);
-  if (headers == OpenStatus::UpgradeAccepted) return headers;   // open for the upgrade
+  if (headers == OpenStatus::UpgradeAccepted) return headers;  // open for the upgrade
   if (headers == OpenStatus::WrongPassword || headers == OpenStatus::NeedsUpgrade) {
     // A wallet that only wants its password (or its upgrade) keeps its
     // header block, though not the file: the password prompt checks what
@@ -362,8 +357,7 @@ OpenStatus Wallet::OpenOnce(const std::string& path, std::u16string_view passwor
   return loaded;
 }
 
-OpenStatus Wallet::Open(const std::string& path, std::u16string_view password, bool readOnly,
-                        Prompter* prompter) {
+OpenStatus Wallet::Open(const std::string& path, std::u16string_view password, bool readOnly, Prompter* prompter) {
   journalReport_ = JournalReport();
   OpenStatus status = OpenOnce(path, password, readOnly, prompter, false);
   bool upgraded = false;

@@ -34,15 +34,14 @@
 #include "storage/record_id_table.h"
 #include "storage/record_index.h"
 #include "storage/services.h"
-#include "storage/wallet_views.h"
 #include "storage/statuses.h"
 #include "storage/upgrade.h"
+#include "storage/wallet_views.h"
 
 namespace tb::storage {
 
 inline constexpr int kMaxFindResults = 48;
 inline constexpr size_t kMaxFavourites = 32;
-
 
 // One entry of the card-type list.
 struct CardType {
@@ -54,8 +53,8 @@ struct CardType {
 
 struct FoundRecord {
   RecordHeader header;
-  uint64_t offset = 0;   // where its header starts
-  uint64_t extent = 0;   // header + payload + body
+  uint64_t offset = 0;  // where its header starts
+  uint64_t extent = 0;  // header + payload + body
 };
 
 class Wallet {
@@ -72,8 +71,8 @@ class Wallet {
   std::u16string_view TextOf(uint32_t number) const;
 
   // --- lifecycle ---
-  CreateStatus Create(const std::string& path, std::u16string_view password,
-                      std::optional<std::u16string_view> hint, bool withStarterFolder);
+  CreateStatus Create(const std::string& path, std::u16string_view password, std::optional<std::u16string_view> hint,
+                      bool withStarterFolder);
   // Prompter: Repair's questions and the format upgrade's; may be null (no
   // repair is offered, and a version-5 file is refused with NeedsUpgrade, as
   // it is by a read-only open).
@@ -83,8 +82,7 @@ class Wallet {
   // with more than one name (hard links) opens for writing only when the
   // caller agreed (SetBreakLinksAllowed): writing replaces the file, so its
   // other names keep the wallet as it was.
-  OpenStatus Open(const std::string& path, std::u16string_view password, bool readOnly,
-                  Prompter* prompter);
+  OpenStatus Open(const std::string& path, std::u16string_view password, bool readOnly, Prompter* prompter);
   void SetBreakLinksAllowed(bool allowed) { breakLinksAllowed_ = allowed; }
   // What the last Open did with a journal beside the wallet (None when
   // there was none or it opened read-only).
@@ -116,8 +114,7 @@ class Wallet {
   Text SpecialViewDisplayName(int n) const;
   int32_t GetSpecialViewIcon(int n) const;
   void SetSpecialView(int n, std::optional<std::u16string_view> name, int32_t icon);
-  PasswordChangeStatus ChangePassword(std::u16string_view oldPassword,
-                                      std::u16string_view newPassword,
+  PasswordChangeStatus ChangePassword(std::u16string_view oldPassword, std::u16string_view newPassword,
                                       std::optional<std::u16string_view> hint);
 
   // --- blocks ---
@@ -140,7 +137,7 @@ class Wallet {
   int32_t IconAt(int position) const;
   uint64_t FileOffsetAt(int position) const;
   bool NameAt(int position, Text* name) const;
-  int FindRecord(const RecordId& id) const;   // live records only
+  int FindRecord(const RecordId& id) const;  // live records only
   const RecordHeader* ParentOf(int position) const;
   int ParentFolderPosition(int position) const;
   // RecordKind value, or the SpecialView number for a view marker; 0 otherwise.
@@ -171,7 +168,7 @@ class Wallet {
     uint64_t offset = 0;
     uint64_t remove = 0;
     std::vector<uint8_t> insert;
-    uint64_t newOffset = 0;   // where insert begins in the new file (set when applied)
+    uint64_t newOffset = 0;  // where insert begins in the new file (set when applied)
   };
   // Writes the file's new layout beside the wallet and renames it over the
   // wallet once it is complete and on the disk, so that at every moment
@@ -211,7 +208,7 @@ class Wallet {
   size_t FavouritesCount() const;
   std::vector<RecordId> Favourites() const;
   bool IsFavourite(const RecordId& id) const;
-  bool AddFavourite(const RecordId& id);   // false when full or already listed
+  bool AddFavourite(const RecordId& id);  // false when full or already listed
   void RemoveFavourite(const RecordId& id);
   void ClearFavourites();
 
@@ -233,13 +230,11 @@ class Wallet {
   Card NewEmptyCard(const RecordId& folderId);
 
  private:
-
   // upgradeAccepted: the upgrade question of a version-5 file was answered
   // already (its tombstones are gone); UpgradeAccepted leaves the file open.
-  OpenStatus OpenOnce(const std::string& path, std::u16string_view password, bool readOnly,
-                      Prompter* prompter, bool upgradeAccepted);
-  OpenStatus ReadHeaders(std::u16string_view password, bool readOnly, Prompter* prompter,
-                         bool upgradeAccepted);
+  OpenStatus OpenOnce(const std::string& path, std::u16string_view password, bool readOnly, Prompter* prompter,
+                      bool upgradeAccepted);
+  OpenStatus ReadHeaders(std::u16string_view password, bool readOnly, Prompter* prompter, bool upgradeAccepted);
   // The version-5 file is open with its headers read: loads (repairing if
   // needed), converts and replaces it. Closed afterwards; Ok when replaced.
   OpenStatus UpgradeOpenFile(const std::string& path, std::u16string_view password, Prompter* prompter);

@@ -258,8 +258,7 @@ bool Wallet::DeleteRecord(int position) {
     tomb.SetTrailer(0);
     if (copy.header.BodyLength() == 0) {
       // Nothing to cut: the tombstone is written over the header in place.
-      if (!WriteInPlace({{copy.offset, std::vector<uint8_t>(tomb.Bytes().begin(), tomb.Bytes().end())}}))
-        return false;
+      if (!WriteInPlace({{copy.offset, std::vector<uint8_t>(tomb.Bytes().begin(), tomb.Bytes().end())}})) return false;
       continue;
     }
     FileEdit edit{copy.offset, copy.extent, {}, 0};
@@ -431,10 +430,8 @@ void Wallet::ShiftOffsets(const std::vector<FileEdit>& edits) {
     int64_t shift = 0;
     bool removed = false;
     for (const FileEdit& e : edits) {
-      if (e.remove > 0 && o >= e.offset && o < e.offset + e.remove)
-        removed = true;   // this record was cut or replaced
-      else if (e.offset + e.remove <= o)
-        shift += int64_t(e.insert.size()) - int64_t(e.remove);
+      if (e.remove > 0 && o >= e.offset && o < e.offset + e.remove) removed = true;  // this record was cut or replaced
+      else if (e.offset + e.remove <= o) shift += int64_t(e.insert.size()) - int64_t(e.remove);
     }
     index_.SetFileOffset(i, removed ? 0 : uint64_t(int64_t(o) + shift));
   }

@@ -107,8 +107,8 @@ std::vector<CardType> Wallet::CardTypeList() const {
   }
   for (int n = 0; n < kBuiltInFormCount; ++n) {
     const BuiltInForm* def = BuiltInFormAt(n);
-    list.push_back({BuiltInFormId(uint32_t(n)), ToText(TextOf(def->head.nameString)),
-                    int32_t(def->head.icon) + 4, false});
+    list.push_back(
+        {BuiltInFormId(uint32_t(n)), ToText(TextOf(def->head.nameString)), int32_t(def->head.icon) + 4, false});
   }
   return list;
 }

@@ -25,9 +25,7 @@ RecordId Wallet::ParentIdAt(int position) const {
 bool Wallet::IsDeletedAt(int position) const {
   return position >= 0 && position < Count() && index_.IsDeleted(position);
 }
-int32_t Wallet::IconAt(int position) const {
-  return (position >= 0 && position < Count()) ? index_.Icon(position) : 0;
-}
+int32_t Wallet::IconAt(int position) const { return (position >= 0 && position < Count()) ? index_.Icon(position) : 0; }
 uint64_t Wallet::FileOffsetAt(int position) const {
   return (position >= 0 && position < Count()) ? index_.FileOffset(position) : 0;
 }
@@ -83,16 +81,14 @@ int Wallet::AddOrReplace(const RecordHeader& header) {
 }
 
 void Wallet::IndexLoadedRecord(const RecordHeader& header) {
-  AddOrReplace(header);   // a second live record with one id: the later one in the file wins
+  AddOrReplace(header);  // a second live record with one id: the later one in the file wins
 }
 
 // --- favourites ----------------------------------------------------------
 
 namespace {
 uint8_t* FavouriteSlot(WalletOptions& o, size_t i) { return o.raw.data() + O::kFavourites + 16 * i; }
-const uint8_t* FavouriteSlot(const WalletOptions& o, size_t i) {
-  return o.raw.data() + O::kFavourites + 16 * i;
-}
+const uint8_t* FavouriteSlot(const WalletOptions& o, size_t i) { return o.raw.data() + O::kFavourites + 16 * i; }
 }  // namespace
 
 size_t Wallet::FavouritesCount() const {

@@ -8,8 +8,8 @@
 
 #include "platform/core/file.h"
 #include "storage/bytes.h"
-#include "storage/piece_rekey.h"
 #include "storage/cipher/keys.h"
+#include "storage/piece_rekey.h"
 #include "storage/record_scanner.h"
 #include "storage/wallet.h"
 #include "storage/wallet_testing.h"

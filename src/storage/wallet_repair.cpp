@@ -28,9 +28,7 @@ constexpr size_t kFirstSearchWindow = 64 << 10;
 constexpr size_t kSearchChunk = 1 << 20;
 
 // Only these bytes can start a kind signature.
-bool CanStartRecord(uint8_t b) {
-  return b == R::kCardSig[0] || b == R::kFolderSig[0] || b == R::kFormsFolderSig[0];
-}
+bool CanStartRecord(uint8_t b) { return b == R::kCardSig[0] || b == R::kFolderSig[0] || b == R::kFormsFolderSig[0]; }
 
 // The first position at or after p where 748 bytes look like a record; the
 // search stops 748 bytes before the end of the file. A read that fails is
@@ -167,7 +165,7 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount, int* reparente
       }
       const uint64_t distance = *n - c;
       if (distance > R::kSize + e) {
-        edits.push_back({c + R::kSize + e, distance - R::kSize - e, {}, 0});   // the gap after it
+        edits.push_back({c + R::kSize + e, distance - R::kSize - e, {}, 0});  // the gap after it
         ++count;
       } else if (distance < R::kSize) {
         edits.push_back({c, distance, {}, 0});
@@ -188,7 +186,7 @@ RepairStatus Wallet::Repair(Prompter* prompter, int* repairCount, int* reparente
       end = c;
       break;
     }
-    edits.push_back({c, *n - c, {}, 0});   // bytes that are no record (not counted)
+    edits.push_back({c, *n - c, {}, 0});  // bytes that are no record (not counted)
     c = *n;
   }
   // Only an end that shortens the file is a repair; a file is never made

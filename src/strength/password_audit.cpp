@@ -26,11 +26,11 @@ struct Candidate {
   storage::Text label;
   storage::Text value;
   bool old;
-  size_t distinct = SIZE_MAX;   // index of its value among the distinct values
+  size_t distinct = SIZE_MAX;  // index of its value among the distinct values
 };
 
 bool IsOld(const platform::SystemTime& modified, const platform::SystemTime& now, int staleDays) {
-  if (!platform::IsValidSystemTime(modified)) return false;   // no date: nothing to judge by
+  if (!platform::IsValidSystemTime(modified)) return false;  // no date: nothing to judge by
   return platform::ToEpochSeconds(now) - platform::ToEpochSeconds(modified) > int64_t(staleDays) * kSecondsPerDay;
 }
 
@@ -142,7 +142,7 @@ AuditReport AuditPasswords(storage::Wallet& wallet, const AuditOptions& options)
   std::stable_sort(byValue.begin(), byValue.end(),
                    [&](size_t a, size_t b) { return candidates[a].value < candidates[b].value; });
   std::vector<const storage::Text*> distinct;
-  std::vector<std::vector<size_t>> sharing;   // per distinct value: its candidates
+  std::vector<std::vector<size_t>> sharing;  // per distinct value: its candidates
   for (size_t k = 0; k < byValue.size(); ++k) {
     Candidate& c = candidates[byValue[k]];
     if (distinct.empty() || *distinct.back() != c.value) {

@@ -22,16 +22,16 @@ inline constexpr uint32_t kFindingEmpty = 1, kFindingVeryWeak = 2, kFindingWeak 
                           kFindingOld = 16;
 inline constexpr int kFindingCount = 5;
 // The findings in report order, with their machine-readable names.
-inline constexpr uint32_t kFindingBits[kFindingCount] = {kFindingEmpty, kFindingVeryWeak, kFindingWeak,
-                                                         kFindingReused, kFindingOld};
-std::string_view FindingKey(uint32_t finding);   // "empty", "very_weak", "weak", "reused", "old"
+inline constexpr uint32_t kFindingBits[kFindingCount] = {kFindingEmpty, kFindingVeryWeak, kFindingWeak, kFindingReused,
+                                                         kFindingOld};
+std::string_view FindingKey(uint32_t finding);  // "empty", "very_weak", "weak", "reused", "old"
 // The language string naming a finding in the report.
 uint32_t FindingNameString(uint32_t finding);
 
 inline constexpr int kDefaultStaleDays = 365;
 
 struct AuditOptions {
-  platform::SystemTime now;     // zero: the local time
+  platform::SystemTime now;  // zero: the local time
   int staleDays = kDefaultStaleDays;
   // Worker threads for the estimates; 0: as many as the machine has (at most 8).
   unsigned threads = 0;
@@ -39,19 +39,19 @@ struct AuditOptions {
 
 struct AuditEntry {
   storage::RecordId card;
-  int position = -1;            // the card's index position
-  size_t field = 0;             // the field's place on the card
+  int position = -1;  // the card's index position
+  size_t field = 0;   // the field's place on the card
   storage::Text label;
   uint32_t findings = 0;
-  Strength strength;            // of a non-empty value
-  int reuseGroup = -1;          // index into AuditReport::reuseGroups
+  Strength strength;    // of a non-empty value
+  int reuseGroup = -1;  // index into AuditReport::reuseGroups
 };
 
 struct AuditCounts {
-  int cards = 0;                // cards with at least one Password field
-  int fields = 0;               // Password fields looked at
-  int flaggedCards = 0;         // cards with at least one finding
-  int empty = 0, veryWeak = 0, weak = 0, reused = 0, old = 0;   // fields with each finding
+  int cards = 0;                                               // cards with at least one Password field
+  int fields = 0;                                              // Password fields looked at
+  int flaggedCards = 0;                                        // cards with at least one finding
+  int empty = 0, veryWeak = 0, weak = 0, reused = 0, old = 0;  // fields with each finding
   int Of(uint32_t finding) const;
 };
 

@@ -65,7 +65,7 @@ Strength Estimate(std::u16string_view password) {
   ToUtf8(password, &utf8);
   Strength s;
   if (utf8.size() > 1) s.bits = ZxcvbnMatch(reinterpret_cast<const char*>(utf8.data()), nullptr, nullptr);
-  if (!(s.bits >= 0)) s.bits = 0;   // never a negative or NaN figure
+  if (!(s.bits >= 0)) s.bits = 0;  // never a negative or NaN figure
   s.step = StepOf(s.bits);
   return s;
 }

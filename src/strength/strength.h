@@ -35,7 +35,7 @@ uint32_t StepNameString(StrengthStep step);
 std::string_view StepKey(StrengthStep step);
 
 // The language strings of the steps.
-inline constexpr uint32_t kVeryWeakString = 41100, kWeakString = 41101, kFairString = 41102,
-                          kStrongString = 41103, kVeryStrongString = 41104;
+inline constexpr uint32_t kVeryWeakString = 41100, kWeakString = 41101, kFairString = 41102, kStrongString = 41103,
+                          kVeryStrongString = 41104;
 
 }  // namespace tb::strength

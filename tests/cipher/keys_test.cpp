@@ -12,8 +12,7 @@ namespace {
 using platform::SystemTime;
 using testing::ToHex;
 
-SystemTime Created(uint16_t year, uint16_t month, uint16_t dayOfWeek, uint16_t day,
-                   uint16_t minute, uint16_t second) {
+SystemTime Created(uint16_t year, uint16_t month, uint16_t dayOfWeek, uint16_t day, uint16_t minute, uint16_t second) {
   SystemTime t;
   t.year = year;
   t.month = month;
@@ -58,9 +57,7 @@ TEST(PasswordHash, HashesLittleEndianCodeUnitsWithoutTerminator) {
   EXPECT_EQ(PasswordHash(longText), Md5(bytes.data(), bytes.size()));
 }
 
-TEST(CheckPhrase, HashIsFixed) {
-  EXPECT_EQ(ToHex(CheckPhraseHash()), "fc57910fb246dcd872ce3058c0c6be5d");
-}
+TEST(CheckPhrase, HashIsFixed) { EXPECT_EQ(ToHex(CheckPhraseHash()), "fc57910fb246dcd872ce3058c0c6be5d"); }
 
 TEST(DataKey, PinnedValuesForTheFixedConstants) {
   const KeyContext header = HeaderKeyOf(kCreated);
@@ -89,7 +86,7 @@ TEST(DataKey, DependsOnCaseAndOnCreationTime) {
 
 TEST(Verify, OutcomesForStoredVerifiers) {
   const KeyContext header = HeaderKeyOf(kCreated);
-  const std::u16string_view max = u"0123456789abcdefghijklmn";  // 24 units
+  const std::u16string_view max = u"0123456789abcdefghijklmn";    // 24 units
   const std::u16string_view over = u"0123456789abcdefghijklmno";  // 25 units
   const Key128 dataKey = DeriveDataKey(header, max);
   const Key128 verifier = MakeVerifier(ContextOf(dataKey));
@@ -115,14 +112,12 @@ TEST(Verify, OutcomesForStoredVerifiers) {
       {"25 units", overVerifier, over, VerifyResult::Wrong},
       {"25 units, older form", overKey, over, VerifyResult::Wrong},
       {"no verifier", Key128{}, max, VerifyResult::Wrong},
-      {"too short", MakeVerifier(ContextOf(DeriveDataKey(header, u"ab"))), u"ab",
-       VerifyResult::Wrong},
+      {"too short", MakeVerifier(ContextOf(DeriveDataKey(header, u"ab"))), u"ab", VerifyResult::Wrong},
   };
   for (const Case& c : cases) EXPECT_EQ(VerifyAgainst(c.stored, header, c.password), c.result) << c.what;
 
   EXPECT_EQ(VerifyAgainst(verifier, KeyContext{}, max), VerifyResult::Wrong) << "no header key";
-  EXPECT_EQ(VerifyAgainst(verifier, HeaderKeyOf(Created(2024, 3, 5, 14, 59, 57)), max),
-            VerifyResult::Wrong)
+  EXPECT_EQ(VerifyAgainst(verifier, HeaderKeyOf(Created(2024, 3, 5, 14, 59, 57)), max), VerifyResult::Wrong)
       << "other wallet's header key";
 }
 

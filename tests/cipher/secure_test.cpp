@@ -21,7 +21,7 @@ TEST(SecureText, ShortTextIsWipedWhenDestroyed) {
   Text* pin = new (storage) Text(u"4711");
   const auto* inside = reinterpret_cast<const unsigned char*>(pin->data());
   ASSERT_GE(inside, storage);
-  ASSERT_LT(inside, storage + sizeof storage);   // held inside the object
+  ASSERT_LT(inside, storage + sizeof storage);  // held inside the object
   pin->~Text();
   for (size_t i = 0; i < 4 * sizeof(char16_t); ++i) EXPECT_EQ(inside[i], 0) << i;
 }
@@ -73,8 +73,8 @@ TEST_F(SecretMemoryTest, APageStaysLockedUntilItsLastSecretGoes) {
   const uintptr_t base = (reinterpret_cast<uintptr_t>(area) + page - 1) & ~(page - 1);
   const auto* p = reinterpret_cast<const unsigned char*>(base);
   LockSecretMemory(p + 10, 20);
-  LockSecretMemory(p + 100, 20);                 // the same page: no second call
-  LockSecretMemory(p + page - 8, 16);            // across into the next page
+  LockSecretMemory(p + 100, 20);       // the same page: no second call
+  LockSecretMemory(p + page - 8, 16);  // across into the next page
   EXPECT_EQ(LockLog::locked, (std::vector<uintptr_t>{base, base + page}));
   EXPECT_EQ(SecretMemory().lockedPages, 2u);
   UnlockSecretMemory(p + 10, 20);
@@ -105,7 +105,7 @@ TEST_F(SecretMemoryTest, KeysAndKeystreamsAreLockedWhileTheyLive) {
     KeyContext key;
     key.SetKey(Key128{1, 2, 3});
     uint8_t buffer[5000] = {};
-    key.Apply(buffer, sizeof buffer, buffer);   // a keystream of 5000 bytes
+    key.Apply(buffer, sizeof buffer, buffer);  // a keystream of 5000 bytes
     EXPECT_GE(SecretMemory().lockedPages, 3u);
   }
   EXPECT_EQ(SecretMemory().lockedPages, 0u);

@@ -12,7 +12,6 @@
 namespace tb::test {
 namespace {
 
-
 struct Outcome {
   int status = -1;
   std::string out, err;
@@ -35,8 +34,8 @@ class BinaryTest : public ::testing::Test {
  protected:
   Outcome Run(const std::string& args, const std::string& answers) {
     const std::string command = "LC_ALL=C TB_REGISTRY_FILE=" + Quote(dir.File("registry.reg")) + " " +
-                                Quote(TB_MODULE_DIR "/tbwallet") + " " + args + " >" + Quote(dir.File("out")) +
-                                " 2>" + Quote(dir.File("err"));
+                                Quote(TB_MODULE_DIR "/tbwallet") + " " + args + " >" + Quote(dir.File("out")) + " 2>" +
+                                Quote(dir.File("err"));
     FILE* pipe = popen(command.c_str(), "w");
     Outcome o;
     if (!pipe) return o;
@@ -65,7 +64,7 @@ TEST_F(BinaryTest, AnswersComeFromStandardInputLineByLine) {
 
   o = Run("show " + w + " Box/Key", "pipe-pass\n");
   EXPECT_TRUE(Contains(o.out, "Password: ********\n"));
-  o = Run("info " + w, "pipe-pass\r\r\n");   // only one CR is dropped
+  o = Run("info " + w, "pipe-pass\r\r\n");  // only one CR is dropped
   EXPECT_EQ(o.status, 1);
   EXPECT_TRUE(Contains(o.err, "status 10 (wrong password)"));
   EXPECT_EQ(Run("info " + w, "").status, 1);

@@ -80,13 +80,17 @@ class ClipCommand : public ::testing::Test, public CliHarness {
 
   // Fake wl-copy and wl-paste keeping the clipboard in a file.
   void FakeWayland(bool withSensitive) {
-    Script("wl-copy",
-           "if [ \"$1\" = --help ]; then echo 'Usage: wl-copy [options]'; " +
-               std::string(withSensitive ? "echo '  -s, --sensitive  mark as a secret'; " : "") +
-               "exit 0; fi\n"
-               "echo \"$@\" >> '" + dir.File("args") + "'\n"
-               "if [ \"$1\" = --clear ]; then rm -f '" + clip + "'; exit 0; fi\n"
-               "cat > '" + clip + "'\n");
+    Script("wl-copy", "if [ \"$1\" = --help ]; then echo 'Usage: wl-copy [options]'; " +
+                          std::string(withSensitive ? "echo '  -s, --sensitive  mark as a secret'; " : "") +
+                          "exit 0; fi\n"
+                          "echo \"$@\" >> '" +
+                          dir.File("args") +
+                          "'\n"
+                          "if [ \"$1\" = --clear ]; then rm -f '" +
+                          clip +
+                          "'; exit 0; fi\n"
+                          "cat > '" +
+                          clip + "'\n");
     Script("wl-paste", "[ -f '" + clip + "' ] && cat '" + clip + "'\nexit 0\n");
     vars.Set("PATH", (tools + ":/usr/bin:/bin").c_str());
     vars.Set("WAYLAND_DISPLAY", "wayland-test");
@@ -188,9 +192,9 @@ TEST_F(ClipCommand, RealXclipUnderXvfb) {
     return out;
   };
   // xclip fails as long as it cannot reach the server.
-  const bool up = WaitFor(
-      [] { return std::system("/usr/bin/xclip -selection clipboard -in </dev/null >/dev/null 2>&1") == 0; },
-      std::chrono::seconds(10));
+  const bool up =
+      WaitFor([] { return std::system("/usr/bin/xclip -selection clipboard -in </dev/null >/dev/null 2>&1") == 0; },
+              std::chrono::seconds(10));
   if (up) {
     const CliResult r = On("clip", {"Web/Shop", "--seconds", "1"});
     EXPECT_EQ(r.rc, 0) << r.err;

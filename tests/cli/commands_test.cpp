@@ -14,11 +14,9 @@
 namespace tb::test {
 namespace {
 
-
 bool IsId(const std::string& s) {
-  return s.size() == 32 && std::all_of(s.begin(), s.end(), [](char c) {
-           return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-         });
+  return s.size() == 32 &&
+         std::all_of(s.begin(), s.end(), [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -118,7 +116,7 @@ TEST_F(CommandsTest, ValuesFollowTheFieldKind) {
   ASSERT_EQ(field->items.size(), 0u);
   ASSERT_EQ((*field)["datetime"].items.size(), 8u);
   EXPECT_EQ((*field)["datetime"][0].number, 2026);
-  EXPECT_EQ((*field)["datetime"][2].number, 4);   // a Thursday
+  EXPECT_EQ((*field)["datetime"][2].number, 4);  // a Thursday
   EXPECT_EQ((*field)["datetime"][3].number, 10);
 
   EXPECT_EQ((*field)["kind"].number, 8);
@@ -154,9 +152,7 @@ TEST(CommandsFixtureTest, SharedLabelsAndCheckBoxes) {
   TestWallet tw;
   ASSERT_TRUE(tw.Ok());
   const int folder = tw.AddFolder(u"Home");
-  ASSERT_GE(tw.AddCard(tw.IdAt(folder), u"Alarm",
-                       {{u"Phone", u"1", 6}, {u"Phone", u"2", 6}, {u"Armed", u"", 13}}),
-            0);
+  ASSERT_GE(tw.AddCard(tw.IdAt(folder), u"Alarm", {{u"Phone", u"1", 6}, {u"Phone", u"2", 6}, {u"Armed", u"", 13}}), 0);
   tw.wallet().Close();
   CliHarness h;
   h.wallet = tw.path();
@@ -187,8 +183,14 @@ TEST(IsoDateTimeTest, Forms) {
       {"14:30:05", true, cli::IsoForm::Time, 0, 0, 0, 14, 30, 5},
       {"2026-12-10T14:30:00", true, cli::IsoForm::DateTime, 2026, 12, 10, 14, 30, 0},
       {"2024-02-29 23:59", true, cli::IsoForm::DateTime, 2024, 2, 29, 23, 59, 0},
-      {"2025-02-29", false}, {"2026-12-1", false}, {"24:00", false}, {"14:60", false},
-      {"2026-12-10T", false}, {"2026-12-10X14:30", false}, {"", false}, {"12/10/2026", false},
+      {"2025-02-29", false},
+      {"2026-12-1", false},
+      {"24:00", false},
+      {"14:60", false},
+      {"2026-12-10T", false},
+      {"2026-12-10X14:30", false},
+      {"", false},
+      {"12/10/2026", false},
   };
   for (const Case& c : cases) {
     cli::IsoForm form;
@@ -214,7 +216,7 @@ TEST_F(CommandsTest, PathThatNamesSeveralRecordsListsTheirIds) {
   EXPECT_TRUE(Contains(r.err, first));
   EXPECT_TRUE(Contains(r.err, second));
   EXPECT_EQ(On("rm", {"Bank/Dup"}).rc, 1);
-  EXPECT_EQ(On("show", {second}).rc, 0);   // the id still names one
+  EXPECT_EQ(On("show", {second}).rc, 0);  // the id still names one
 }
 
 TEST_F(CommandsTest, SlashInsideANameIsEscaped) {
@@ -338,7 +340,7 @@ TEST_F(CommandsTest, MoveCopyRenameAndSaveForm) {
 
   ASSERT_EQ(On("mv", {"A/B/C", "/"}).rc, 0);
   ASSERT_EQ(On("mv", {"A/Note", "C"}).rc, 0);
-  EXPECT_EQ(On("mv", {"C/Note", "/"}).rc, 1);   // a card needs a folder
+  EXPECT_EQ(On("mv", {"C/Note", "/"}).rc, 1);  // a card needs a folder
   const std::string copy = Make("cp", {"C/Note", "A/B"});
   ASSERT_EQ(On("rename", {"A", "Renamed"}).rc, 0);
   const std::string form = Make("save-form", {"C/Note"});
@@ -348,7 +350,7 @@ TEST_F(CommandsTest, MoveCopyRenameAndSaveForm) {
   EXPECT_TRUE(Contains(r.out, "Renamed/B/Note*\t" + copy + "\n"));
   EXPECT_TRUE(Contains(r.out, "My Forms/Note\t" + form + "\n"));
   r = On("forms");
-  EXPECT_EQ(Lines(r.out).front(), form + "\tNote");   // custom forms first
+  EXPECT_EQ(Lines(r.out).front(), form + "\tNote");  // custom forms first
   EXPECT_EQ(Lines(r.out).size(), 44u);
   const std::string fromForm = Make("new-card", {"C", "Made", "--form-name", "Note"});
   EXPECT_TRUE(Contains(On("show", {fromForm}).out, "Name: Made\n"));

@@ -35,7 +35,8 @@ class ConvertCommand : public ::testing::Test {
     std::filesystem::create_directories(folder);
     ASSERT_TRUE(platform::WriteNewFile(folder + "/gym.ccd", definitions.data(), definitions.size()));
     platform::Registry registry(h.env.registryPath);
-    registry.SetString("HKEY_CLASSES_ROOT\\ostreltamberlockfile\\DefaultIcon", u"", platform::FromUtf8(folder) + u"/tbpro.exe,-201");
+    registry.SetString("HKEY_CLASSES_ROOT\\ostreltamberlockfile\\DefaultIcon", u"",
+                       platform::FromUtf8(folder) + u"/tbpro.exe,-201");
     ASSERT_TRUE(registry.Save());
   }
 

@@ -66,7 +66,8 @@ TEST_F(CsvCommands, ImportReportsLeftOutRowsAndExitsOne) {
   EXPECT_TRUE(Contains(r.out, "1 cards were imported."));
 
   // Answers from standard input, as for the tab-separated import.
-  std::ofstream(table, std::ios::binary | std::ios::trunc) << "folder,type,name,login_password\n,login,A,x\n,login,B,y\n";
+  std::ofstream(table, std::ios::binary | std::ios::trunc)
+      << "folder,type,name,login_password\n,login,A,x\n,login,B,y\n";
   r = On("import", {table, "--from", "bitwarden"}, "no\nyes\n");
   EXPECT_EQ(r.rc, 0) << r.err;
   EXPECT_TRUE(Contains(r.out, "1 cards were imported."));

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <sstream>
-#include <streambuf>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <streambuf>
 
 #include "cli/json_writer.h"
 #include "cli_harness.h"
@@ -111,13 +111,13 @@ TEST_F(DumpTest, HasExactlyTheDocumentedKeys) {
   ASSERT_EQ(c["fields"].items.size(), 2u);
   const Keys fieldKeys{"kind", "flags", "label", "value", "items", "datetime", "label_colour", "value_colour"};
   EXPECT_EQ(c["fields"][0].Keys(), fieldKeys);
-  EXPECT_EQ(c["fields"][0]["value"].string, "1234");   // secrets in clear
+  EXPECT_EQ(c["fields"][0]["value"].string, "1234");  // secrets in clear
   EXPECT_EQ(c["fields"][0]["label_colour"].number, -1);
   EXPECT_EQ(c["fields"][1]["label"].string, "Odd\x01");
   EXPECT_EQ(c["fields"][1]["value"].string, "a\"b\\c\nd");
   EXPECT_EQ(c["picture"].Keys(), (Keys{"placement", "type", "name", "size", "sha256"}));
   EXPECT_EQ(c["picture"]["type"].number, 2);
-  EXPECT_EQ(c["picture"]["size"].number, 3);   // without the padding
+  EXPECT_EQ(c["picture"]["size"].number, 3);  // without the padding
   EXPECT_EQ(c["picture"]["sha256"].string, "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(c["sound"].Keys(), (Keys{"type", "play", "name", "size", "sha256"}));
   EXPECT_EQ(c["sound"]["size"].number, 5);
@@ -174,9 +174,9 @@ TEST_F(DumpTest, SecretsReachTheStreamInPieces) {
   const std::u16string longValue(30000, u'k');
   ASSERT_GE(tw.AddCard(tw.IdAt(home), u"Vault", {{u"Password", longValue, 4}}), 0);
   tw.wallet().Close();
-  for (const std::vector<std::string>& command :
-       {std::vector<std::string>{"dump", cli.wallet}, {"show", cli.wallet, "Home/Vault", "--reveal"},
-        {"show", cli.wallet, "Home/Vault", "--reveal", "--json"}}) {
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"dump", cli.wallet},
+                                                  {"show", cli.wallet, "Home/Vault", "--reveal"},
+                                                  {"show", cli.wallet, "Home/Vault", "--reveal", "--json"}}) {
     PieceRecorder recorder;
     std::ostream out(&recorder);
     std::istringstream in(cli.password + "\n");

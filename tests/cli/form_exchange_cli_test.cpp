@@ -28,8 +28,7 @@ class FormExchangeCli : public ::testing::Test, public CliHarness {
     ASSERT_EQ(r.rc, 0) << r.err;
   }
   std::string Export(std::vector<std::string> extra = {}) {
-    std::vector<std::string> args{"Bank/Visa", "--out", dir.File("out"), "--description", "Cards",
-                                  "--author", "Me"};
+    std::vector<std::string> args{"Bank/Visa", "--out", dir.File("out"), "--description", "Cards", "--author", "Me"};
     args.insert(args.end(), extra.begin(), extra.end());
     const CliResult r = On("form-export", args);
     EXPECT_EQ(r.rc, 0) << r.err;
@@ -87,7 +86,7 @@ TEST_F(FormExchangeCli, RefusedOrDeclinedImportsWriteNothing) {
   r = Import(form, "no\n", false);
   EXPECT_EQ(r.rc, 1);
   EXPECT_TRUE(Contains(r.err, "declined"));
-  r = Import(form, "", false);   // no answer at all
+  r = Import(form, "", false);  // no answer at all
   EXPECT_EQ(r.rc, 1);
   EXPECT_EQ(FileBytes(other), before);
 
@@ -102,7 +101,7 @@ TEST_F(FormExchangeCli, ExportRefusals) {
   const std::string exportHelp = Exec({"form-export", "--help"}).out;
   EXPECT_TRUE(Contains(exportHelp, "picture and sound"));
   EXPECT_TRUE(Contains(exportHelp, "attachments are left out unless --with-data"));
-  EXPECT_EQ(On("form-export", {"Bank/Visa"}).rc, 2);   // --out is required
+  EXPECT_EQ(On("form-export", {"Bank/Visa"}).rc, 2);  // --out is required
   CliResult r = On("form-export", {"Bank", "--out", dir.File("out")});
   EXPECT_EQ(r.rc, 1);
   EXPECT_TRUE(Contains(r.err, "not a card"));

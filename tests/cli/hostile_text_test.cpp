@@ -36,8 +36,12 @@ TEST(PrintableTest, ControlsBecomeQuestionMarks) {
     bool keepLineBreaks;
     const char* out;
   } cases[] = {
-      {"a\x1b]0;t\x07" "b", false, "a?]0;t?b"},
-      {"csi \xc2\x9b" "31m, nbsp \xc2\xa0, \xc3\xa9", false, "csi ?31m, nbsp \xc2\xa0, \xc3\xa9"},
+      {"a\x1b]0;t\x07"
+       "b",
+       false, "a?]0;t?b"},
+      {"csi \xc2\x9b"
+       "31m, nbsp \xc2\xa0, \xc3\xa9",
+       false, "csi ?31m, nbsp \xc2\xa0, \xc3\xa9"},
       {"one\ttwo\nthree", false, "one?two?three"},
       {"one\ttwo\nthree\r\nfour\rfive\x7f", true, "one\ttwo\nthree\nfour?five?"},
   };
@@ -56,7 +60,9 @@ class HostileText : public ::testing::Test, public CliHarness {
 TEST_F(HostileText, AFormFilesTextsAreShownTamed) {
   const std::string title = "\x1b]0;owned\x07";
   CliResult r = On("form-export", {"Bank/Visa", "--out", dir.Path(), "--description",
-                                   title + "Cards\x1b[2J \xc2\x9b" "31m", "--author", "\x1b[31mMe"});
+                                   title + "Cards\x1b[2J \xc2\x9b"
+                                           "31m",
+                                   "--author", "\x1b[31mMe"});
   ASSERT_EQ(r.rc, 0) << r.err;
   const std::string file = PrintedId(r);
   for (const std::string& answer : {std::string("no\n"), std::string("yes\n")}) {
@@ -87,8 +93,8 @@ TEST_F(HostileText, HugeWidthsInAModuleAreLeftAsWritten) {
   const CliResult r = On("import", {tablePath, "--yes"});
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_TRUE(Tame(r.out));
-  EXPECT_TRUE(Contains(r.out, "%0999999d cards were imported; %99999999999999999999d ?[31m " +
-                                  std::string(31, ' ') + "1."));
+  EXPECT_TRUE(
+      Contains(r.out, "%0999999d cards were imported; %99999999999999999999d ?[31m " + std::string(31, ' ') + "1."));
 }
 
 }  // namespace

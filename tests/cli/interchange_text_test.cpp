@@ -69,7 +69,7 @@ TEST_F(TextCommands, ExportPrintsTheFileWrittenAndLeavesTheWalletAlone) {
   EXPECT_EQ(Path(r), out + "/Mine/Bank_06122026.txt");
   EXPECT_EQ(Slurp(wallet), before);
 
-  EXPECT_EQ(On("export", {}).rc, 2);                                    // no --out
+  EXPECT_EQ(On("export", {}).rc, 2);  // no --out
   EXPECT_EQ(On("export", {"--out", dir.File("missing")}).rc, 1);
   EXPECT_EQ(On("export", {"Nowhere", "--out", out}).rc, 1);
 }

@@ -62,7 +62,7 @@ class JsonReader {
     while (pos_ < s_.size()) {
       const unsigned char c = static_cast<unsigned char>(s_[pos_++]);
       if (c == '"') return true;
-      if (c < 0x20) return false;   // control characters must be escaped
+      if (c < 0x20) return false;  // control characters must be escaped
       if (c != '\\') {
         out->push_back(char(c));
         continue;
@@ -70,7 +70,9 @@ class JsonReader {
       if (pos_ >= s_.size()) return false;
       const char e = s_[pos_++];
       switch (e) {
-        case '"': case '\\': case '/': out->push_back(e); break;
+        case '"':
+        case '\\':
+        case '/': out->push_back(e); break;
         case 'n': out->push_back('\n'); break;
         case 't': out->push_back('\t'); break;
         case 'r': out->push_back('\r'); break;
@@ -98,7 +100,10 @@ class JsonReader {
     if (pos_ + 4 > s_.size()) return false;
     for (size_t i = 0; i < 4; ++i) {
       const char h = s_[pos_ + i];
-      const int d = h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
+      const int d = h >= '0' && h <= '9'   ? h - '0'
+                    : h >= 'a' && h <= 'f' ? h - 'a' + 10
+                    : h >= 'A' && h <= 'F' ? h - 'A' + 10
+                                           : -1;
       if (d < 0) return false;
       *code = *code * 16 + uint32_t(d);
     }
@@ -142,7 +147,10 @@ class JsonReader {
         v->members.emplace_back(std::move(key), std::move(member));
         Space();
         if (pos_ >= s_.size()) return false;
-        if (s_[pos_] == ',') { ++pos_; continue; }
+        if (s_[pos_] == ',') {
+          ++pos_;
+          continue;
+        }
         if (s_[pos_] == '}') return ++pos_, true;
         return false;
       }
@@ -159,7 +167,10 @@ class JsonReader {
         v->items.push_back(std::move(item));
         Space();
         if (pos_ >= s_.size()) return false;
-        if (s_[pos_] == ',') { ++pos_; continue; }
+        if (s_[pos_] == ',') {
+          ++pos_;
+          continue;
+        }
         if (s_[pos_] == ']') return ++pos_, true;
         return false;
       }

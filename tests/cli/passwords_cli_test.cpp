@@ -41,12 +41,13 @@ class PasswordsCliTest : public ::testing::Test, public CliHarness {
 TEST_F(PasswordsCliTest, GeneratePrintsOnePasswordAsAsked) {
   const struct {
     std::vector<std::string> args;
-    size_t length;          // 0: a passphrase
-    const char* alphabet;   // every character from here
+    size_t length;         // 0: a passphrase
+    const char* alphabet;  // every character from here
   } cases[] = {
       {{"generate"}, 20, nullptr},
       {{"generate", "--length", "4", "--classes", "d"}, 4, "0123456789"},
-      {{"generate", "--length=128", "--classes", "ul", "--no-lookalike"}, 128,
+      {{"generate", "--length=128", "--classes", "ul", "--no-lookalike"},
+       128,
        "abcdefghijkmnopqrstuvwxyzABCDEFGHJKLMNPQRSTUVWXYZ"},
       {{"generate", "--words", "4", "--separator", "+", "--capitalise"}, 0, nullptr},
   };

@@ -181,15 +181,13 @@ class Scene {
     int untouched = 0, finished = 0;
     for (int k = 0; k < kKills; ++k) {
       Restore();
-      const auto delay = std::chrono::microseconds(
-          std::uniform_int_distribution<int64_t>(0, full.count())(random));
+      const auto delay = std::chrono::microseconds(std::uniform_int_distribution<int64_t>(0, full.count())(random));
       RunTbwallet(args, input, home, delay);
       const WalletState got = ByContentWhereNew(Opened(), before);
       bool whole = true;
       for (const auto& [key, content] : got) {
         const auto old = before.find(key), now = after.find(key);
-        if ((old != before.end() && old->second == content) || (now != after.end() && now->second == content))
-          continue;
+        if ((old != before.end() && old->second == content) || (now != after.end() && now->second == content)) continue;
         ADD_FAILURE() << what << ", killed after " << delay.count() << " us: " << key << " = " << content;
         whole = false;
       }
@@ -199,17 +197,16 @@ class Scene {
         whole = false;
       }
       if (!whole) {
-        ADD_FAILURE() << what << ", killed after " << delay.count() << " us; against the finished command:"
-                      << DescribeDifference(got, after);
+        ADD_FAILURE() << what << ", killed after " << delay.count()
+                      << " us; against the finished command:" << DescribeDifference(got, after);
         return {};
       }
       untouched += got == before;
       finished += got == after;
     }
-    return "  " + std::string(what) + ": " + std::to_string(kKills) + " kills within " +
-           std::to_string(full.count()) + " us, " + std::to_string(untouched) + " left the old wallet, " +
-           std::to_string(finished) + " the new one, " + std::to_string(kKills - untouched - finished) +
-           " a mixture of old and new cards\n";
+    return "  " + std::string(what) + ": " + std::to_string(kKills) + " kills within " + std::to_string(full.count()) +
+           " us, " + std::to_string(untouched) + " left the old wallet, " + std::to_string(finished) +
+           " the new one, " + std::to_string(kKills - untouched - finished) + " a mixture of old and new cards\n";
   }
 
   TempDir dir;
@@ -238,7 +235,8 @@ TEST(ProcessCrash, SetRmPasswdAndImportKilledAtRandomMoments) {
   std::string lines[4];
   std::vector<std::thread> running;
   for (int i = 0; i < 4; ++i)
-    running.emplace_back([&, i] { lines[i] = scenes[i].KillAtRandom(commands[i].what, commands[i].args, commands[i].input); });
+    running.emplace_back(
+        [&, i] { lines[i] = scenes[i].KillAtRandom(commands[i].what, commands[i].args, commands[i].input); });
   for (std::thread& t : running) t.join();
   for (const std::string& line : lines) std::cout << line;
 }

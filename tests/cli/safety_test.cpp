@@ -13,15 +13,14 @@
 namespace tb::test {
 namespace {
 
-
 std::vector<uint8_t> ReadAll(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
 }
 
 void WriteAll(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
-                                                                 std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 class SafetyTest : public ::testing::Test, public CliHarness {
@@ -37,8 +36,14 @@ TEST_F(SafetyTest, RefusedCommandsWriteNothing) {
   const std::vector<uint8_t> before = ReadAll(wallet);
   password = "not-it";
   const std::vector<std::vector<std::string>> commands = {
-      {"info"}, {"mkdir", "New"}, {"set", "Personal/One", "Number=1"}, {"rm", "Personal"},
-      {"rename", "Personal", "X"}, {"passwd"}, {"repair", "--yes"}, {"dump"},
+      {"info"},
+      {"mkdir", "New"},
+      {"set", "Personal/One", "Number=1"},
+      {"rm", "Personal"},
+      {"rename", "Personal", "X"},
+      {"passwd"},
+      {"repair", "--yes"},
+      {"dump"},
   };
   for (const auto& c : commands) {
     const CliResult r = On(c[0], std::vector<std::string>(c.begin() + 1, c.end()), "newpass\nnewpass\n\n");
@@ -62,8 +67,8 @@ TEST_F(SafetyTest, PreviousFormatIsRefusedUntouched) {
   std::copy(five, five + 8, bytes.begin() + 64);
   WriteAll(wallet, bytes);
   for (const char* command : {"info", "mkdir", "repair"}) {
-    const CliResult r = On(command, command == std::string("mkdir") ? std::vector<std::string>{"X"}
-                                                                    : std::vector<std::string>{});
+    const CliResult r =
+        On(command, command == std::string("mkdir") ? std::vector<std::string>{"X"} : std::vector<std::string>{});
     EXPECT_EQ(r.rc, 1) << command;
     EXPECT_TRUE(Contains(r.err, "status 15")) << command;
   }

@@ -2,8 +2,8 @@
 // hides what is typed, and a signal at the prompt never leaves the
 // terminal without its echo. Answers from a descriptor are read no
 // further than the line they need.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -135,8 +135,7 @@ class TerminalTest : public ::testing::Test, public CliHarness {
   std::unique_ptr<TerminalRun> AtPrompt() {
     auto run = std::make_unique<TerminalRun>(std::vector<std::string>{"info", wallet}, env.registryPath);
     EXPECT_TRUE(run->Started());
-    EXPECT_TRUE(WaitFor([&] { return run->Screen().find("Password for") != std::string::npos; }))
-        << run->Screen();
+    EXPECT_TRUE(WaitFor([&] { return run->Screen().find("Password for") != std::string::npos; })) << run->Screen();
     EXPECT_TRUE(WaitFor([&] { return !run->Echoing(); })) << "echo stays on at the password prompt";
     return run;
   }

@@ -42,7 +42,7 @@ TEST_F(UpgradeCommand, UpgradesWithTheAnswerFromStandardInput) {
   ASSERT_EQ(r.rc, 0) << r.err;
   EXPECT_TRUE(Contains(r.err, "would like to upgrade the wallet file format"));
   EXPECT_TRUE(Contains(r.out, "Your wallet file format has been updated."));
-  EXPECT_FALSE(Contains(r.err, "Upgrading ["));   // no terminal, no bar
+  EXPECT_FALSE(Contains(r.err, "Upgrading ["));  // no terminal, no bar
   EXPECT_EQ(Version(), "(6.50) ");
   r = On("show", {"Personal/Mail"});
   ASSERT_EQ(r.rc, 0) << r.err;

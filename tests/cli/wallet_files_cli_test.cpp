@@ -30,7 +30,7 @@ class WalletFilesCli : public ::testing::Test, public CliHarness {
 };
 
 TEST_F(WalletFilesCli, PipesAndFoldersAreRefusedWithoutWaiting) {
-  alarm(30);   // a pipe that is waited on would hang the test: end it instead
+  alarm(30);  // a pipe that is waited on would hang the test: end it instead
   const std::string pipe = dir.File("Pipe.tb5"), folder = dir.File("Folder.tb5"), form = dir.File("Form.tbx"),
                     table = dir.File("Table.txt"), old = dir.File("Old.wal");
   for (const std::string& p : {pipe, form, table, old}) ASSERT_EQ(mkfifo(p.c_str(), 0600), 0);
@@ -95,15 +95,13 @@ TEST_F(WalletFilesCli, ForeignJournalIsSetAsideAndReported) {
   std::string planted = "TBJ2" + std::string(64 + 32, '\0');
   planted[4] = char(planted.size() + 32);
   const storage::Sha256Digest sum =
-      storage::HmacSha256Of(nullptr, 0, reinterpret_cast<const uint8_t*>(planted.data()), 0);   // any bytes
+      storage::HmacSha256Of(nullptr, 0, reinterpret_cast<const uint8_t*>(planted.data()), 0);  // any bytes
   planted.replace(68, 32, std::string(sum.begin(), sum.end()));
   storage::Sha256 checksum;
   checksum.Update(reinterpret_cast<const uint8_t*>(planted.data()), planted.size());
   const storage::Sha256Digest c = checksum.Finish();
   planted += std::string(c.begin(), c.end());
-  {
-    std::ofstream(journal, std::ios::binary) << planted;
-  }
+  { std::ofstream(journal, std::ios::binary) << planted; }
   const std::string before = ReadAll(wallet);
   password = "not-it";
   EXPECT_EQ(On("mkdir", {"New"}).rc, 1);

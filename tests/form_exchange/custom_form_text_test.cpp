@@ -27,8 +27,8 @@ std::string Summary(const std::vector<CustomFormDefinition>& forms) {
     if (!s.empty()) s += " | ";
     s += std::to_string(f.number) + " " + Ascii(f.name) + " " + std::to_string(f.icon) + ":";
     for (const CustomFormFieldDefinition& d : f.fields)
-      s += " " + std::to_string(d.number) + "/" + std::to_string(d.formKind) + (d.pin ? "p" : "") + "/" +
-           Ascii(d.label);
+      s +=
+          " " + std::to_string(d.number) + "/" + std::to_string(d.formKind) + (d.pin ? "p" : "") + "/" + Ascii(d.label);
   }
   return s;
 }
@@ -140,7 +140,7 @@ TEST(CustomFormText, LimitsCountingAndUtf16) {
   ASSERT_EQ(forms.size(), 2u);
   EXPECT_EQ(forms[0].fields.size(), 50u);
   EXPECT_EQ(forms[0].name.size(), 63u);
-  EXPECT_EQ(forms[1].name, u"Caf\u00e9");   // single-byte text is Windows-1252
+  EXPECT_EQ(forms[1].name, u"Caf\u00e9");  // single-byte text is Windows-1252
   EXPECT_EQ(forms[1].fields[0].label.size(), 63u);
 
   // Counting stores nothing.

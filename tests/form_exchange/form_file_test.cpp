@@ -18,7 +18,7 @@ using interchange::FormFileKey;
 using interchange::FormReadStatus;
 using interchange::FormWriteStatus;
 namespace R = storage::layout::record;
-constexpr size_t kRecord = interchange::form_layout::kHeaderSize;   // where the card's header starts
+constexpr size_t kRecord = interchange::form_layout::kHeaderSize;  // where the card's header starts
 
 class FormFileTest : public ::testing::Test {
  protected:
@@ -75,8 +75,8 @@ TEST_F(FormFileTest, WithoutDataKeepsLabelsKindsItemsPictureAndSoundOnly) {
     EXPECT_TRUE(f.value.empty()) << "kind " << f.kind;
     EXPECT_TRUE(f.dateTime.IsZero()) << "kind " << f.kind;
   }
-  EXPECT_EQ(read.fields[11].items.size(), 2u);   // the selection keeps its choices
-  EXPECT_EQ(read.fields[10].items.size(), 2u);   // the yes/no field its two words
+  EXPECT_EQ(read.fields[11].items.size(), 2u);  // the selection keeps its choices
+  EXPECT_EQ(read.fields[10].items.size(), 2u);  // the yes/no field its two words
 }
 
 TEST_F(FormFileTest, HeaderAndCardSitWhereOtherCopiesLookForThem) {
@@ -87,7 +87,7 @@ TEST_F(FormFileTest, HeaderAndCardSitWhereOtherCopiesLookForThem) {
   EXPECT_TRUE(storage::AllZero(b + 36, 28));
   EXPECT_EQ(storage::LoadU32(b + 64), 1u);
   EXPECT_EQ(storage::LoadU16(b + 68), u'A');
-  EXPECT_EQ(storage::LoadU16(b + 68 + 2 * 20), 0u);   // "A form of everything" is 20 units
+  EXPECT_EQ(storage::LoadU16(b + 68 + 2 * 20), 0u);  // "A form of everything" is 20 units
   EXPECT_EQ(storage::LoadU16(b + 324), u'A');
   EXPECT_EQ(platform::SystemTime::LoadFrom(b + 452), clock.Now());
   // The card's own header: a card with no id, no parent and no default form.
@@ -96,7 +96,7 @@ TEST_F(FormFileTest, HeaderAndCardSitWhereOtherCopiesLookForThem) {
   EXPECT_TRUE(storage::AllZero(b + kRecord + R::kDefaultForm, 16));
   EXPECT_EQ(storage::LoadI32(b + kRecord + R::kIcon), -1);
   const uint32_t payload = storage::LoadU32(b + kRecord + R::kPayloadLength);
-  EXPECT_EQ(payload, 8u);   // 7 icon bytes and one of padding
+  EXPECT_EQ(payload, 8u);  // 7 icon bytes and one of padding
   EXPECT_EQ(bytes.size(), kRecord + R::kSize + payload + storage::LoadU32(b + kRecord + R::kBodyLength));
 }
 
@@ -155,7 +155,8 @@ TEST_F(FormFileTest, LongTextsAreCutToTheirBuffers) {
 // and an import of any of them leaves the wallet's bytes as they were.
 TEST_F(FormFileTest, DamagedFilesAreRefusedAndTheWalletStaysAsItWas) {
   const std::string good = ReadBytes(Written(false));
-  const uint32_t payload = storage::LoadU32(reinterpret_cast<const uint8_t*>(good.data()) + kRecord + R::kPayloadLength);
+  const uint32_t payload =
+      storage::LoadU32(reinterpret_cast<const uint8_t*>(good.data()) + kRecord + R::kPayloadLength);
   const size_t body = kRecord + R::kSize + payload;
   const auto put32 = [](std::string s, size_t at, uint32_t v) {
     storage::StoreU32(reinterpret_cast<uint8_t*>(s.data()) + at, v);
@@ -180,7 +181,8 @@ TEST_F(FormFileTest, DamagedFilesAreRefusedAndTheWalletStaysAsItWas) {
       {"unknown kind", kind, FormReadStatus::BadRecord},
       {"tombstone", tomb, FormReadStatus::BadRecord},
       {"payload past the end", put32(good, kRecord + R::kPayloadLength, 0xFFFFFFF0u), FormReadStatus::LengthPastEnd},
-      {"body past the end", put32(good, kRecord + R::kBodyLength, uint32_t(good.size())), FormReadStatus::LengthPastEnd},
+      {"body past the end", put32(good, kRecord + R::kBodyLength, uint32_t(good.size())),
+       FormReadStatus::LengthPastEnd},
       {"body shorter than its attributes", put32(good, kRecord + R::kBodyLength, 63), FormReadStatus::BadBody},
       {"item longer than the body", put32(good, body + 64 + 8, 0x7FFFFFFF), FormReadStatus::BadBody},
   };

@@ -75,10 +75,8 @@ inline storage::Card EveryKindCard(TestWallet& w, const storage::RecordId& folde
     storage::Field f;
     f.SetKind(kind, &w.texts());
     f.SetLabel(u"Label " + std::u16string(1, char16_t(u'A' + kind)));
-    if (kind >= 8 && kind <= 10)
-      f.SetDateTime({2026, 3, 1, 7, 14, 30, 5, 0});
-    else
-      f.SetValue(kind == 13 ? u"1" : u"value " + std::u16string(1, char16_t(u'a' + kind)));
+    if (kind >= 8 && kind <= 10) f.SetDateTime({2026, 3, 1, 7, 14, 30, 5, 0});
+    else f.SetValue(kind == 13 ? u"1" : u"value " + std::u16string(1, char16_t(u'a' + kind)));
     if (kind == 12) {
       f.AddItem(u"Gold");
       f.AddItem(u"Silver");

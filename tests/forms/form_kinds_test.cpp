@@ -18,7 +18,7 @@ TEST(FormKinds, MappingsToFieldKinds) {
       {3, FieldKind::WebAddress, FieldKind::WebAddress},
       {5, FieldKind::Text, FieldKind::TextCapFirst},
       {8, FieldKind::Date, FieldKind::TextCapFirst},
-      {9, FieldKind::Text, FieldKind::TextCapFirst},   // yes/no is plain text on new cards
+      {9, FieldKind::Text, FieldKind::TextCapFirst},  // yes/no is plain text on new cards
       {11, FieldKind::Telephone, FieldKind::Telephone},
       {15, FieldKind::Email, FieldKind::Email},
       {16, FieldKind::Text, FieldKind::TextCapFirst},
@@ -97,12 +97,11 @@ TEST(FieldKinds, Classes) {
     bool textLike, dateTime;
     uint32_t nameString;
   } kCases[] = {
-      {1, true, false, 24500},   {2, false, false, 0},      {3, true, false, 24504},
-      {4, true, false, 24515},   {5, true, false, 24505},   {6, true, false, 24506},
-      {7, true, false, 24507},   {8, false, true, 24508},   {9, false, true, 24509},
-      {10, false, true, 24510},  {11, false, false, 24511}, {12, false, false, 24512},
-      {13, false, false, 24513}, {14, true, false, 0},      {15, true, false, 24501},
-      {16, true, false, 24502},  {0, false, false, 0},      {17, false, false, 0},
+      {1, true, false, 24500},   {2, false, false, 0},     {3, true, false, 24504},   {4, true, false, 24515},
+      {5, true, false, 24505},   {6, true, false, 24506},  {7, true, false, 24507},   {8, false, true, 24508},
+      {9, false, true, 24509},   {10, false, true, 24510}, {11, false, false, 24511}, {12, false, false, 24512},
+      {13, false, false, 24513}, {14, true, false, 0},     {15, true, false, 24501},  {16, true, false, 24502},
+      {0, false, false, 0},      {17, false, false, 0},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.kind);

@@ -44,14 +44,11 @@ TEST_P(CorpusReplay, EveryKeptInputRunsCleanly) {
 
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay,
                          ::testing::Values(Target{"wallet", FuzzWallet}, Target{"module", FuzzModule},
-                                           Target{"string_table", FuzzStringTable},
-                                           Target{"registry", FuzzRegistry},
+                                           Target{"string_table", FuzzStringTable}, Target{"registry", FuzzRegistry},
                                            Target{"form_file", FuzzFormFile},
                                            Target{"custom_form_text", FuzzCustomFormText},
-                                           Target{"import_table", FuzzImportTable},
-                                           Target{"csv_table", FuzzCsvTable},
-                                           Target{"legacy_wallet", FuzzLegacyWallet},
-                                           Target{"icon_file", FuzzIconFile},
+                                           Target{"import_table", FuzzImportTable}, Target{"csv_table", FuzzCsvTable},
+                                           Target{"legacy_wallet", FuzzLegacyWallet}, Target{"icon_file", FuzzIconFile},
                                            Target{"wav", FuzzWav}),
                          [](const ::testing::TestParamInfo<Target>& info) { return std::string(info.param.folder); });
 

@@ -11,8 +11,8 @@ struct IcoImage {
   int width = 16;
   int height = 16;
   int bits = 24;
-  bool withMask = true;          // 32-bit images may leave it out
-  std::vector<uint8_t> png;      // when set, stored in place of a bitmap
+  bool withMask = true;      // 32-bit images may leave it out
+  std::vector<uint8_t> png;  // when set, stored in place of a bitmap
 };
 
 inline void Put16(std::vector<uint8_t>& out, uint32_t v) {
@@ -52,7 +52,9 @@ inline uint32_t ExpectedPixel(const IcoImage& image, int x, int y) {
   if (PatternClear(x, y)) return 0;
   uint32_t rgb = 0;
   switch (image.bits) {
-    case 1: case 4: case 8: rgb = PaletteEntry(PatternIndex(image.bits, x, y)); break;
+    case 1:
+    case 4:
+    case 8: rgb = PaletteEntry(PatternIndex(image.bits, x, y)); break;
     case 16: {
       // Five bits a channel, widened the way the reader widens them.
       const uint32_t r = static_cast<uint32_t>(x % 32), g = static_cast<uint32_t>(y % 32), b = 7;
@@ -72,7 +74,7 @@ inline std::vector<uint8_t> Bitmap(const IcoImage& image) {
   Put32(out, static_cast<uint32_t>(2 * h));
   Put16(out, 1);
   Put16(out, static_cast<uint32_t>(bits));
-  for (int i = 0; i < 6; ++i) Put32(out, 0);   // compression .. important colours
+  for (int i = 0; i < 6; ++i) Put32(out, 0);  // compression .. important colours
   for (int i = 0; i < PaletteSize(bits); ++i) Put32(out, PaletteEntry(i));
   const size_t row = static_cast<size_t>((w * bits + 31) / 32 * 4);
   for (int y = h - 1; y >= 0; --y) {
@@ -82,7 +84,9 @@ inline std::vector<uint8_t> Bitmap(const IcoImage& image) {
         case 1: line[x / 8] |= static_cast<uint8_t>(PatternIndex(1, x, y) << (7 - x % 8)); break;
         case 4: line[x / 2] |= static_cast<uint8_t>(PatternIndex(4, x, y) << (x % 2 == 0 ? 4 : 0)); break;
         case 8: line[x] = static_cast<uint8_t>(PatternIndex(8, x, y)); break;
-        case 16: Set16(line, 2 * x, (static_cast<uint32_t>(x % 32) << 10) | (static_cast<uint32_t>(y % 32) << 5) | 7); break;
+        case 16:
+          Set16(line, 2 * x, (static_cast<uint32_t>(x % 32) << 10) | (static_cast<uint32_t>(y % 32) << 5) | 7);
+          break;
         case 24:
           line[3 * x] = 90;
           line[3 * x + 1] = static_cast<uint8_t>(y * 8);

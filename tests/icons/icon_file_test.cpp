@@ -36,9 +36,8 @@ void ExpectPattern(const IcoImage& spec, const IconImage& got) {
 
 TEST(IconFile, DecodesEveryDepthTopRowFirst) {
   // Widths that are not a multiple of 32 bits a row exercise the row padding.
-  const IcoImage cases[] = {{16, 16, 1}, {16, 16, 4}, {16, 16, 8}, {16, 16, 16}, {16, 16, 24}, {16, 16, 32},
-                            {24, 24, 1}, {24, 24, 4}, {32, 32, 8}, {48, 48, 24}, {20, 20, 32, false},
-                            {13, 13, 24}};
+  const IcoImage cases[] = {{16, 16, 1}, {16, 16, 4}, {16, 16, 8}, {16, 16, 16}, {16, 16, 24},        {16, 16, 32},
+                            {24, 24, 1}, {24, 24, 4}, {32, 32, 8}, {48, 48, 24}, {20, 20, 32, false}, {13, 13, 24}};
   for (const IcoImage& spec : cases) {
     SCOPED_TRACE(testing::Message() << spec.width << " px, " << spec.bits << " bits, mask " << spec.withMask);
     IconImage got;
@@ -55,7 +54,7 @@ TEST(IconFile, ChoosesBySizeThenPreferredDepthThenDeepest) {
   EXPECT_EQ(got.bitsPerPixel, 24);
   ASSERT_EQ(Read(file, 16, 4, &got), IconStatus::Ok);
   EXPECT_EQ(got.bitsPerPixel, 4);
-  ASSERT_EQ(Read(file, 32, 24, &got), IconStatus::Ok);   // no 24-bit one: the deepest
+  ASSERT_EQ(Read(file, 32, 24, &got), IconStatus::Ok);  // no 24-bit one: the deepest
   EXPECT_EQ(got.bitsPerPixel, 8);
   EXPECT_EQ(got.height, 32);
   EXPECT_EQ(Read(file, 48, 24, &got), IconStatus::NoImageOfSize);
@@ -68,7 +67,7 @@ TEST(IconFile, HeaderStatuses) {
   EXPECT_EQ(ReadIconFile(nullptr, 10, 16, 24, &got), IconStatus::MissingInput);
   EXPECT_EQ(ReadIconFile(good.data(), 0, 16, 24, &got), IconStatus::MissingInput);
   EXPECT_EQ(ReadIconFile(good.data(), good.size(), 16, 24, nullptr), IconStatus::MissingInput);
-  EXPECT_EQ(Read(WriteIco({{16, 16, 24}}, 2), 16, 24, &got), IconStatus::BadHeader);   // a cursor
+  EXPECT_EQ(Read(WriteIco({{16, 16, 24}}, 2), 16, 24, &got), IconStatus::BadHeader);  // a cursor
   std::vector<uint8_t> reserved = good;
   reserved[0] = 1;
   EXPECT_EQ(Read(reserved, 16, 24, &got), IconStatus::BadHeader);
@@ -167,8 +166,8 @@ TEST(IconFile, FromPath) {
   tb::test::TempDir dir;
   const std::string path = (std::filesystem::path(dir.Path()) / "own.ico").string();
   const std::vector<uint8_t> bytes = WriteIco({{32, 32, 24}});
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   IconImage got;
   EXPECT_EQ(tb::platform::ReadIconFromPath(path, 32, 24, &got), IconStatus::Ok);
   EXPECT_EQ(got.width, 32);

@@ -25,7 +25,9 @@ int Painted(const QImage& image) {
   return n;
 }
 
-int AddIco(IconLists& lists, const std::vector<uint8_t>& bytes) { return lists.AddCustomIcon(bytes.data(), bytes.size()); }
+int AddIco(IconLists& lists, const std::vector<uint8_t>& bytes) {
+  return lists.AddCustomIcon(bytes.data(), bytes.size());
+}
 
 TEST(IconLists, SizesFollowTheScreenDensity) {
   struct Case {
@@ -108,7 +110,8 @@ TEST(IconLists, UnreadablePicturesAreNotAdded) {
   const std::vector<uint8_t> wrongSizes = WriteIco({{48, 48, 24}});
   std::vector<uint8_t> lying = WriteIco({{16, 16, 24}});
   tb::test::Set32(lying, 14, 0x00FFFFFFu);
-  for (const std::vector<uint8_t>* bytes : {&cursor, &wrongSizes, static_cast<const std::vector<uint8_t>*>(&lying)}) EXPECT_EQ(AddIco(lists, *bytes), -1);
+  for (const std::vector<uint8_t>* bytes : {&cursor, &wrongSizes, static_cast<const std::vector<uint8_t>*>(&lying)})
+    EXPECT_EQ(AddIco(lists, *bytes), -1);
   EXPECT_EQ(lists.AddCustomIcon(nullptr, 10), -1);
   EXPECT_EQ(lists.Table().Count(), 0);
   EXPECT_EQ(lists.Small().size(), kFirstCustomImage);

@@ -112,13 +112,15 @@ class CsvImport : public ::testing::Test {
 };
 
 constexpr const char* kWebLoginRest =
-    "|E-mail=|?=|?=|?=|?=|?=|?=|?=|?=";   // the Web Login fields no import fills, up to Comments
+    "|E-mail=|?=|?=|?=|?=|?=|?=|?=|?=";  // the Web Login fields no import fills, up to Comments
 
 TEST_F(CsvImport, KeePassXcRowsBecomeWebLoginCardsInTheirGroups) {
   // Columns in another order than KeePassXC writes them: found by name.
   const CsvImportResult r = ImportAll(
-      "\xEF\xBB\xBF\"Title\",\"Group\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last Modified\",\"Created\"\r\n"
-      "\"Mail\",\"Root\",\"ann\",\"p,w\"\"1\",\"https://mail.example\",\"line1\nline2\",\"JBSWY3DP\",\"0\",\"2024-01-02T10:00:00Z\",\"\"\r\n"
+      "\xEF\xBB\xBF\"Title\",\"Group\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last "
+      "Modified\",\"Created\"\r\n"
+      "\"Mail\",\"Root\",\"ann\",\"p,w\"\"1\",\"https://"
+      "mail.example\",\"line1\nline2\",\"JBSWY3DP\",\"0\",\"2024-01-02T10:00:00Z\",\"\"\r\n"
       "\"Bank\",\"Root/Money/Banks\",\"bob\",\"secret\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
       "\"\",\"Root/Money\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n",
       CsvFormat::KeePassXC);
@@ -130,27 +132,29 @@ TEST_F(CsvImport, KeePassXcRowsBecomeWebLoginCardsInTheirGroups) {
   EXPECT_EQ(cards[0], std::string("Mail|Web site=https://mail.example(3)|User name=ann|Password=p,w\"1(7)") +
                           "|?=|?=|?=|?=|?=|?=|?=|?=|?=|Comments=line1\nline2|Icon=0|Last Modified=2024-01-02T10:00:00Z"
                           "|TOTP=JBSWY3DP(7)");
-  EXPECT_EQ(cards[1], "Money/Banks/Bank|Web site=(3)|User name=bob|Password=secret(7)|?=|?=|?=|?=|?=|?=|?=|?=|?=|Comments=");
+  EXPECT_EQ(cards[1],
+            "Money/Banks/Bank|Web site=(3)|User name=bob|Password=secret(7)|?=|?=|?=|?=|?=|?=|?=|?=|?=|Comments=");
   // A row without a title keeps the new card's name.
   EXPECT_EQ(cards[2].substr(0, 15), "Money/New Card|");
   // One folder per group, below the new folder named as the text import names its folder.
   const storage::RecordHeader* top = w.wallet().At(w.wallet().FindRecord(r.folder));
   EXPECT_EQ(U8(top->Name()), "Imported Cards 12/6/2026");
   EXPECT_EQ(top->Icon(), kImportFolderIcon);
-  EXPECT_EQ(Records(), 1 + 1 + 2 + 3);   // forms folder, new folder, Money, Banks, cards
+  EXPECT_EQ(Records(), 1 + 1 + 2 + 3);  // forms folder, new folder, Money, Banks, cards
 }
 
 TEST_F(CsvImport, BitwardenRowsWithCustomFieldsTypesAndFolders) {
   const CsvImportResult r = ImportAll(
       "folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp\n"
-      "Work/Servers,1,login,Box,note,\"pin: 1234\nsite id: 7\nloose line\",0,\"https://a.example\nhttps://b.example\",root,hunter2,otpauth://x\n"
+      "Work/Servers,1,login,Box,note,\"pin: 1234\nsite id: 7\nloose "
+      "line\",0,\"https://a.example\nhttps://b.example\",root,hunter2,otpauth://x\n"
       ",,note,Secret note,\"just text\",,0,,,,\n"
       ",,card,Visa,,,0,,,,\n",
       CsvFormat::Bitwarden);
   ASSERT_EQ(r.status, ImportStatus::Imported);
   EXPECT_EQ(r.imported, 2);
   ASSERT_EQ(r.skipped.size(), 1u);
-  EXPECT_EQ(r.skipped[0].line, 7u);   // the first row takes lines 2 to 5
+  EXPECT_EQ(r.skipped[0].line, 7u);  // the first row takes lines 2 to 5
   EXPECT_EQ(r.skipped[0].reason, CsvSkipReason::UnknownType);
   const std::vector<std::string> cards = CardsBelow(w.wallet(), r.folder);
   ASSERT_EQ(cards.size(), 2u);
@@ -169,17 +173,18 @@ TEST_F(CsvImport, OurOwnExportComesBackWhole) {
   const storage::RecordId top = w.IdAt(w.AddFolder(u"Home"));
   const storage::RecordId sub = w.IdAt(w.AddFolder(u"A/B \\ C", top));
   const platform::SystemTime when{2025, 3, 1, 14, 9, 30, 5, 0};
-  w.AddCard(top, u"Everything", {{u"Web", u"https://x.example", 3},
-                                  {u"PIN", u"12\"34,", 7},
-                                  {u"Notes", u"one\r\ntwo, \"three\"", 15},
-                                  {u"Born", u"", 8, when},
-                                  {u"At", u"", 9, when},
-                                  {u"Both", u"", 10, when},
-                                  {u"Never", u"", 8},
-                                  {u"Ok?", u"Yes", 11},
-                                  {u"Tick", u"1", 13},
-                                  {u"", u"", 1},
-                                  {u"Grüße", u"🔑", 16}});
+  w.AddCard(top, u"Everything",
+            {{u"Web", u"https://x.example", 3},
+             {u"PIN", u"12\"34,", 7},
+             {u"Notes", u"one\r\ntwo, \"three\"", 15},
+             {u"Born", u"", 8, when},
+             {u"At", u"", 9, when},
+             {u"Both", u"", 10, when},
+             {u"Never", u"", 8},
+             {u"Ok?", u"Yes", 11},
+             {u"Tick", u"1", 13},
+             {u"", u"", 1},
+             {u"Grüße", u"🔑", 16}});
   w.AddCard(sub, u"Empty card");
   w.AddCard(sub, u"", {{u"x", u"y", 1}});
   w.AddCard(wallet.FormsFolder()->Id(), u"A form", {{u"Password", u"", 7}});
@@ -238,13 +243,14 @@ TEST_F(CsvImport, RefusedFilesChangeNothing) {
   ::close(fd);
   const struct {
     const char* name;
-    std::string bytes;   // empty: the 100 MB file
+    std::string bytes;  // empty: the 100 MB file
     CsvFormat format;
     ImportStatus status;
     uint32_t message;
   } cases[] = {
       {"no known column", "Site,Login,Secret\nx,y,z\n", CsvFormat::KeePassXC, ImportStatus::WrongLayout, 41300},
-      {"ours needs its columns", "Title,Username,Password,URL\nx,y,z,w\n", CsvFormat::Own, ImportStatus::WrongLayout, 41300},
+      {"ours needs its columns", "Title,Username,Password,URL\nx,y,z,w\n", CsvFormat::Own, ImportStatus::WrongLayout,
+       41300},
       {"10,000 columns", std::string(9999, ',') + "Title\n", CsvFormat::KeePassXC, ImportStatus::Unreadable, 41301},
       {"broken first line", "\"Title,Password\n", CsvFormat::KeePassXC, ImportStatus::WrongLayout, 41300},
       {"empty", "", CsvFormat::KeePassXC, ImportStatus::Unreadable, 22070},
@@ -268,7 +274,7 @@ TEST_F(CsvImport, RefusedFilesChangeNothing) {
 }
 
 TEST_F(CsvImport, BrokenRowsAreLeftOutAndTheRestImported) {
-  std::string table = "Title,Password\nGood,1\n\"Open,2\nx,3\n";   // the open quote swallows the rest
+  std::string table = "Title,Password\nGood,1\n\"Open,2\nx,3\n";  // the open quote swallows the rest
   CsvImportResult r = ImportAll(table, CsvFormat::KeePassXC);
   EXPECT_EQ(r.imported, 1);
   ASSERT_EQ(r.skipped.size(), 1u);
@@ -343,7 +349,8 @@ TEST(CsvFormats, RecognisedByTheirFirstRow) {
     const char* header;
     std::optional<CsvFormat> format;
   } cases[] = {
-      {"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last Modified\",\"Created\"",
+      {"\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last "
+       "Modified\",\"Created\"",
        CsvFormat::KeePassXC},
       {"folder,favorite,type,name,notes,fields,reprompt,login_uri,login_username,login_password,login_totp",
        CsvFormat::Bitwarden},

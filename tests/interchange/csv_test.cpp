@@ -31,7 +31,8 @@ std::vector<std::string> Shown(const CsvTable& t) {
     if (row.error != CsvRowError::None) {
       s += "!" + std::to_string(int(row.error));
     } else {
-      for (size_t i = 0; i < row.values.size(); ++i) s += (i ? "|" : "") + platform::ToUtf8(storage::ToU16(row.values[i]));
+      for (size_t i = 0; i < row.values.size(); ++i)
+        s += (i ? "|" : "") + platform::ToUtf8(storage::ToU16(row.values[i]));
     }
     out.push_back(s);
   }
@@ -47,15 +48,25 @@ TEST(CsvReader, QuotingAndLineEnds) {
   } cases[] = {
       {"plain, LF", "a,b\n1,2\n", {"a", "b"}, {"2:1|2"}},
       {"CRLF, no final line end", "a,b\r\n1,2", {"a", "b"}, {"2:1|2"}},
-      {"BOM", "\xEF\xBB\xBF" "a,b\r\n1,2\r\n", {"a", "b"}, {"2:1|2"}},
+      {"BOM",
+       "\xEF\xBB\xBF"
+       "a,b\r\n1,2\r\n",
+       {"a", "b"},
+       {"2:1|2"}},
       {"quoted comma and doubled quotes", "\"a,x\",b\n\"say \"\"hi\"\"\",\"\"\n", {"a,x", "b"}, {"2:say \"hi\"|"}},
-      {"line breaks inside quotes kept as they are", "a,b\n\"one\r\ntwo\",\"x\ny\"\n3,4\n", {"a", "b"},
+      {"line breaks inside quotes kept as they are",
+       "a,b\n\"one\r\ntwo\",\"x\ny\"\n3,4\n",
+       {"a", "b"},
        {"2:one\r\ntwo|x\ny", "5:3|4"}},
       {"mixed line ends", "a,b\r\n1,2\n3,4\r5,6\r\n", {"a", "b"}, {"2:1|2", "3:3|4", "4:5|6"}},
       {"blank lines are no rows", "\n\na,b\n\n1,2\n  \n\n", {"a", "b"}, {"5:1|2"}},
       {"empty values", "a,b,c\n,,\n\"\",,\"\"\n", {"a", "b", "c"}, {"2:||", "3:||"}},
       {"a quote inside an unquoted value is text", "a,b\nx\"y,2\n", {"a", "b"}, {"2:x\"y|2"}},
-      {"UTF-8", "Name,Wert\nGr\xC3\xBC\xC3\x9F" "e,\xF0\x9F\x94\x91\n", {"Name", "Wert"}, {"2:Grüße|🔑"}},
+      {"UTF-8",
+       "Name,Wert\nGr\xC3\xBC\xC3\x9F"
+       "e,\xF0\x9F\x94\x91\n",
+       {"Name", "Wert"},
+       {"2:Grüße|🔑"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -74,11 +85,16 @@ TEST(CsvReader, BrokenRowsAreKeptAsErrorsByLine) {
   } cases[] = {
       {"text after a closing quote; the next row is read", "a,b\n\"x\"y,2\n3,4\n", {"2:!2", "3:3|4"}},
       {"NUL", std::string("a,b\n1,x\0y\n3,4\n", 14), {"2:!3", "3:3|4"}},
-      {"byte-order mark in the middle", "a,b\n1,2\n\xEF\xBB\xBF" "a,b\n3,4\n", {"2:1|2", "3:!4", "4:3|4"}},
+      {"byte-order mark in the middle",
+       "a,b\n1,2\n\xEF\xBB\xBF"
+       "a,b\n3,4\n",
+       {"2:1|2", "3:!4", "4:3|4"}},
       {"not UTF-8", "a,b\n\xFF\xFE,2\n3,4\n", {"2:!5", "3:3|4"}},
       {"too few and too many values", "a,b\n1\n1,2,3\n\"1,2\"\n3,4\n", {"2:!6", "3:!6", "4:!6", "5:3|4"}},
       {"a quote never closed runs to the end", "a,b\n1,2\n\"3,4\n5,6\n", {"2:1|2", "3:!1"}},
-      {"line numbers count the breaks inside values", "a,b\n\"1\n\n\",2\nx\"y\"z\"w,\"\n\"\n\"q\"r,s\n", {"2:1\n\n|2", "5:x\"y\"z\"w|\n", "7:!2"}},
+      {"line numbers count the breaks inside values",
+       "a,b\n\"1\n\n\",2\nx\"y\"z\"w,\"\n\"\n\"q\"r,s\n",
+       {"2:1\n\n|2", "5:x\"y\"z\"w|\n", "7:!2"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -139,8 +155,8 @@ TEST(CsvReader, FilesAreCheckedBeforeTheyAreRead) {
 }
 
 TEST(CsvWriter, QuotesEverythingAndReadsBack) {
-  const std::vector<std::u16string> values = {u"plain", u"", u"a,b", u"say \"hi\"", u"\"", u"one\r\ntwo\nthree",
-                                              u"Grüße 🔑", u" spaced "};
+  const std::vector<std::u16string> values = {
+      u"plain", u"", u"a,b", u"say \"hi\"", u"\"", u"one\r\ntwo\nthree", u"Grüße 🔑", u" spaced "};
   CsvWriter w;
   for (size_t i = 0; i < values.size(); ++i) w.Value(u"c" + std::u16string(1, char16_t(u'0' + i)));
   w.EndRow();

@@ -50,7 +50,7 @@ class TextExport : public ::testing::Test {
                                  {u"Empty", u""},
                                  {u"Member", u"1", 13},
                                  {u"Since", u"", 8, platform::SystemTime{2020, 3, 0, 4, 0, 0, 0, 0}}});
-    wallet.AddFavourite(w.IdAt(login));   // the favourites view is not exported
+    wallet.AddFavourite(w.IdAt(login));  // the favourites view is not exported
     w.AddCard(w.IdAt(c), u"Nothing", {{u"Blank", u""}});
     storage::Card files = w.MakeCard(w.IdAt(z), u"a/b:c", {{u"Note", u"n"}, {u"PIN", u"12345678901", 7}});
     files.AddAttachment(MakeAttachment(u"../../evil.sh", "x"));
@@ -82,18 +82,48 @@ TEST_F(TextExport, WholeWalletIsWrittenByteForByte) {
   std::string path;
   ASSERT_TRUE(ExportWallet(w.wallet(), options, &path));
   EXPECT_EQ(path, folder + "/test_06122026.txt");
-  const std::u16string want =
-      Header() +
-      Lines({u"", u"----", u"Folder: A", u"----",
-             u"----", u"Login", u"----", u"User: alice", u"Password: ********", u"Member: Yes", u"Since: 3/4/2020",
-             u"", u"",
-             u"", u"----", u"Folder: A > B", u"----",
-             u"", u"----", u"Folder: A > B > C", u"----",
-             u"----", u"Nothing", u"----", u"(no data)", u"",
-             u"", u"----", u"Folder: Z bank", u"----",
-             u"----", u"a/b:c", u"----", u"Note: n", u"PIN: ********", u"",
-             u"Attachment saved as: 001__.._evil.sh", u"Attachment saved as: 002_hidden",
-             u"", u"----", u"Folder: My Forms", u"----"});
+  const std::u16string want = Header() + Lines({u"",
+                                                u"----",
+                                                u"Folder: A",
+                                                u"----",
+                                                u"----",
+                                                u"Login",
+                                                u"----",
+                                                u"User: alice",
+                                                u"Password: ********",
+                                                u"Member: Yes",
+                                                u"Since: 3/4/2020",
+                                                u"",
+                                                u"",
+                                                u"",
+                                                u"----",
+                                                u"Folder: A > B",
+                                                u"----",
+                                                u"",
+                                                u"----",
+                                                u"Folder: A > B > C",
+                                                u"----",
+                                                u"----",
+                                                u"Nothing",
+                                                u"----",
+                                                u"(no data)",
+                                                u"",
+                                                u"",
+                                                u"----",
+                                                u"Folder: Z bank",
+                                                u"----",
+                                                u"----",
+                                                u"a/b:c",
+                                                u"----",
+                                                u"Note: n",
+                                                u"PIN: ********",
+                                                u"",
+                                                u"Attachment saved as: 001__.._evil.sh",
+                                                u"Attachment saved as: 002_hidden",
+                                                u"",
+                                                u"----",
+                                                u"Folder: My Forms",
+                                                u"----"});
   EXPECT_EQ(ReadFile(path), Utf16(want));
   EXPECT_EQ(ReadFile(folder + "/001__.._evil.sh"), "x");
   EXPECT_EQ(ReadFile(folder + "/002_hidden"), "yy");
@@ -123,9 +153,9 @@ TEST_F(TextExport, FolderExportWalksOnlyItsSubtreeWithFullPaths) {
   std::string path;
   ASSERT_TRUE(ExportFolder(w.wallet(), w.IdAt(b), options, &path));
   EXPECT_EQ(path, folder + "/B_06122026.txt");
-  const std::u16string want = Header() + Lines({u"", u"----", u"Folder: A > B", u"----",
-                                                u"", u"----", u"Folder: A > B > C", u"----",
-                                                u"----", u"Nothing", u"----", u"(no data)"});
+  const std::u16string want =
+      Header() + Lines({u"", u"----", u"Folder: A > B", u"----", u"", u"----", u"Folder: A > B > C", u"----", u"----",
+                        u"Nothing", u"----", u"(no data)"});
   EXPECT_EQ(ReadFile(path), Utf16(want));
 }
 
@@ -165,7 +195,7 @@ TEST_F(TextExport, NothingIsWrittenWhenTheFileCannotBeMadeOrTheItemIsMissing) {
   EXPECT_FALSE(ExportWallet(w.wallet(), options, &path));
   options.outputPlace = out.Path();
   EXPECT_FALSE(ExportCard(w.wallet(), storage::RecordId{}, options, &path));
-  EXPECT_FALSE(ExportFolder(w.wallet(), w.IdAt(filesCard), options, &path));   // a card, not a folder
+  EXPECT_FALSE(ExportFolder(w.wallet(), w.IdAt(filesCard), options, &path));  // a card, not a folder
   EXPECT_EQ(path, "unchanged");
   EXPECT_FALSE(std::filesystem::exists(folder) && !std::filesystem::is_empty(folder));
 }
@@ -204,11 +234,8 @@ TEST(ExportNames, HostileNamesBecomeOneFileName) {
     std::u16string name;
     std::u16string want;
   } cases[] = {
-      {u"../../etc/passwd", u"_.._etc_passwd"},
-      {u"...", u"attachment"},
-      {u"a\\b:c*d?e\"f<g>h|i", u"a_b_c_d_e_f_g_h_i"},
-      {u"line\nbreak\x7F", u"line_break_"},
-      {u"", u"attachment"},
+      {u"../../etc/passwd", u"_.._etc_passwd"}, {u"...", u"attachment"}, {u"a\\b:c*d?e\"f<g>h|i", u"a_b_c_d_e_f_g_h_i"},
+      {u"line\nbreak\x7F", u"line_break_"},     {u"", u"attachment"},
   };
   for (const Case& c : cases) EXPECT_EQ(SafeFileName(c.name, u"attachment"), c.want) << platform::ToUtf8(c.name);
   // Long names are cut to what a file system takes, never inside a character.

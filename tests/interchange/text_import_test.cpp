@@ -62,7 +62,9 @@ class TextImport : public ::testing::Test {
   }
 
   struct YesToAll : storage::Prompter {
-    Answer Show(const storage::Message& m) override { return m.buttons == storage::Buttons::Ok ? Answer::Ok : Answer::Yes; }
+    Answer Show(const storage::Message& m) override {
+      return m.buttons == storage::Buttons::Ok ? Answer::Ok : Answer::Yes;
+    }
   };
 
   static std::string Rows(int n) {
@@ -122,8 +124,7 @@ TEST_F(TextImport, TableShapes) {
       {"header without space", "CARDNAME\tA\r\nr\tx", {"r|A=x"}},
       {"no line end after the last row", "Card Name\tA\r\nr1\tx\r\nr2\ty", {"r1|A=x", "r2|A=y"}},
       {"rows ending in LF alone", "Card Name\tA\nr1\tx\nr2\ty\n", {"r1|A=x", "r2|A=y"}},
-      {"short row keeps the next row's cells", "Card Name\tA\tB\r\nr1\tx\r\nr2\t1\t2\r\n",
-       {"r1|A=x|B=", "r2|A=1|B=2"}},
+      {"short row keeps the next row's cells", "Card Name\tA\tB\r\nr1\tx\r\nr2\t1\t2\r\n", {"r1|A=x|B=", "r2|A=1|B=2"}},
       {"long row loses its extra cells", "Card Name\tA\r\nr1\tx\textra\tmore\r\nr2\ty\r\n", {"r1|A=x", "r2|A=y"}, 1},
       {"one pair of quotes goes", "\"Card Name\"\t\"A\"\r\n\"r\"\t\"say \"hi\"\"\r\n", {"r|A=say \"hi\""}},
       {"empty values stay fields", "Card Name\tA\tB\r\nr\t\t\r\n", {"r|A=|B="}},
@@ -150,7 +151,7 @@ TEST_F(TextImport, RefusedFilesLeaveTheWalletAsItWas) {
   struct Case {
     const char* what;
     std::string path;
-    std::string bytes;   // written to path unless empty
+    std::string bytes;  // written to path unless empty
     ImportStatus status;
     uint32_t message;
   } cases[] = {
@@ -161,7 +162,10 @@ TEST_F(TextImport, RefusedFilesLeaveTheWalletAsItWas) {
       {"header only", file, "Card Name\tA\r\n", ImportStatus::NothingTaken, 0},
       {"one row", file, "Card Name\tA", ImportStatus::WrongLayout, 22071},
       {"one column", file, "Card Name\r\nr\r\n", ImportStatus::WrongLayout, 22071},
-      {"UTF-8 mark", file, "\xEF\xBB\xBF" "Card Name\tA\r\nr\tx", ImportStatus::WrongLayout, 22071},
+      {"UTF-8 mark", file,
+       "\xEF\xBB\xBF"
+       "Card Name\tA\r\nr\tx",
+       ImportStatus::WrongLayout, 22071},
   };
   test::WriteFile(dir.File("empty.txt"), "");
   for (const Case& c : cases) {
@@ -222,7 +226,7 @@ TEST_F(TextImport, DecliningEveryCardMakesNoFolder) {
   const std::string before = ReadFile(w.path());
   const ImportResult r = Import(Rows(3), {Answer::No, Answer::No, Answer::No});
   EXPECT_EQ(r.status, ImportStatus::NothingTaken);
-  EXPECT_EQ(prompter.messages.size(), 3u);   // no closing note
+  EXPECT_EQ(prompter.messages.size(), 3u);  // no closing note
   EXPECT_EQ(ReadFile(w.path()), before);
   EXPECT_EQ(w.wallet().Count(), 1);
 }
@@ -266,9 +270,9 @@ TEST(TabTableReader, CellsAndLimits) {
   EXPECT_EQ(t.Columns(), 3u);
   EXPECT_EQ(t.Rows(), 4u);
   EXPECT_EQ(t.Cell(2, 1), u"f");
-  EXPECT_EQ(t.Cell(2 * 3 + 2), u"g");      // cell number row × columns + column
-  EXPECT_EQ(t.Cell(1, 1), u"");            // the short row's missing cell
-  EXPECT_EQ(t.Cell(3, 0), u"");            // after the last line end
+  EXPECT_EQ(t.Cell(2 * 3 + 2), u"g");  // cell number row × columns + column
+  EXPECT_EQ(t.Cell(1, 1), u"");        // the short row's missing cell
+  EXPECT_EQ(t.Cell(3, 0), u"");        // after the last line end
   EXPECT_EQ(t.Cell(99, 0), u"");
   EXPECT_TRUE(t.RowHadSurplus(2));
   EXPECT_EQ(t.RowsWithSurplus(), 1u);

@@ -55,7 +55,7 @@ struct WalCard {
   std::u16string name;
   std::vector<WalEntry> entries;
   bool enciphered = true;
-  std::optional<uint32_t> claimedLength = std::nullopt;   // in place of the real data length
+  std::optional<uint32_t> claimedLength = std::nullopt;  // in place of the real data length
 };
 
 // A record of a tag the old product did not write: ends the walk.

@@ -108,7 +108,7 @@ class LegacyConvert : public ::testing::Test {
   // Opens the converted wallet; the cards of each top-level folder, in order.
   struct Converted {
     std::vector<const RecordHeader*> folders;
-    std::map<RecordId, std::vector<Card>> cards;   // by folder id
+    std::map<RecordId, std::vector<Card>> cards;  // by folder id
   };
   Converted Open(std::u16string_view password = u"oldpass") {
     Converted c;
@@ -139,10 +139,18 @@ TEST_F(LegacyConvert, FoldersCardsAndValuesOfBuiltInForms) {
   w.records = {
       WalFolder{7, 504, 12, u"Logins"},
       // Cards of both folders interleaved: each lands in its own folder, in file order.
-      WalCard{1, 7, 504, 33, u"Mail site",
+      WalCard{1,
+              7,
+              504,
+              33,
+              u"Mail site",
               {TextEntry(501, u"https://mail.example"), TextEntry(502, u"ann"), TextEntry(999, u"stray")}},
       WalFolder{9, 12345, 3, u"Misc"},
-      WalCard{2, 9, 500, 40, u"Locker",
+      WalCard{2,
+              9,
+              500,
+              40,
+              u"Locker",
               {TextEntry(503, u"s3cret"), TextEntry(510, u"555-0100"), TextEntry(502, u"")},
               /*enciphered=*/false},
       WalCard{3, 7, 529, 41, u"Second login", {TextEntry(501, u"x")}},
@@ -157,9 +165,9 @@ TEST_F(LegacyConvert, FoldersCardsAndValuesOfBuiltInForms) {
   EXPECT_EQ(U(c.folders[0]->Name()), u"Logins");
   EXPECT_EQ(c.folders[0]->Icon(), 12);
   EXPECT_TRUE(c.folders[0]->Parent().IsZero());
-  EXPECT_EQ(c.folders[0]->DefaultForm(), BuiltInFormId(4));   // legacy 504
+  EXPECT_EQ(c.folders[0]->DefaultForm(), BuiltInFormId(4));  // legacy 504
   EXPECT_EQ(U(c.folders[1]->Name()), u"Misc");
-  EXPECT_EQ(c.folders[1]->DefaultForm(), BuiltInFormId(0));   // no form 12345: form 0
+  EXPECT_EQ(c.folders[1]->DefaultForm(), BuiltInFormId(0));  // no form 12345: form 0
 
   const std::vector<Card>& logins = c.cards.at(c.folders[0]->Id());
   ASSERT_EQ(logins.size(), 2u);
@@ -177,9 +185,9 @@ TEST_F(LegacyConvert, FoldersCardsAndValuesOfBuiltInForms) {
   };
   const std::vector<Card>& misc = c.cards.at(c.folders[1]->Id());
   ASSERT_EQ(misc.size(), 1u);
-  for (const Want& want : {Want{&logins[0], 4, {{501, u"https://mail.example"}, {502, u"ann"}}},
-                           Want{&logins[1], 24, {{501, u"x"}}},
-                           Want{&misc[0], 0, {{503, u"s3cret"}, {510, u"555-0100"}}}}) {
+  for (const Want& want :
+       {Want{&logins[0], 4, {{501, u"https://mail.example"}, {502, u"ann"}}}, Want{&logins[1], 24, {{501, u"x"}}},
+        Want{&misc[0], 0, {{503, u"s3cret"}, {510, u"555-0100"}}}}) {
     const BuiltInForm& form = *BuiltInFormAt(want.form);
     ASSERT_EQ(want.card->fields.size(), form.fields.size()) << "form " << want.form;
     for (size_t i = 0; i < form.fields.size(); ++i) {
@@ -222,7 +230,7 @@ TEST_F(LegacyConvert, NotesOnlyWhenPresentAndTheFormMatched) {
   EXPECT_EQ(U(notes.value), u"line one\r\nline two");
   EXPECT_EQ(cards[1].fields.size(), formFields);
   EXPECT_TRUE(cards[2].fields.empty());
-  EXPECT_EQ(cards[2].record.Icon(), 0);   // unmatched: not given the old icon
+  EXPECT_EQ(cards[2].record.Icon(), 0);  // unmatched: not given the old icon
 }
 
 TEST_F(LegacyConvert, PicturesAndSounds) {
@@ -236,9 +244,9 @@ TEST_F(LegacyConvert, PicturesAndSounds) {
       card(1, {{450, bmp}, {451, U32(1)}, TextEntry(452, u"\\My Pictures\\cat.bmp")}),
       card(2, {{450, "GIF89a"}, {451, U32(2)}, TextEntry(452, u"anim.gif")}),
       card(3, {{450, jpeg}, {451, U32(3)}}),
-      card(4, {{450, bmp}, {451, U32(4)}}),                     // unknown code
-      card(5, {{450, bmp}, {451, "\x01\x00\x00"}}),             // code cut short
-      card(6, {{450, bmp}}),                                    // no code
+      card(4, {{450, bmp}, {451, U32(4)}}),          // unknown code
+      card(5, {{450, bmp}, {451, "\x01\x00\x00"}}),  // code cut short
+      card(6, {{450, bmp}}),                         // no code
       card(7, {{460, "RIFF....WAVE"}, TextEntry(461, u"\\Windows\\ding.wav")}),
       card(8, {{460, "midi"}, TextEntry(461, u"tune.mid"), {450, bmp}, {451, U32(1)}}),
   };
@@ -248,12 +256,14 @@ TEST_F(LegacyConvert, PicturesAndSounds) {
     const std::vector<Card>& cards = c.cards.at(c.folders.at(0)->Id());
     ASSERT_EQ(cards.size(), 8u);
     struct Want {
-      uint32_t type;   // 0: no picture
+      uint32_t type;  // 0: no picture
       std::string bytes;
       std::u16string name;
     };
-    const Want want[] = {{1, bmp, u"cat.bmp"}, {3, "GIF89a", u"anim.gif"}, {2, jpeg, u""}, {0, "", u""},
-                         {0, "", u""},         {0, "", u""},               {0, "", u""},   {1, bmp, u""}};
+    const Want want[] = {{1, bmp, u"cat.bmp"}, {3, "GIF89a", u"anim.gif"},
+                         {2, jpeg, u""},       {0, "", u""},
+                         {0, "", u""},         {0, "", u""},
+                         {0, "", u""},         {1, bmp, u""}};
     for (size_t i = 0; i < 8; ++i) {
       SCOPED_TRACE("card " + std::to_string(i + 1));
       ASSERT_EQ(cards[i].picture.has_value(), want[i].type != 0);
@@ -358,8 +368,8 @@ std::vector<LegacyCustomForm> FormsNamed(std::string_view bytes) {
   };
   LegacyCustomForm form{1000, ToText(u"Gym"), 8, {}};
   if (bytes == "first") {
-    form.fields = {field(601, 0, false, u"Member"), field(602, 0, true, u"Locker code"),
-                   field(603, 16, false, u"Link"), field(604, 15, false, u"Mail")};
+    form.fields = {field(601, 0, false, u"Member"), field(602, 0, true, u"Locker code"), field(603, 16, false, u"Link"),
+                   field(604, 15, false, u"Mail")};
   } else {
     form.fields = {field(601, 3, false, u"Site")};
   }
@@ -375,9 +385,9 @@ TEST_F(LegacyConvert, CustomFormsFromTheDefinitionFile) {
   WalWriter w;
   w.usesCustomForms = true;
   w.customFormFile = u"\\Program Files\\Tamberlock\\..\\forms.ccd";
-  w.records = {WalFolder{1, 500, 0, u"F"},
-               WalCard{1, 1, 1000, 61, u"gym", {TextEntry(601, u"A-17"), TextEntry(602, u"4711"),
-                                                TextEntry(400, u"note")}}};
+  w.records = {
+      WalFolder{1, 500, 0, u"F"},
+      WalCard{1, 1, 1000, 61, u"gym", {TextEntry(601, u"A-17"), TextEntry(602, u"4711"), TextEntry(400, u"note")}}};
   const std::string bytes = w.Bytes();
   const std::string inProgram = options.programFolder + "/forms.ccd";
   const std::string inOld = options.oldInstallFolder + "/forms.ccd";
@@ -414,8 +424,11 @@ TEST_F(LegacyConvert, CustomFormsFromTheDefinitionFile) {
     uint16_t kind;
     std::u16string label, value;
   };
-  const Want want[] = {{1, u"Member", u"A-17"}, {7, u"Locker code", u"4711"}, {15, u"Link", u""},
-                       {5, u"Mail", u""},       {1, S(kNotesLabelString), u"note"}};
+  const Want want[] = {{1, u"Member", u"A-17"},
+                       {7, u"Locker code", u"4711"},
+                       {15, u"Link", u""},
+                       {5, u"Mail", u""},
+                       {1, S(kNotesLabelString), u"note"}};
   ASSERT_EQ(card.fields.size(), std::size(want));
   for (size_t i = 0; i < std::size(want); ++i) {
     EXPECT_EQ(card.fields[i].kind, want[i].kind) << i;
@@ -479,10 +492,8 @@ TEST_F(LegacyConvert, LyingEntryLengthsEndTheEntries) {
   WalWriter w;
   w.records = {
       WalFolder{1, 500, 0, u"F"},
-      WalCard{1, 1, 500, 0, u"a",
-              {TextEntry(501, u"kept"), {502, "xxxx", 0xFFFFFFF8u}, TextEntry(503, u"gone")}},
-      WalCard{2, 1, 500, 0, u"b",
-              {TextEntry(501, u"one"), TextEntry(501, u"two"), {502, std::string("a\0b", 3), {}}}},
+      WalCard{1, 1, 500, 0, u"a", {TextEntry(501, u"kept"), {502, "xxxx", 0xFFFFFFF8u}, TextEntry(503, u"gone")}},
+      WalCard{2, 1, 500, 0, u"b", {TextEntry(501, u"one"), TextEntry(501, u"two"), {502, std::string("a\0b", 3), {}}}},
       // A notes entry of length 0 is absent; the four bytes after it are
       // less than an entry head.
       WalCard{3, 1, 500, 0, u"c", {TextEntry(502, u"x"), {400, "abcd", 0u}}},
@@ -496,8 +507,8 @@ TEST_F(LegacyConvert, LyingEntryLengthsEndTheEntries) {
   EXPECT_EQ(U(cards[0].fields[0].value), u"kept");
   EXPECT_EQ(U(cards[0].fields[1].value), u"");
   EXPECT_EQ(U(cards[0].fields[2].value), u"");
-  EXPECT_EQ(U(cards[1].fields[0].value), u"one");   // the first of a tag counts
-  EXPECT_EQ(U(cards[1].fields[1].value), u"a");     // an odd last byte is dropped
+  EXPECT_EQ(U(cards[1].fields[0].value), u"one");  // the first of a tag counts
+  EXPECT_EQ(U(cards[1].fields[1].value), u"a");    // an odd last byte is dropped
   EXPECT_EQ(U(cards[2].fields[1].value), u"x");
 }
 
@@ -508,7 +519,8 @@ void UseMemoryFolder(std::unique_ptr<test::TempDir>& dir, std::string& walPath, 
   const std::string saved = old ? old : "";
   if (std::filesystem::is_directory("/dev/shm")) setenv("TMPDIR", "/dev/shm", 1);
   dir = std::make_unique<test::TempDir>();
-  if (old) setenv("TMPDIR", saved.c_str(), 1); else unsetenv("TMPDIR");
+  if (old) setenv("TMPDIR", saved.c_str(), 1);
+  else unsetenv("TMPDIR");
   walPath = dir->File("cut.wal");
   options.programFolder = dir->Path();
 }

@@ -45,9 +45,10 @@ class ScopedVariable {
 };
 
 TEST(DocumentsFolder, EnvironmentThenUserDirsThenDocuments) {
-  const std::string dirs = "# written by xdg-user-dirs-update\n"
-                           "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
-                           "  XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Papers\\\"/\"\n";
+  const std::string dirs =
+      "# written by xdg-user-dirs-update\n"
+      "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+      "  XDG_DOCUMENTS_DIR=\"$HOME/My \\\"Papers\\\"/\"\n";
   struct Case {
     const char* home;
     const char* environment;
@@ -56,14 +57,14 @@ TEST(DocumentsFolder, EnvironmentThenUserDirsThenDocuments) {
   } cases[] = {
       {"/home/u", "$HOME/Env", dirs, "/home/u/Env"},
       {"/home/u", "/srv/docs//", dirs, "/srv/docs"},
-      {"/home/u", "relative/docs", dirs, "/home/u/My \"Papers\""},   // ignored value
+      {"/home/u", "relative/docs", dirs, "/home/u/My \"Papers\""},  // ignored value
       {"/home/u", "$HOMEWORK/x", "", "/home/u/Documents"},
       {"/home/u", nullptr, dirs, "/home/u/My \"Papers\""},
-      {"/home/u", nullptr, "XDG_DOCUMENTS_DIR=\"/a\"\nXDG_DOCUMENTS_DIR=\"/b\"\n", "/b"},   // the last one
+      {"/home/u", nullptr, "XDG_DOCUMENTS_DIR=\"/a\"\nXDG_DOCUMENTS_DIR=\"/b\"\n", "/b"},  // the last one
       {"/home/u", nullptr, "XDG_DOCUMENTS_DIR=\"/unclosed\n", "/home/u/Documents"},
       {"/home/u", nullptr, "XDG_DOCUMENTS_DIR=$HOME/unquoted\n", "/home/u/Documents"},
       {"/home/u", nullptr, "", "/home/u/Documents"},
-      {"", "$HOME/Env", "", ""},   // no home: no documents folder
+      {"", "$HOME/Env", "", ""},  // no home: no documents folder
       {"", "/abs", "", "/abs"},
   };
   for (const Case& c : cases)
@@ -89,7 +90,7 @@ TEST(DocumentPlaces, MachinePlacesAndTheirOverride) {
 
   DocumentPlaces places = CurrentDocumentPlaces();
   EXPECT_EQ(places.documents, docs);
-  EXPECT_EQ(places.storageCards, Paths{card});   // a card that is not there is not present
+  EXPECT_EQ(places.storageCards, Paths{card});  // a card that is not there is not present
   {
     ScopedDocumentPlaces outer({"/outer", {"/c1"}});
     {
@@ -133,9 +134,9 @@ TEST_F(DocumentSearch, DepthHiddenFoldersTypesAndOrder) {
 TEST_F(DocumentSearch, LinkLoopsEndAndEveryFolderIsReadOnce) {
   Folder(P("a"));
   Touch(P("a/w.tb5"));
-  ASSERT_EQ(::symlink(dir.Path().c_str(), P("a/up").c_str()), 0);   // back to the top
-  ASSERT_EQ(::symlink(P("a").c_str(), P("again").c_str()), 0);      // a second way into a
-  ASSERT_EQ(::symlink(P("loop").c_str(), P("loop").c_str()), 0);    // a link to itself
+  ASSERT_EQ(::symlink(dir.Path().c_str(), P("a/up").c_str()), 0);  // back to the top
+  ASSERT_EQ(::symlink(P("a").c_str(), P("again").c_str()), 0);     // a second way into a
+  ASSERT_EQ(::symlink(P("loop").c_str(), P("loop").c_str()), 0);   // a link to itself
   EXPECT_EQ(FindFiles(dir.Path(), {"tb5"}), Paths{P("a/w.tb5")});
 }
 
@@ -159,7 +160,7 @@ TEST_F(DocumentSearch, ProbingAndFolders) {
   ASSERT_EQ(::mkfifo(P("pipe").c_str(), 0600), 0);
   ASSERT_EQ(::symlink(P("missing").c_str(), P("dangling").c_str()), 0);
   EXPECT_EQ(ProbePath(P("f")), PathState::Present);
-  EXPECT_EQ(ProbePath(P("pipe")), PathState::Present);   // looked at, not opened
+  EXPECT_EQ(ProbePath(P("pipe")), PathState::Present);  // looked at, not opened
   EXPECT_EQ(ProbePath(P("dangling")), PathState::Present);
   EXPECT_EQ(ProbePath(P("missing")), PathState::Missing);
   EXPECT_EQ(ProbePath(P(std::string(300, 'n'))), PathState::Unusable);

@@ -14,9 +14,7 @@ namespace {
 
 class FileTest : public ::testing::Test {
  protected:
-  void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }
+  void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
   test::TempDir dir_;
 };
 
@@ -194,7 +192,7 @@ TEST_F(FileTest, ExistsAndRemove) {
 }
 
 TEST_F(FileTest, PipesDevicesAndUnexpectedLinksAreRefusedWithoutWaiting) {
-  alarm(20);   // a pipe that is waited on would hang the test: end it instead
+  alarm(20);  // a pipe that is waited on would hang the test: end it instead
   const std::string pipe = dir_.File("pipe"), target = dir_.File("target"), link = dir_.File("link");
   ASSERT_EQ(0, mkfifo(pipe.c_str(), 0600));
   WriteFile(target, "x");
@@ -256,7 +254,7 @@ TEST_F(FileTest, SetAsideMovesWhateverHasTheNameWithoutFollowingIt) {
   EXPECT_NE(0, lstat(path.c_str(), &st));
   ASSERT_EQ(0, lstat(moved.c_str(), &st));
   EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_FALSE(SetAside(path, "refused", &moved));   // nothing there any more
+  EXPECT_FALSE(SetAside(path, "refused", &moved));  // nothing there any more
 }
 
 }  // namespace

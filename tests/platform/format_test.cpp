@@ -9,15 +9,26 @@ namespace {
 // Tuesday, 5 March 2024, 14:07:09; and Monday, 12 January 2009, 00:05:03.
 SystemTime Afternoon() {
   SystemTime t;
-  t.year = 2024; t.month = 3; t.day = 5; t.dayOfWeek = 2;
-  t.hour = 14; t.minute = 7; t.second = 9; t.milliseconds = 500;
+  t.year = 2024;
+  t.month = 3;
+  t.day = 5;
+  t.dayOfWeek = 2;
+  t.hour = 14;
+  t.minute = 7;
+  t.second = 9;
+  t.milliseconds = 500;
   return t;
 }
 
 SystemTime Midnight() {
   SystemTime t;
-  t.year = 2009; t.month = 1; t.day = 12; t.dayOfWeek = 1;
-  t.hour = 0; t.minute = 5; t.second = 3;
+  t.year = 2009;
+  t.month = 1;
+  t.day = 12;
+  t.dayOfWeek = 1;
+  t.hour = 0;
+  t.minute = 5;
+  t.second = 3;
   return t;
 }
 
@@ -117,11 +128,25 @@ TEST(UserLanguage, LocaleTable) {
     const char* locale;
     uint16_t id;
   } cases[] = {
-      {"de_DE.UTF-8", 0x0407}, {"de_CH", 0x0807}, {"de", 0x0407}, {"de_BE", 0x0407},
-      {"en_US.UTF-8", 0x0409}, {"en_GB", 0x0809}, {"en", 0x0409},  {"fr_FR", 0x040c},
-      {"fr_CA", 0x0c0c},       {"it_IT", 0x0410}, {"it", 0x0410},  {"es_ES", 0x0c0a},
-      {"es", 0x0c0a},          {"nl_NL", 0x0413}, {"pt_BR", 0x0416}, {"C", 0},
-      {"POSIX", 0},            {"", 0},           {"xx_YY", 0},
+      {"de_DE.UTF-8", 0x0407},
+      {"de_CH", 0x0807},
+      {"de", 0x0407},
+      {"de_BE", 0x0407},
+      {"en_US.UTF-8", 0x0409},
+      {"en_GB", 0x0809},
+      {"en", 0x0409},
+      {"fr_FR", 0x040c},
+      {"fr_CA", 0x0c0c},
+      {"it_IT", 0x0410},
+      {"it", 0x0410},
+      {"es_ES", 0x0c0a},
+      {"es", 0x0c0a},
+      {"nl_NL", 0x0413},
+      {"pt_BR", 0x0416},
+      {"C", 0},
+      {"POSIX", 0},
+      {"", 0},
+      {"xx_YY", 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.locale);

@@ -80,9 +80,9 @@ TEST(InstanceChannelFormat, RequestsRoundTripAsTheirLines) {
 }
 
 TEST(InstanceChannelFormat, LinesThatAreNotOursAreDropped) {
-  for (const std::string& line : std::vector<std::string>{"", "Front", "front ", "3526", "import", "import ", "import a\\x", "import a\\",
-                                 "close now", std::string("import a\0b", 10),
-                                 "import /" + std::string(kMaxRequestLine, 'a')}) {
+  for (const std::string& line : std::vector<std::string>{
+           "", "Front", "front ", "3526", "import", "import ", "import a\\x", "import a\\", "close now",
+           std::string("import a\0b", 10), "import /" + std::string(kMaxRequestLine, 'a')}) {
     SCOPED_TRACE(line.substr(0, 40));
     EXPECT_FALSE(DecodeInstanceRequest(line));
   }
@@ -162,7 +162,7 @@ TEST(InstanceChannelPeers, RequestsReachTheListenerAndAForeignListenerIsNeverTal
   Listener listener(path);
   ASSERT_TRUE(listener.Ok());
   EXPECT_TRUE(InstanceListening(path));
-  listener.Receive();   // the probe's empty connection
+  listener.Receive();  // the probe's empty connection
 
   EXPECT_EQ(ChannelConnect::Connected, SendInstanceRequest(path, {Kind::Import, "/a b.tbx"}));
   int ours = 0;
@@ -174,14 +174,14 @@ TEST(InstanceChannelPeers, RequestsReachTheListenerAndAForeignListenerIsNeverTal
     EXPECT_FALSE(InstanceListening(path));
   }
   listener.Stop();
-  EXPECT_FALSE(InstanceListening(path));   // the socket file stays, nobody answers
+  EXPECT_FALSE(InstanceListening(path));  // the socket file stays, nobody answers
   EXPECT_TRUE(WaitUntilInstanceGone(path, 0));
 }
 
 TEST(InstanceChannelPeers, AListenerWithAFullQueueIsStillThere) {
   test::TempDir dir;
   const std::string path = dir.File("sock");
-  Listener listener(path);   // never accepts: a program busy saving
+  Listener listener(path);  // never accepts: a program busy saving
   ASSERT_TRUE(listener.Ok());
   std::vector<InstanceConnection> held(12);
   ChannelConnect last = ChannelConnect::Connected;

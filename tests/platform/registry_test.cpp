@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -122,7 +122,9 @@ TEST_F(RegistryTest, ReadsWhatOtherWritersProduce) {
   WriteFile(
       "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
       "; written by hand\r\n"
-      "[" + kKey + "]\r\n"
+      "[" +
+      kKey +
+      "]\r\n"
       "\"Keys\"=hex:01,02,\\\r\n"
       "  AB,cd,\\\r\n"
       "  ef\r\n"
@@ -131,7 +133,9 @@ TEST_F(RegistryTest, ReadsWhatOtherWritersProduce) {
       "\"Short\"=dword:1F\r\n"
       "@=\"def\"\r\n"
       "\r\n"
-      "[" + kKey + "]\r\n"
+      "[" +
+      kKey +
+      "]\r\n"
       "\"More\"=\"\"\r\n");
   Registry r(Path());
   ASSERT_FALSE(r.LoadFailed());
@@ -160,21 +164,21 @@ TEST_F(RegistryTest, MalformedFilesAreRefusedAndNeverOverwritten) {
   const std::string bodies[] = {
       "",
       "REGEDIT4\n\n[" + kKey + "]\n",
-      kHeader + "\"x\"=dword:1\n",                       // value before any key
-      kHeader + "[" + kKey + "\n",                       // unclosed section
+      kHeader + "\"x\"=dword:1\n",  // value before any key
+      kHeader + "[" + kKey + "\n",  // unclosed section
       kHeader + "[]\n",
-      kHeader + "[-" + kKey + "]\n",                     // deletion syntax
+      kHeader + "[-" + kKey + "]\n",  // deletion syntax
       kHeader + "[" + kKey + "]\n\"x\"=dword:123456789\n",
       kHeader + "[" + kKey + "]\n\"x\"=dword:\n",
       kHeader + "[" + kKey + "]\n\"x\"=dword:12g4\n",
       kHeader + "[" + kKey + "]\n\"x\"=\"open\n",
-      kHeader + "[" + kKey + "]\n\"x\"=\"a\\qb\"\n",      // unknown escape
+      kHeader + "[" + kKey + "]\n\"x\"=\"a\\qb\"\n",  // unknown escape
       kHeader + "[" + kKey + "]\n\"x\"=\"a\" junk\n",
       kHeader + "[" + kKey + "]\n\"x\"=hex:1,02\n",
       kHeader + "[" + kKey + "]\n\"x\"=hex:01,,02\n",
       kHeader + "[" + kKey + "]\n\"x\"=hex:01,02,\n",
-      kHeader + "[" + kKey + "]\n\"x\"=hex:01,\\\n",     // continued past the end
-      kHeader + "[" + kKey + "]\n\"x\"=hex(1):41\n",     // odd UTF-16 length
+      kHeader + "[" + kKey + "]\n\"x\"=hex:01,\\\n",  // continued past the end
+      kHeader + "[" + kKey + "]\n\"x\"=hex(1):41\n",  // odd UTF-16 length
       kHeader + "[" + kKey + "]\n\"x\"=hex(4):01,02\n",
       kHeader + "[" + kKey + "]\n\"x\"=hex(b):01,02,03,04,05,06,07,08\n",
       kHeader + "[" + kKey + "]\n\"x\"=-\n",
@@ -182,7 +186,7 @@ TEST_F(RegistryTest, MalformedFilesAreRefusedAndNeverOverwritten) {
       kHeader + "[" + kKey + "]\nx=dword:1\n",
       kHeader + "[" + kKey + "]\n\"x=dword:1\n",
       kHeader + "[" + kKey + "]\n\"\"=dword:1\n",
-      kHeader + "[" + kKey + "]\n\"x\"=\"\xC3\x28\"\n",   // not UTF-8
+      kHeader + "[" + kKey + "]\n\"x\"=\"\xC3\x28\"\n",  // not UTF-8
   };
   for (const std::string& body : bodies) {
     SCOPED_TRACE(body);

@@ -81,7 +81,7 @@ TEST(LanguageIds, LocaleNamesGoBothWays) {
   }
   EXPECT_EQ("de_DE", LocaleForLanguageId(0x0407));
   EXPECT_EQ("nb", LocaleForLanguageId(0x0414));
-  EXPECT_EQ("", LocaleForLanguageId(0x040d));   // Hebrew: not known here
+  EXPECT_EQ("", LocaleForLanguageId(0x040d));  // Hebrew: not known here
 }
 
 TEST(OsVersion, IsFiveOhOneUnlessTheEnvironmentSaysOtherwise) {
@@ -94,8 +94,8 @@ TEST(OsVersion, IsFiveOhOneUnlessTheEnvironmentSaysOtherwise) {
     const char* text;
     bool ok;
     uint32_t major, minor;
-  } cases[] = {{"5.00", true, 5, 0}, {"5.02", true, 5, 2}, {"6.0", true, 6, 0}, {"5.1", true, 5, 1},
-               {"fail", false, 0, 0}, {"5", false, 0, 0},     {"5.x", false, 0, 0}, {".1", false, 0, 0},
+  } cases[] = {{"5.00", true, 5, 0},    {"5.02", true, 5, 2},    {"6.0", true, 6, 0},  {"5.1", true, 5, 1},
+               {"fail", false, 0, 0},   {"5", false, 0, 0},      {"5.x", false, 0, 0}, {".1", false, 0, 0},
                {"5.01.1", false, 0, 0}, {"99999.1", false, 0, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

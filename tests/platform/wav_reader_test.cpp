@@ -30,8 +30,8 @@ struct Fmt {
   uint16_t tag = 1, channels = 1;
   uint32_t rate = 8000;
   uint16_t bits = 8;
-  int blockAlign = -1;   // -1: right for channels and bits
-  int subFormat = -1;    // >= 0: the extensible form naming this format
+  int blockAlign = -1;  // -1: right for channels and bits
+  int subFormat = -1;   // >= 0: the extensible form naming this format
 };
 
 Bytes FmtBody(const Fmt& f) {
@@ -88,7 +88,7 @@ TEST(WavReader, FindsFormatAndExactlyTheSamples) {
     uint32_t rate;
     uint16_t bits;
     bool floating;
-    size_t samples;   // bytes expected, whole frames
+    size_t samples;  // bytes expected, whole frames
   };
   const Bytes odd = Samples(7);
   const Case cases[] = {
@@ -96,12 +96,11 @@ TEST(WavReader, FindsFormatAndExactlyTheSamples) {
       {"16-bit stereo after a LIST chunk of odd length",
        Riff({Chunk("fmt ", FmtBody({1, 2, 22050, 16})), Chunk("LIST", odd), Chunk("data", Samples(40))}), 2, 22050, 16,
        false, 40},
-      {"extensible 24-bit",
-       Riff({Chunk("fmt ", FmtBody({0xFFFE, 2, 44100, 24, -1, 1})), Chunk("data", Samples(30))}), 2, 44100, 24, false,
-       30},
+      {"extensible 24-bit", Riff({Chunk("fmt ", FmtBody({0xFFFE, 2, 44100, 24, -1, 1})), Chunk("data", Samples(30))}),
+       2, 44100, 24, false, 30},
       {"float", Riff({Chunk("fmt ", FmtBody({3, 1, 48000, 32})), Chunk("data", Samples(16))}), 1, 48000, 32, true, 16},
-      {"a partial last frame is cut",
-       Riff({Chunk("fmt ", FmtBody({1, 2, 8000, 16})), Chunk("data", Samples(10))}), 2, 8000, 16, false, 8},
+      {"a partial last frame is cut", Riff({Chunk("fmt ", FmtBody({1, 2, 8000, 16})), Chunk("data", Samples(10))}), 2,
+       8000, 16, false, 8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -43,7 +43,8 @@ class SetupPictures : public QObject {
 
  private slots:
   void whatTheLibraryShows() {
-    if (qEnvironmentVariableIsEmpty("TB_KEEP_SCREENSHOTS")) QSKIP("set TB_KEEP_SCREENSHOTS to a folder to write the pictures");
+    if (qEnvironmentVariableIsEmpty("TB_KEEP_SCREENSHOTS"))
+      QSKIP("set TB_KEEP_SCREENSHOTS to a folder to write the pictures");
     for (const bool smartphone : {false, true}) {
       SetupWorld world("de_DE.UTF-8");
       if (smartphone) world.env.Set("TB_PLATFORM", "Smartphone");

@@ -160,7 +160,8 @@ class Answerer {
       QAbstractButton* button = answer != QMessageBox::NoButton ? box->button(answer) : box->buttons().value(0);
       if (!button) button = box->buttons().value(0);
       for (QAbstractButton* b : box->buttons())
-        if (answer == QMessageBox::NoButton && (box->standardButton(b) == QMessageBox::Ok || box->standardButton(b) == QMessageBox::Yes))
+        if (answer == QMessageBox::NoButton &&
+            (box->standardButton(b) == QMessageBox::Ok || box->standardButton(b) == QMessageBox::Yes))
           button = b;
       button->click();
       return;

@@ -6,8 +6,8 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QListWidget>
-#include <QSpinBox>
 #include <QRegularExpression>
+#include <QSpinBox>
 #include <QTest>
 
 #include <sys/socket.h>
@@ -48,7 +48,7 @@ class SetupLibraryTest : public QObject {
 
   void theSystemVersionDecidesFirst() {
     const struct {
-      const char* version;   // nullptr: not set (5.01)
+      const char* version;  // nullptr: not set (5.01)
       bool asks;
     } cases[] = {{"5.00", false}, {"5.01", true}, {"5.02", true}, {nullptr, true}, {"6.0", false}, {"fail", false}};
     for (const auto& c : cases) {
@@ -62,7 +62,8 @@ class SetupLibraryTest : public QObject {
       if (c.asks) {
         QCOMPARE(answers.boxes[0].title, QString("Quillimarsten"));
         QVERIFY(answers.boxes[0].text.startsWith(kConfirmEnglish));
-        QVERIFY(answers.boxes[0].text.contains(QRegularExpression(QString::fromUtf8("Copyright \u00a9 20\\d\\d Quillimarsten"))));
+        QVERIFY(answers.boxes[0].text.contains(
+            QRegularExpression(QString::fromUtf8("Copyright \u00a9 20\\d\\d Quillimarsten"))));
         QCOMPARE(answers.boxes[0].icon, Box::Information);
         QCOMPARE(answers.boxes[0].buttons, Box::Ok | Box::Cancel);
         // The key is there for the program from now on.
@@ -82,11 +83,16 @@ class SetupLibraryTest : public QObject {
       const char* locale;
       const char* start;
     } cases[] = {
-        {"en_GB.UTF-8", "Install Tamberlock"},   {"de_DE.UTF-8", "Tamberlock\u00ae Pro 2006, Version 6.62, jetzt installieren?"},
-        {"fr_FR.UTF-8", "Installer Tamberlock"}, {"nl_NL.UTF-8", "Tamberlock\u00ae Pro 2006, Version 6.62 nu installeren?"},
-        {"it_IT.UTF-8", "Installare Tamberlock"}, {"es_ES.UTF-8", "\u00bfInstalar Tamberlock"},
-        {"nb_NO.UTF-8", "Installere Tamberlock"}, {"ru_RU.UTF-8", "\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u0438\u0442\u044c Tamberlock"},
-        {"sv_SE.UTF-8", "Installera Tamberlock"}, {"pt_BR.UTF-8", "Install Tamberlock"},   // no Portuguese: English
+        {"en_GB.UTF-8", "Install Tamberlock"},
+        {"de_DE.UTF-8", "Tamberlock\u00ae Pro 2006, Version 6.62, jetzt installieren?"},
+        {"fr_FR.UTF-8", "Installer Tamberlock"},
+        {"nl_NL.UTF-8", "Tamberlock\u00ae Pro 2006, Version 6.62 nu installeren?"},
+        {"it_IT.UTF-8", "Installare Tamberlock"},
+        {"es_ES.UTF-8", "\u00bfInstalar Tamberlock"},
+        {"nb_NO.UTF-8", "Installere Tamberlock"},
+        {"ru_RU.UTF-8", "\u0423\u0441\u0442\u0430\u043d\u043e\u0432\u0438\u0442\u044c Tamberlock"},
+        {"sv_SE.UTF-8", "Installera Tamberlock"},
+        {"pt_BR.UTF-8", "Install Tamberlock"},  // no Portuguese: English
     };
     for (const auto& c : cases) {
       SetupWorld world(c.locale);
@@ -106,7 +112,8 @@ class SetupLibraryTest : public QObject {
     QCOMPARE(lib.installInit(nullptr, 1, 0, world.install.c_str()), TB_SETUP_CONTINUE);
     QCOMPARE(answers.boxes.size(), size_t(2));
     QCOMPARE(answers.boxes[0].title, QString("TB Error Install_Init"));
-    QVERIFY(answers.boxes[0].text.startsWith("RegCreateKeyEx (HKEY_CURRENT_USER, SOFTWARE\\Quillimarsten\\Tamberlock Pro 5"));
+    QVERIFY(answers.boxes[0].text.startsWith(
+        "RegCreateKeyEx (HKEY_CURRENT_USER, SOFTWARE\\Quillimarsten\\Tamberlock Pro 5"));
     QVERIFY(answers.boxes[1].text.startsWith(kConfirmEnglish));
     QCOMPARE(lib.installExit(nullptr, world.install.c_str(), 0, 0, 0, 0, 0), TB_SETUP_CONTINUE);
     QCOMPARE(answers.boxes[2].title, QString("TB error test"));
@@ -134,13 +141,13 @@ class SetupLibraryTest : public QObject {
       auto* combo = d.findChild<QComboBox*>();
       for (int i = 0; i < combo->count(); ++i) offered << combo->itemText(i);
       firstSelected = combo->currentIndex();
-      combo->setCurrentIndex(2);   // French
+      combo->setCurrentIndex(2);  // French
       d.accept();
     };
     QCOMPARE(lib.installExit(nullptr, world.install.c_str(), 0, 0, 0, 0, 0), TB_SETUP_CONTINUE);
     QCOMPARE(answers.languageDialogName, QString("Language106"));
     QCOMPARE(offered, (QStringList{"German (Germany)", "English (United States)", "French (France)"}));
-    QCOMPARE(firstSelected, 0);   // the interface language
+    QCOMPARE(firstSelected, 0);  // the interface language
     std::vector<std::string> left{"ostreltbpro2006.exe.040c.mui", "ostreltbpro2006.exe.0410.mui",
                                   "ostreltbpro2006.exe.0413.mui", "ostreltbpro2006.exe.0407.mui.bak",
                                   "ostreltbpro2006.exe.zzzz.mui", "other.exe.0407.mui"};
@@ -152,7 +159,7 @@ class SetupLibraryTest : public QObject {
 
   void cancelTakesTheSelectionAndOneModuleIsNotAsked() {
     {
-      SetupWorld world("pt_BR.UTF-8");   // no module of its language: English is first selected
+      SetupWorld world("pt_BR.UTF-8");  // no module of its language: English is first selected
       MakeModules(world.install, {"0407", "0409"});
       LoadedLibrary lib;
       Answerer answers;
@@ -175,7 +182,7 @@ class SetupLibraryTest : public QObject {
   }
 
   void smartphoneShowsTheWelcomeList() {
-    SetupWorld world("de_AT.UTF-8");   // same primary language as German (Germany)
+    SetupWorld world("de_AT.UTF-8");  // same primary language as German (Germany)
     world.env.Set("TB_PLATFORM", "smartphone");
     MakeModules(world.install, {"0409", "0407"});
     LoadedLibrary lib;
@@ -200,7 +207,7 @@ class SetupLibraryTest : public QObject {
     const std::string de = "Meine Beispiel-Brieftasche.tb5";
     const struct {
       const char* what;
-      std::vector<std::pair<std::string, std::string>> before;   // name, content
+      std::vector<std::pair<std::string, std::string>> before;  // name, content
       std::vector<std::pair<std::string, std::string>> after;
     } cases[] = {
         {"fresh",
@@ -224,7 +231,8 @@ class SetupLibraryTest : public QObject {
       Answerer answers;
       lib.installExit(nullptr, world.install.c_str(), 0, 0, 0, 0, 0);
       std::vector<std::pair<std::string, std::string>> after;
-      for (const std::string& name : SetupWorld::Names(world.samples)) after.push_back({name, ReadAll(world.samples + "/" + name)});
+      for (const std::string& name : SetupWorld::Names(world.samples))
+        after.push_back({name, ReadAll(world.samples + "/" + name)});
       auto want = c.after;
       std::sort(want.begin(), want.end());
       QVERIFY2(after == want, c.what);
@@ -252,7 +260,7 @@ class SetupLibraryTest : public QObject {
     const struct {
       const char* what;
       std::optional<uint32_t> clean, clean2;
-      std::optional<Box::StandardButton> answer;   // to the question, when asked
+      std::optional<Box::StandardButton> answer;  // to the question, when asked
       bool removed;
       bool otherValueInParent;
     } cases[] = {
@@ -281,14 +289,15 @@ class SetupLibraryTest : public QObject {
       QCOMPARE(after.KeyExists(parent), !c.removed || c.otherValueInParent);
       if (c.answer) {
         QCOMPARE(answers.boxes.size(), size_t(2));
-        QCOMPARE(answers.boxes[0].text, QString("Remove the settings of Tamberlock Pro Version 6.62?\n\nYes removes your "
-                                                "preferences and the list of recently used wallets of Tamberlock Pro. "
-                                                "Your wallets are not removed."));
+        QCOMPARE(answers.boxes[0].text,
+                 QString("Remove the settings of Tamberlock Pro Version 6.62?\n\nYes removes your "
+                         "preferences and the list of recently used wallets of Tamberlock Pro. "
+                         "Your wallets are not removed."));
         QCOMPARE(answers.boxes[0].icon, Box::Question);
         QCOMPARE(answers.boxes[1].text, QString("Tamberlock Pro has been removed. Your wallets and the samples stay in "
                                                 "your documents folder."));
       } else {
-        QCOMPARE(answers.boxes.size(), size_t(0));   // a clean removal says nothing
+        QCOMPARE(answers.boxes.size(), size_t(0));  // a clean removal says nothing
       }
     }
   }

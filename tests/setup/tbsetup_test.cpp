@@ -72,14 +72,17 @@ class TbsetupTest : public QObject {
     QVERIFY2(install.rc == 0, install.err.c_str());
 
     // The program's files, the chosen language's module only, the manifest.
-    std::vector<std::string> want{".tbsetup-manifest", "TamberlockPro2006_MobileSetup.so", "ostreltbpro2006",
-                                  "ostreltbpro2006.exe.0409.mui", "tbpro.htm", "tbsetup", "tbwallet"};
+    std::vector<std::string> want{".tbsetup-manifest", "TamberlockPro2006_MobileSetup.so",
+                                  "ostreltbpro2006",   "ostreltbpro2006.exe.0409.mui",
+                                  "tbpro.htm",         "tbsetup",
+                                  "tbwallet"};
     QCOMPARE(SetupWorld::Names(dir), want);
     QVERIFY(fs::status(dir + "/tbwallet").permissions() != fs::perms::none &&
             (fs::status(dir + "/tbwallet").permissions() & fs::perms::owner_exec) != fs::perms::none);
     const std::vector<std::string> listed = ManifestFiles(dir);
     QVERIFY(std::find(listed.begin(), listed.end(), dir + "/ostreltbpro2006.exe.0407.mui") != listed.end());
-    QVERIFY(std::find(listed.begin(), listed.end(), env.dataHome + "/applications/tamberlock-pro.desktop") != listed.end());
+    QVERIFY(std::find(listed.begin(), listed.end(), env.dataHome + "/applications/tamberlock-pro.desktop") !=
+            listed.end());
 
     // The samples under their English names, the wallet as the one the
     // program opens first; the installed tbwallet opens it.
@@ -109,9 +112,9 @@ class TbsetupTest : public QObject {
     const std::string entry = ReadAll(env.dataHome + "/applications/tamberlock-pro.desktop");
     QVERIFY(entry.find("Exec=" + tb::setup::DesktopExec(dir + "/ostreltbpro2006") + "\n") != std::string::npos);
     if (!QStandardPaths::findExecutable("desktop-file-validate").isEmpty()) {
-      const QString problems = RunProgram("desktop-file-validate",
-                                          {QString::fromStdString(env.dataHome + "/applications/tamberlock-pro.desktop")},
-                                          {}, QProcessEnvironment::systemEnvironment(), &rc);
+      const QString problems = RunProgram(
+          "desktop-file-validate", {QString::fromStdString(env.dataHome + "/applications/tamberlock-pro.desktop")}, {},
+          QProcessEnvironment::systemEnvironment(), &rc);
       QVERIFY2(rc == 0 && problems.isEmpty(), qPrintable(problems));
     }
 
@@ -124,11 +127,12 @@ class TbsetupTest : public QObject {
       QProcessEnvironment probeEnv = QProcessEnvironment::systemEnvironment();
       probeEnv.insert("XDG_DATA_HOME", QString::fromStdString(env.dataHome));
       const QStringList types =
-          RunProgram(TB_TESTS_DIR "/tb_mime_probe",
-                     {QString::fromStdString(mru), QString::fromStdString(world.samples + "/Form Sample.tbx"),
-                      QString::fromStdString(world.dir.File("nameless")),
-                      QString::fromStdString(world.dir.File("nameless form")), QString::fromStdString(world.dir.File("old"))},
-                     {}, probeEnv)
+          RunProgram(
+              TB_TESTS_DIR "/tb_mime_probe",
+              {QString::fromStdString(mru), QString::fromStdString(world.samples + "/Form Sample.tbx"),
+               QString::fromStdString(world.dir.File("nameless")),
+               QString::fromStdString(world.dir.File("nameless form")), QString::fromStdString(world.dir.File("old"))},
+              {}, probeEnv)
               .split('\n', Qt::SkipEmptyParts);
       QCOMPARE(types, (QStringList{"application/x-tamberlock-wallet", "application/x-tamberlock-form",
                                    "application/x-tamberlock-wallet", "application/x-tamberlock-form",
@@ -143,7 +147,7 @@ class TbsetupTest : public QObject {
     QCOMPARE(SetupWorld::Names(dir), (std::vector<std::string>{"my notes.txt"}));
     for (const std::string& file : listed) QVERIFY2(!There(file), file.c_str());
     QCOMPARE(SetupWorld::Names(world.samples).size(), size_t(3));
-    QVERIFY(!world.Settings().KeyExists(kSettingsKey));   // --yes: the settings go too
+    QVERIFY(!world.Settings().KeyExists(kSettingsKey));  // --yes: the settings go too
   }
 
   void refusesWhatIsNotItsToRemove() {
@@ -199,7 +203,8 @@ class TbsetupTest : public QObject {
     env.sourceFolder = world.dir.File("source");
     fs::create_directories(env.sourceFolder);
     for (const auto& e : fs::directory_iterator(TB_MODULE_DIR))
-      if (e.path().filename() != "samples") fs::create_symlink(e.path(), env.sourceFolder + "/" + e.path().filename().string());
+      if (e.path().filename() != "samples")
+        fs::create_symlink(e.path(), env.sourceFolder + "/" + e.path().filename().string());
     Run r = Tbsetup({"install", world.dir.File("a"), "--yes"}, env);
     QVERIFY2(r.rc == 0, r.err.c_str());
     QVERIFY(SetupWorld::Names(world.samples).empty());

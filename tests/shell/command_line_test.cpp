@@ -76,8 +76,8 @@ TEST(ParseCommandLineTest, CutsLongTextAndSeesTheKeywordOnlyWithinIt) {
 }
 
 TEST(SplitProgramArgumentsTest, TakesTheProgramsOwnOptionsOut) {
-  const ProgramArguments a = SplitProgramArguments({"--platform", "Smartphone", "/home/me/My", "Wallet.tb5",
-                                                    "--screenshot", "/tmp/pics"});
+  const ProgramArguments a =
+      SplitProgramArguments({"--platform", "Smartphone", "/home/me/My", "Wallet.tb5", "--screenshot", "/tmp/pics"});
   EXPECT_EQ(a.platform, "Smartphone");
   EXPECT_EQ(a.screenshotDir, "/tmp/pics");
   EXPECT_EQ(a.commandText, u"/home/me/My Wallet.tb5");
@@ -97,8 +97,8 @@ TEST(DetectPlatformTest, OnlySmartphoneRunsKeysOnly) {
   const struct {
     std::u16string type;
     bool smartphone;
-  } cases[] = {{u"PocketPC", false}, {u"Pocket PC", false}, {u"Smartphone", true},
-               {u"SMARTPHONE", true}, {u"Toaster", false}, {u"", false}};
+  } cases[] = {{u"PocketPC", false},  {u"Pocket PC", false}, {u"Smartphone", true},
+               {u"SMARTPHONE", true}, {u"Toaster", false},   {u"", false}};
   for (const auto& c : cases) {
     PlatformFacts facts;
     facts.platformType = c.type;
@@ -114,7 +114,10 @@ TEST(DetectPlatformTest, EastAsianLanguagesByPrimaryLanguage) {
     uint16_t langId;
     bool eastAsian;
     bool japanese;
-  } cases[] = {{0x0804, true, false}, {0x0411, true, true}, {0x0412, true, false}, {0x0409, false, false},
+  } cases[] = {{0x0804, true, false},
+               {0x0411, true, true},
+               {0x0412, true, false},
+               {0x0409, false, false},
                {0x0407, false, false}};
   for (const auto& c : cases) {
     PlatformFacts facts;

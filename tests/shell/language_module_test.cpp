@@ -35,21 +35,21 @@ TEST(LanguageModule, TextsComeFromTheMappingInPlace) {
   TempDir dir;
   WriteFile(dir.File("m.mui"), SmallModule(0x0407));
   LanguageModule module;
-  EXPECT_EQ(module.Text(20000), u"*");   // nothing loaded yet
+  EXPECT_EQ(module.Text(20000), u"*");  // nothing loaded yet
 
   ASSERT_EQ(module.Load(dir.File("m.mui")), ModuleStatus::Ok);
   EXPECT_EQ(module.LanguageId(), 0x0407);
   EXPECT_EQ(module.Count(), 4u);
   EXPECT_EQ(module.Text(3), u"three");
   EXPECT_EQ(module.Text(22164), u"Grüße %s");
-  EXPECT_EQ(module.Text(20001), u"?");   // empty
-  EXPECT_EQ(module.Text(4), u"?");       // missing
+  EXPECT_EQ(module.Text(20001), u"?");  // empty
+  EXPECT_EQ(module.Text(4), u"?");      // missing
   EXPECT_EQ(module.Text(0), u"?");
   EXPECT_EQ(module.Text(70000), u"?");
 
   const std::u16string_view text = module.Text(20000);
   EXPECT_EQ(text, u"Tamberlock Pro");
-  EXPECT_EQ(text.data()[text.size()], u'\0');       // terminated in place
+  EXPECT_EQ(text.data()[text.size()], u'\0');         // terminated in place
   EXPECT_EQ(module.Text(20000).data(), text.data());  // not a copy
 
   // A moved module keeps its mapping; the source is left empty.
@@ -136,7 +136,7 @@ TEST(LanguageModule, AFailedLoadReleasesTheModuleBefore) {
   EXPECT_EQ(module.Load(dir.File("bad.mui")), ModuleStatus::Malformed);
   EXPECT_FALSE(module.IsLoaded());
   EXPECT_EQ(module.Load(dir.File("absent.mui")), ModuleStatus::NotFound);
-  EXPECT_EQ(module.Load(dir.Path()), ModuleStatus::Unreadable);   // a folder
+  EXPECT_EQ(module.Load(dir.Path()), ModuleStatus::Unreadable);  // a folder
 }
 
 // ---------------------------------------------------------------- choosing
@@ -176,7 +176,7 @@ TEST_F(ModuleChoiceTest, UserLanguageThenEnglish) {
   EXPECT_TRUE(Choose(0, 0x040C).loaded);
   EXPECT_EQ(module_.LanguageId(), 0x0409);
   module_.Unload();
-  EXPECT_TRUE(Choose(0x0410, 0x0407).loaded);   // preferred Italian missing
+  EXPECT_TRUE(Choose(0x0410, 0x0407).loaded);  // preferred Italian missing
   EXPECT_EQ(module_.LanguageId(), 0x0407);
 }
 

@@ -11,8 +11,8 @@ namespace {
 
 using tb::platform::Registry;
 using tb::platform::RegistryValue;
-using test::ReadFile;
 using tb::test::TempDir;
+using test::ReadFile;
 using test::WriteFile;
 
 const LoadOptions kAtStart{true, u"/opt/tamberlock/ostreltbpro2006"};
@@ -50,15 +50,24 @@ TEST(Settings, FirstStartWritesOnlyWhatTheProgramOwns) {
   EXPECT_EQ(Dword(saved, u"Count6"), 1u);
   EXPECT_EQ(Dword(saved, u"Version"), 662u);
   EXPECT_EQ(Dword(saved, u"Setup6"), 7u);
-  const std::pair<const char16_t*, uint32_t> written[] = {
-      {u"Info", 0}, {u"FontMain", 9}, {u"FontMainStyle", 0}, {u"FontCard", 9},
-      {u"FontCardFieldNmStyle", 1}, {u"FontCardDataStyle", 0}, {u"NoteFont", 9},
-      {u"NoteFontStyle", 0}, {u"NoteWrap", 1}, {u"ClearType", 1}, {u"NoteZoom", 9},
-      {u"OpenLast", 1}, {u"Menus.Expanded", 0}, {u"Clipboard.ClearSeconds", 30}};
+  const std::pair<const char16_t*, uint32_t> written[] = {{u"Info", 0},
+                                                          {u"FontMain", 9},
+                                                          {u"FontMainStyle", 0},
+                                                          {u"FontCard", 9},
+                                                          {u"FontCardFieldNmStyle", 1},
+                                                          {u"FontCardDataStyle", 0},
+                                                          {u"NoteFont", 9},
+                                                          {u"NoteFontStyle", 0},
+                                                          {u"NoteWrap", 1},
+                                                          {u"ClearType", 1},
+                                                          {u"NoteZoom", 9},
+                                                          {u"OpenLast", 1},
+                                                          {u"Menus.Expanded", 0},
+                                                          {u"Clipboard.ClearSeconds", 30}};
   for (const auto& [name, value] : written) EXPECT_EQ(Dword(saved, name), value);
-  for (const char16_t* absent : {u"Color.BarStart", u"Color.BarEnd", u"Color.BarText", u"Color.FolderSpecial",
-                                 u"Color.FolderForms", u"Pass.AutoOK", u"ExitMenu", u"LangPref",
-                                 u"Pass.Numeric", u"Keys"})
+  for (const char16_t* absent :
+       {u"Color.BarStart", u"Color.BarEnd", u"Color.BarText", u"Color.FolderSpecial", u"Color.FolderForms",
+        u"Pass.AutoOK", u"ExitMenu", u"LangPref", u"Pass.Numeric", u"Keys"})
     EXPECT_FALSE(saved.Get(kSettingsKey, absent).has_value()) << std::string(absent, absent + 4);
   auto mru = saved.Get(kSettingsKey, u"MRU");
   ASSERT_TRUE(mru.has_value());
@@ -152,8 +161,8 @@ TEST(Settings, SaveAndLoadRoundTrip) {
     EXPECT_EQ(in.info, 1u);
     EXPECT_EQ(in.clipboardClearSeconds, 0xFFFFFFFFu);
     if (platform == PlatformVariant::Smartphone) {
-      EXPECT_EQ(in.passNumeric, 0u);       // default there is 1
-      EXPECT_EQ(in.menusExpanded, 0u);     // kept only on Pocket PC
+      EXPECT_EQ(in.passNumeric, 0u);    // default there is 1
+      EXPECT_EQ(in.menusExpanded, 0u);  // kept only on Pocket PC
       EXPECT_EQ(in.keys, out.keys);
     } else {
       EXPECT_EQ(in.menusExpanded, 1u);
@@ -168,7 +177,7 @@ TEST(Settings, ValuesThatDoNotFitAreIgnored) {
   registry.SetBinary(kSettingsKey, u"NoteFont", {14, 0, 0, 0});
   registry.SetDword(kSettingsKey, u"MRU", 5);
   Settings settings;
-  settings.langPref = 0x0409;   // not in the registry: back to none
+  settings.langPref = 0x0409;  // not in the registry: back to none
   ASSERT_TRUE(settings.Load(registry));
   EXPECT_EQ(settings.fontMain, 9u);
   EXPECT_EQ(settings.fontCard, 9u);
@@ -193,8 +202,8 @@ TEST(Settings, ResetThenSaveStartsTheRunCountAgain) {
   settings.Load(registry);
   ASSERT_EQ(settings.count6, 41u);
   EXPECT_TRUE(RunHiddenCommand(settings, u"::ReSeT"));
-  EXPECT_EQ(settings.langPref, 0x0407u);   // the language choice survives a reset
-  settings.Save(registry);                  // no file: the values are still written
+  EXPECT_EQ(settings.langPref, 0x0407u);  // the language choice survives a reset
+  settings.Save(registry);                // no file: the values are still written
   EXPECT_EQ(Dword(registry, u"Count6"), 1u);
   EXPECT_EQ(Dword(registry, u"FontMain"), 9u);
   EXPECT_EQ(registry.Get(kSettingsKey, u"MRU")->text, u"");
@@ -216,7 +225,7 @@ TEST(Settings, KeysBelongToTheSmartphoneOnly) {
   Settings phone(PlatformVariant::Smartphone);
   phone.Load(registry);
   EXPECT_EQ(phone.keys[0], 77u);
-  EXPECT_EQ(phone.keys[1], 0u);   // every slot comes from the value
+  EXPECT_EQ(phone.keys[1], 0u);  // every slot comes from the value
 
   // A Keys value of the wrong size leaves the defaults.
   registry.SetBinary(kSettingsKey, u"Keys", {1, 2, 3});
@@ -230,8 +239,8 @@ TEST(Settings, DefaultKeyActionsGoThroughTheKeyTable) {
   const std::array<uint32_t, kKeyCount> expected = {0, 2, 0, 1, 0, 0, 0, 0, 0, 0, 6, 3};
   EXPECT_EQ(phone.keys, expected);
   EXPECT_EQ(phone.passNumeric, 1u);
-  phone.SetKeyAction(120, 9);   // pound
-  phone.SetKeyAction(58, 4);    // not a keypad key
+  phone.SetKeyAction(120, 9);  // pound
+  phone.SetKeyAction(58, 4);   // not a keypad key
   phone.SetKeyAction(0, 4);
   EXPECT_EQ(phone.keys[11], 9u);
   EXPECT_EQ(std::count(phone.keys.begin(), phone.keys.end(), 4u), 0);

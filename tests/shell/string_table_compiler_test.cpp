@@ -10,8 +10,8 @@
 namespace tb::shell {
 namespace {
 
-using test::ReadFile;
 using tb::test::TempDir;
+using test::ReadFile;
 using test::WriteFile;
 
 StringTable MustParse(std::string_view source, std::optional<uint16_t> lang = 0x0409) {
@@ -36,13 +36,14 @@ TEST(StringTableCompiler, ReadsEntriesEscapesAndUtf8) {
       "22164 = The wallet file %s is damaged.\\nRepair it now?\n"
       "5 = a\\tb\\rc\\\\d\n"
       "6 = \\sframed\\s\n"
-      "7 = Gr\xC3\xBC\xC3\x9F" "e \xF0\x9F\x94\x91\n"
+      "7 = Gr\xC3\xBC\xC3\x9F"
+      "e \xF0\x9F\x94\x91\n"
       "8 =\n"
       "65535 = x = y\n"
       "0 = zero");
   EXPECT_EQ(table.languageId, 0x0409);
   ASSERT_EQ(table.entries.size(), 8u);
-  EXPECT_EQ(table.entries.front().number, 0u);   // sorted
+  EXPECT_EQ(table.entries.front().number, 0u);  // sorted
   EXPECT_EQ(table.entries.back().number, 65535u);
   EXPECT_EQ(TextOf(table, 20001), u"Tamberlock Pro");
   EXPECT_EQ(TextOf(table, 22164), u"The wallet file %s is damaged.\nRepair it now?");
@@ -61,9 +62,9 @@ TEST(StringTableCompiler, RefusesBadSourcesNamingTheLine) {
     size_t line;
   };
   const Case cases[] = {
-      {"1 = a\n# c\n1 = b\n"sv, 3},                 // duplicate
-      {"1 = a\njust words\n"sv, 2},                  // no '='
-      {"= text\n"sv, 1},                             // no number
+      {"1 = a\n# c\n1 = b\n"sv, 3},  // duplicate
+      {"1 = a\njust words\n"sv, 2},  // no '='
+      {"= text\n"sv, 1},             // no number
       {"65536 = too big\n"sv, 1},
       {"-1 = negative\n"sv, 1},
       {"12a = x\n"sv, 1},

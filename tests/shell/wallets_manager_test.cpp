@@ -29,9 +29,7 @@ class WalletsManagerTest : public ::testing::Test {
     for (const char* f : {"docs", "card1", "card2"}) ASSERT_EQ(::mkdir(P(f).c_str(), 0700), 0);
   }
   std::string P(const std::string& relative) const { return dir.File(relative); }
-  void Make(const std::string& relative, const std::string& bytes = "wallet bytes") {
-    WriteFile(P(relative), bytes);
-  }
+  void Make(const std::string& relative, const std::string& bytes = "wallet bytes") { WriteFile(P(relative), bytes); }
   std::vector<std::u16string> Names() const {
     std::vector<std::u16string> names;
     for (const WalletEntry& e : manager.Entries()) names.push_back(e.displayName);
@@ -72,11 +70,11 @@ TEST_F(WalletsManagerTest, ListsEveryWalletOnceWalletsFirstThenByName) {
 
   EXPECT_TRUE(manager.Fill().empty());
   EXPECT_TRUE(manager.Filled());
-  EXPECT_EQ(Names(), (std::vector<std::u16string>{u"alpha", u"beta", u"Gamma", u"Home", u"home", u"Zeta",
-                                                  u"Home", u"OLD"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::u16string>{u"alpha", u"beta", u"Gamma", u"Home", u"home", u"Zeta", u"Home", u"OLD"}));
   const std::vector<WalletEntry>& e = manager.Entries();
   EXPECT_EQ(e[0].path, P("docs/sub/alpha.tb5"));
-  EXPECT_EQ(e[2].path, P("docs/my.wallets/Gamma.tb5"));   // a folder name is no extension
+  EXPECT_EQ(e[2].path, P("docs/my.wallets/Gamma.tb5"));  // a folder name is no extension
   EXPECT_EQ(e[3].path, P("card1/Home.tb5"));             // distinct files that differ only in case
   EXPECT_EQ(e[4].path, P("card1/home.tb5"));
   EXPECT_EQ(e[5].path, P("docs/Zeta.tb5"));
@@ -91,13 +89,13 @@ TEST_F(WalletsManagerTest, ChoosingAnEntry) {
   Make("docs/Old.wal");
   ASSERT_EQ(::chmod(P("docs/Home.tb5").c_str(), 0400), 0);
   manager.Fill();
-  EXPECT_EQ(manager.Open(), std::nullopt);           // nothing selected: nothing happens
+  EXPECT_EQ(manager.Open(), std::nullopt);  // nothing selected: nothing happens
   EXPECT_FALSE(manager.SelectionCommandsEnabled());
   EXPECT_EQ(manager.Confirm(), ManagerChoice::Cancel);
 
   manager.Select(IndexOf("docs/Home.tb5"));
   EXPECT_TRUE(manager.SelectionCommandsEnabled());
-  EXPECT_TRUE(manager.SelectedEntry()->readOnly || ::geteuid() == 0);   // listed; read-only is the opener's call
+  EXPECT_TRUE(manager.SelectedEntry()->readOnly || ::geteuid() == 0);  // listed; read-only is the opener's call
   EXPECT_EQ(manager.Open(), ManagerChoice::Open);
   EXPECT_EQ(manager.ChosenPath(), P("docs/Home.tb5"));
 
@@ -121,7 +119,7 @@ TEST_F(WalletsManagerTest, AWalletRemovedWhileListed) {
   ASSERT_EQ(::unlink(P("docs/A.tb5").c_str()), 0);
 
   manager.Select(0);
-  EXPECT_EQ(manager.Open(), ManagerChoice::Gone);   // its entry goes, nothing is opened
+  EXPECT_EQ(manager.Open(), ManagerChoice::Gone);  // its entry goes, nothing is opened
   EXPECT_EQ(Names(), std::vector<std::u16string>{u"B"});
   EXPECT_TRUE(manager.ChosenPath().empty());
 
@@ -142,7 +140,7 @@ TEST_F(WalletsManagerTest, CopiesTakeTheNextFreeNumberAndAreTheOwnersAlone) {
   CopyOutcome first = manager.CopySelected();
   ASSERT_EQ(first.status, CopyStatus::Copied);
   EXPECT_EQ(first.path, P("card1/Home(2).tb5"));
-  EXPECT_EQ(manager.SelectedEntry(), nullptr);   // the list was filled again
+  EXPECT_EQ(manager.SelectedEntry(), nullptr);  // the list was filled again
   EXPECT_EQ(Names(), (std::vector<std::u16string>{u"Home", u"Home(2)"}));
 
   manager.Select(0);
@@ -163,7 +161,7 @@ TEST_F(WalletsManagerTest, CopiesTakeTheNextFreeNumberAndAreTheOwnersAlone) {
   const CopyOutcome none = manager.CopySelected();
   EXPECT_EQ(none.status, CopyStatus::AllNamesTaken);
   EXPECT_EQ(SystemErrorText(none.errorCode), u"File exists");
-  EXPECT_EQ(FilesIn("card1").size(), 32u);   // no half copy left behind
+  EXPECT_EQ(FilesIn("card1").size(), 32u);  // no half copy left behind
   EXPECT_EQ(ReadFile(P("card1/Home(32).tb5")), "taken");
 }
 
@@ -192,7 +190,7 @@ TEST_F(WalletsManagerTest, DeleteAsksWithThePathThenRemovesFileAndEntry) {
   manager.Select(0);
   ASSERT_EQ(::unlink(P("docs/Other.tb5").c_str()), 0);
   EXPECT_EQ(manager.DeleteSelected(), DeleteStatus::Gone);
-  EXPECT_EQ(manager.Count(), 0u);   // the last entry gone: Open, Delete and Copy grayed
+  EXPECT_EQ(manager.Count(), 0u);  // the last entry gone: Open, Delete and Copy grayed
   EXPECT_FALSE(manager.SelectionCommandsEnabled());
   EXPECT_EQ(manager.DeleteQuestion(question), std::nullopt);
 }
@@ -207,7 +205,7 @@ TEST_F(WalletsManagerTest, AFailedDeleteKeepsWhatIsThereAndItsEntry) {
   manager.Select(0);
   EXPECT_EQ(manager.DeleteSelected(), DeleteStatus::Failed);
   EXPECT_EQ(manager.Count(), 1u);
-  EXPECT_EQ(manager.CopySelected().status, CopyStatus::Failed);   // nor is it copied
+  EXPECT_EQ(manager.CopySelected().status, CopyStatus::Failed);  // nor is it copied
   EXPECT_EQ(FilesIn("docs"), std::vector<std::string>{"Kept.tb5"});
   EXPECT_EQ(FilesIn("docs/Kept.tb5"), std::vector<std::string>{"inside"});
 }
@@ -219,7 +217,7 @@ TEST_F(WalletsManagerTest, NewWalletNames) {
   EXPECT_EQ(where[0].textNumber, kSaveInDocuments);
   EXPECT_EQ(where[0].folder, P("docs"));
   EXPECT_EQ(where[1].textNumber, kSaveInStorageCard);
-  EXPECT_EQ(where[1].folder, P("card1/docs"));   // the documents folder's name, on the first card
+  EXPECT_EQ(where[1].folder, P("card1/docs"));  // the documents folder's name, on the first card
   EXPECT_EQ(NewWalletPlaces(4).size(), 1u);
 
   struct Case {
@@ -231,11 +229,12 @@ TEST_F(WalletsManagerTest, NewWalletNames) {
   } cases[] = {
       {u"", 0, NameStatus::Empty, 0, ""},
       {u"Travel", 0, NameStatus::Ok, 0, "docs/Travel.tb5"},
-      {u"Reise \u00e9t\u00e9 \U0001F600", 1, NameStatus::Ok, 0, "card1/docs/Reise \xc3\xa9t\xc3\xa9 \xf0\x9f\x98\x80.tb5"},
+      {u"Reise \u00e9t\u00e9 \U0001F600", 1, NameStatus::Ok, 0,
+       "card1/docs/Reise \xc3\xa9t\xc3\xa9 \xf0\x9f\x98\x80.tb5"},
       {u"..", 0, NameStatus::Ok, 0, "docs/...tb5"},
       {u"Home", 0, NameStatus::Taken, kNameTakenInDocuments, ""},
       {u"HOME", 0, NameStatus::Ok, 0, "docs/HOME.tb5"},
-      {std::u16string(200, u'\u00e9'), 0, NameStatus::Taken, kNameTakenInDocuments, ""},   // too long for a file name
+      {std::u16string(200, u'\u00e9'), 0, NameStatus::Taken, kNameTakenInDocuments, ""},  // too long for a file name
       {std::u16string(201, u'a'), 0, NameStatus::TooLong, kNameHasForbiddenCharacter, ""},
       {std::u16string(u"a\0b", 3), 0, NameStatus::Forbidden, kNameHasForbiddenCharacter, ""},
       {u"a\nb", 0, NameStatus::Forbidden, kNameHasForbiddenCharacter, ""},
@@ -276,7 +275,7 @@ TEST_F(WalletsManagerTest, CreatesTheNewWalletClosedAndListed) {
   wallet.SetTextSource(&texts);
   ASSERT_EQ(wallet.Open(check.path, u"pass1234", false, nullptr), storage::OpenStatus::Ok);
   EXPECT_EQ(wallet.GetHint(), storage::ToText(u"a hint"));
-  EXPECT_EQ(wallet.Count(), 2);   // the starter folder and the forms folder
+  EXPECT_EQ(wallet.Count(), 2);  // the starter folder and the forms folder
   wallet.Close();
 
   manager.Fill();

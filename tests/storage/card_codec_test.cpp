@@ -37,7 +37,7 @@ TEST(CardBody, EmptyCardIsItsAttributesAlone) {
   const std::vector<uint8_t> body = Encode(card);
   EXPECT_EQ(body.size(), 64u);
   EXPECT_EQ(CardBodyLength(card), 64u);
-  EXPECT_EQ(LoadU32(body.data() + 4), 0xFFFFFFu);   // a default attribute
+  EXPECT_EQ(LoadU32(body.data() + 4), 0xFFFFFFu);  // a default attribute
 }
 
 TEST(CardBody, TextsArePaddedSoATerminatorFollows) {
@@ -106,7 +106,7 @@ TEST(CardBody, EveryItemTypeSurvivesARoundTrip) {
   EXPECT_EQ(back.fields[1].kind, 7);
   EXPECT_EQ(back.fields[2].dateTime, date.dateTime);
   ASSERT_EQ(back.fields[3].items.size(), 2u);
-  EXPECT_EQ(back.fields[3].items[1], u"green blue");   // '^' is the separator
+  EXPECT_EQ(back.fields[3].items[1], u"green blue");  // '^' is the separator
   ASSERT_TRUE(back.picture);
   EXPECT_EQ(back.picture->type, 2u);
   EXPECT_EQ(back.picture->placement, 4u);

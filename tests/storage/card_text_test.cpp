@@ -24,10 +24,10 @@ TEST_F(CardTextTest, EveryKindThatShowsSomethingAppearsInOrder) {
   const platform::SystemTime when{2026, 3, 0, 7, 14, 5, 0, 0};
   struct Case {
     FieldSpec field;
-    std::u16string line;   // empty: the field does not appear
+    std::u16string line;  // empty: the field does not appear
   } cases[] = {
       {{u"User", u"ann", 1}, u"User: ann"},
-      {{u"PIN", u"4711", 7}, u"PIN: 4711"},               // passwords in clear
+      {{u"PIN", u"4711", 7}, u"PIN: 4711"},  // passwords in clear
       {{u"Site", u"https://x.example", 3}, u"Site: https://x.example"},
       {{u"Mail", u"a@x.example", 5}, u"Mail: a@x.example"},
       {{u"Phone", u"+1 555", 6}, u"Phone: +1 555"},

@@ -218,13 +218,14 @@ TEST_F(FaultLoop, Repair) {
   damaged[at + 3] ^= 0x40;
   // Opening repairs it; the loop's faults hit that repair. Every reopen
   // repairs again, so every fault must end at the repaired wallet.
-  test::FaultLoopSpec spec = Spec(damaged,
-                                  [this](Wallet& w) {
-                                    w.SetTextSource(&texts);
-                                    test::AgreeToAll agree;
-                                    return w.Open(path, kPassword, false, &agree) == OpenStatus::Ok;
-                                  },
-                                  Outcome::New, true);
+  test::FaultLoopSpec spec = Spec(
+      damaged,
+      [this](Wallet& w) {
+        w.SetTextSource(&texts);
+        test::AgreeToAll agree;
+        return w.Open(path, kPassword, false, &agree) == OpenStatus::Ok;
+      },
+      Outcome::New, true);
   // The reopening repairs too, so the wallet "before" is already repaired.
   spec.changes = false;
   test::RunFaultLoopAllModes("repair", spec);
@@ -233,10 +234,13 @@ TEST_F(FaultLoop, Repair) {
 TEST_F(FaultLoop, Create) {
   // Whole or not at all: a wallet that opens with both folders, or no file
   // under the wallet's name.
-  test::FaultLoopSpec spec = Spec("", [this](Wallet& w) {
-    w.SetTextSource(&texts);
-    return w.Create(path, kPassword, u"hint", true) == CreateStatus::Ok;
-  }, Outcome::OldOrNew, true);
+  test::FaultLoopSpec spec = Spec(
+      "",
+      [this](Wallet& w) {
+        w.SetTextSource(&texts);
+        return w.Create(path, kPassword, u"hint", true) == CreateStatus::Ok;
+      },
+      Outcome::OldOrNew, true);
   spec.walletAbsent = true;
   test::RunFaultLoopAllModes("create", spec);
 }

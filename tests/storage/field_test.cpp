@@ -1,10 +1,10 @@
 // Fields: kind changes, values, items and what a field shows.
 #include <gtest/gtest.h>
 
+#include "platform/core/file.h"
 #include "platform/core/system.h"
 #include "storage/card.h"
 #include "storage/services.h"
-#include "platform/core/file.h"
 #include "support/temp_dir.h"
 
 #include <sys/stat.h>
@@ -14,9 +14,7 @@ namespace {
 
 class YesNoTexts : public TextSource {
  public:
-  std::u16string_view Text(uint32_t n) const override {
-    return n == 20204 ? u"Yes" : n == 20205 ? u"No" : u"?";
-  }
+  std::u16string_view Text(uint32_t n) const override { return n == 20204 ? u"Yes" : n == 20205 ? u"No" : u"?"; }
 };
 
 TEST(Field, KindChangesKeepOrDropTheValue) {
@@ -24,9 +22,9 @@ TEST(Field, KindChangesKeepOrDropTheValue) {
   Field f;
   f.SetValue(u"hello");
   f.SetKind(12, &texts);
-  EXPECT_EQ(f.value, u"hello");   // text to selection keeps the text
+  EXPECT_EQ(f.value, u"hello");  // text to selection keeps the text
   f.SetKind(8, &texts);
-  EXPECT_TRUE(f.value.empty());   // to a date: no text, and no date yet
+  EXPECT_TRUE(f.value.empty());  // to a date: no text, and no date yet
   EXPECT_TRUE(f.dateTime.IsZero());
   EXPECT_TRUE(f.changeFlags & field_flags::kDateCleared);
   f.SetKind(11, &texts);
@@ -37,7 +35,7 @@ TEST(Field, KindChangesKeepOrDropTheValue) {
 
 TEST(Field, ItemsAreLimitedAndCleaned) {
   Field f;
-  EXPECT_FALSE(f.AddItem(u"x"));   // a text field keeps no items
+  EXPECT_FALSE(f.AddItem(u"x"));  // a text field keeps no items
   f.kind = 12;
   EXPECT_FALSE(f.AddItem(u""));
   for (int i = 0; i < 128; ++i) ASSERT_TRUE(f.AddItem(u"a^b"));
@@ -95,7 +93,7 @@ TEST(Card, FieldLimitAndPictureTypes) {
   EXPECT_EQ(SoundTypeFromName(u"a.WAV"), 1u);
   EXPECT_EQ(SoundTypeFromName(u"a.mp3"), 0u);
   card.SetPicture(SecureBytes{1}, u"x.gif", 42);
-  EXPECT_EQ(card.picture->placement, 9u);   // out of range falls back to 9
+  EXPECT_EQ(card.picture->placement, 9u);  // out of range falls back to 9
 }
 
 }  // namespace
@@ -114,7 +112,7 @@ TEST(Card, PicturesSoundsAndAttachmentsFromFiles) {
   EXPECT_EQ(card.picture->fileName, u"Holiday.JPEG");
   EXPECT_EQ(card.picture->type, 2u);
   EXPECT_FALSE(card.SetSoundFromFile(dir.File("missing.wav"), true, 1 << 20));
-  EXPECT_FALSE(card.AddAttachmentFromFile(note, 4));   // larger than allowed
+  EXPECT_FALSE(card.AddAttachmentFromFile(note, 4));  // larger than allowed
   ASSERT_TRUE(card.AddAttachmentFromFile(note, 1 << 20));
   platform::SystemTime written;
   ASSERT_TRUE(platform::FileModifiedTime(note, &written));
@@ -123,7 +121,7 @@ TEST(Card, PicturesSoundsAndAttachmentsFromFiles) {
 
   const std::string out = dir.File("copy.txt");
   ASSERT_TRUE(CopyOut(card.attachments[0]->bytes, out));
-  EXPECT_FALSE(CopyOut(card.attachments[0]->bytes, out));   // never over a file
+  EXPECT_FALSE(CopyOut(card.attachments[0]->bytes, out));  // never over a file
   struct stat st {};
   ASSERT_EQ(stat(out.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);

@@ -26,7 +26,8 @@ TEST(FormatTextTest, FillsPlaceholdersAndLeavesTheRestAsWritten) {
       {u"%x %s %", {std::u16string_view(u"a")}, u"%x a %"},
       {u"%s and %s", {std::u16string_view(u"one")}, u"one and "},
   };
-  for (const auto& c : cases) EXPECT_EQ(FormatText(c.format, c.args), c.expected) << std::string(c.format.begin(), c.format.end());
+  for (const auto& c : cases)
+    EXPECT_EQ(FormatText(c.format, c.args), c.expected) << std::string(c.format.begin(), c.format.end());
 }
 
 // Many huge widths in one string: the result is the string itself, made

@@ -24,8 +24,8 @@ TEST(RecordId, IdsMadeInTheSameSecondDiffer) {
   const RecordId b = NewRecordId();
   EXPECT_NE(a, b);
   EXPECT_EQ(LoadU16(a.bytes.data() + 4), 3);
-  EXPECT_EQ(a.bytes[8], 10);   // day
-  EXPECT_EQ(a.bytes[9], 12);   // month
+  EXPECT_EQ(a.bytes[8], 10);  // day
+  EXPECT_EQ(a.bytes[9], 12);  // month
   EXPECT_EQ(LoadU16(a.bytes.data() + 10), 2026);
   EXPECT_EQ(a.bytes[14], a.bytes[15]);
 }
@@ -56,8 +56,8 @@ TEST(RecordHeader, NamesAreEncipheredCutAndStable) {
   RecordHeader other = NewCardRecord(RecordId{}, &key);
   other.SetName(u"Bank");
   // No IV: the same name under the same key gives the same bytes.
-  EXPECT_EQ(0, std::memcmp(first.data() + layout::record::kName,
-                           other.Bytes().data() + layout::record::kName, layout::record::kNameSize));
+  EXPECT_EQ(0, std::memcmp(first.data() + layout::record::kName, other.Bytes().data() + layout::record::kName,
+                           layout::record::kNameSize));
   ASSERT_TRUE(h.SetName(u""));
   EXPECT_TRUE(AllZero(h.Bytes().data() + layout::record::kName, layout::record::kNameSize));
   EXPECT_EQ(h.Name(), u"");
@@ -81,7 +81,7 @@ TEST(RecordHeader, IconPictureAndFlags) {
   EXPECT_EQ(h.PayloadLength(), 0u);
   EXPECT_TRUE(h.Payload().empty());
   RecordHeader forms = NewFolderRecord(NewRecordId(), true, &key);
-  EXPECT_TRUE(forms.Parent().IsZero());   // the forms folder is always top level
+  EXPECT_TRUE(forms.Parent().IsZero());  // the forms folder is always top level
   EXPECT_TRUE(LooksLikeRecord(forms.Bytes().data()));
 }
 

@@ -22,13 +22,13 @@
 #include <cstring>
 #include <functional>
 #include <map>
-#include <set>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "storage/bytes.h"
 #include "platform/core/system.h"
+#include "storage/bytes.h"
 #include "storage/layout.h"
 #include "storage/tree_order.h"
 #include "storage/wallet.h"
@@ -181,7 +181,7 @@ class RepairReference : public ::testing::Test {
       starts.push_back(c);
       c += R::kSize + uint64_t(U32At(pristine, c + R::kPayloadLength)) + U32At(pristine, c + R::kBodyLength);
     }
-    ASSERT_EQ(starts.size(), 10u);   // forms folder, two folders, seven cards
+    ASSERT_EQ(starts.size(), 10u);  // forms folder, two folders, seven cards
   }
 
   static Bytes ReadAll(const std::string& path) {
@@ -276,7 +276,8 @@ TEST_F(RepairReference, RepairGivesTheBytesAndCountOfThePlainWalk) {
     ASSERT_EQ(prompter.messages.size(), 3u) << "the damage was not found";
     const std::u16string& done = prompter.messages[2].text;
     int count = 0;
-    for (size_t k = 0; k < done.size() && done[k] >= u'0' && done[k] <= u'9'; ++k) count = count * 10 + (done[k] - u'0');
+    for (size_t k = 0; k < done.size() && done[k] >= u'0' && done[k] <= u'9'; ++k)
+      count = count * 10 + (done[k] - u'0');
 
     const Bytes repaired = ReadAll(w.path());
     EXPECT_EQ(repaired.size(), expected.bytes.size());
@@ -313,7 +314,7 @@ TEST_F(RepairReference, WalkKeepsSoundRecordsAndNeverLengthens) {
   Wallet wallet;
   wallet.SetTextSource(&w.texts());
   EXPECT_EQ(wallet.Open(w.path(), w.password(), false, &prompter), OpenStatus::Ok);
-  EXPECT_EQ(wallet.Count(), 8);   // every record but the scribbled card and the cut-off one
+  EXPECT_EQ(wallet.Count(), 8);  // every record but the scribbled card and the cut-off one
 }
 
 // What a user sees after a repair: the cards of a folder the repair
@@ -321,8 +322,8 @@ TEST_F(RepairReference, WalkKeepsSoundRecordsAndNeverLengthens) {
 // an empty card under its name.
 TEST_F(RepairReference, RepairedWalletShowsEveryCard) {
   Bytes damaged = pristine;
-  std::memset(damaged.data() + starts[2] + R::kId, 0, 16);   // the folder Mail: no record any more
-  PutU32(damaged, starts[4] + R::kBodyLength, U32At(damaged, starts[4] + R::kBodyLength) + 100);   // card B
+  std::memset(damaged.data() + starts[2] + R::kId, 0, 16);  // the folder Mail: no record any more
+  PutU32(damaged, starts[4] + R::kBodyLength, U32At(damaged, starts[4] + R::kBodyLength) + 100);  // card B
   WriteAll(damaged);
   test::ScriptedPrompter prompter;
   prompter.Queue(Answer::Yes);

@@ -57,19 +57,19 @@ TEST_F(SearchWallet, FindsNamesLabelsAndValues) {
     std::vector<int> found;
   } cases[] = {
       {u"bank", {bank}},
-      {u"  BANK  ", {bank}},        // trimmed and lower-cased
-      {u"b", {}},                   // too short
-      {u"  a  ", {}},               // one letter once trimmed
-      {u"pin", {bank}},             // a field name
-      {u"4711", {bank}},            // a field value
-      {u"doe", {bank, mail}},       // in file order
-      {u"sesame", {mail}},          // a value under an empty field name
+      {u"  BANK  ", {bank}},   // trimmed and lower-cased
+      {u"b", {}},              // too short
+      {u"  a  ", {}},          // one letter once trimmed
+      {u"pin", {bank}},        // a field name
+      {u"4711", {bank}},       // a field value
+      {u"doe", {bank, mail}},  // in file order
+      {u"sesame", {mail}},     // a value under an empty field name
       {u"\u00C4RGER", {mail}},
-      {u"member", {form}},          // custom forms are cards too
+      {u"member", {form}},  // custom forms are cards too
       {u"club", {form}},
-      {u"secretword", {}},          // deleted
+      {u"secretword", {}},  // deleted
       {u"old safe", {}},
-      {u"banking", {}},             // folders are not searched
+      {u"banking", {}},  // folders are not searched
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(platform::ToUtf8(c.text));
@@ -85,7 +85,7 @@ TEST_F(SearchWallet, DateAndTimeFieldsAreFoundByTheirShownText) {
   const platform::SystemTime when{2024, 3, 2, 5, 14, 30, 0, 0};
   Card card = t.MakeCard(w.FormsFolder()->Id(), u"Dates",
                          {{u"Born", u"", 8, when}, {u"Alarm", u"", 9, when}, {u"Both", u"", 10, when}});
-  card.fields[0].SetValue(u"storedtext");   // kept in the file, but never shown for a date
+  card.fields[0].SetValue(u"storedtext");  // kept in the file, but never shown for a date
   const int dates = w.AppendCard(card);
   ASSERT_GE(dates, 0);
   EXPECT_EQ(Search(w, u"05.03.2024"), 1);
@@ -137,9 +137,9 @@ TEST(Search, AnEarlierCopyOfACardDoesNotCount) {
   ASSERT_GE(w.AppendCard(card), 0);
   Card later = card;
   later.fields[0].SetValue(u"fresh");
-  const int position = w.AppendCard(later);   // the same id once more, later in the file
+  const int position = w.AppendCard(later);  // the same id once more, later in the file
   ASSERT_GE(position, 0);
-  for (int round = 0; round < 2; ++round) {   // as written, and as loaded from the file
+  for (int round = 0; round < 2; ++round) {  // as written, and as loaded from the file
     const int at = w.FindRecord(card.record.Id());
     EXPECT_EQ(Search(w, u"stale"), 0);
     EXPECT_EQ(Search(w, u"fresh"), 1);
@@ -167,7 +167,7 @@ TEST(Search, DuringTheOpenFindsWhatSearchFinds) {
   for (int i = 0; i < 50; ++i) ASSERT_GE(t.AddCard(in, u"Card", {{u"Text", u"needle"}}), 0);
   Card later = card;
   later.fields[0].SetValue(u"fresh needle");
-  ASSERT_GE(w.AppendCard(later), 0);   // the same id once more, at the end of the file
+  ASSERT_GE(w.AppendCard(later), 0);  // the same id once more, at the end of the file
   const int doomed = t.AddCard(in, u"Gone", {{u"Text", u"needle gone"}});
   ASSERT_TRUE(w.DeleteRecord(doomed));
 

@@ -30,15 +30,15 @@ const TreeNode* Child(const std::vector<TreeNode>& nodes, std::u16string_view na
 
 TEST(TreeOrder, ViewsFirstCardsBeforeFoldersFormsFolderLast) {
   std::vector<TreeItemKey> keys = {
-      {1, u"b-card"}, {3, u"My Forms"}, {2, u"Z-folder"}, {100, u"Favorites"},
+      {1, u"b-card"}, {3, u"My Forms"}, {2, u"Z-folder"},       {100, u"Favorites"},
       {1, u"A-card"}, {2, u"a-folder"}, {200, u"Find Results"},
   };
   std::stable_sort(keys.begin(), keys.end(),
                    [](const TreeItemKey& a, const TreeItemKey& b) { return CompareTreeItems(a, b) < 0; });
   std::vector<std::u16string> order;
   for (const auto& k : keys) order.push_back(Str(k.name));
-  EXPECT_EQ(order, (std::vector<std::u16string>{u"Find Results", u"Favorites", u"A-card", u"b-card",
-                                                u"a-folder", u"Z-folder", u"My Forms"}));
+  EXPECT_EQ(order, (std::vector<std::u16string>{u"Find Results", u"Favorites", u"A-card", u"b-card", u"a-folder",
+                                                u"Z-folder", u"My Forms"}));
 }
 
 TEST(TreeOrder, NamesCompareCaseInsensitivelyOverTheFirst63Characters) {
@@ -48,13 +48,13 @@ TEST(TreeOrder, NamesCompareCaseInsensitivelyOverTheFirst63Characters) {
     int sign;
   } cases[] = {
       {{1, u"ABC"}, {1, u"abc"}, 0},
-      {{2, u"\u00C4rger"}, {2, u"\u00E4rger"}, 0},   // beyond ASCII too
+      {{2, u"\u00C4rger"}, {2, u"\u00E4rger"}, 0},  // beyond ASCII too
       {{1, u"ab"}, {1, u"abc"}, -1},
-      {{1, base + u"a" + u"zzz"}, {1, base + u"A" + u"aaa"}, 0},   // differ after 63 only
-      {{1, base + u"a"}, {1, base + u"b"}, -1},                     // differ at the 63rd
-      {{2, u"b"}, {1, u"z"}, 1},       // a folder after any card
-      {{3, u"a"}, {2, u"z"}, 1},       // the forms folder after any folder
-      {{300, u"a"}, {1, u"b"}, 0},     // nothing else is told apart
+      {{1, base + u"a" + u"zzz"}, {1, base + u"A" + u"aaa"}, 0},  // differ after 63 only
+      {{1, base + u"a"}, {1, base + u"b"}, -1},                   // differ at the 63rd
+      {{2, u"b"}, {1, u"z"}, 1},                                  // a folder after any card
+      {{3, u"a"}, {2, u"z"}, 1},                                  // the forms folder after any folder
+      {{300, u"a"}, {1, u"b"}, 0},                                // nothing else is told apart
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     SCOPED_TRACE(i);
@@ -91,13 +91,13 @@ TEST(BuildTree, TopLevelWithBothViews) {
   ASSERT_TRUE(w.AddFavourite(t.IdAt(bCard)));
 
   std::vector<TreeNode> tree = BuildTree(w);
-  EXPECT_EQ(Names(tree), (std::vector<std::u16string>{u"Favorites", u"A-card", u"b-card", u"a-folder",
-                                                      u"Z-folder", u"My Forms"}));
+  EXPECT_EQ(Names(tree),
+            (std::vector<std::u16string>{u"Favorites", u"A-card", u"b-card", u"a-folder", u"Z-folder", u"My Forms"}));
 
   ASSERT_EQ(Search(w, u"card"), 2);
   tree = BuildTree(w);
-  EXPECT_EQ(Names(tree), (std::vector<std::u16string>{u"Find Results - 'card'", u"Favorites", u"A-card",
-                                                      u"b-card", u"a-folder", u"Z-folder", u"My Forms"}));
+  EXPECT_EQ(Names(tree), (std::vector<std::u16string>{u"Find Results - 'card'", u"Favorites", u"A-card", u"b-card",
+                                                      u"a-folder", u"Z-folder", u"My Forms"}));
   const TreeNode& found = tree[0];
   EXPECT_EQ(found.position, kFindResultsMarker);
   EXPECT_EQ(found.kind, 200);
@@ -140,7 +140,7 @@ TEST(BuildTree, RecordsGoUnderTheirParentsWhateverTheFileOrder) {
   t.AddCard(NewRecordId(), u"Orphan");
   t.AddCard(loopB.Id(), u"In the loop");
 
-  for (int round = 0; round < 2; ++round) {   // as written, and as loaded from the file
+  for (int round = 0; round < 2; ++round) {  // as written, and as loaded from the file
     const std::vector<TreeNode> tree = BuildTree(w);
     EXPECT_EQ(Names(tree), (std::vector<std::u16string>{u"Outer", u"My Forms"}));
     const TreeNode* o = Child(tree, u"Outer");
@@ -204,8 +204,8 @@ TEST(BuildTree, FavouritesViewListsTheCardsThatExist) {
   const int alpha = t.AddCard(t.IdAt(folder), u"Alpha");
   const int gone = t.AddCard(t.IdAt(folder), u"Gone");
   ASSERT_TRUE(w.AddFavourite(t.IdAt(zeta)));
-  ASSERT_TRUE(w.AddFavourite(NewRecordId()));      // no such record
-  ASSERT_TRUE(w.AddFavourite(t.IdAt(folder)));     // not a card
+  ASSERT_TRUE(w.AddFavourite(NewRecordId()));   // no such record
+  ASSERT_TRUE(w.AddFavourite(t.IdAt(folder)));  // not a card
   ASSERT_TRUE(w.AddFavourite(t.IdAt(alpha)));
   ASSERT_TRUE(w.AddFavourite(t.IdAt(gone)));
   ASSERT_TRUE(w.DeleteRecord(gone));

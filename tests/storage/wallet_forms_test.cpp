@@ -16,10 +16,10 @@ TEST_F(WalletFile, NewCardFromABuiltInForm) {
   EXPECT_EQ(card.record.Icon(), 110);
   EXPECT_EQ(card.record.Parent(), folder);
   EXPECT_EQ(card.fields.size(), 16u);
-  EXPECT_EQ(card.fields[2].kind, 7);   // the masked definition
-  EXPECT_EQ(card.fields[9].kind, 6);   // telephone
+  EXPECT_EQ(card.fields[2].kind, 7);  // the masked definition
+  EXPECT_EQ(card.fields[9].kind, 6);  // telephone
   EXPECT_EQ(card.attributes, wallet.Options().DefaultAttributes());
-  EXPECT_FALSE(wallet.NewCardFromForm(folder, BuiltInFormId(43), &card));   // no such custom form
+  EXPECT_FALSE(wallet.NewCardFromForm(folder, BuiltInFormId(43), &card));  // no such custom form
   for (int n = 0; n < 43; ++n) {
     ASSERT_TRUE(wallet.NewCardFromForm(folder, BuiltInFormId(uint32_t(n)), &card));
     EXPECT_EQ(card.fields.size(), BuiltInFormAt(n)->head.fieldCount);
@@ -60,13 +60,13 @@ TEST_F(WalletFile, CustomFormsKeepLabelsAndChoicesButNoValues) {
   EXPECT_EQ(types[0].name, u"Router");
   EXPECT_EQ(types[1].icon, 110 + 4);
   EXPECT_EQ(*wallet.FormName(wallet.At(form)->Id()), u"Router");
-  EXPECT_FALSE(wallet.FormName(wallet.At(source)->Id()));   // a card outside the forms folder
+  EXPECT_FALSE(wallet.FormName(wallet.At(source)->Id()));  // a card outside the forms folder
 
   Card fromForm;
   ASSERT_TRUE(wallet.NewCardFromForm(wallet.At(0)->Id(), wallet.At(form)->Id(), &fromForm));
   EXPECT_EQ(fromForm.record.Name(), u"Router*");
   EXPECT_NE(fromForm.record.Id(), wallet.At(form)->Id());
-  EXPECT_EQ(wallet.Count(), 4);   // not written
+  EXPECT_EQ(wallet.Count(), 4);  // not written
 }
 
 TEST_F(WalletFile, CopiesGetANewIdAndOneStar) {
@@ -78,8 +78,8 @@ TEST_F(WalletFile, CopiesGetANewIdAndOneStar) {
   EXPECT_NE(wallet.At(copy)->Id(), wallet.At(card)->Id());
   EXPECT_EQ(wallet.At(copy)->Parent(), wallet.At(other)->Id());
   EXPECT_EQ(ToU16(wallet.At(copy)->Name()), std::u16string(254, u'n') + u"*");
-  EXPECT_EQ(wallet.CopyCardInto(other, 0), -1);      // only cards are copied
-  EXPECT_EQ(wallet.CopyCardInto(card, card), -1);    // and never into a card
+  EXPECT_EQ(wallet.CopyCardInto(other, 0), -1);    // only cards are copied
+  EXPECT_EQ(wallet.CopyCardInto(card, card), -1);  // and never into a card
 }
 
 }  // namespace

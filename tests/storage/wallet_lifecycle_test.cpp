@@ -77,7 +77,7 @@ TEST_F(WalletFile, OpenRefusals) {
   const std::string good = ReadAll(path);
   EXPECT_EQ(wallet.Open(path, u"Secret", false, &answers), OpenStatus::WrongPassword);
   EXPECT_EQ(wallet.Open(path, u"se", false, &answers), OpenStatus::WrongPassword);
-  EXPECT_EQ(ReadAll(path), good);   // byte for byte
+  EXPECT_EQ(ReadAll(path), good);  // byte for byte
   // The first look without the password leaves the header for the
   // password prompt: it checks typed passwords and shows the hint; the
   // file itself is free again.
@@ -97,7 +97,8 @@ TEST_F(WalletFile, OpenRefusals) {
       {"75 bytes", [](std::string& b) { b.resize(75); }, OpenStatus::NotAWallet},
       {"maker text", [](std::string& b) { b[3] = 'X'; }, OpenStatus::NotAWallet},
       {"version 7", [](std::string& b) { b.replace(64, 7, "(7.00) "); }, OpenStatus::UnsupportedVersion},
-      {"version 5 with the current verifier", [](std::string& b) { b.replace(64, 7, "(5.10) "); }, OpenStatus::BadHeader},
+      {"version 5 with the current verifier", [](std::string& b) { b.replace(64, 7, "(5.10) "); },
+       OpenStatus::BadHeader},
       {"header signature", [](std::string& b) { b[76 + 3132] ^= 1; }, OpenStatus::BadHeader},
       {"short header", [](std::string& b) { b.resize(1000); }, OpenStatus::BadHeader},
       {"options signature", [](std::string& b) { b[3224 + 1] ^= 1; }, OpenStatus::BadOptions},
@@ -185,7 +186,7 @@ TEST_F(WalletFile, ReplacedCardMovesToTheEndWithoutAGap) {
   ASSERT_TRUE(wallet.LoadCard(wallet.At(a)->Id(), &card));
   card.fields[0].SetValue(u"longer value than before");
   const uint64_t oldExtent = card.record.Extent();
-  ASSERT_EQ(wallet.ReplaceCard(card), a);   // same index position
+  ASSERT_EQ(wallet.ReplaceCard(card), a);  // same index position
   const std::string bytes = ReadAll(path);
   EXPECT_EQ(bytes.size(), sizeBefore - oldExtent + wallet.At(a)->Extent());
   EXPECT_EQ(wallet.At(a)->fileOffset + wallet.At(a)->Extent(), bytes.size());
@@ -226,7 +227,7 @@ TEST_F(WalletFile, DeletingLeavesTombstonesAndPurgeRemovesThem) {
   const uint64_t cardBody = wallet.At(card)->BodyLength();
   ASSERT_TRUE(wallet.DeleteRecord(card));
   ASSERT_TRUE(wallet.DeleteRecord(folder));
-  EXPECT_TRUE(wallet.At(folder)->IsDeleted());   // stays in the index, marked
+  EXPECT_TRUE(wallet.At(folder)->IsDeleted());  // stays in the index, marked
   EXPECT_EQ(wallet.FindRecord(wallet.At(folder)->Id()), -1);
   EXPECT_EQ(ReadAll(path).size(), size - cardBody);
   EXPECT_EQ(wallet.PurgeTombstones(), 2);
@@ -278,7 +279,7 @@ TEST_F(WalletFile, FavouritesListRules) {
   wallet.RemoveFavourite(ids[1]);
   const std::vector<RecordId> now = wallet.Favourites();
   ASSERT_EQ(now.size(), 31u);
-  EXPECT_EQ(now[1], ids[2]);   // the rest moved down
+  EXPECT_EQ(now[1], ids[2]);  // the rest moved down
   EXPECT_TRUE(wallet.Options().Flags() & layout::options::kFlagFavouritesChanged);
   ASSERT_TRUE(wallet.DeleteRecord(wallet.FindRecord(ids[0])));
   EXPECT_FALSE(wallet.IsFavourite(ids[0]));
@@ -312,13 +313,13 @@ TEST_F(WalletFile, ReKeyLeavesNothingUnderTheOldKey) {
   CreateAndOpen();
   const int folder = AddFolder(u"Old folder");
   AddCard(u"Kept card", folder, u"kept");
-  ASSERT_TRUE(wallet.DeleteRecord(AddCard(u"Deleted card", folder, u"gone")));   // tombstone, body cut
-  ASSERT_TRUE(wallet.DeleteRecord(AddFolder(u"Deleted folder")));                // tombstone in place
+  ASSERT_TRUE(wallet.DeleteRecord(AddCard(u"Deleted card", folder, u"gone")));  // tombstone, body cut
+  ASSERT_TRUE(wallet.DeleteRecord(AddFolder(u"Deleted folder")));               // tombstone in place
   const KeyContext oldKey = wallet.DataKey();
   ASSERT_EQ(wallet.ChangePassword(u"secret", u"better", std::nullopt), PasswordChangeStatus::Ok);
   const KeyContext& newKey = wallet.DataKey();
-  const std::set<std::u16string> names = {u"Personal", u"My Forms", u"Old folder", u"Kept card", u"Deleted card",
-                                          u"Deleted folder"};
+  const std::set<std::u16string> names = {u"Personal",  u"My Forms",     u"Old folder",
+                                          u"Kept card", u"Deleted card", u"Deleted folder"};
   std::set<std::u16string> underNewKey;
   int tombstones = 0;
   ASSERT_TRUE(wallet.WalkRecords([&](const RecordHeader& h, const Wallet::BodyReader&) {
@@ -362,7 +363,7 @@ TEST_F(WalletFile, DamageIsReportedAndRepaired) {
   const uint64_t damageAt = wallet.At(a)->fileOffset;
   wallet.Close();
   std::string bytes = ReadAll(path);
-  bytes[damageAt] ^= 0x55;   // A's kind signature
+  bytes[damageAt] ^= 0x55;  // A's kind signature
   WriteAll(path, bytes);
 
   answers.queue = {Answer::No};
@@ -376,7 +377,7 @@ TEST_F(WalletFile, DamageIsReportedAndRepaired) {
   ASSERT_EQ(answers.seen.size(), 3u);
   EXPECT_EQ(answers.seen[0].text, u"Repair Mine.tb5?");
   EXPECT_EQ(answers.seen[2].text, u"1 repairs in Mine.tb5");
-  EXPECT_EQ(wallet.Count(), 3);   // A is gone, B and the rest survive
+  EXPECT_EQ(wallet.Count(), 3);  // A is gone, B and the rest survive
 }
 
 // A wallet cut short anywhere gives the status that belongs to where the
@@ -394,7 +395,7 @@ TEST_F(WalletFile, TruncatedWalletsGiveTheStatusOfTheCut) {
   }));
   wallet.Close();
   const std::string good = ReadAll(path);
-  ASSERT_EQ(boundaries.size(), 5u);   // four records end to end
+  ASSERT_EQ(boundaries.size(), 5u);  // four records end to end
   ASSERT_EQ(*boundaries.begin(), layout::kFirstRecordOffset);
   ASSERT_EQ(*boundaries.rbegin(), good.size());
   auto expected = [&](size_t n) {
@@ -437,7 +438,7 @@ TEST_F(WalletFile, EveryFileThatHoldsSecretsIsTheOwnersAlone) {
   Card loaded;
   ASSERT_TRUE(wallet.LoadCard(wallet.At(card)->Id(), &loaded));
   loaded.fields[0].SetValue(u"5678");
-  ASSERT_GE(wallet.ReplaceCard(loaded), 0);   // the wallet is now the replacement file
+  ASSERT_GE(wallet.ReplaceCard(loaded), 0);  // the wallet is now the replacement file
   EXPECT_EQ(ModeOf(path), 0600u);
   ASSERT_EQ(wallet.ChangePassword(u"secret", u"better", std::nullopt), PasswordChangeStatus::Ok);
   EXPECT_EQ(ModeOf(path), 0600u);

@@ -169,7 +169,7 @@ TEST_F(WalletPaths, SecondWriterHearsTheWalletIsInUse) {
 }
 
 TEST_F(WalletPaths, OnlyRegularFilesAreOpened) {
-  alarm(20);   // a pipe that is waited on would hang the test: end it instead
+  alarm(20);  // a pipe that is waited on would hang the test: end it instead
   const std::string pipe = dir.File("Pipe.tb5"), folder = dir.File("Folder.tb5");
   ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
   ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);

@@ -19,8 +19,7 @@ const platform::SystemTime kNow{2026, 6, 1, 1, 12, 0, 0, 0};
 class PasswordAudit : public ::testing::Test {
  protected:
   // A card whose last change was daysAgo days before kNow.
-  int Add(const storage::RecordId& folder, std::u16string_view name, std::vector<FieldSpec> fields,
-          int daysAgo = 10) {
+  int Add(const storage::RecordId& folder, std::u16string_view name, std::vector<FieldSpec> fields, int daysAgo = 10) {
     storage::Card card = w.MakeCard(folder, name, fields);
     card.record.SetModified(platform::FromEpochSeconds(platform::ToEpochSeconds(kNow) - int64_t(daysAgo) * 86400));
     return w.wallet().AppendCard(card);
@@ -49,7 +48,8 @@ TEST_F(PasswordAudit, EachFindingAndTheCounts) {
   const int mail = Add(web, u"Mail", {{u"Password", strong, kPassword}, {u"PIN", u"password", kPassword}});
   const int weak = Add(web, u"Forum", {{u"Password", u"zq9Lm2", kPassword}});
   // The same value twice on one card is not reuse.
-  const int twice = Add(bank, u"Twice", {{u"Password", u"Qx7!vR2#pL9@", kPassword}, {u"Again", u"Qx7!vR2#pL9@", kPassword}});
+  const int twice =
+      Add(bank, u"Twice", {{u"Password", u"Qx7!vR2#pL9@", kPassword}, {u"Again", u"Qx7!vR2#pL9@", kPassword}});
   const int empty = Add(bank, u"Blank", {{u"Password", u"", kPassword}});
   const int stale = Add(bank, u"Stale", {{u"Password", u"Vb8$Lp3!Zx6#Qm", kPassword}}, 366);
   const int year = Add(bank, u"Year", {{u"Password", u"Hj4%Tn7^Wc2&Ry", kPassword}}, 365);
@@ -128,9 +128,9 @@ TEST_F(PasswordAudit, ThreadsChangeNothing) {
   std::vector<storage::Card> cards;
   std::vector<storage::RecordHeader> none;
   for (int i = 0; i < 300; ++i) {
-    storage::Card c = w.MakeCard(f, u"Card " + std::u16string(1, char16_t(u'A' + i % 26)),
-                                 {{u"Password", pool[random() % pool.size()], kPassword},
-                                  {u"PIN", pool[random() % pool.size()], kPassword}});
+    storage::Card c = w.MakeCard(
+        f, u"Card " + std::u16string(1, char16_t(u'A' + i % 26)),
+        {{u"Password", pool[random() % pool.size()], kPassword}, {u"PIN", pool[random() % pool.size()], kPassword}});
     cards.push_back(std::move(c));
   }
   ASSERT_TRUE(w.wallet().AppendAllAtomically(none, cards));

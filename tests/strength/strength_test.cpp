@@ -14,9 +14,9 @@ TEST(Strength, StepBoundaries) {
   const struct {
     double bits;
     StrengthStep step;
-  } cases[] = {{0, StrengthStep::VeryWeak},   {27.99, StrengthStep::VeryWeak}, {28, StrengthStep::Weak},
-               {35.99, StrengthStep::Weak},   {36, StrengthStep::Fair},        {59.99, StrengthStep::Fair},
-               {60, StrengthStep::Strong},    {127.99, StrengthStep::Strong},  {128, StrengthStep::VeryStrong},
+  } cases[] = {{0, StrengthStep::VeryWeak},     {27.99, StrengthStep::VeryWeak}, {28, StrengthStep::Weak},
+               {35.99, StrengthStep::Weak},     {36, StrengthStep::Fair},        {59.99, StrengthStep::Fair},
+               {60, StrengthStep::Strong},      {127.99, StrengthStep::Strong},  {128, StrengthStep::VeryStrong},
                {5000, StrengthStep::VeryStrong}};
   for (const auto& c : cases) EXPECT_EQ(StepOf(c.bits), c.step) << c.bits;
 }

@@ -65,8 +65,7 @@ DiskModel::DiskModel(const std::string& folder) {
       object = known->second;
     } else {
       std::ifstream in(path, std::ios::binary);
-      object = NewObject(uint64_t(st.st_dev), uint64_t(st.st_ino),
-                         std::string(std::istreambuf_iterator<char>(in), {}));
+      object = NewObject(uint64_t(st.st_dev), uint64_t(st.st_ino), std::string(std::istreambuf_iterator<char>(in), {}));
     }
     durableNames_[name] = liveNames_[name] = object;
   }
@@ -191,7 +190,7 @@ void DiskModel::Crash(Loss loss, uint32_t seed) {
     std::string content = o.durable;
     for (const Change& c : o.pending) {
       if (loss == Loss::AllLost) break;
-      int fate = 1;   // 0 lost, 1 kept, 2 torn
+      int fate = 1;  // 0 lost, 1 kept, 2 torn
       if (loss == Loss::RandomMix) fate = std::uniform_int_distribution<int>(0, c.truncate ? 1 : 2)(random);
       if (fate == 0) continue;
       if (c.truncate) {
@@ -204,8 +203,8 @@ void DiskModel::Crash(Loss loss, uint32_t seed) {
         const uint64_t end = c.offset + bytes.size();
         std::vector<uint64_t> cuts;
         for (uint64_t b = (c.offset / kSector + 1) * kSector; b < end; b += kSector) cuts.push_back(b);
-        const uint64_t cut = cuts.empty() ? c.offset
-                                          : cuts[std::uniform_int_distribution<size_t>(0, cuts.size() - 1)(random)];
+        const uint64_t cut =
+            cuts.empty() ? c.offset : cuts[std::uniform_int_distribution<size_t>(0, cuts.size() - 1)(random)];
         bytes.resize(size_t(cut - c.offset));
       }
       Apply(content, bytes, c.offset);

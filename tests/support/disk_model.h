@@ -19,9 +19,9 @@ namespace tb::test {
 
 // What becomes of the work that was not flushed when the power went.
 enum class Loss {
-  AllLost,     // every unflushed write and every unsynced entry change
-  AllKept,     // nothing: the page cache reached the disk after all
-  RandomMix,   // each write lost, kept or torn at a sector; each entry change undone or kept
+  AllLost,    // every unflushed write and every unsynced entry change
+  AllKept,    // nothing: the page cache reached the disk after all
+  RandomMix,  // each write lost, kept or torn at a sector; each entry change undone or kept
 };
 
 const char* Describe(Loss loss);
@@ -38,7 +38,7 @@ class DiskModel {
  private:
   struct Change {
     bool truncate = false;
-    uint64_t offset = 0;   // a truncate: the new size
+    uint64_t offset = 0;  // a truncate: the new size
     std::string bytes;
   };
   struct Object {
@@ -47,8 +47,8 @@ class DiskModel {
   };
   struct EntryChange {
     enum Kind { Add, Remove, Rename } kind;
-    std::string name;   // Rename: the new name
-    std::string from;   // Rename: the old name
+    std::string name;  // Rename: the new name
+    std::string from;  // Rename: the old name
     int object;
   };
 

@@ -93,7 +93,8 @@ std::string CardText(const Card& card) {
     c += "|snd " + std::to_string(card.sound->type) + (card.sound->play ? " play " : " ") + Hash(card.sound->bytes) +
          " " + Ascii(card.sound->fileName);
   for (const auto& a : card.attachments)
-    if (a) c += "|att " + Hash(a->bytes) + " " + Ascii(a->fileName) + " " + Time(a->fileTime) + " " + Time(a->timeAdded);
+    if (a)
+      c += "|att " + Hash(a->bytes) + " " + Ascii(a->fileName) + " " + Time(a->fileTime) + " " + Time(a->timeAdded);
   return c;
 }
 
@@ -108,7 +109,8 @@ WalletState CaptureWallet(Wallet& w, const std::string& passwordLabel) {
   const auto& header = w.Header().raw;
   std::string h = passwordLabel + "|hint " + Ascii(w.GetHint().value_or(Text(u"-"))) + "|flags " +
                   std::to_string(LoadU32(header.data() + H::kFlags));
-  for (int v = 1; v <= 3; ++v) h += "|view " + Ascii(w.SpecialViewDisplayName(v)) + " " + std::to_string(w.GetSpecialViewIcon(v));
+  for (int v = 1; v <= 3; ++v)
+    h += "|view " + Ascii(w.SpecialViewDisplayName(v)) + " " + std::to_string(w.GetSpecialViewIcon(v));
   s["#header"] = h;
   // The options block as stored, but for its time of change.
   const auto& options = w.Options().raw;
@@ -165,10 +167,8 @@ std::string DescribeDifference(const WalletState& got, const WalletState& want) 
   std::string out;
   for (const auto& [k, v] : want) {
     auto it = got.find(k);
-    if (it == got.end())
-      out += "\n missing " + k + " = " + v;
-    else if (it->second != v)
-      out += "\n " + k + ": got " + it->second + " want " + v;
+    if (it == got.end()) out += "\n missing " + k + " = " + v;
+    else if (it->second != v) out += "\n " + k + ": got " + it->second + " want " + v;
   }
   for (const auto& [k, v] : got)
     if (!want.count(k)) out += "\n extra " + k + " = " + v;
@@ -188,10 +188,8 @@ Start Prepare(const FaultLoopSpec& spec) {
   if (!platform::RealPath(platform::FolderOf(spec.walletPath), &start.folder))
     start.folder = platform::FolderOf(spec.walletPath);
   for (const std::string& side : spec.sideFiles) ::unlink(side.c_str());
-  if (spec.walletAbsent)
-    ::unlink(spec.walletPath.c_str());
-  else
-    WriteBytes(spec.walletPath, spec.startBytes);
+  if (spec.walletAbsent) ::unlink(spec.walletPath.c_str());
+  else WriteBytes(spec.walletPath, spec.startBytes);
   start.files = FolderFiles(start.folder);
   return start;
 }
@@ -234,8 +232,7 @@ WalletState FaultFree(const FaultLoopSpec& spec, const Start& start, const Walle
 bool Matches(const FaultLoopSpec& spec, const WalletState& got, const WalletState& before, const WalletState& after,
              bool reportedSuccess, std::string* why) {
   if (reportedSuccess && got != after) {
-    *why = "the operation reported success, but its result is not what the disk holds" +
-           DescribeDifference(got, after);
+    *why = "the operation reported success, but its result is not what the disk holds" + DescribeDifference(got, after);
     return false;
   }
   switch (spec.outcome) {
@@ -277,9 +274,9 @@ int RunFrom(const FaultLoopSpec& spec, const Start& start, FaultPlan::Mode mode)
   }
   if (::testing::Test::HasFailure()) return -1;
 
-  const std::vector<Loss> patterns =
-      mode == FaultPlan::Mode::PowerCut ? std::vector<Loss>{Loss::AllLost, Loss::AllKept, Loss::RandomMix}
-                                        : std::vector<Loss>{Loss::AllKept};
+  const std::vector<Loss> patterns = mode == FaultPlan::Mode::PowerCut
+                                         ? std::vector<Loss>{Loss::AllLost, Loss::AllKept, Loss::RandomMix}
+                                         : std::vector<Loss>{Loss::AllKept};
   for (int n = 1; n < 200000; ++n) {
     for (const Loss loss : patterns) {
       Restore(spec, start);

@@ -39,21 +39,21 @@ WalletState ByContentWhereNew(const WalletState& state, const WalletState& befor
 std::string DescribeDifference(const WalletState& got, const WalletState& want);
 
 enum class Outcome {
-  OldOrNew,              // the operation took effect whole or not at all
-  EveryRecordOldOrNew,   // each record old or new, nothing nobody wrote
-  New,                   // reopening always ends at the finished result
+  OldOrNew,             // the operation took effect whole or not at all
+  EveryRecordOldOrNew,  // each record old or new, nothing nobody wrote
+  New,                  // reopening always ends at the finished result
 };
 
 struct FaultLoopSpec {
   std::string walletPath;
-  std::string startBytes;                   // the wallet file before the operation
-  bool walletAbsent = false;                // no wallet file before (create, conversion)
+  std::string startBytes;     // the wallet file before the operation
+  bool walletAbsent = false;  // no wallet file before (create, conversion)
   // Every other file of the wallet's folder is put back as it was before
   // each run; these names are removed as well (kept for older callers).
   std::vector<std::string> sideFiles;
   // Opens the wallet for the operation (unless the operation opens it
   // itself); faults are not installed around it.
-  std::function<void(storage::Wallet&)> prepare;   // may be empty: nothing to open
+  std::function<void(storage::Wallet&)> prepare;  // may be empty: nothing to open
   // Runs the operation under the faults; returns whether it reported
   // success.
   std::function<bool(storage::Wallet&)> run;

@@ -11,7 +11,7 @@ platform::FaultDecision FaultPlan::Before(const platform::FileCall& call) {
     return d;
   }
   if (++seen_ < n_) return d;
-  if (seen_ > n_) return d;   // failed once, then fine again
+  if (seen_ > n_) return d;  // failed once, then fine again
   fired_ = true;
   d.fail = true;
   if (mode_ != Mode::FailOnce) dead_ = true;

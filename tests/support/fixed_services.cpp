@@ -21,9 +21,8 @@ std::u16string_view FixedTexts::Text(uint32_t number) const {
 }
 
 storage::Answer AgreeToAll::Show(const storage::Message& m) {
-  return m.buttons == storage::Buttons::YesNo || m.buttons == storage::Buttons::YesNoCancel
-             ? storage::Answer::Yes
-             : storage::Answer::Ok;
+  return m.buttons == storage::Buttons::YesNo || m.buttons == storage::Buttons::YesNoCancel ? storage::Answer::Yes
+                                                                                            : storage::Answer::Ok;
 }
 
 }  // namespace tb::test

@@ -55,17 +55,15 @@ storage::Card TestWallet::MakeCard(const storage::RecordId& folder, std::u16stri
     storage::Field f;
     f.SetKind(spec.kind, &texts_);
     f.SetLabel(spec.label);
-    if (spec.kind >= 8 && spec.kind <= 10)
-      f.SetDateTime(spec.dateTime);
-    else
-      f.SetValue(spec.value);
+    if (spec.kind >= 8 && spec.kind <= 10) f.SetDateTime(spec.dateTime);
+    else f.SetValue(spec.value);
     card.AddField(std::move(f));
   }
   return card;
 }
 
-int TestWallet::AddCard(const storage::RecordId& folder, std::u16string_view name,
-                        const std::vector<FieldSpec>& fields, int32_t icon) {
+int TestWallet::AddCard(const storage::RecordId& folder, std::u16string_view name, const std::vector<FieldSpec>& fields,
+                        int32_t icon) {
   storage::Card card = MakeCard(folder, name, fields, icon);
   return wallet_.AppendCard(card);
 }

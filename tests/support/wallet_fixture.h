@@ -56,8 +56,8 @@ class TestWallet {
   // Adds a folder (top level when parent is all-zero); its position or -1.
   int AddFolder(std::u16string_view name, const storage::RecordId& parent = {}, int32_t icon = 72);
   // Adds a card in the folder; its position or -1.
-  int AddCard(const storage::RecordId& folder, std::u16string_view name,
-              const std::vector<FieldSpec>& fields = {}, int32_t icon = 0);
+  int AddCard(const storage::RecordId& folder, std::u16string_view name, const std::vector<FieldSpec>& fields = {},
+              int32_t icon = 0);
   // The card AddCard would write, not yet written.
   storage::Card MakeCard(const storage::RecordId& folder, std::u16string_view name,
                          const std::vector<FieldSpec>& fields = {}, int32_t icon = 0);

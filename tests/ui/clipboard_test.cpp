@@ -22,7 +22,9 @@ QByteArray Format(const char* format) {
 
 // Sets the period the service reads for the life of the object.
 struct Period {
-  explicit Period(uint32_t seconds) { ClipboardService::Instance()->SetPeriodSource([seconds] { return seconds; }); }
+  explicit Period(uint32_t seconds) {
+    ClipboardService::Instance()->SetPeriodSource([seconds] { return seconds; });
+  }
   ~Period() { ClipboardService::Instance()->SetPeriodSource(nullptr); }
 };
 
@@ -42,10 +44,12 @@ class ClipboardTest : public QObject {
     QVERIFY(service.CopySecret(QString::fromUtf8("Grüße €5")));
     QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8("Grüße €5"));
     QCOMPARE(Format(kPasswordManagerHintFormat), QByteArray("secret"));
-    QVERIFY(Format(kWindows1252Format).isEmpty());   // Unicode only unless asked
+    QVERIFY(Format(kWindows1252Format).isEmpty());  // Unicode only unless asked
 
     QVERIFY(service.CopySecret(QString::fromUtf8("Grüße €5"), true));
-    QCOMPARE(Format(kWindows1252Format), QByteArray("Gr\xFC\xDF" "e \x80" "5"));
+    QCOMPARE(Format(kWindows1252Format), QByteArray("Gr\xFC\xDF"
+                                                    "e \x80"
+                                                    "5"));
     QCOMPARE(Format(kPasswordManagerHintFormat), QByteArray("secret"));
     QVERIFY(service.HoldsOurCopy());
 
@@ -82,7 +86,7 @@ class ClipboardTest : public QObject {
     service.CheckExpiry();
     QCOMPARE(QApplication::clipboard()->text(), QString("PIN 1234"));
     QVERIFY(!service.ClearPending());
-    service.ClearOurs();   // closing the wallet leaves it too
+    service.ClearOurs();  // closing the wallet leaves it too
     QCOMPARE(QApplication::clipboard()->text(), QString("PIN 1234"));
   }
 

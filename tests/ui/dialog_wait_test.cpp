@@ -42,7 +42,7 @@ class DialogWaitTest : public QObject {
     QVERIFY(tb::test::DialogWaitStillWanted(wait));
     QEXPECT_FAIL("", "the probe never shows", Continue);
     tb::test::DialogWaitGaveUp(wait);
-    tb::test::DialogWaitMet(wait);   // not counted at the end of the program
+    tb::test::DialogWaitMet(wait);  // not counted at the end of the program
     QVERIFY(!tb::test::DialogWaitStillWanted(wait));
   }
 };

@@ -82,7 +82,7 @@ class FontServiceTest : public QObject {
     QVERIFY(unchanged && bold && deviceDefault);
     for (const QFont* font : {unchanged, bold, deviceDefault}) {
       QCOMPARE(font->family(), system.family());
-      QCOMPARE(font->pixelSize(), 24);   // 9 points at 192 down
+      QCOMPARE(font->pixelSize(), 24);  // 9 points at 192 down
       QVERIFY(!font->underline());
     }
     QCOMPARE(unchanged->weight(), system.weight());
@@ -103,8 +103,7 @@ class FontServiceTest : public QObject {
     FontService::Init(settings, registry);
     QCOMPARE(FontService::AccessibilityFontSize(), 2u);
     QCOMPARE(FontService::NumberForSize(0, false), 5);
-    for (int number : {0, 7, 20, 21})
-      QCOMPARE(FontService::Font(number)->styleStrategy(), QFont::NoSubpixelAntialias);
+    for (int number : {0, 7, 20, 21}) QCOMPARE(FontService::Font(number)->styleStrategy(), QFont::NoSubpixelAntialias);
   }
 
   void textSizesMapToTableFonts_data() {
@@ -165,7 +164,7 @@ class FontServiceTest : public QObject {
     ScopedDpi dpi(192);
     const QFont* again = FontService::Font(7);
     QCOMPARE(again, first);
-    QCOMPARE(again->pixelSize(), 12);   // as made, not remade at the new density
+    QCOMPARE(again->pixelSize(), 12);  // as made, not remade at the new density
     QCOMPARE(FontService::FontForSize(9, true), first);
     // A font asked for first at the new density is made at it.
     QCOMPARE(FontService::Font(1)->pixelSize(), 24);
@@ -175,9 +174,9 @@ class FontServiceTest : public QObject {
     QTest::addColumn<int>("dpiX");
     QTest::addColumn<int>("dpiY");
     QTest::addColumn<qint64>("size");
-    QTest::addColumn<int>("number");   // the normal font of the size
+    QTest::addColumn<int>("number");  // the normal font of the size
     QTest::addColumn<int>("pixels");
-    QTest::addColumn<int>("gap");      // (dpiX + 24) / 48
+    QTest::addColumn<int>("gap");  // (dpiX + 24) / 48
     QTest::newRow("96: 9") << 96 << 96 << qint64(9) << 1 << 12 << 2;
     QTest::newRow("96: 0") << 96 << 96 << qint64(0) << 3 << 15 << 2;
     QTest::newRow("192: 9") << 192 << 192 << qint64(9) << 1 << 24 << 4;

@@ -167,7 +167,7 @@ class ModalDialogTest : public QObject {
   void onlyWebPagesGoOutAsWebAddresses() {
     const struct {
       const char* typed;
-      const char* url;   // empty: refused
+      const char* url;  // empty: refused
     } cases[] = {
         {"www.example.org", "http://www.example.org"},
         {"  HTTPS://Example.org/a?b=1 ", "https://example.org/a?b=1"},

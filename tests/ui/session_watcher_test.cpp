@@ -56,8 +56,7 @@ class SessionWatcherTest : public QObject {
     QDBusConnection saver = bus.Connect("saver");
     QDBusConnection stranger = bus.Connect("stranger");
     FakeLoginManager manager;
-    QVERIFY(login.registerObject(QString::fromLatin1(tb::ui::kLogin1Path), &manager,
-                                 QDBusConnection::ExportAllSlots));
+    QVERIFY(login.registerObject(QString::fromLatin1(tb::ui::kLogin1Path), &manager, QDBusConnection::ExportAllSlots));
     QVERIFY(login.registerService(QString::fromLatin1(tb::ui::kLogin1Service)));
     QVERIFY(saver.registerService(QString::fromLatin1(tb::ui::kScreenSaverService)));
 
@@ -85,8 +84,7 @@ class SessionWatcherTest : public QObject {
     QTRY_COMPARE(locked.count(), 1);
     Send(login, tb::ui::kLogin1Path, tb::ui::kLogin1Manager, "PrepareForSleep", {true});
     QTRY_COMPARE(locked.count(), 2);
-    Send(saver, QStringLiteral("/org/freedesktop/ScreenSaver"), tb::ui::kScreenSaverInterface, "ActiveChanged",
-         {true});
+    Send(saver, QStringLiteral("/org/freedesktop/ScreenSaver"), tb::ui::kScreenSaverInterface, "ActiveChanged", {true});
     QTRY_COMPARE(locked.count(), 3);
 
     // Stopped, it hears nothing more.

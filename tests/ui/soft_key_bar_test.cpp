@@ -1,13 +1,14 @@
-#include <QDir>
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
-#include <QWidget>
 #include <QVBoxLayout>
+#include <QWidget>
 
+#include "platform/core/system.h"
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/dpi.h"
 #include "platform/ui/icons/icon_lists.h"
@@ -15,7 +16,6 @@
 #include "platform/ui/screenshot.h"
 #include "platform/ui/soft_key_bar.h"
 #include "platform/ui/texts.h"
-#include "platform/core/system.h"
 #include "ui_fixture.h"
 #include "ui_support/qt_test.h"
 
@@ -63,7 +63,8 @@ class SoftKeyBarTest : public QObject {
 
   void programTablesHoldTheMainBars() {
     const MenuTables& program = MenuTables::Program();
-    for (int id : {963, 987, 984, 967, 966, 969, 955, 970, 968}) QVERIFY2(program.Bar(id), qPrintable(QString::number(id)));
+    for (int id : {963, 987, 984, 967, 966, 969, 955, 970, 968})
+      QVERIFY2(program.Bar(id), qPrintable(QString::number(id)));
     // The Smartphone menu has no Expanded Menus, Export, Import or Help.
     SoftKeyBar pocket(nullptr, &program), phone(nullptr, &program);
     QVERIFY(pocket.SetMenuBar(963));
@@ -80,8 +81,8 @@ class SoftKeyBarTest : public QObject {
       const char* text;
       const char* line;
     } cases[] = {
-        {"bar 1\n  key 5 \"A\"\n", "missing"},                              // no end
-        {"bar 1\n  key popup 9 \"Menu\"\nend\n", "menu 9"},                 // unknown menu
+        {"bar 1\n  key 5 \"A\"\n", "missing"},               // no end
+        {"bar 1\n  key popup 9 \"Menu\"\nend\n", "menu 9"},  // unknown menu
         {"bar 1\n  key 1 \"A\"\n  key 2 \"B\"\n  key 3 \"C\"\nend\n", "line 4"},
         {"menu 2\n  item x \"A\"\nend\n", "line 2"},
         {"menu 2\n  item 4 \"A\nend\n", "unterminated"},
@@ -195,8 +196,12 @@ class SoftKeyBarTest : public QObject {
     QCOMPARE(MenuKeyNumber("Seek to Source"), 62895u);
     QCOMPARE(MenuKeyNumber("Frobnicate"), 0u);
     // "Wallets" is in the table but the module lacks it: English stays.
-    test::FakeTexts german({{20720, u"Suchen"}, {20703, u"Menü"}, {20706, u"Neue Karte"}, {20719, u"Bearbeiten"},
-                            {20722, u"Ausschneiden"}, {20761, u""}});
+    test::FakeTexts german({{20720, u"Suchen"},
+                            {20703, u"Menü"},
+                            {20706, u"Neue Karte"},
+                            {20719, u"Bearbeiten"},
+                            {20722, u"Ausschneiden"},
+                            {20761, u""}});
     SetTextSource(&german);
     SoftKeyBar bar(nullptr, &tables_);
     QVERIFY(bar.SetMenuBar(1));

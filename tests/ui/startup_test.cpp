@@ -1,6 +1,6 @@
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -282,7 +282,8 @@ class StartupTest : public QObject {
       QVERIFY(qGray(image.pixel(image.width() / 2, image.height() - 3)) < 128);
       QVERIFY(qGray(image.pixel(5, image.height() / 3)) > 200);
       const QByteArray keep = qgetenv("TB_KEEP_SCREENSHOTS");
-      if (!keep.isEmpty()) QFile::copy(picture, QDir(QString::fromLocal8Bit(keep)).filePath(QString("main-%1.png").arg(dpi)));
+      if (!keep.isEmpty())
+        QFile::copy(picture, QDir(QString::fromLocal8Bit(keep)).filePath(QString("main-%1.png").arg(dpi)));
     }
   }
 };

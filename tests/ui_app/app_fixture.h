@@ -98,7 +98,7 @@ class PasswordAnswers {
 
   std::vector<QString> titles;
   int refused = 0;
-  QString screenshotOfFirst;   // a path: the first prompt is grabbed there
+  QString screenshotOfFirst;  // a path: the first prompt is grabbed there
 
  private:
   void Poll() {
@@ -137,7 +137,7 @@ class ProgressWatch {
   }
 
   int sightings = 0;
-  int endings = 0;   // times the dialog ended
+  int endings = 0;  // times the dialog ended
   std::vector<int> values;
   QString title, windowTitle, explanation;
   QString screenshotOfFirst;

@@ -43,7 +43,7 @@ class DisplayWiringTest : public QObject {
     QVERIFY(program.context.wallet.Options().raw == rawBefore);
 
     WhenShown<tb::cards::DisplayOptionsDialog>([](tb::cards::DisplayOptionsDialog* d) {
-      d->TreeSizes()->setCurrentIndex(5);   // large, bold
+      d->TreeSizes()->setCurrentIndex(5);  // large, bold
       d->Colour(0)->Button()->SetColour(0x0000FF);
       d->Dispatch(tb::ui::kCmdDone);
     });

@@ -33,8 +33,7 @@ WalWriter HomeAndBank() {
   WalWriter w;
   w.records = {WalFolder{1, 500, 3, u"Bank"}, WalFolder{2, 500, 0, u"Home"},
                WalCard{1, 1, 500, 5, u"Visa", {tb::test::TextEntry(400, u"call first")}},
-               WalCard{2, 1, 500, 0, u"Current account", {}},
-               WalCard{3, 2, 500, 0, u"Alarm", {}}};
+               WalCard{2, 1, 500, 0, u"Current account", {}}, WalCard{3, 2, 500, 0, u"Alarm", {}}};
   return w;
 }
 
@@ -92,8 +91,8 @@ class LegacyOpenTest : public QObject {
     QCOMPARE(question.captionNumber, tb::ui::kCaptionInformation);
     QCOMPARE(question.buttons, tb::ui::Buttons::YesNo);
     QCOMPARE(question.icon, tb::ui::MessageIcon::Question);
-    QCOMPARE(boxes.Shown()[1].text, QStringLiteral("The wallet has been converted and saved as\n%1")
-                                        .arg(QString::fromStdString(f.tb5)));
+    QCOMPARE(boxes.Shown()[1].text,
+             QStringLiteral("The wallet has been converted and saved as\n%1").arg(QString::fromStdString(f.tb5)));
     QCOMPARE(boxes.Shown()[1].icon, tb::ui::MessageIcon::Information);
     // The old wallet's prompt, then the new wallet's.
     QCOMPARE(passwords.titles, (std::vector<QString>{"Password (Old.wal)", "Password (Old)"}));
@@ -115,11 +114,14 @@ class LegacyOpenTest : public QObject {
       const char* what;
       Answer question;
       std::vector<std::optional<QString>> passwords;
-      std::vector<uint32_t> messages;   // text numbers; 0 for the open's own message
+      std::vector<uint32_t> messages;  // text numbers; 0 for the open's own message
     } cases[] = {
         {"declined", Answer::No, {}, {kStrConvertQuestion, 0}},
         {"prompt cancelled", Answer::Yes, {std::nullopt}, {kStrConvertQuestion, 0}},
-        {"wrong password", Answer::Yes, {QStringLiteral("notright")}, {kStrConvertQuestion, kStrConvertWrongPassword, 0}},
+        {"wrong password",
+         Answer::Yes,
+         {QStringLiteral("notright")},
+         {kStrConvertQuestion, kStrConvertWrongPassword, 0}},
     };
     for (const auto& c : cases) {
       ScriptedMessageBoxes boxes;
@@ -188,8 +190,9 @@ class LegacyOpenTest : public QObject {
     WalWriter w;
     w.usesCustomForms = true;
     w.customFormFile = u"\\Program Files\\Tamberlock\\gym.ccd";
-    w.records = {WalFolder{1, 500, 0, u"Sport"},
-                 WalCard{1, 1, 1000, 8, u"Gym", {tb::test::TextEntry(601, u"A-17"), tb::test::TextEntry(602, u"4711")}}};
+    w.records = {
+        WalFolder{1, 500, 0, u"Sport"},
+        WalCard{1, 1, 1000, 8, u"Gym", {tb::test::TextEntry(601, u"A-17"), tb::test::TextEntry(602, u"4711")}}};
     LegacyFile f(w);
 
     // No definition file anywhere: the message names the program's folder.
@@ -235,7 +238,7 @@ class LegacyOpenTest : public QObject {
   }
 
   void resultMessagesGoByWhatFailed() {
-    tb::test::WiredProgram program;   // the English texts
+    tb::test::WiredProgram program;  // the English texts
     using tb::storage::CreateStatus;
     using tb::storage::LegacyStatus;
     const QString notConverted = tb::ui::Text(kStrNotConverted);
@@ -245,23 +248,37 @@ class LegacyOpenTest : public QObject {
       QString text;
       tb::ui::MessageIcon icon;
     } cases[] = {
-        {{LegacyStatus::Converted, CreateStatus::Ok}, 0, "The wallet has been converted and saved as\n/w/Old.tb5",
+        {{LegacyStatus::Converted, CreateStatus::Ok},
+         0,
+         "The wallet has been converted and saved as\n/w/Old.tb5",
          tb::ui::MessageIcon::Information},
-        {{LegacyStatus::WrongPassword, CreateStatus::Ok}, kStrConvertWrongPassword, tb::ui::Text(kStrConvertWrongPassword),
+        {{LegacyStatus::WrongPassword, CreateStatus::Ok},
+         kStrConvertWrongPassword,
+         tb::ui::Text(kStrConvertWrongPassword),
          tb::ui::MessageIcon::Information},
-        {{LegacyStatus::NotALegacyWallet, CreateStatus::Ok}, kStrNotALegacyWallet, tb::ui::Text(kStrNotALegacyWallet),
+        {{LegacyStatus::NotALegacyWallet, CreateStatus::Ok},
+         kStrNotALegacyWallet,
+         tb::ui::Text(kStrNotALegacyWallet),
          tb::ui::MessageIcon::Stop},
-        {{LegacyStatus::NoCustomFormFile, CreateStatus::Ok}, 0,
-         QString(tb::ui::Text(kStrNoDefinitionFile)).replace("%s", "/prog"), tb::ui::MessageIcon::Stop},
+        {{LegacyStatus::NoCustomFormFile, CreateStatus::Ok},
+         0,
+         QString(tb::ui::Text(kStrNoDefinitionFile)).replace("%s", "/prog"),
+         tb::ui::MessageIcon::Stop},
         {{LegacyStatus::CannotOpen, CreateStatus::Ok}, 0, notConverted + " (3)", tb::ui::MessageIcon::Stop},
-        {{LegacyStatus::CreateFailed, CreateStatus::NoPassword}, kStrConvertNeedsPassword,
-         tb::ui::Text(kStrConvertNeedsPassword), tb::ui::MessageIcon::Stop},
+        {{LegacyStatus::CreateFailed, CreateStatus::NoPassword},
+         kStrConvertNeedsPassword,
+         tb::ui::Text(kStrConvertNeedsPassword),
+         tb::ui::MessageIcon::Stop},
         {{LegacyStatus::CreateFailed, CreateStatus::Exists}, kStrNotConverted, notConverted, tb::ui::MessageIcon::Stop},
         {{LegacyStatus::CreateFailed, CreateStatus::CannotCreate}, 0, notConverted + " (5)", tb::ui::MessageIcon::Stop},
         // Creation's 7 and 9 are not "not an old wallet" and "wrong password".
-        {{LegacyStatus::CreateFailed, CreateStatus::HeaderWriteFailed}, 0, notConverted + " (7)",
+        {{LegacyStatus::CreateFailed, CreateStatus::HeaderWriteFailed},
+         0,
+         notConverted + " (7)",
          tb::ui::MessageIcon::Stop},
-        {{LegacyStatus::CreateFailed, CreateStatus::HeaderSetupFailed}, 0, notConverted + " (9)",
+        {{LegacyStatus::CreateFailed, CreateStatus::HeaderSetupFailed},
+         0,
+         notConverted + " (9)",
          tb::ui::MessageIcon::Stop},
     };
     for (const auto& c : cases) {

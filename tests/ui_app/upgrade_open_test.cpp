@@ -113,7 +113,7 @@ class UpgradeOpenTest : public QObject {
 
     QVERIFY(!f.program.window->OpenWalletFlow(f.path, false));
     QCOMPARE(passwords.refused, 0);
-    QCOMPARE(boxes.Count(), 1u);   // the question alone
+    QCOMPARE(boxes.Count(), 1u);  // the question alone
     QCOMPARE(boxes.Last().text, kQuestion);
     QCOMPARE(progress.sightings, 0);
     QVERIFY(f.Unchanged());

@@ -24,7 +24,7 @@ class WiredOpenTest : public QObject {
       QString typed;
       bool opens;
       int refused;
-      size_t boxes;   // the wrong-password message stays inside the prompt
+      size_t boxes;  // the wrong-password message stays inside the prompt
     } cases[] = {
         {"right", QString::fromStdU16String(file.password()), true, 0, 0},
         {"wrong", QStringLiteral("not-the-one"), false, 1, 1},

@@ -79,7 +79,7 @@ struct FileState {
 // Sets a file's times far into the past, so that any later write shows in
 // its modification time however coarse the clock.
 inline void Backdate(const std::string& path) {
-  const timespec times[2] = {{978307200, 0}, {978307200, 0}};   // 2001-01-01
+  const timespec times[2] = {{978307200, 0}, {978307200, 0}};  // 2001-01-01
   utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
 }
 
@@ -113,7 +113,6 @@ inline bool CanOpen(const std::string& path, int flags) {
   if (fd >= 0) close(fd);
   return fd >= 0;
 }
-
 
 // A small closed wallet and a main window over it, in English, whose
 // password prompt answers from a list (none left: cancelled).

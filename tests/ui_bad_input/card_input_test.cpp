@@ -25,7 +25,7 @@ namespace {
 int WalkAndClose(CardFixture& f) {
   CardWindow& w = f.Open();
   for (size_t i = 0; i < f.Viewer().Items().size(); ++i) QTest::keyClick(f.Body(), Qt::Key_Down);
-  w.grab();   // paint once at the bottom
+  w.grab();  // paint once at the bottom
   w.Dispatch(kCmdEditCard);
   for (int line = 1; line < f.Editor().LineCount(); line += 2) f.Editor().Activate(line);
   w.grab();
@@ -100,7 +100,10 @@ class BadCardInputTest : public QObject {
     const struct {
       uint32_t layout, size, colour;
     } cases[] = {
-        {7, 0, 0xFF0000FF}, {0xFFFFFFFF, 200, 0x80FFFFFF}, {3, uint32_t(-12), 0xFFFFFFFF}, {2, 0x7FFFFFFF, 0x01000000},
+        {7, 0, 0xFF0000FF},
+        {0xFFFFFFFF, 200, 0x80FFFFFF},
+        {3, uint32_t(-12), 0xFFFFFFFF},
+        {2, 0x7FFFFFFF, 0x01000000},
     };
     for (const auto& c : cases) {
       CardFixture f;
@@ -115,9 +118,9 @@ class BadCardInputTest : public QObject {
       QVERIFY(f.Viewer().DataLineHeight() > 0 && f.Viewer().DataLineHeight() < 100);
       // The high byte is no part of the colour.
       const QImage picture = f.List()->viewport()->grab().toImage();
-      QCOMPARE(picture.pixelColor(picture.width() - 1, picture.height() - 1).rgb() & 0xFFFFFF,
-               QColor(int(c.colour & 0xFF), int((c.colour >> 8) & 0xFF), int((c.colour >> 16) & 0xFF)).rgb() &
-                   0xFFFFFF);
+      QCOMPARE(
+          picture.pixelColor(picture.width() - 1, picture.height() - 1).rgb() & 0xFFFFFF,
+          QColor(int(c.colour & 0xFF), int((c.colour >> 8) & 0xFF), int((c.colour >> 16) & 0xFF)).rgb() & 0xFFFFFF);
       w.Dispatch(kCmdCardDone);
       QVERIFY(w.Outcome() == kOutcomeNothing);
     }
@@ -131,9 +134,9 @@ class BadCardInputTest : public QObject {
     f.Stored(u"Full", fields);
     QCOMPARE(f.card.fields.size(), size_t(255));
     CardWindow& w = f.Open();
-    QCOMPARE(f.Viewer().Items().size(), size_t(510));   // every field shows
+    QCOMPARE(f.Viewer().Items().size(), size_t(510));  // every field shows
     const ViewItem& item = f.Viewer().Items()[1];
-    QVERIFY(item.lines.size() > 1);   // a word longer than the line breaks anywhere
+    QVERIFY(item.lines.size() > 1);  // a word longer than the line breaks anywhere
     QCOMPARE(item.lines.join(QString()), QString::fromStdU16String(word));
     const QFontMetrics metrics(f.Viewer().ValueFont());
     for (const QString& line : item.lines) QVERIFY(metrics.horizontalAdvance(line) <= f.List()->width());

@@ -29,7 +29,7 @@ class ClipboardInputTest : public QObject {
     TestClock clock({2024, 1, 0, 1, 8, 0, 0, 0});
     QVERIFY(service.CopySecret("card text"));
     QVERIFY(service.ClearPending());
-    QTest::qWait(1500);   // the service's timer looks at least once
+    QTest::qWait(1500);  // the service's timer looks at least once
     clock.AdvanceSeconds(100LL * 365 * 24 * 3600);
     service.CheckExpiry();
     QCOMPARE(QApplication::clipboard()->text(), QString("card text"));

@@ -49,8 +49,8 @@ QByteArray Wav(uint32_t riffSize, uint16_t channels, uint32_t rate, uint32_t dat
     for (int i = 0; i < 4; ++i) b.append(char((v >> (8 * i)) & 0xFF));
   };
   auto u16 = [&](uint16_t v) { b.append(char(v & 0xFF)).append(char(v >> 8)); };
-  b.append("RIFF"), u32(riffSize), b.append("WAVEfmt "), u32(16), u16(1), u16(channels), u32(rate), u32(rate * channels),
-      u16(channels), u16(8), b.append("data"), u32(dataSize);
+  b.append("RIFF"), u32(riffSize), b.append("WAVEfmt "), u32(16), u16(1), u16(channels), u32(rate),
+      u32(rate * channels), u16(channels), u16(8), b.append("data"), u32(dataSize);
   b.append(samples, char(0x80));
   return b;
 }
@@ -71,7 +71,8 @@ class BadMediaInputTest : public QObject {
       bool drawn;
     } cases[] = {
         {"JPEG called a BMP, sound chunk past the end", jpeg, u"a.bmp", Wav(36 + 8, 1, 8000, 1 << 30, 8), true},
-        {"BMP claiming 60000 x 60000, no channels", BmpClaiming(60000, 60000), u"big.bmp", Wav(44, 0, 8000, 8, 8), false},
+        {"BMP claiming 60000 x 60000, no channels", BmpClaiming(60000, 60000), u"big.bmp", Wav(44, 0, 8000, 8, 8),
+         false},
         {"JPEG cut short, rate 0", jpeg.left(jpeg.size() / 3), u"cut.jpg", Wav(44, 1, 0, 8, 8), false},
         {"GIF header only, not RIFF", QByteArray("GIF89a\x01\x00\x01\x00", 10), u"g.gif", QByteArray("RIFX....WAVE"),
          false},
@@ -82,8 +83,8 @@ class BadMediaInputTest : public QObject {
       tb::ui::ScopedSoundPlayer scoped(&player);
       CardFixture f;
       tb::storage::Card& card = f.Stored(u"Card", {{u"User", u"ann", 1}});
-      card.attributes[kAttrBackground] = 0x00FF00;   // green as the card keeps it (0x00BBGGRR)
-      card.SetPicture(Bytes(c.picture), c.pictureName, 9);   // the bottom right corner
+      card.attributes[kAttrBackground] = 0x00FF00;          // green as the card keeps it (0x00BBGGRR)
+      card.SetPicture(Bytes(c.picture), c.pictureName, 9);  // the bottom right corner
       card.SetSound(Bytes(c.sound), u"s.wav", true);
       card.changed = false;
       card.picture->changed = false;
@@ -101,7 +102,7 @@ class BadMediaInputTest : public QObject {
   void unofferedKindStaysUntilAnotherIsChosen() {
     CardFixture f;
     f.Stored(u"Card", {{u"Odd", u"value", 99}, {u"Numbers", u"12", 14}});
-    f.card.fields[0].flags |= tb::storage::kNotesFieldFlag;   // and restricted, though not text
+    f.card.fields[0].flags |= tb::storage::kNotesFieldFlag;  // and restricted, though not text
     CardWindow& w = f.Open();
     w.Dispatch(kCmdEditCard);
     w.Dispatch(kCmdFormDesign);

@@ -63,17 +63,17 @@ constexpr size_t kImage = 6 + 16;
 std::string SixteenPixelIcon() {
   const uint32_t colourBytes = 48 * 16, maskBytes = 4 * 16, length = 40 + colourBytes + maskBytes;
   std::string ico(kImage + length, '\0');
-  PutU16(ico, 2, 1);                 // an icon file
-  PutU16(ico, 4, 1);                 // of one image
+  PutU16(ico, 2, 1);  // an icon file
+  PutU16(ico, 4, 1);  // of one image
   ico[kEntry] = 16;
   ico[kEntry + 1] = 16;
-  PutU16(ico, kEntry + 4, 1);        // planes
-  PutU16(ico, kEntry + 6, 24);       // bits
+  PutU16(ico, kEntry + 4, 1);   // planes
+  PutU16(ico, kEntry + 6, 24);  // bits
   PutU32(ico, kEntry + 8, length);
   PutU32(ico, kEntry + 12, uint32_t(kImage));
-  PutU32(ico, kImage, 40);           // the bitmap header's size
-  PutU32(ico, kImage + 4, 16);       // width
-  PutU32(ico, kImage + 8, 32);       // height of colours and mask
+  PutU32(ico, kImage, 40);      // the bitmap header's size
+  PutU32(ico, kImage + 4, 16);  // width
+  PutU32(ico, kImage + 8, 32);  // height of colours and mask
   PutU16(ico, kImage + 12, 1);
   PutU16(ico, kImage + 14, 24);
   for (uint32_t k = 0; k < colourBytes; k += 3) ico[kImage + 40 + k] = char(0xC0);

@@ -65,7 +65,7 @@ class BadStartupInputTest : public QObject {
     QVERIFY(real.size() > 1000);
     const struct {
       const char* what;
-      std::string file;    // beside the program as its English module; empty: none at all
+      std::string file;  // beside the program as its English module; empty: none at all
     } cases[] = {
         {"no module", ""},
         {"a module that is no module", std::string(4096, '\x5a')},
@@ -104,7 +104,7 @@ class BadStartupInputTest : public QObject {
     const struct {
       const char* what;
       std::function<void(const std::string&)> make;
-      bool permissions = false;   // the file's permissions keep it from being read
+      bool permissions = false;  // the file's permissions keep it from being read
     } cases[] = {
         {"cut short in a line", [&](const std::string& p) { WriteBytes(p, good.substr(0, good.find("Documents"))); }},
         {"binary", [](const std::string& p) { WriteBytes(p, std::string("\x00\x01\xfe\xff\x00regedit\x00", 13)); }},
@@ -122,7 +122,7 @@ class BadStartupInputTest : public QObject {
          true},
     };
     for (const auto& c : cases) {
-      tb::test::TestWallet wallet;   // the wallet the program opens
+      tb::test::TestWallet wallet;  // the wallet the program opens
       wallet.wallet().Close();
       TempDir settings;
       const std::string registry = settings.File("registry.reg");
@@ -140,7 +140,8 @@ class BadStartupInputTest : public QObject {
         // Said once, with the file's path; then the defaults, so this is a first run.
         QVERIFY(boxes.Count() >= 2);
         QCOMPARE(boxes.Shown()[0].captionNumber, tb::ui::kCaptionError);
-        QCOMPARE(boxes.Shown()[0].text, tb::ui::Text(kStrSettingsUnreadable).replace("%s", QString::fromStdString(registry)));
+        QCOMPARE(boxes.Shown()[0].text,
+                 tb::ui::Text(kStrSettingsUnreadable).replace("%s", QString::fromStdString(registry)));
         QCOMPARE(boxes.Shown()[1].textNumber, kStrFirstRun);
         const Settings& s = program.Context().settings;
         QCOMPARE(s.count6, 0u);

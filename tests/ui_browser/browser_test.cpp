@@ -88,7 +88,9 @@ struct Fixture {
   QTreeWidgetItem* Item(const RecordId& id) { return B().FindItemById(id); }
   void Select(const RecordId& id) { Tree()->setCurrentItem(Item(id)); }
   QTreeWidgetItem* Forms() { return B().FindItemByPosition(context.wallet.FormsFolderPosition(), false); }
-  const tb::storage::RecordHeader* Record(const RecordId& id) { return context.wallet.At(context.wallet.FindRecord(id)); }
+  const tb::storage::RecordHeader* Record(const RecordId& id) {
+    return context.wallet.At(context.wallet.FindRecord(id));
+  }
   QStringList Children(QTreeWidgetItem* item) {
     QStringList out;
     for (int i = 0; i < item->childCount(); ++i) out << item->child(i)->text(0);
@@ -124,7 +126,7 @@ class BrowserTest : public QObject {
     QVERIFY(QApplication::clipboard()->text().contains("4711"));
     QCOMPARE(QApplication::clipboard()->mimeData()->data("x-kde-passwordManagerHint"), QByteArray("secret"));
     QCOMPARE(f.B().Clipboard().mode, int(BrowserClipboard::Copy));
-    f.Select(f.lamp);   // a card stands for its folder
+    f.Select(f.lamp);  // a card stands for its folder
     f.window->Dispatch(kCmdPaste);
     const QStringList home = f.Children(f.Item(f.home));
     QCOMPARE(home, QStringList({"A-card*", "Lamp"}));
@@ -338,7 +340,7 @@ class BrowserTest : public QObject {
     QVERIFY(boxes.Last().text.startsWith(tb::ui::Text(22003)));
     QVERIFY(boxes.Last().text.endsWith("(b-card)"));
     QVERIFY(f.Item(f.bCard));
-    f.window->Dispatch(kCmdDelete);   // Yes
+    f.window->Dispatch(kCmdDelete);  // Yes
     QVERIFY(!f.Item(f.bCard));
     QCOMPARE(f.context.wallet.FindRecord(f.bCard), -1);
 
@@ -399,7 +401,7 @@ class BrowserTest : public QObject {
     editor->setText("Anglepoise");
     // The title-bar OK ends the edit, keeping its text.
     f.window->Dispatch(kCmdOk);
-    QTRY_COMPARE(f.Tree()->currentItem(), f.Item(f.lamp));   // sorted in and selected
+    QTRY_COMPARE(f.Tree()->currentItem(), f.Item(f.lamp));  // sorted in and selected
     QVERIFY(!f.B().RenameRequested());
     QCOMPARE(f.Item(f.lamp)->text(0), QString("Anglepoise"));
     QCOMPARE(f.Record(f.lamp)->Name(), tb::storage::Text(u"Anglepoise"));
@@ -505,7 +507,8 @@ class BrowserTest : public QObject {
     QCOMPARE(w.At(w.FindRecord(f.inner))->Name(), tb::storage::Text(u"Alpha"));
     bool found = false;
     for (int p = 0; p < w.Count(); ++p)
-      if (w.At(p) && w.At(p)->Name() == tb::storage::Text(u"Cars")) found = w.At(p)->Parent().IsZero() && w.At(p)->Icon() == 72;
+      if (w.At(p) && w.At(p)->Name() == tb::storage::Text(u"Cars"))
+        found = w.At(p)->Parent().IsZero() && w.At(p)->Icon() == 72;
     QVERIFY(found);
   }
 
@@ -536,15 +539,13 @@ class BrowserTest : public QObject {
       int menu;
       int entries;
     } cases[] = {
-        {favourites, kMenuFavouritesView, 4},
-        {favourites->child(0), kMenuFavouriteCard, 4},
-        {f.Item(f.bCard), kMenuCard, 10},
-        {f.Item(f.bank), kMenuFolder, 8},
+        {favourites, kMenuFavouritesView, 4}, {favourites->child(0), kMenuFavouriteCard, 4},
+        {f.Item(f.bCard), kMenuCard, 10},     {f.Item(f.bank), kMenuFolder, 8},
         {f.Forms(), kMenuFormsFolder, 6},
     };
     for (const auto& c : cases) {
       f.B().ShowContextMenu(f.Centre(c.item));
-      QVERIFY(!pasteEnabled);   // nothing is marked: the enabling rules hold here too
+      QVERIFY(!pasteEnabled);  // nothing is marked: the enabling rules hold here too
       QCOMPARE(shownMenu, c.menu);
       QCOMPARE(entries.size(), c.entries);
       QCOMPARE(f.Tree()->currentItem(), c.item);
@@ -580,7 +581,7 @@ class BrowserTest : public QObject {
     QVERIFY(bank->isExpanded());
     QTest::keyClick(f.Tree(), Qt::Key_Left);
     QVERIFY(!bank->isExpanded());
-    QTest::keyClick(f.Tree(), Qt::Key_Return);   // a folder opens by Enter
+    QTest::keyClick(f.Tree(), Qt::Key_Return);  // a folder opens by Enter
     QVERIFY(bank->isExpanded());
     // A tap on a folder toggles it; a tap on a card opens it.
     QTest::mouseClick(f.Tree()->viewport(), Qt::LeftButton, {}, f.Centre(bank));

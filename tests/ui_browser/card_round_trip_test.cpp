@@ -4,8 +4,8 @@
 // per card, and the auto-close that keeps what was typed. Each is checked
 // on the file read back.
 #include <QApplication>
-#include <QDBusMessage>
 #include <QComboBox>
+#include <QDBusMessage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -119,7 +119,7 @@ class CardRoundTripTest : public QObject {
     ScriptedMessageBoxes boxes;
     Fixture f;
     QVERIFY(f.Open());
-    f.Select(f.card);   // a card stands for its folder
+    f.Select(f.card);  // a card stands for its folder
     RecordId made;
     WhenShown<CardTypeDialog>([&](CardTypeDialog* picker) {
       // Built-in form 1, whatever its place in the list.
@@ -128,10 +128,10 @@ class CardRoundTripTest : public QObject {
         if (tb::storage::IsBuiltInForm(picker->Types()[i].form, &n) && n == 1) picker->List()->setCurrentRow(int(i));
       }
       f.WithCardWindow([&](CardWindow* w) {
-        QCOMPARE(w->Mode(), tb::cards::kModeEdit);   // a new card opens on its name
+        QCOMPARE(w->Mode(), tb::cards::kModeEdit);  // a new card opens on its name
         QCOMPARE(w->Editor()->ActiveLine(), 1);
         made = w->Card().record.Id();
-        Type(w, "visa");                             // replaces the selected name
+        Type(w, "visa");  // replaces the selected name
         w->Editor()->NextLine();
         Type(w, "4111");
         w->Dispatch(tb::cards::kCmdCardDone);
@@ -176,7 +176,7 @@ class CardRoundTripTest : public QObject {
         Type(w, "9876");
         w->Editor()->NextLine();
         auto* list = static_cast<QListWidget*>(w->Controls()->Control(tb::cards::kControlList));
-        QCOMPARE(list->count(), 3);   // "none", Small, Large
+        QCOMPARE(list->count(), 3);  // "none", Small, Large
         list->setCurrentRow(2);
         w->Dispatch(tb::cards::kCmdCardDone);
         w->Dispatch(tb::cards::kCmdCardDone);
@@ -254,14 +254,14 @@ class CardRoundTripTest : public QObject {
         [](CardWindow* w) { w->Dispatch(tb::cards::kCmdCardDone); },
         [](CardWindow* w) {
           w->Dispatch(tb::cards::kCmdEditCard);
-          w->Editor()->NextLine();   // moving stores nothing that changed
+          w->Editor()->NextLine();  // moving stores nothing that changed
           w->Dispatch(tb::cards::kCmdCardDone);
           w->Dispatch(tb::cards::kCmdCardDone);
         },
         [](CardWindow* w) {
           w->Dispatch(tb::cards::kCmdEditCard);
           Type(w, "changed");
-          w->Dispatch(tb::cards::kCmdCardCancel);   // asks; the script says Yes
+          w->Dispatch(tb::cards::kCmdCardCancel);  // asks; the script says Yes
         },
     };
     for (const auto& way : ways) {
@@ -332,7 +332,7 @@ class CardRoundTripTest : public QObject {
     QVERIFY(period > 0);
     f.WithCardWindow([&](CardWindow* w) {
       w->Dispatch(tb::cards::kCmdEditCard);
-      Type(w, "0");   // typed, the line not left
+      Type(w, "0");  // typed, the line not left
       clock.AdvanceSeconds(int64_t(period) * 60 + 60);
       f.window->CheckAutoClose();
     });
@@ -370,7 +370,7 @@ class CardRoundTripTest : public QObject {
       bool stillOpen = false;
       f.WithCardWindow([&](CardWindow* w) {
         w->Dispatch(tb::cards::kCmdEditCard);
-        Type(w, "0");   // typed, the line not left
+        Type(w, "0");  // typed, the line not left
         lock();
         if (closeOnLock == 0) {
           QTest::qWait(300);

@@ -90,9 +90,9 @@ class AttachmentsTest : public QObject {
     const struct {
       uint64_t bytes;
       const char* shown;
-    } cases[] = {{0, "0 bytes"},        {1023, "1023 bytes"},        {1024, "1.0 KB"},
-                 {1536, "1.5 KB"},      {5u << 20, "5.0 MB"},        {3ull << 30, "3.0 GB"},
-                 {5000ull << 30, "5000.0 GB"}};
+    } cases[] = {
+        {0, "0 bytes"},         {1023, "1023 bytes"},        {1024, "1.0 KB"}, {1536, "1.5 KB"}, {5u << 20, "5.0 MB"},
+        {3ull << 30, "3.0 GB"}, {5000ull << 30, "5000.0 GB"}};
     for (const auto& c : cases) QCOMPARE(FormatSize(c.bytes), QString(c.shown));
   }
 
@@ -111,7 +111,7 @@ class AttachmentsTest : public QObject {
         d->List()->setCurrentRow(1);
         QCOMPARE(d->Info()->text(), QString("Date: 05.03.2007    Size: 1 bytes"));
         for (int id : {kIdAddFile, kIdRemoveFile, kIdExportFile, kIdOpenFile}) QVERIFY(d->CanRun(id));
-        d->Dispatch(kIdRemoveFile);   // at once, no question
+        d->Dispatch(kIdRemoveFile);  // at once, no question
         QCOMPARE(Entries(d->List()), QStringList{"early.pdf"});
         d->Dispatch(kIdRemoveFile);
         QCOMPARE(d->List()->count(), 0);
@@ -136,27 +136,31 @@ class AttachmentsTest : public QObject {
     ScriptedMessageBoxes boxes;
     CardFixture f;
     tb::storage::Card& card = f.Stored(u"Files", {{u"User", u"ann", 1}});
-    for (size_t i = 0; i < 9; ++i) card.attachments[i == 4 ? 9 : i] = Attached(u"a" + std::u16string(1, u'0' + char16_t(i)), "x");
+    for (size_t i = 0; i < 9; ++i)
+      card.attachments[i == 4 ? 9 : i] = Attached(u"a" + std::u16string(1, u'0' + char16_t(i)), "x");
     card.changed = false;
     std::vector<tb::dialogs::FilePickerOptions> asked;
-    QVERIFY(RunDialog(f, {empty, std::nullopt, file}, [&](AttachmentsDialog* d) {
-      d->Dispatch(kIdAddFile);   // empty: refused and told
-      QCOMPARE(boxes.Count(), size_t(1));
-      QCOMPARE(boxes.Last().textNumber, 40110u);
-      d->Dispatch(kIdAddFile);   // cancelled picker
-      d->Dispatch(kIdAddFile);
-      QCOMPARE(d->List()->count(), 10);
-      QVERIFY(!d->CanRun(kIdAddFile));
-      d->Dispatch(kIdAddFile);   // the eleventh: not even asked
-      d->Dispatch(tb::ui::kCmdDone);
-    }, &asked));
+    QVERIFY(RunDialog(
+        f, {empty, std::nullopt, file},
+        [&](AttachmentsDialog* d) {
+          d->Dispatch(kIdAddFile);  // empty: refused and told
+          QCOMPARE(boxes.Count(), size_t(1));
+          QCOMPARE(boxes.Last().textNumber, 40110u);
+          d->Dispatch(kIdAddFile);  // cancelled picker
+          d->Dispatch(kIdAddFile);
+          QCOMPARE(d->List()->count(), 10);
+          QVERIFY(!d->CanRun(kIdAddFile));
+          d->Dispatch(kIdAddFile);  // the eleventh: not even asked
+          d->Dispatch(tb::ui::kCmdDone);
+        },
+        &asked));
     QCOMPARE(asked.size(), size_t(3));
     QCOMPARE(asked[0].titleNumber, 24004u);
     QCOMPARE(asked[0].filter, std::string("*.*"));
     QCOMPARE(asked[0].icon, 214);
-    QVERIFY(card.attachments[4]);   // the first free slot
-    QCOMPARE(QString::fromStdU16String(std::u16string(card.attachments[4]->fileName.begin(),
-                                                      card.attachments[4]->fileName.end())),
+    QVERIFY(card.attachments[4]);  // the first free slot
+    QCOMPARE(QString::fromStdU16String(
+                 std::u16string(card.attachments[4]->fileName.begin(), card.attachments[4]->fileName.end())),
              QString("notes.txt"));
     QVERIFY(card.Modified());
   }
@@ -166,11 +170,10 @@ class AttachmentsTest : public QObject {
   void copiesStayInTheDocumentsFolder() {
     const struct {
       std::u16string name;
-      const char* file;   // nullptr: only checked to be safe
+      const char* file;  // nullptr: only checked to be safe
     } cases[] = {
-        {u"report.pdf", "20070305_report.pdf"}, {u"../x", "20070305_x"},
-        {u"/etc/passwd", "20070305_passwd"},    {u".bashrc", "20070305_bashrc"},
-        {u"a\\b", "20070305_b"},                {std::u16string(300, u'w'), nullptr},
+        {u"report.pdf", "20070305_report.pdf"}, {u"../x", "20070305_x"}, {u"/etc/passwd", "20070305_passwd"},
+        {u".bashrc", "20070305_bashrc"},        {u"a\\b", "20070305_b"}, {std::u16string(300, u'w'), nullptr},
         {u"bell\a\r\n.txt", nullptr},
     };
     for (const auto& c : cases) {
@@ -183,7 +186,7 @@ class AttachmentsTest : public QObject {
       QVERIFY(RunDialog(f, {}, [&](AttachmentsDialog* d) {
         d->Dispatch(kIdExportFile);
         card.attachments[0]->bytes.assign(6, 's');
-        d->Dispatch(kIdExportFile);   // overwrites
+        d->Dispatch(kIdExportFile);  // overwrites
         d->Dispatch(kIdOpenFile);
         d->Dispatch(tb::ui::kCmdDone);
       }));
@@ -212,11 +215,8 @@ class AttachmentsTest : public QObject {
       std::u16string name;
       bool fromDialog, fromView;
     } cases[] = {
-        {u"notes.txt", true, true},
-        {u"old.wal", false, false},
-        {u"Mine.tb5", false, false},
-        {u"BACKUP.WAL", false, true},
-        {u"x.Tb5.txt", false, true},
+        {u"notes.txt", true, true},   {u"old.wal", false, false},  {u"Mine.tb5", false, false},
+        {u"BACKUP.WAL", false, true}, {u"x.Tb5.txt", false, true},
     };
     for (const auto& c : cases) {
       Places places;
@@ -227,10 +227,10 @@ class AttachmentsTest : public QObject {
       card.attachments[3] = Attached(c.name, "data");
       QCOMPARE(OpenAttachment(card, 3, OpenedFrom::Dialog), c.fromDialog);
       QCOMPARE(launcher.opened.size(), c.fromDialog ? 1 : 0);
-      QCOMPARE(FilesIn(places.documents).size(), 1);   // written either way
+      QCOMPARE(FilesIn(places.documents).size(), 1);  // written either way
       QCOMPARE(OpenAttachment(card, 3, OpenedFrom::View), c.fromView);
       QCOMPARE(OpenedCopies::Instance().Paths().size(), size_t(c.fromDialog || c.fromView ? 1 : 0));
-      QVERIFY(!OpenAttachment(card, 4, OpenedFrom::View));   // an empty slot
+      QVERIFY(!OpenAttachment(card, 4, OpenedFrom::View));  // an empty slot
       OpenedCopies::Instance().Clear();
     }
   }
@@ -306,7 +306,7 @@ class AttachmentsTest : public QObject {
       d->Dispatch(tb::ui::kCmdDone);
     });
     w.Dispatch(kCmdAttachments);
-    QVERIFY(f.ItemOf("new.txt") >= 0);   // the view was rebuilt
+    QVERIFY(f.ItemOf("new.txt") >= 0);  // the view was rebuilt
     w.Dispatch(kCmdCardDone);
     QCOMPARE(w.Outcome(), kOutcomeStore);
   }

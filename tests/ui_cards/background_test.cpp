@@ -32,11 +32,11 @@ QByteArray Encoded(const char* format, int w = 10, int h = 10) {
 }
 
 // Qt writes no GIF: a one-pixel one, as a writer makes it.
-QByteArray TinyGif() {
-  return QByteArray::fromBase64("R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7");
-}
+QByteArray TinyGif() { return QByteArray::fromBase64("R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7"); }
 
-QImage Decode(const QByteArray& b) { return DecodePicture(reinterpret_cast<const uint8_t*>(b.constData()), size_t(b.size())); }
+QImage Decode(const QByteArray& b) {
+  return DecodePicture(reinterpret_cast<const uint8_t*>(b.constData()), size_t(b.size()));
+}
 
 // A BMP header claiming a picture of w × h at 24 bits, with no pixels.
 QByteArray BmpHeaderOnly(int w, int h) {
@@ -105,10 +105,10 @@ class BackgroundTest : public QObject {
     const QSize area(40, 30);
     const struct {
       uint32_t placement;
-      QPoint small;   // a 10 x 10 picture
+      QPoint small;  // a 10 x 10 picture
     } cases[] = {
-        {1, {0, 0}},   {2, {15, 0}},  {3, {30, 0}},  {4, {0, 10}},  {5, {15, 10}},
-        {6, {30, 10}}, {7, {0, 20}},  {8, {15, 20}}, {9, {30, 20}}, {0, {30, 20}}, {11, {30, 20}},
+        {1, {0, 0}},  {2, {15, 0}},  {3, {30, 0}},  {4, {0, 10}},  {5, {15, 10}},  {6, {30, 10}},
+        {7, {0, 20}}, {8, {15, 20}}, {9, {30, 20}}, {0, {30, 20}}, {11, {30, 20}},
     };
     for (const auto& c : cases) {
       QCOMPARE(PlacementOrigin(c.placement, QSize(10, 10), area), c.small);
@@ -132,7 +132,8 @@ class BackgroundTest : public QObject {
     BackgroundDrawer tiled;
     tiled.SetPicture(Decode(Encoded("BMP")));
     const QImage& t = tiled.Compose(QSize(25, 25), kPlacementTiled, kBlue);
-    for (QPoint green : {QPoint(0, 0), QPoint(10, 0), QPoint(20, 10), QPoint(20, 20)}) QCOMPARE(t.pixelColor(green), kGreen);
+    for (QPoint green : {QPoint(0, 0), QPoint(10, 0), QPoint(20, 10), QPoint(20, 20)})
+      QCOMPARE(t.pixelColor(green), kGreen);
     for (QPoint red : {QPoint(5, 5), QPoint(24, 24), QPoint(11, 0)}) QCOMPARE(t.pixelColor(red), kRed);
   }
 
@@ -181,7 +182,7 @@ class BackgroundTest : public QObject {
       tb::storage::Card& card = f.Stored(u"Pictured", {{u"User", u"ann", 1}});
       card.SetPicture(Secure(c.bytes), u"p.bmp", 9);
       card.picture->type = c.type;
-      card.attributes[kAttrBackground] = 0xFF0000;   // blue
+      card.attributes[kAttrBackground] = 0xFF0000;  // blue
       CardWindow& w = f.Open();
       QCOMPARE(f.Viewer().Backdrop().HasPicture(), c.drawn);
       QWidget* viewport = f.List()->viewport();
@@ -200,10 +201,9 @@ class BackgroundTest : public QObject {
           tb::storage::Card& card = f.Stored(u"Pictured", {{u"User", u"ann", 1}, {u"PIN", u"4711", 7}});
           card.SetPicture(Secure(Encoded("JPEG", 48, 36)), u"p.jpg", placement);
           CardWindow& w = f.Open();
-          QVERIFY(tb::ui::GrabToPng(&w, ScreenshotPath(QStringLiteral("card_picture%1_%2_%3")
-                                                           .arg(placement)
-                                                           .arg(smartphone ? "sp" : "ppc")
-                                                           .arg(dpi))));
+          QVERIFY(tb::ui::GrabToPng(
+              &w, ScreenshotPath(
+                      QStringLiteral("card_picture%1_%2_%3").arg(placement).arg(smartphone ? "sp" : "ppc").arg(dpi))));
         }
       }
     }

@@ -13,8 +13,8 @@
 #include <QTest>
 
 #include "cards_fixture.h"
-#include "platform/ui/clipboard.h"
 #include "dialogs/title_bar.h"
+#include "platform/ui/clipboard.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/soft_key_bar.h"
 #include "ui_support/qt_test.h"
@@ -58,13 +58,13 @@ class CardEditorTest : public QObject {
       int kind;
       ControlType pocketPc, smartphone;
     } cases[] = {
-        {1, kControlText, kControlText},   {2, kControlText, kControlText},   {3, kControlText, kControlText},
-        {4, kControlText, kControlText},   {5, kControlText, kControlText},   {6, kControlText, kControlText},
-        {7, kControlText, kControlText},   {14, kControlText, kControlText},  {15, kControlText, kControlText},
-        {16, kControlText, kControlText},  {8, kControlDate, kControlDate},   {9, kControlTime, kControlTime},
-        {10, kControlDateTime, kControlDateTime}, {11, kControlCombo, kControlList},
-        {12, kControlCombo, kControlList}, {13, kControlCheck, kControlCheck}, {0, kControlNone, kControlNone},
-        {17, kControlNone, kControlNone},  {99, kControlNone, kControlNone},
+        {1, kControlText, kControlText},          {2, kControlText, kControlText},   {3, kControlText, kControlText},
+        {4, kControlText, kControlText},          {5, kControlText, kControlText},   {6, kControlText, kControlText},
+        {7, kControlText, kControlText},          {14, kControlText, kControlText},  {15, kControlText, kControlText},
+        {16, kControlText, kControlText},         {8, kControlDate, kControlDate},   {9, kControlTime, kControlTime},
+        {10, kControlDateTime, kControlDateTime}, {11, kControlCombo, kControlList}, {12, kControlCombo, kControlList},
+        {13, kControlCheck, kControlCheck},       {0, kControlNone, kControlNone},   {17, kControlNone, kControlNone},
+        {99, kControlNone, kControlNone},
     };
     for (const auto& c : cases) {
       QCOMPARE(int(ControlForKind(c.kind, false)), int(c.pocketPc));
@@ -103,7 +103,7 @@ class CardEditorTest : public QObject {
       const char* stored;
     } cases[] = {
         {1, "hello world", "xhello world"},
-        {15, "hello world", "Xhello world"},   // the first letter of the text only
+        {15, "hello world", "Xhello world"},  // the first letter of the text only
         {16, "hello world", "Xhello World"},
         {7, "s3cret", "xs3cret"},
     };
@@ -113,7 +113,7 @@ class CardEditorTest : public QObject {
       EditField(f, 0);
       QWidget* edit = f.Controls().Control(kControlText);
       QTest::keyClicks(edit, QString("x") + c.typed);
-      QTest::keyClick(edit, Qt::Key_Up);   // leaving the line stores it
+      QTest::keyClick(edit, Qt::Key_Up);  // leaving the line stores it
       QCOMPARE(Value(f.card.fields[0]), QString(c.stored));
       QVERIFY(f.card.Modified());
     }
@@ -167,11 +167,11 @@ class CardEditorTest : public QObject {
       bool smartphone;
       uint16_t kind;
       const char16_t* stored;
-      int shown;            // entry shown, -1: free text
-      const char* action;   // "": untouched, "pick:N", "type:..."
+      int shown;           // entry shown, -1: free text
+      const char* action;  // "": untouched, "pick:N", "type:..."
       const char* result;
     } cases[] = {
-        {false, 11, u"yes", 1, "", "yes"},           // matched without regard to case; untouched, kept
+        {false, 11, u"yes", 1, "", "yes"},  // matched without regard to case; untouched, kept
         {false, 11, u"yes", 1, "pick:2", "No"},
         {false, 11, u"", 0, "pick:1", "Yes"},
         {false, 11, u"No", 2, "pick:0", ""},         // the "none" entry stores nothing
@@ -213,7 +213,7 @@ class CardEditorTest : public QObject {
         auto* combo = static_cast<QComboBox*>(f.Controls().Control(kControlCombo));
         combo->lineEdit()->selectAll();
         QTest::keyClicks(combo->lineEdit(), action.mid(5));
-        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);   // Enter: the next line
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);  // Enter: the next line
       }
       f.Editor().StoreLoaded();
       QCOMPARE(Value(f.card.fields[0]), QString(c.result));
@@ -257,11 +257,11 @@ class CardEditorTest : public QObject {
     QCOMPARE(e.LoadedLine(), -1);
     QTest::keyClick(f.Body(), Qt::Key_Down);
     QCOMPARE(e.ActiveLine(), 7);
-    QTest::keyClick(edit, Qt::Key_Down);   // the last line stays
+    QTest::keyClick(edit, Qt::Key_Down);  // the last line stays
     QCOMPARE(e.ActiveLine(), 7);
     QTest::keyClick(edit, Qt::Key_Backtab);
     QCOMPARE(e.ActiveLine(), 5);
-    QCOMPARE(Value(f.card.fields[1]), QString("99"));   // moving over it stored nothing
+    QCOMPARE(Value(f.card.fields[1]), QString("99"));  // moving over it stored nothing
 
     // A tap on a label line takes its value line; below everything, the name.
     const int labelY = e.LineTop(2) + 2 - f.List()->ScrollPosition();
@@ -308,7 +308,7 @@ class CardEditorTest : public QObject {
     f.Stored(u"Card", {{u"PIN", u"4711", 7}, {u"Choice", u"Gold", 12}, {u"Empty", u"", 1}});
     EditField(f, 0);
     auto* edit = static_cast<QLineEdit*>(f.Controls().Control(kControlText));
-    QVERIFY(!f.Controls().CanRun(kCmdCopy));   // no selection
+    QVERIFY(!f.Controls().CanRun(kCmdCopy));  // no selection
     QVERIFY(f.Controls().CanRun(kCmdSelectAll));
     f.window->Dispatch(kCmdSelectAll);
     QVERIFY(f.Controls().CanRun(kCmdCut));
@@ -339,7 +339,7 @@ class CardEditorTest : public QObject {
         QVERIFY(!a->isEnabled());
     }
     f.Editor().NextLine();
-    QVERIFY(!f.Controls().CanRun(kCmdSelectAll));   // an empty text
+    QVERIFY(!f.Controls().CanRun(kCmdSelectAll));  // an empty text
   }
 
   void dotsButtonEditsTheLongText() {

@@ -57,11 +57,11 @@ class CardViewTest : public QObject {
         {"    ", LinkKind::None, ""},
         {"@", LinkKind::None, "@"},
         {"+49 (30) 1234-567", LinkKind::Telephone, "+49 (30) 1234-567"},
-        {"1a2b3", LinkKind::Telephone, "1a2b3"},       // 60% digits
-        {"12abcd", LinkKind::None, "12abcd"},          // 33%
+        {"1a2b3", LinkKind::Telephone, "1a2b3"},  // 60% digits
+        {"12abcd", LinkKind::None, "12abcd"},     // 33%
         {"  me@Example.org", LinkKind::Email, "me@Example.org"},
         {"me@localhost", LinkKind::None, "me@localhost"},
-        {"a.b@host", LinkKind::None, "a.b@host"},      // the dot comes before "@"
+        {"a.b@host", LinkKind::None, "a.b@host"},  // the dot comes before "@"
         {"x.y.z", LinkKind::Web, "x.y.z"},
         {"WWW.Example", LinkKind::Web, "WWW.Example"},
         {"HTTPS:thing", LinkKind::Web, "HTTPS:thing"},
@@ -96,7 +96,7 @@ class CardViewTest : public QObject {
     f.card.AddAttachment(a);
     tb::storage::Attachment unnamed;
     unnamed.bytes = {1};
-    f.card.AddAttachment(unnamed);   // no name: not shown
+    f.card.AddAttachment(unnamed);  // no name: not shown
     f.Open();
     const struct {
       const char* label;
@@ -156,7 +156,7 @@ class CardViewTest : public QObject {
     const struct {
       uint16_t kind;
       const char16_t* value;
-      const char* opened;   // empty: copied instead
+      const char* opened;  // empty: copied instead
     } cases[] = {
         {3, u"www.example.org/a b", "http://www.example.org/a%20b"},
         {3, u"https://bank.example", "https://bank.example"},
@@ -203,7 +203,8 @@ class CardViewTest : public QObject {
     f.window->Dispatch(kCmdCopyText);
     QCOMPARE(f.beeps, 1);
     QCOMPARE(QApplication::clipboard()->text(), QString::fromUtf8("Grüße €"));
-    QCOMPARE(Format(tb::ui::kWindows1252Format), QByteArray("Gr\xFC\xDF" "e \x80"));
+    QCOMPARE(Format(tb::ui::kWindows1252Format), QByteArray("Gr\xFC\xDF"
+                                                            "e \x80"));
     QCOMPARE(Format(tb::ui::kPasswordManagerHintFormat), QByteArray("secret"));
     clock.AdvanceSeconds(30);
     ClipboardService::Instance()->CheckExpiry();
@@ -232,7 +233,7 @@ class CardViewTest : public QObject {
     f.popupAnswer = kCmdCopyText;
     QContextMenuEvent menu(QContextMenuEvent::Mouse, f.PointOf(pin));
     QApplication::sendEvent(f.List()->viewport(), &menu);
-    QCOMPARE(f.Viewer().Selected(), pin);   // selected without acting
+    QCOMPARE(f.Viewer().Selected(), pin);  // selected without acting
     QCOMPARE(f.popups.back(), QStringList({"847:Copy \"PIN\"", "804:Edit"}));
     QCOMPARE(f.beeps, 1);
     QCOMPARE(QApplication::clipboard()->text(), QString("4711"));
@@ -258,18 +259,18 @@ class CardViewTest : public QObject {
     const int noteBottom = noteTop + v.Items()[size_t(note)].height;
     QVERIFY(noteBottom - noteTop > 2 * view);
 
-    QTest::keyClick(f.Body(), Qt::Key_Down);   // onto the note: its top at the window's top
+    QTest::keyClick(f.Body(), Qt::Key_Down);  // onto the note: its top at the window's top
     QCOMPARE(v.Selected(), note);
     QCOMPARE(f.List()->ScrollPosition(), noteTop);
-    QTest::keyClick(f.Body(), Qt::Key_Tab);    // a page down, the note stays selected
+    QTest::keyClick(f.Body(), Qt::Key_Tab);  // a page down, the note stays selected
     QCOMPARE(v.Selected(), note);
     QCOMPARE(f.List()->ScrollPosition(), noteTop + view);
     while (f.List()->ScrollPosition() + view < noteBottom) QTest::keyClick(f.Body(), Qt::Key_Down);
-    QCOMPARE(f.List()->ScrollPosition(), noteBottom - view);   // never past its bottom
+    QCOMPARE(f.List()->ScrollPosition(), noteBottom - view);  // never past its bottom
     QCOMPARE(v.Selected(), note);
     QTest::keyClick(f.Body(), Qt::Key_Down);
     QCOMPARE(v.Selected(), f.ItemOf("last"));
-    QTest::keyClick(f.Body(), Qt::Key_Down);   // the last line: only scrolls
+    QTest::keyClick(f.Body(), Qt::Key_Down);  // the last line: only scrolls
     QCOMPARE(v.Selected(), f.ItemOf("last"));
 
     // Up: back onto the note showing its bottom, page up through it, then
@@ -362,8 +363,8 @@ class CardViewTest : public QObject {
       int64_t size;
       bool bold;
       int number;
-    } cases[] = {{9, false, 0}, {9, true, 6}, {8, false, 25}, {11, false, 2}, {16, true, 10},
-                 {0, false, 2}, {-4, false, 25}, {200, false, 4}};
+    } cases[] = {{9, false, 0},  {9, true, 6},  {8, false, 25},  {11, false, 2},
+                 {16, true, 10}, {0, false, 2}, {-4, false, 25}, {200, false, 4}};
     for (const auto& c : cases) QCOMPARE(LabelFontNumber(c.size, c.bold), c.number);
   }
 };

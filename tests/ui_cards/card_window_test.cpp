@@ -78,7 +78,7 @@ class CardWindowTest : public QObject {
     again.Dispatch(kCmdEditCard);
     QCOMPARE(again.Mode(), kModeEdit);
     QTest::keyClicks(f.Controls().Control(kControlText), "e");
-    again.Dispatch(kCmdCardDone);   // edit to view, storing the line
+    again.Dispatch(kCmdCardDone);  // edit to view, storing the line
     QCOMPARE(again.Mode(), kModeView);
     QCOMPARE(Value(f.card.fields[0]), QString("anne"));
     QCOMPARE(f.ItemOf("anne"), 1);
@@ -111,7 +111,7 @@ class CardWindowTest : public QObject {
     QCOMPARE(int(boxes.Last().buttons), int(tb::storage::Buttons::YesNo));
     QCOMPARE(again.Outcome(), -1);
     QVERIFY(again.isVisible());
-    QCOMPARE(again.Mode(), kModeEdit);   // the line was stored and editing goes on
+    QCOMPARE(again.Mode(), kModeEdit);  // the line was stored and editing goes on
     boxes.Queue(Answer::Yes);
     again.Dispatch(kCmdCardCancel);
     QCOMPARE(again.Outcome(), kOutcomeNothing);
@@ -149,11 +149,11 @@ class CardWindowTest : public QObject {
       QWidget* edit = f.Controls().Control(kControlText);
       QTest::keyClicks(edit, "e");
       boxes.Queue(Answer::No);
-      QTest::keyClick(edit, Qt::Key_Escape);   // Cancel, which asks
+      QTest::keyClick(edit, Qt::Key_Escape);  // Cancel, which asks
       QCOMPARE(boxes.Count(), 1u);
       QCOMPARE(w.Outcome(), -1);
       boxes.Queue(Answer::Yes);
-      QTest::keyClick(&w, Qt::Key_Escape);     // never the dialog's own reject
+      QTest::keyClick(&w, Qt::Key_Escape);  // never the dialog's own reject
       QCOMPARE(w.Outcome(), kOutcomeNothing);
     }
     {
@@ -163,11 +163,11 @@ class CardWindowTest : public QObject {
       CardWindow& w = Open(f, owner);
       w.Dispatch(kCmdEditCard);
       QWidget* edit = f.Controls().Control(kControlText);
-      QTest::keyClick(edit, Qt::Key_Escape);   // Back in an edit takes a character back
+      QTest::keyClick(edit, Qt::Key_Escape);  // Back in an edit takes a character back
       QCOMPARE(w.Mode(), kModeEdit);
       QCOMPARE(f.Controls().Text(), QString("an"));
       w.Dispatch(kCmdCardDone);
-      QTest::keyClick(f.Body(), Qt::Key_Escape);   // Back in the view: Done
+      QTest::keyClick(f.Body(), Qt::Key_Escape);  // Back in the view: Done
       QCOMPARE(w.Outcome(), kOutcomeStore);
       QCOMPARE(Value(f.card.fields[0]), QString("an"));
     }
@@ -194,7 +194,7 @@ class CardWindowTest : public QObject {
     CardWindow& edit = Open(f, owner);
     edit.Dispatch(kCmdEditCard);
     QEvent request(kMsgCloseRequest);
-    QCoreApplication::sendEvent(&edit, &request);   // in edit mode: back to the view
+    QCoreApplication::sendEvent(&edit, &request);  // in edit mode: back to the view
     QCOMPARE(edit.Mode(), kModeView);
     QCoreApplication::sendEvent(&edit, &request);
     QCOMPARE(edit.Outcome(), kOutcomeNothing);
@@ -252,7 +252,7 @@ class CardWindowTest : public QObject {
     } cases[] = {
         {false, false, kBarCardView, kBarCardEdit, 0},
         {false, true, kBarCardViewIcons, kBarCardEditIcons, 3},
-        {true, true, kBarCardView, kBarCardEdit, 0},   // Smartphone has no icon bars
+        {true, true, kBarCardView, kBarCardEdit, 0},  // Smartphone has no icon bars
     };
     for (const auto& c : cases) {
       CardFixture f(c.smartphone);

@@ -31,10 +31,7 @@ using tb::test::FieldSpec;
 
 struct CardFixture {
   explicit CardFixture(bool smartphone = false, int dpi = 96)
-      : scopedDpi(dpi),
-        settings(tb::dialogs::test::SettingsFor(smartphone)),
-        icons(dpi),
-        smartphone(smartphone) {
+      : scopedDpi(dpi), settings(tb::dialogs::test::SettingsFor(smartphone)), icons(dpi), smartphone(smartphone) {
     tb::ui::SetTextSource(&tb::dialogs::test::English());
     // Fonts are made at the density of their first use.
     tb::ui::FontService::Init(true, 0);

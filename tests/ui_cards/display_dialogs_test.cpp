@@ -68,14 +68,12 @@ class DisplayDialogsTest : public QObject {
     const struct {
       uint32_t fontMain, style, fontCard;
       int treeShown, cardShown;
-      int treeChosen, cardChosen;   // -1: left as shown
+      int treeChosen, cardChosen;  // -1: left as shown
       uint32_t fontMainStored, styleStored, fontCardStored;
     } cases[] = {
-        {16, 0, 9, 1, 1, -1, -1, 9, 0, 9},
-        {0, 0, 10, 2, 2, -1, -1, 11, 0, 11},
-        {0xFFFFFFFF, 1, 0, 4, 2, -1, 0, 9, 1, 8},
-        {9, 1, 8, 4, 0, 5, 1, 11, 1, 9},
-        {8, 0x3, 12, 3, 2, 0, -1, 8, 2, 11},   // only bit 0 of the style is the dialog's
+        {16, 0, 9, 1, 1, -1, -1, 9, 0, 9},        {0, 0, 10, 2, 2, -1, -1, 11, 0, 11},
+        {0xFFFFFFFF, 1, 0, 4, 2, -1, 0, 9, 1, 8}, {9, 1, 8, 4, 0, 5, 1, 11, 1, 9},
+        {8, 0x3, 12, 3, 2, 0, -1, 8, 2, 11},  // only bit 0 of the style is the dialog's
     };
     for (bool smartphone : {false, true}) {
       for (int dpi : {96, 130, 192}) {
@@ -180,8 +178,9 @@ class DisplayDialogsTest : public QObject {
       std::function<void(const std::array<uint32_t, 16>&)> check;
     } cases[] = {
         {"Done unchanged", 9, [](CardTextColorsDialog*) {}, false, nullptr},
-        {"size 10 shows Large, stored as 11", 10, [](CardTextColorsDialog* d) { QCOMPARE(d->Sizes()->currentIndex(), 2); },
-         true, [](const auto& a) { QCOMPARE(a[kAttrTextSize], 11u); }},
+        {"size 10 shows Large, stored as 11", 10,
+         [](CardTextColorsDialog* d) { QCOMPARE(d->Sizes()->currentIndex(), 2); }, true,
+         [](const auto& a) { QCOMPARE(a[kAttrTextSize], 11u); }},
         {"always display", 9, [](CardTextColorsDialog* d) { d->AlwaysDisplay()->setChecked(true); }, true,
          [](const auto& a) { QCOMPARE(a[kAttrShowPasswords], 1u); }},
         {"colours and bold", 9,
@@ -209,7 +208,7 @@ class DisplayDialogsTest : public QObject {
         std::array<uint32_t, 16> attributes = tb::storage::layout::attributes::kDefaults;
         attributes[kAttrTextSize] = c.storedSize;
         attributes[kAttrLabelBold] = 0;
-        attributes[14] = 0xABCD;   // not the dialog's: carried
+        attributes[14] = 0xABCD;  // not the dialog's: carried
         const auto before = attributes;
         WhenShown<CardTextColorsDialog>([&](CardTextColorsDialog* d) {
           QCOMPARE(d->TemplateId(), smartphone ? 151 : 121);
@@ -240,7 +239,7 @@ class DisplayDialogsTest : public QObject {
   void cardWindowRunsTextColors() {
     for (bool smartphone : {false, true}) {
       CardFixture f(smartphone);
-      f.Stored(u"Bank", {{u"User", u"ann", 1}, {u"PIN", u"4711", 7}});   // the user line is selected
+      f.Stored(u"Bank", {{u"User", u"ann", 1}, {u"PIN", u"4711", 7}});  // the user line is selected
       CardWindow& w = f.Open();
       QVERIFY(!f.card.Modified());
       WhenShown<CardTextColorsDialog>([](CardTextColorsDialog* d) { d->Dispatch(tb::ui::kCmdDone); });
@@ -257,7 +256,7 @@ class DisplayDialogsTest : public QObject {
       w.Dispatch(kCmdTextColors);
       QVERIFY(f.card.Modified());
       QCOMPARE(f.card.attributes[kAttrBackground], kYellow);
-      QVERIFY(!masked());   // the rebuilt view shows it
+      QVERIFY(!masked());  // the rebuilt view shows it
       w.Dispatch(kCmdCardDone);
       QCOMPARE(w.Outcome(), kOutcomeStore);
 

@@ -26,7 +26,9 @@ using tb::dialogs::test::WhenShown;
 
 namespace {
 
-QString FromText(const tb::storage::Text& text) { return tb::ui::ToQString(std::u16string_view(text.data(), text.size())); }
+QString FromText(const tb::storage::Text& text) {
+  return tb::ui::ToQString(std::u16string_view(text.data(), text.size()));
+}
 
 QStringList Labels(const tb::storage::Card& card) {
   QStringList out;
@@ -77,7 +79,7 @@ class FormDesignerTest : public QObject {
       f.settings.menusExpanded = c.expanded ? 1 : 0;
       f.Stored(u"Bank", {{u"User", u"ann", 1}, {u"Choice", u"", 12}});
       CardWindow& w = f.Open();
-      w.Dispatch(kCmdFormDesign);   // not from the view
+      w.Dispatch(kCmdFormDesign);  // not from the view
       QCOMPARE(w.Mode(), kModeView);
       w.Dispatch(kCmdEditCard);
       w.Dispatch(kCmdFormDesign);
@@ -222,14 +224,14 @@ class FormDesignerTest : public QObject {
     f.Stored(u"Card", {{u"When", u"soon", 1}, {u"Answer", u"", 1}});
     FormDesigner& d = Design(f);
     d.Activate(1);
-    Combo(f)->setCurrentIndex(8);   // Date: the text goes
+    Combo(f)->setCurrentIndex(8);  // Date: the text goes
     d.Activate(1);
     QVERIFY(f.card.fields[0].value.empty());
-    Combo(f)->setCurrentIndex(0);   // back to Text: it does not come back
+    Combo(f)->setCurrentIndex(0);  // back to Text: it does not come back
     d.Activate(3);
     QCOMPARE(f.card.fields[0].kind, uint16_t(1));
     QVERIFY(f.card.fields[0].value.empty());
-    Combo(f)->setCurrentIndex(11);   // Yes/No brings its two words
+    Combo(f)->setCurrentIndex(11);  // Yes/No brings its two words
     d.Activate(0);
     QCOMPARE(Items(f.card.fields[1]), QStringList({"Yes", "No"}));
     // Typed text that names no kind changes nothing.
@@ -266,7 +268,7 @@ class FormDesignerTest : public QObject {
     QTest::keyClick(f.Controls().Control(kControlName), Qt::Key_Up);
     QCOMPARE(d.ActiveLine(), 0);
     d.Activate(3);
-    QTest::keyClick(Combo(f), Qt::Key_Down);   // not beyond the last line
+    QTest::keyClick(Combo(f), Qt::Key_Down);  // not beyond the last line
     QCOMPARE(d.ActiveLine(), 3);
 
     // A tap in a kind line's gap takes that kind line; below all lines, line 0.
@@ -326,7 +328,7 @@ class FormDesignerTest : public QObject {
       field.AddItem(u"blue");
       return true;
     };
-    d.Activate(2);   // not a selection field: nothing opens
+    d.Activate(2);  // not a selection field: nothing opens
     f.window->Dispatch(kCmdEditSelectionField);
     QVERIFY(seen.isEmpty());
     d.Activate(1);
@@ -350,20 +352,20 @@ class FormDesignerTest : public QObject {
         QTest::keyClicks(d->Edit(), "blue");
         d->Dispatch(kIdAddChoice);
         QCOMPARE(d->Edit()->text(), QString());
-        QTest::keyClicks(d->Edit(), "blue");   // twice: both stay
+        QTest::keyClicks(d->Edit(), "blue");  // twice: both stay
         d->Dispatch(kIdAddChoice);
         d->Edit()->setText(QString(127, 'x'));
         d->Dispatch(kIdAddChoice);
         QCOMPARE(d->List()->item(4)->text().size(), kChoiceLimit);
         d->List()->setCurrentRow(4);
-        d->Dispatch(kIdDeleteChoice);   // the one before takes the selection
+        d->Dispatch(kIdDeleteChoice);  // the one before takes the selection
         QCOMPARE(d->List()->currentRow(), 3);
         d->List()->setCurrentRow(0);
-        d->Dispatch(kIdChoiceUp);   // nothing at the top
+        d->Dispatch(kIdChoiceUp);  // nothing at the top
         d->Dispatch(kIdChoiceDown);
         QCOMPARE(d->List()->currentRow(), 1);
         d->List()->setCurrentRow(3);
-        d->Dispatch(kIdChoiceDown);   // nothing at the bottom
+        d->Dispatch(kIdChoiceDown);  // nothing at the bottom
         QCOMPARE(d->Entries(), QStringList({"green", "red", "blue", "blue"}));
         d->Dispatch(tb::ui::kCmdDone);
       });
@@ -391,7 +393,7 @@ class FormDesignerTest : public QObject {
     for (int i = 0; i < 128; ++i) field.AddItem(QString::number(i).toStdU16String());
     WhenShown<SelectionFieldDialog>([&](SelectionFieldDialog* d) {
       d->List()->setCurrentRow(0);
-      d->Dispatch(kIdChoiceDown);   // something changes
+      d->Dispatch(kIdChoiceDown);  // something changes
       d->Edit()->setText("one more");
       d->Dispatch(kIdAddChoice);
       QCOMPARE(d->List()->count(), 129);
@@ -416,17 +418,17 @@ class FormDesignerTest : public QObject {
       QVERIFY(!d->CanRun(kIdAddChoice));
       QTest::keyClicks(d->Edit(), "blue");
       QVERIFY(d->CanRun(kIdAddChoice));
-      QVERIFY(!d->CanRun(kIdDeleteChoice));   // while the edit has the focus
-      QTest::keyClick(d->Edit(), Qt::Key_Return);   // Enter adds
+      QVERIFY(!d->CanRun(kIdDeleteChoice));        // while the edit has the focus
+      QTest::keyClick(d->Edit(), Qt::Key_Return);  // Enter adds
       QCOMPARE(d->List()->count(), 2);
       QVERIFY(d->Edit()->hasFocus());
-      QTest::keyClick(d->Edit(), Qt::Key_Down);   // to the list's first entry
+      QTest::keyClick(d->Edit(), Qt::Key_Down);  // to the list's first entry
       QVERIFY(d->List()->hasFocus());
       QCOMPARE(d->List()->currentRow(), 0);
       QVERIFY(d->CanRun(kIdDeleteChoice));
       QVERIFY(!d->CanRun(kIdChoiceUp));
       QVERIFY(d->CanRun(kIdChoiceDown));
-      QTest::keyClick(d->List(), Qt::Key_Up);   // on the first entry: back to the edit
+      QTest::keyClick(d->List(), Qt::Key_Up);  // on the first entry: back to the edit
       QVERIFY(d->Edit()->hasFocus());
       d->Dispatch(tb::ui::kCmdDone);
     });
@@ -448,13 +450,13 @@ class FormDesignerTest : public QObject {
     f.window->Dispatch(kCmdFormDesign);
     FormDesigner& d = *f.window->Designer();
     d.Activate(3);
-    Combo(f)->setCurrentIndex(12);   // Selection
+    Combo(f)->setCurrentIndex(12);  // Selection
     d.Activate(2);
     f.window->Dispatch(kCmdEditSelectionField);
     f.window->Dispatch(kCmdFieldTop);
     f.window->Dispatch(kCmdAddField);
     d.Activate(5);
-    Combo(f)->setCurrentIndex(7);   // Password
+    Combo(f)->setCurrentIndex(7);  // Password
     f.window->Dispatch(kCmdCardDone);
     f.window->Dispatch(kCmdCardDone);
     f.window->Dispatch(kCmdCardDone);

@@ -76,7 +76,7 @@ class GeneratePasswordTest : public QObject {
     auto* edit = static_cast<QLineEdit*>(f.Controls().Control(kControlText));
     QCOMPARE(edit->text(), QStringLiteral("g3n-Rated!"));
     QVERIFY(edit->hasFocus());
-    QCOMPARE(Value(f.card.fields[0]), QStringLiteral("old"));   // not stored until the line is left
+    QCOMPARE(Value(f.card.fields[0]), QStringLiteral("old"));  // not stored until the line is left
     f.Editor().NextLine();
     QCOMPARE(Value(f.card.fields[0]), QStringLiteral("g3n-Rated!"));
     QVERIFY(f.card.Modified());
@@ -102,13 +102,13 @@ class GeneratePasswordTest : public QObject {
     tb::dialogs::test::WhenShown<tb::dialogs::GeneratorDialog>([&](tb::dialogs::GeneratorDialog* d) {
       QCOMPARE(tb::ui::FindControl<QSpinBox>(d, tb::dialogs::kIdGenLength)->value(), 12);
       const QString candidate = d->Candidate();
-      shown = QString(candidate.constData(), candidate.size());   // the dialog wipes its own
+      shown = QString(candidate.constData(), candidate.size());  // the dialog wipes its own
       d->MenuBar()->PressLeft();
     });
     f.window->Dispatch(kCmdGeneratePassword);
     QCOMPARE(shown.size(), 12);
     QCOMPARE(f.Controls().Text(), shown);
-    f.window->Dispatch(kCmdCardDone);   // edit to view, storing the line
+    f.window->Dispatch(kCmdCardDone);  // edit to view, storing the line
     QCOMPARE(Value(f.card.fields[0]), shown);
     f.window->Dispatch(kCmdCardDone);
     QCOMPARE(f.window->Outcome(), kOutcomeStore);

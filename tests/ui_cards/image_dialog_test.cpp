@@ -44,7 +44,9 @@ QByteArray Picture(const char* format, int w, int h) {
 }
 
 tb::storage::SecureBytes Secure(const QByteArray& b) { return tb::storage::SecureBytes(b.begin(), b.end()); }
-QByteArray Plain(const tb::storage::SecureBytes& b) { return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size())); }
+QByteArray Plain(const tb::storage::SecureBytes& b) {
+  return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+}
 
 std::string WriteFile(const tb::test::TempDir& dir, const std::string& name, const QByteArray& bytes) {
   const std::string path = dir.File(name);
@@ -139,12 +141,15 @@ class ImageDialogTest : public QObject {
 
       // Cancel keeps everything.
       std::vector<tb::dialogs::FilePickerOptions> asked;
-      QVERIFY(!RunDialog(f, {jpeg}, [](ImageDialog* d) {
-        d->Dispatch(kIdSelectImage);
-        QCOMPARE(d->FileLine()->text(), QString("Photo.JPG"));
-        d->Dispatch(kIdMatchBackground);
-        d->Dispatch(tb::ui::kCmdMenuCancel);
-      }, &asked));
+      QVERIFY(!RunDialog(
+          f, {jpeg},
+          [](ImageDialog* d) {
+            d->Dispatch(kIdSelectImage);
+            QCOMPARE(d->FileLine()->text(), QString("Photo.JPG"));
+            d->Dispatch(kIdMatchBackground);
+            d->Dispatch(tb::ui::kCmdMenuCancel);
+          },
+          &asked));
       QVERIFY(!card.Modified());
       QCOMPARE(asked[0].titleNumber, 28101u);
       QCOMPARE(asked[0].filter, std::string("*.bmp;*.jpg;*.jpeg;*.gif"));
@@ -183,7 +188,7 @@ class ImageDialogTest : public QObject {
       card.attributes[kAttrBackground] = 0xFFFFFF;
       QVERIFY(RunDialog(f, {std::nullopt}, [](ImageDialog* d) {
         d->Dispatch(kIdMatchBackground);
-        d->Dispatch(kIdSelectImage);   // cancelled
+        d->Dispatch(kIdSelectImage);  // cancelled
         QVERIFY(!d->HasPicture());
         QVERIFY(!d->MatchPending());
         QCOMPARE(d->CornerColour(), 0xFFFFFFu);
@@ -198,26 +203,26 @@ class ImageDialogTest : public QObject {
   void previewFitsAndCentres() {
     ScriptedMessageBoxes boxes;
     for (int dpi : {96, 130, 192}) {
-    CardFixture f(false, dpi);
-    f.Stored(u"Card", {{u"User", u"ann", 1}});
-    for (QSize size : {QSize(10, 6), QSize(2000, 500), QSize(300, 3000)}) {
-      f.card.SetPicture(Secure(Picture("BMP", size.width(), size.height())), u"p.bmp", 9);
-      RunDialog(f, {}, [size](ImageDialog* d) {
-        PicturePreview* p = d->Preview();
-        const QRect r = p->PictureRect();
-        if (size.width() <= p->width() && size.height() <= p->height()) {
-          QCOMPARE(r.size(), size);
-        } else {
-          QVERIFY(r.width() == p->width() || r.height() == p->height());
-          QVERIFY(std::abs(r.width() * size.height() - r.height() * size.width()) <= size.width() + size.height());
-        }
-        QVERIFY(std::abs(r.center().x() - p->rect().center().x()) <= 1);
-        QVERIFY(std::abs(r.center().y() - p->rect().center().y()) <= 1);
-        const QImage shown = p->Render();
-        QCOMPARE(shown.pixelColor(0, 0) == p->palette().color(QPalette::Button), r.topLeft() != QPoint(0, 0));
-        d->Dispatch(tb::ui::kCmdMenuCancel);
-      });
-    }
+      CardFixture f(false, dpi);
+      f.Stored(u"Card", {{u"User", u"ann", 1}});
+      for (QSize size : {QSize(10, 6), QSize(2000, 500), QSize(300, 3000)}) {
+        f.card.SetPicture(Secure(Picture("BMP", size.width(), size.height())), u"p.bmp", 9);
+        RunDialog(f, {}, [size](ImageDialog* d) {
+          PicturePreview* p = d->Preview();
+          const QRect r = p->PictureRect();
+          if (size.width() <= p->width() && size.height() <= p->height()) {
+            QCOMPARE(r.size(), size);
+          } else {
+            QVERIFY(r.width() == p->width() || r.height() == p->height());
+            QVERIFY(std::abs(r.width() * size.height() - r.height() * size.width()) <= size.width() + size.height());
+          }
+          QVERIFY(std::abs(r.center().x() - p->rect().center().x()) <= 1);
+          QVERIFY(std::abs(r.center().y() - p->rect().center().y()) <= 1);
+          const QImage shown = p->Render();
+          QCOMPARE(shown.pixelColor(0, 0) == p->palette().color(QPalette::Button), r.topLeft() != QPoint(0, 0));
+          d->Dispatch(tb::ui::kCmdMenuCancel);
+        });
+      }
     }
   }
 

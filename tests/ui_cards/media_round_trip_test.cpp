@@ -52,9 +52,11 @@ std::string Stored(tb::storage::Wallet& wallet, const tb::storage::RecordId& id)
   if (!wallet.LoadCard(id, &card)) return {};
   std::string out;
   for (uint32_t a : card.attributes) out += std::to_string(a) + ",";
-  if (card.picture) out += "picture " + std::to_string(card.picture->type) + " " + std::to_string(card.picture->placement) +
-                           " " + std::to_string(card.picture->bytes.size()) + ";";
-  if (card.sound) out += "sound " + std::to_string(card.sound->play) + " " + std::to_string(card.sound->bytes.size()) + ";";
+  if (card.picture)
+    out += "picture " + std::to_string(card.picture->type) + " " + std::to_string(card.picture->placement) + " " +
+           std::to_string(card.picture->bytes.size()) + ";";
+  if (card.sound)
+    out += "sound " + std::to_string(card.sound->play) + " " + std::to_string(card.sound->bytes.size()) + ";";
   for (size_t i = 0; i < card.attachments.size(); ++i)
     if (card.attachments[i] && card.attachments[i]->InUse())
       out += "attachment " + std::to_string(i) + " " + std::to_string(card.attachments[i]->bytes.size()) + ";";
@@ -122,13 +124,15 @@ class MediaRoundTripTest : public QObject {
     QVERIFY(back.picture);
     QCOMPARE(back.picture->type, 3u);
     QCOMPARE(back.picture->placement, 10u);
-    QCOMPARE(QByteArray(reinterpret_cast<const char*>(back.picture->bytes.data()), qsizetype(back.picture->bytes.size())),
-             Gif());
+    QCOMPARE(
+        QByteArray(reinterpret_cast<const char*>(back.picture->bytes.data()), qsizetype(back.picture->bytes.size())),
+        Gif());
     QVERIFY(back.sound);
     QCOMPARE(back.sound->play, 1u);
     QCOMPARE(back.sound->bytes.size(), size_t(Wav().size()));
     QVERIFY(back.attachments[0]);
-    QCOMPARE(std::string(back.attachments[0]->bytes.begin(), back.attachments[0]->bytes.end()), std::string("remember"));
+    QCOMPARE(std::string(back.attachments[0]->bytes.begin(), back.attachments[0]->bytes.end()),
+             std::string("remember"));
     QCOMPARE(back.attributes[kAttrShowPasswords], 1u);
     QCOMPARE(back.attributes[kAttrTextSize], 11u);
     QVERIFY(Stored(f.file.wallet(), id) != before);

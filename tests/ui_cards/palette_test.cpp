@@ -3,8 +3,8 @@
 #include <QClipboard>
 #include <QListWidget>
 #include <QMenu>
-#include <QPushButton>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -40,7 +40,7 @@ class PaletteTest : public QObject {
 
   void paletteKeys() {
     tb::shell::Settings settings;
-    PaletteDialog dialog(nullptr, settings, 0x123456);   // not in the palette: the first cell
+    PaletteDialog dialog(nullptr, settings, 0x123456);  // not in the palette: the first cell
     QCOMPARE(dialog.Selected(), 0);
     QCOMPARE(tb::ui::ControlId(dialog.Palette()), kPaletteId);
     QCOMPARE(dialog.Palette()->objectName(), QString("Palette"));
@@ -49,8 +49,8 @@ class PaletteTest : public QObject {
       Qt::Key key;
       int to;
     } cases[] = {
-        {0, Qt::Key_Left, 0},   {5, Qt::Key_Left, 4},  {63, Qt::Key_Right, 0}, {62, Qt::Key_Right, 63},
-        {3, Qt::Key_Up, 3},     {11, Qt::Key_Up, 3},   {59, Qt::Key_Down, 59}, {20, Qt::Key_Down, 28},
+        {0, Qt::Key_Left, 0}, {5, Qt::Key_Left, 4}, {63, Qt::Key_Right, 0}, {62, Qt::Key_Right, 63},
+        {3, Qt::Key_Up, 3},   {11, Qt::Key_Up, 3},  {59, Qt::Key_Down, 59}, {20, Qt::Key_Down, 28},
     };
     for (const auto& c : cases) {
       dialog.Select(c.from);
@@ -68,17 +68,35 @@ class PaletteTest : public QObject {
       std::function<void(PaletteDialog*)> act;
       uint32_t result;
     } cases[] = {
-        {"Enter", [](PaletteDialog* d) { QTest::keyClick(d->Palette(), Qt::Key_Right); QTest::keyClick(d->Palette(), Qt::Key_Return); }, 0x262626},
-        {"OK key", [](PaletteDialog* d) {
+        {"Enter",
+         [](PaletteDialog* d) {
+           QTest::keyClick(d->Palette(), Qt::Key_Right);
+           QTest::keyClick(d->Palette(), Qt::Key_Return);
+         },
+         0x262626},
+        {"OK key",
+         [](PaletteDialog* d) {
            auto* keys = d->findChild<tb::ui::SoftKeyBar*>();
            QCOMPARE(keys->LeftKey()->text(), QString("Done"));     // 20717
            QCOMPARE(keys->RightKey()->text(), QString("Cancel"));  // 20704
            d->Select(63);
            keys->PressLeft();
-         }, 0xCCFFFF},
-        {"Escape", [](PaletteDialog* d) { d->Select(9); QTest::keyClick(d->Palette(), Qt::Key_Escape); }, 0x000000},
-        {"Cancel", [](PaletteDialog* d) { d->Select(9); d->Dispatch(2); }, 0x000000},
-        {"tap", [](PaletteDialog* d) {
+         },
+         0xCCFFFF},
+        {"Escape",
+         [](PaletteDialog* d) {
+           d->Select(9);
+           QTest::keyClick(d->Palette(), Qt::Key_Escape);
+         },
+         0x000000},
+        {"Cancel",
+         [](PaletteDialog* d) {
+           d->Select(9);
+           d->Dispatch(2);
+         },
+         0x000000},
+        {"tap",
+         [](PaletteDialog* d) {
            // The cells are laid out by the first paint, which a busy machine
            // may not have reached yet.
            QVERIFY(QTest::qWaitForWindowExposed(d));
@@ -86,12 +104,13 @@ class PaletteTest : public QObject {
            QTest::mouseClick(d->Palette(), Qt::LeftButton, {}, d->Cells()[20].center());
            QCOMPARE(d->Selected(), 20);
            d->Dispatch(1);
-         }, 0x33FF33},
+         },
+         0x33FF33},
     };
     for (const auto& c : cases) {
       WhenShown<PaletteDialog>([&](PaletteDialog* d) {
         c.act(d);
-        if (d->isVisible()) d->Dispatch(2);   // a check failed in act: end the dialog, not the run
+        if (d->isVisible()) d->Dispatch(2);  // a check failed in act: end the dialog, not the run
       });
       QCOMPARE(ChooseColour(nullptr, settings, 0x000000), c.result);
     }
@@ -116,9 +135,9 @@ class PaletteTest : public QObject {
       QCOMPARE(cells[1].top(), cells[0].top());
       QVERIFY(cells[8].top() > cells[0].bottom());
       const double wide = double(cells[0].width()) / (cells[1].left() - cells[0].right() - 1);
-      QVERIFY(wide > 3.5 && wide < 8);   // 17 : 3
+      QVERIFY(wide > 3.5 && wide < 8);  // 17 : 3
       const int left = cells[0].left(), right = dialog.Palette()->width() - 1 - cells[7].right();
-      QVERIFY(std::abs(left - right) <= 1);   // centred
+      QVERIFY(std::abs(left - right) <= 1);  // centred
     }
   }
 
@@ -128,7 +147,7 @@ class PaletteTest : public QObject {
     int32_t reported = -2;
     connect(&button, &ColourButton::colourChanged, [&](int32_t c) { reported = c; });
     WhenShown<PaletteDialog>([](PaletteDialog* d) {
-      QCOMPARE(d->Selected(), 11);   // the button's colour
+      QCOMPARE(d->Selected(), 11);  // the button's colour
       d->Select(12);
       d->Dispatch(1);
     });
@@ -162,7 +181,7 @@ class PaletteTest : public QObject {
     QCOMPARE(NoteZoomFont(2), 3);
     QCOMPARE(NoteZoomFont(3), 5);
     QCOMPARE(NoteZoomFont(4), 5);
-    QCOMPARE(NoteZoomFont(9), 1);   // the default
+    QCOMPARE(NoteZoomFont(9), 1);  // the default
 
     tb::shell::Settings settings;
     QCOMPARE(settings.noteZoom, 9u);
@@ -194,14 +213,31 @@ class PaletteTest : public QObject {
       const char* text;
     } cases[] = {
         {"Done untouched", [](LongTextEditor* e) { e->Dispatch(814); }, false, ""},
-        {"typed", [](LongTextEditor* e) { QTest::keyClicks(e->Edit(), "!"); e->Dispatch(814); }, true, "note!"},
-        {"Tab and Enter go in", [](LongTextEditor* e) {
+        {"typed",
+         [](LongTextEditor* e) {
+           QTest::keyClicks(e->Edit(), "!");
+           e->Dispatch(814);
+         },
+         true, "note!"},
+        {"Tab and Enter go in",
+         [](LongTextEditor* e) {
            QTest::keyClick(e->Edit(), Qt::Key_Tab);
            QTest::keyClick(e->Edit(), Qt::Key_Return);
            e->Dispatch(814);
-         }, true, "note\t\n"},
-        {"typed then Cancel", [](LongTextEditor* e) { QTest::keyClicks(e->Edit(), "x"); e->Dispatch(809); }, false, ""},
-        {"Escape", [](LongTextEditor* e) { QTest::keyClicks(e->Edit(), "x"); QTest::keyClick(e->Edit(), Qt::Key_Escape); }, false, ""},
+         },
+         true, "note\t\n"},
+        {"typed then Cancel",
+         [](LongTextEditor* e) {
+           QTest::keyClicks(e->Edit(), "x");
+           e->Dispatch(809);
+         },
+         false, ""},
+        {"Escape",
+         [](LongTextEditor* e) {
+           QTest::keyClicks(e->Edit(), "x");
+           QTest::keyClick(e->Edit(), Qt::Key_Escape);
+         },
+         false, ""},
     };
     for (const auto& c : cases) {
       WhenShown<LongTextEditor>([&](LongTextEditor* e) { c.act(e); });

@@ -61,7 +61,8 @@ tb::storage::SecureBytes Secure(const std::vector<uint8_t>& v) { return tb::stor
 
 std::string WriteFile(const tb::test::TempDir& dir, const std::string& name, const std::vector<uint8_t>& bytes) {
   const std::string path = dir.File(name);
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   return path;
 }
 
@@ -73,8 +74,8 @@ QStringList FilesIn(const std::string& folder) {
 
 // Runs the sound dialog over card, with picks answering its file picker
 // (nullopt cancels), script acting on it once it shows.
-bool RunDialog(CardFixture& f, std::vector<std::optional<std::string>> picks,
-               std::function<void(SoundDialog*)> script, std::vector<tb::dialogs::FilePickerOptions>* asked = nullptr) {
+bool RunDialog(CardFixture& f, std::vector<std::optional<std::string>> picks, std::function<void(SoundDialog*)> script,
+               std::vector<tb::dialogs::FilePickerOptions>* asked = nullptr) {
   SoundDialog dialog(nullptr, f.settings, f.card);
   auto queue = std::make_shared<std::vector<std::optional<std::string>>>(std::move(picks));
   dialog.pickFile = [queue, asked](QWidget*, const tb::dialogs::FilePickerOptions& o) -> std::optional<std::string> {
@@ -103,7 +104,7 @@ class SoundTest : public QObject {
       uint32_t play;
       bool hasSound;
       std::function<void(CardWindow&)> close;
-      std::string calls;   // the window stops before it plays, and Play stops first
+      std::string calls;  // the window stops before it plays, and Play stops first
     } cases[] = {
         {"view, Done", false, 1, true, [](CardWindow& w) { w.Dispatch(kCmdCardDone); }, "SSPS"},
         {"view, Cancel", false, 1, true, [](CardWindow& w) { w.Dispatch(kCmdCardCancel); }, "SSPS"},
@@ -152,14 +153,17 @@ class SoundTest : public QObject {
 
       // Cancel leaves the card as it was, whatever was chosen.
       std::vector<tb::dialogs::FilePickerOptions> asked;
-      QVERIFY(!RunDialog(f, {chime}, [](SoundDialog* d) {
-        QCOMPARE(d->FileLine()->text(), QString("bell.wav"));
-        QVERIFY(!d->PlayWhenViewed()->isChecked());
-        d->Dispatch(kIdSelectSound);
-        QCOMPARE(d->FileLine()->text(), QString("chime.wav"));
-        QVERIFY(d->PlayWhenViewed()->isChecked());
-        d->Dispatch(tb::ui::kCmdMenuCancel);
-      }, &asked));
+      QVERIFY(!RunDialog(
+          f, {chime},
+          [](SoundDialog* d) {
+            QCOMPARE(d->FileLine()->text(), QString("bell.wav"));
+            QVERIFY(!d->PlayWhenViewed()->isChecked());
+            d->Dispatch(kIdSelectSound);
+            QCOMPARE(d->FileLine()->text(), QString("chime.wav"));
+            QVERIFY(d->PlayWhenViewed()->isChecked());
+            d->Dispatch(tb::ui::kCmdMenuCancel);
+          },
+          &asked));
       QVERIFY(!card.Modified());
       QCOMPARE(Bytes(card.sound->bytes), Wav(8, 0x33));
       QCOMPARE(asked.size(), size_t(1));
@@ -229,12 +233,13 @@ class SoundTest : public QObject {
       QVERIFY(!RunDialog(f, {}, [&](SoundDialog* d) {
         player.calls.clear();
         d->Dispatch(kIdPlaySound);
-        d->Dispatch(kIdPlaySound);   // Play stops first
+        d->Dispatch(kIdPlaySound);  // Play stops first
         QCOMPARE(player.calls, std::string("SPSP"));
         QCOMPARE(player.played.back(), Wav(6, 0x44));
         if (smartphone) {
           QMenu menu;
-          for (int id : {kIdSelectSound, kIdRemoveSound, kIdPlaySound, kIdExportSound}) menu.addAction("x")->setData(id);
+          for (int id : {kIdSelectSound, kIdRemoveSound, kIdPlaySound, kIdExportSound})
+            menu.addAction("x")->setData(id);
           d->OnInitMenuPopup(&menu);
           for (QAction* a : menu.actions()) QVERIFY(a->isEnabled());
           d->Dispatch(kIdRemoveSound);
@@ -248,11 +253,11 @@ class SoundTest : public QObject {
         }
         QCOMPARE(player.calls.back(), 'S');
         const size_t plays = player.played.size();
-        d->Dispatch(kIdPlaySound);   // nothing left to play
+        d->Dispatch(kIdPlaySound);  // nothing left to play
         QCOMPARE(player.played.size(), plays);
         d->Dispatch(tb::ui::kCmdMenuCancel);
       }));
-      QVERIFY(card.sound);   // Cancel: the removal was the dialog's only
+      QVERIFY(card.sound);  // Cancel: the removal was the dialog's only
     }
   }
 
@@ -260,19 +265,15 @@ class SoundTest : public QObject {
   // a file, whatever the stored name says.
   void exportIntoDocuments() {
     tb::test::TempDir dir;
-    const std::string documents = dir.File("Documents");   // made on the first export
+    const std::string documents = dir.File("Documents");  // made on the first export
     tb::platform::ScopedDocumentPlaces places({documents, {}});
     tb::platform::TestClock clock(kFifthOfMarch2007);
     const struct {
       std::u16string name;
       const char* file;
     } cases[] = {
-        {u"bell.wav", "2007035_bell.wav"},
-        {u"../x.wav", "2007035_x.wav"},
-        {u"/etc/passwd", "2007035_passwd"},
-        {u".bashrc", "2007035_bashrc"},
-        {u"a\\b.wav", "2007035_b.wav"},
-        {u"tab\there.wav", nullptr},
+        {u"bell.wav", "2007035_bell.wav"},    {u"../x.wav", "2007035_x.wav"}, {u"/etc/passwd", "2007035_passwd"},
+        {u".bashrc", "2007035_bashrc"},       {u"a\\b.wav", "2007035_b.wav"}, {u"tab\there.wav", nullptr},
         {std::u16string(300, u'n'), nullptr},
     };
     for (const auto& c : cases) {
@@ -285,7 +286,7 @@ class SoundTest : public QObject {
       const QStringList before = FilesIn(documents);
       QVERIFY(!RunDialog(f, {}, [](SoundDialog* d) {
         d->Dispatch(kIdExportSound);
-        d->Dispatch(kIdExportSound);   // the file is there now: fails quietly
+        d->Dispatch(kIdExportSound);  // the file is there now: fails quietly
         d->Dispatch(tb::ui::kCmdMenuCancel);
       }));
       QCOMPARE(boxes.Count(), size_t(1));
@@ -346,9 +347,9 @@ class SoundTest : public QObject {
   void samplesForTheSink() {
     // 24-bit samples become the top of 32-bit ones; other widths pass.
     std::vector<uint8_t> wav = Wav(6);
-    wav[34] = 24;                 // bits
-    wav[32] = 3;                  // block align
-    wav[28] = 0xC0, wav[29] = 0x5D, wav[30] = 0, wav[31] = 0;   // 8000 * 3
+    wav[34] = 24;                                              // bits
+    wav[32] = 3;                                               // block align
+    wav[28] = 0xC0, wav[29] = 0x5D, wav[30] = 0, wav[31] = 0;  // 8000 * 3
     for (int i = 0; i < 6; ++i) wav[44 + i] = uint8_t(i + 1);
     const auto s = tb::ui::SamplesOf(wav.data(), wav.size());
     QCOMPARE(s.bitsPerSample, uint16_t(32));

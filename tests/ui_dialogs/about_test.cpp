@@ -26,7 +26,7 @@ class AboutTest : public QObject {
     QVERIFY(version != nullptr);
     WhenDialogShows(kAboutTemplate, [](tb::ui::ModalDialog& d) {
       QVERIFY(tb::ui::GrabToPng(&d, ScreenshotPath("about")));
-      d.MenuBar()->PressLeft();   // Done
+      d.MenuBar()->PressLeft();  // Done
     });
     QCOMPARE(about.RunModal(), 1);
   }

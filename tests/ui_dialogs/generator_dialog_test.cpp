@@ -43,7 +43,7 @@ class GeneratorDialogTest : public QObject {
   void candidateFollowsTheSettingsShown() {
     auto settings = SettingsFor(false);
     settings.generatorLength = 9;
-    settings.generatorClasses = 4;   // digits only
+    settings.generatorClasses = 4;  // digits only
     GeneratorDialog dialog(nullptr, settings);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -67,7 +67,7 @@ class GeneratorDialogTest : public QObject {
     QVERIFY(AllFrom(candidate->text(), "ABCDEFGHJKLMNPQRSTUVWXYZ"));
     const QString before = candidate->text();
     QTest::mouseClick(FindControl<QPushButton>(&dialog, kIdGenRegenerate), Qt::LeftButton);
-    QVERIFY(candidate->text() != before);   // 24^60 candidates
+    QVERIFY(candidate->text() != before);  // 24^60 candidates
 
     // Words: the count, separator and capitals shown.
     FindControl<QRadioButton>(&dialog, kIdGenWords)->setChecked(true);
@@ -93,7 +93,7 @@ class GeneratorDialogTest : public QObject {
     QVERIFY(dialog.Candidate().isEmpty());
     QVERIFY(!FindControl<StrengthBar>(&dialog, kIdStrengthBar)->HasPassword());
     dialog.Dispatch(tb::ui::kCmdDone);
-    QVERIFY(dialog.isVisible());   // Done takes nothing
+    QVERIFY(dialog.isVisible());  // Done takes nothing
     QCOMPARE(settings.generatorClasses, 15u);
     FindControl<QCheckBox>(&dialog, kIdGenSymbols)->setChecked(true);
     QVERIFY(!problem->isVisible());
@@ -110,13 +110,13 @@ class GeneratorDialogTest : public QObject {
         FindControl<QSpinBox>(d, kIdGenWordCount)->setValue(3);
         FindControl<QLineEdit>(d, kIdGenSeparator)->clear();
         const QString candidate = d->Candidate();
-        shown = QString(candidate.constData(), candidate.size());   // the dialog wipes its own
+        shown = QString(candidate.constData(), candidate.size());  // the dialog wipes its own
         d->MenuBar()->PressLeft();
       });
       const std::optional<QString> taken = RunGeneratorDialog(nullptr, settings);
       QVERIFY(taken);
       QVERIFY(!shown.isEmpty());
-      QCOMPARE(*taken, shown);   // not wiped with the dialog's edit
+      QCOMPARE(*taken, shown);  // not wiped with the dialog's edit
       QCOMPARE(settings.generatorMode, 1u);
       QCOMPARE(settings.generatorWords, 3u);
       QCOMPARE(settings.generatorSeparator, std::u16string());
@@ -174,10 +174,10 @@ class GeneratorDialogTest : public QObject {
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* bar = FindControl<StrengthBar>(&dialog, kIdStrengthBar);
-        TB_VERIFY_PNG(&dialog,
-                      ScreenshotPath(QStringLiteral("generator-%1-%2")
-                                         .arg(smartphone ? "smartphone" : "pocketpc").arg(dpi)),
-                      bar, QPoint(tb::ui::ScaleX(3), bar->height() / 2));
+        TB_VERIFY_PNG(
+            &dialog,
+            ScreenshotPath(QStringLiteral("generator-%1-%2").arg(smartphone ? "smartphone" : "pocketpc").arg(dpi)), bar,
+            QPoint(tb::ui::ScaleX(3), bar->height() / 2));
       }
     }
   }

@@ -54,14 +54,14 @@ class PasswordEntryTest : public QObject {
     for (int id : {1401, 1402, 1403}) Click(dialog, id);
     QCOMPARE(Typed(dialog), QStringLiteral("123"));
     dialog.Edit()->setCursorPosition(1);
-    Click(dialog, 1409);   // inserted at the caret
+    Click(dialog, 1409);  // inserted at the caret
     QCOMPARE(Typed(dialog), QStringLiteral("1923"));
-    Click(dialog, kIdKeyBack);   // deletes before the caret
+    Click(dialog, kIdKeyBack);  // deletes before the caret
     QCOMPARE(Typed(dialog), QStringLiteral("123"));
     dialog.Edit()->selectAll();
-    Click(dialog, kIdKey0);    // replaces the selection
+    Click(dialog, kIdKey0);  // replaces the selection
     QCOMPARE(Typed(dialog), QStringLiteral("0"));
-    Type(dialog.Edit(), "ab");   // the keyboard works alongside
+    Type(dialog.Edit(), "ab");  // the keyboard works alongside
     QCOMPARE(Typed(dialog), QStringLiteral("0ab"));
     QVERIFY(dialog.Edit()->hasFocus());
     Click(dialog, kIdKeyClear);
@@ -79,21 +79,38 @@ class PasswordEntryTest : public QObject {
       int wrongMessages;
     } cases[] = {
         {"keypad and OK key",
-         [](PasswordEntryDialog& d) { for (int id : {1402, 1404, 1406, 1408, kIdKeyOk}) Click(d, id); }, true, 0},
+         [](PasswordEntryDialog& d) {
+           for (int id : {1402, 1404, 1406, 1408, kIdKeyOk}) Click(d, id);
+         },
+         true, 0},
         {"typed and Enter",
-         [](PasswordEntryDialog& d) { Type(d.Edit(), "2468"); QTest::keyClick(d.Edit(), Qt::Key_Return); }, true, 0},
+         [](PasswordEntryDialog& d) {
+           Type(d.Edit(), "2468");
+           QTest::keyClick(d.Edit(), Qt::Key_Return);
+         },
+         true, 0},
         {"wrong, then right with Done",
          [](PasswordEntryDialog& d) {
            Type(d.Edit(), "2469");
            d.MenuBar()->PressLeft();
            QVERIFY(d.isVisible());
-           QCOMPARE(Typed(d), QString());   // emptied for the next try
+           QCOMPARE(Typed(d), QString());  // emptied for the next try
            Type(d.Edit(), "2468");
            d.MenuBar()->PressLeft();
-         }, true, 1},
-        {"wrong, then Cancel", [](PasswordEntryDialog& d) {
-           Type(d.Edit(), "x"); d.MenuBar()->PressLeft(); d.MenuBar()->PressRight(); }, false, 1},
-        {"Escape", [](PasswordEntryDialog& d) { Type(d.Edit(), "2468"); QTest::keyClick(d.Edit(), Qt::Key_Escape); },
+         },
+         true, 1},
+        {"wrong, then Cancel",
+         [](PasswordEntryDialog& d) {
+           Type(d.Edit(), "x");
+           d.MenuBar()->PressLeft();
+           d.MenuBar()->PressRight();
+         },
+         false, 1},
+        {"Escape",
+         [](PasswordEntryDialog& d) {
+           Type(d.Edit(), "2468");
+           QTest::keyClick(d.Edit(), Qt::Key_Escape);
+         },
          false, 0},
         {"empty field confirmed", [](PasswordEntryDialog& d) { d.MenuBar()->PressLeft(); }, false, 0},
     };
@@ -101,7 +118,8 @@ class PasswordEntryTest : public QObject {
       auto settings = SettingsFor(false);
       ScriptedMessageBoxes boxes;
       std::optional<tb::storage::Text> result;
-      WhenDialogShows(kTemplatePasswordPocketPC, [&](tb::ui::ModalDialog& d) { c.act(static_cast<PasswordEntryDialog&>(d)); });
+      WhenDialogShows(kTemplatePasswordPocketPC,
+                      [&](tb::ui::ModalDialog& d) { c.act(static_cast<PasswordEntryDialog&>(d)); });
       result = AskWalletPassword(nullptr, &fixture.wallet(), settings, {u"test", 64});
       QVERIFY2(result.has_value() == c.accepted, c.name);
       if (c.accepted) QVERIFY2(*result == tb::storage::Text(u"2468"), c.name);
@@ -121,8 +139,8 @@ class PasswordEntryTest : public QObject {
       QString expected;
     } cases[] = {
         {"x", 64, "x"},
-        {"abcdefghijklmnopqrstuvwx", 64, "abcdefghijklmnopqrstuvw"},   // 24 typed, 23 taken
-        {"abcdefghij", 5, "abcd"},                                       // room for 4 and the terminator
+        {"abcdefghijklmnopqrstuvwx", 64, "abcdefghijklmnopqrstuvw"},  // 24 typed, 23 taken
+        {"abcdefghij", 5, "abcd"},                                    // room for 4 and the terminator
     };
     for (const auto& c : cases) {
       auto settings = SettingsFor(false);
@@ -213,9 +231,9 @@ class PasswordEntryTest : public QObject {
     auto* numeric = FindControl<QCheckBox>(&dialog, kIdNumericEntry);
     QVERIFY(numeric && numeric->isChecked());
 
-    Type(dialog.Edit(), "a1b2");   // numbers mode takes digits only
+    Type(dialog.Edit(), "a1b2");  // numbers mode takes digits only
     QCOMPARE(Typed(dialog), QStringLiteral("12"));
-    dialog.Dispatch(1403);         // keypad commands do nothing here
+    dialog.Dispatch(1403);  // keypad commands do nothing here
     QCOMPARE(Typed(dialog), QStringLiteral("12"));
     QTest::mouseClick(numeric, Qt::LeftButton, {}, QPoint(6, numeric->height() / 2));
     QCOMPARE(settings.passNumeric, 0u);
@@ -253,7 +271,8 @@ class PasswordEntryTest : public QObject {
       auto settings = SettingsFor(false);
       PasswordEntryDialog entry(nullptr, settings, nullptr, {u"Home", 64});
       NewPasswordDialog fresh(nullptr, settings, NewPasswordMode::NewWallet);
-      for (tb::ui::ModalDialog* d : {static_cast<tb::ui::ModalDialog*>(&entry), static_cast<tb::ui::ModalDialog*>(&fresh)}) {
+      for (tb::ui::ModalDialog* d :
+           {static_cast<tb::ui::ModalDialog*>(&entry), static_cast<tb::ui::ModalDialog*>(&fresh)}) {
         d->show();
         QVERIFY(QTest::qWaitForWindowExposed(d));
         const QList<QLineEdit*> edits = passwordEdits(*d);

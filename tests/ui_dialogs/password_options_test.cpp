@@ -37,9 +37,7 @@ const tb::platform::SystemTime kMorning{2024, 5, 0, 6, 9, 0, 0, 0};
 int NewPasswordTemplate(bool smartphone) {
   return smartphone ? kTemplateNewPasswordSmartphone : kTemplateNewPasswordPocketPC;
 }
-int PasswordTemplate(bool smartphone) {
-  return smartphone ? kTemplatePasswordSmartphone : kTemplatePasswordPocketPC;
-}
+int PasswordTemplate(bool smartphone) { return smartphone ? kTemplatePasswordSmartphone : kTemplatePasswordPocketPC; }
 
 void FillNewPassword(tb::ui::ModalDialog& d, const QString& password, const QString& confirmation,
                      const QString& hint) {
@@ -63,7 +61,7 @@ class PasswordOptionsTest : public QObject {
     const QString p24 = QStringLiteral("abcdefghijklmnopqrstuvwx");
     const struct {
       QString password, confirmation;
-      uint32_t message;   // 0: accepted
+      uint32_t message;  // 0: accepted
       tb::ui::MessageIcon icon;
       QString taken;
     } cases[] = {
@@ -72,7 +70,7 @@ class PasswordOptionsTest : public QObject {
         {"", "", 27003, tb::ui::MessageIcon::Stop, {}},
         {"abcd", "abce", 27004, tb::ui::MessageIcon::Warning, {}},
         {"Abcd", "abcd", 27004, tb::ui::MessageIcon::Warning, {}},
-        {"abcd", "abc", 27004, tb::ui::MessageIcon::Warning, {}},   // lengths before the minimum
+        {"abcd", "abc", 27004, tb::ui::MessageIcon::Warning, {}},  // lengths before the minimum
         {"ab", "a", 27004, tb::ui::MessageIcon::Warning, {}},
         {p24, p24, 0, {}, p24.left(23)},
     };
@@ -150,7 +148,7 @@ class PasswordOptionsTest : public QObject {
         auto* edit = FindControl<QLineEdit>(&dialog, kIdNewPassword);
         auto* bar = FindControl<StrengthBar>(&dialog, kIdStrengthBar);
         QVERIFY(bar && bar->isVisible());
-        QVERIFY(bar->geometry().top() > edit->geometry().bottom());   // under the field
+        QVERIFY(bar->geometry().top() > edit->geometry().bottom());  // under the field
         QVERIFY(!bar->HasPassword());
         QVERIFY(FindControl<QLabel>(&dialog, kIdStrengthName)->text().isEmpty());
         for (const auto& c : cases) {
@@ -182,7 +180,7 @@ class PasswordOptionsTest : public QObject {
         dialog.Dispatch(tb::ui::kCmdDone);
         QCOMPARE(dialog.result(), tb::ui::kResultOk);
         QCOMPARE(Q(dialog.Result().password), QStringLiteral("abc"));
-        QVERIFY(!bar->HasPassword());   // wiped with the field
+        QVERIFY(!bar->HasPassword());  // wiped with the field
       }
     }
   }
@@ -240,18 +238,18 @@ class PasswordOptionsTest : public QObject {
       // Right (or the spinner) on Smartphone.
       WhenDialogShows(smartphone ? kTemplateSecuritySmartphone : kTemplateSecurityPocketPC,
                       [smartphone](tb::ui::ModalDialog& d) {
-        QWidget* list = FindControl<QWidget>(&d, kIdPeriodList);
-        list->setFocus();
-        QTest::keyClick(list, smartphone ? Qt::Key_Right : Qt::Key_Down);
-        QTest::keyClick(list, smartphone ? Qt::Key_Right : Qt::Key_Down);
-        if (smartphone) {
-          auto* spinner = FindControl<QSpinBox>(&d, kIdPeriodSpinner);
-          spinner->stepUp();
-          QCOMPARE(FindControl<QListWidget>(&d, kIdPeriodList)->currentRow(), 5);
-          spinner->stepDown();
-        }
-        d.MenuBar()->PressLeft();
-      });
+                        QWidget* list = FindControl<QWidget>(&d, kIdPeriodList);
+                        list->setFocus();
+                        QTest::keyClick(list, smartphone ? Qt::Key_Right : Qt::Key_Down);
+                        QTest::keyClick(list, smartphone ? Qt::Key_Right : Qt::Key_Down);
+                        if (smartphone) {
+                          auto* spinner = FindControl<QSpinBox>(&d, kIdPeriodSpinner);
+                          spinner->stepUp();
+                          QCOMPARE(FindControl<QListWidget>(&d, kIdPeriodList)->currentRow(), 5);
+                          spinner->stepDown();
+                        }
+                        d.MenuBar()->PressLeft();
+                      });
       QCOMPARE(RunSecurityOptions(nullptr, settings, 5), std::optional<uint32_t>(30));
       WhenDialogShows(smartphone ? kTemplateSecuritySmartphone : kTemplateSecurityPocketPC,
                       [](tb::ui::ModalDialog& d) { d.MenuBar()->PressRight(); });
@@ -272,7 +270,7 @@ class PasswordOptionsTest : public QObject {
         QCOMPARE(box->text(), QStringLiteral("Close the wallet when the session locks"));
         QVERIFY(box->geometry().top() > FindControl<QWidget>(&d, kIdPeriodList)->geometry().bottom());
         box->setChecked(false);
-        d.MenuBar()->PressRight();   // cancelled: kept as it was
+        d.MenuBar()->PressRight();  // cancelled: kept as it was
       });
       QVERIFY(!RunSecurityOptions(nullptr, settings, 5));
       QCOMPARE(settings.securityCloseOnLock, 1u);
@@ -318,7 +316,7 @@ class PasswordOptionsTest : public QObject {
         QCOMPARE(FindControl<TitleBar>(&d, kIdTitleBar)->Text(),
                  smartphone ? QStringLiteral("test") : QStringLiteral("Password (test)"));
         Type(prompt.Edit(), "not-it");
-        d.MenuBar()->PressLeft();   // wrong: the prompt stays
+        d.MenuBar()->PressLeft();  // wrong: the prompt stays
         Type(prompt.Edit(), "old-pass");
         WhenDialogShows(NewPasswordTemplate(smartphone), [](tb::ui::ModalDialog& n) {
           FillNewPassword(n, "New-Pass1", "New-Pass1", "");
@@ -339,7 +337,7 @@ class PasswordOptionsTest : public QObject {
                tb::storage::OpenStatus::WrongPassword);
       fixture.wallet().Close();
       QCOMPARE(fixture.wallet().Open(fixture.path(), u"New-Pass1", false, nullptr), tb::storage::OpenStatus::Ok);
-      QVERIFY(!fixture.wallet().GetHint());   // the empty hint cleared the old one
+      QVERIFY(!fixture.wallet().GetHint());  // the empty hint cleared the old one
       tb::storage::Card card;
       QVERIFY(fixture.wallet().LoadCard(fixture.IdAt(fixture.wallet().Count() - 1), &card));
       QCOMPARE(Q(card.fields.at(0).value), QStringLiteral("4111"));
@@ -361,7 +359,7 @@ class PasswordOptionsTest : public QObject {
     WhenDialogShows(kTemplatePasswordPocketPC, [](tb::ui::ModalDialog& d) { d.MenuBar()->PressRight(); });
     QCOMPARE(ChangePasswordFlow(nullptr, fixture.wallet(), settings), ChangePasswordOutcome::Cancelled);
     QCOMPARE(boxes.Count(), size_t(0));
-    QCOMPARE(fixture.Reopen(), tb::storage::OpenStatus::Ok);   // still the old password
+    QCOMPARE(fixture.Reopen(), tb::storage::OpenStatus::Ok);  // still the old password
   }
 
   void strengthBarScreenshots() {
@@ -375,10 +373,11 @@ class PasswordOptionsTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         FillNewPassword(dialog, "Tulip-Harbour-77", "", "");
         auto* bar = FindControl<StrengthBar>(&dialog, kIdStrengthBar);
-        TB_VERIFY_PNG(&dialog,
-                      ScreenshotPath(QStringLiteral("new-password-strength-%1-%2")
-                                         .arg(smartphone ? "smartphone" : "pocketpc").arg(dpi)),
-                      bar, QPoint(tb::ui::ScaleX(3), bar->height() / 2));
+        TB_VERIFY_PNG(
+            &dialog,
+            ScreenshotPath(
+                QStringLiteral("new-password-strength-%1-%2").arg(smartphone ? "smartphone" : "pocketpc").arg(dpi)),
+            bar, QPoint(tb::ui::ScaleX(3), bar->height() / 2));
       }
     }
   }

@@ -55,8 +55,8 @@ class PasswordReportTest : public QObject {
     QCOMPARE(FindControl<QLabel>(&dialog, kIdReportSummary)->text(),
              QStringLiteral("5 password fields on 5 cards; 4 cards need attention."));
     const QString counts = FindControl<QLabel>(&dialog, kIdReportCounts)->text();
-    for (const char* line : {"Empty: 1", "Very weak: 1", "Weak: 0", "Used on other cards: 2",
-                             "Not changed for over a year: 0"})
+    for (const char* line :
+         {"Empty: 1", "Very weak: 1", "Weak: 0", "Used on other cards: 2", "Not changed for over a year: 0"})
       QVERIFY2(counts.split('\n').contains(QString::fromLatin1(line)), qPrintable(counts));
     auto* list = FindControl<QListWidget>(&dialog, kIdReportList);
     QStringList texts;
@@ -135,8 +135,8 @@ class PasswordReportTest : public QObject {
         QListWidget* list = FindControl<QListWidget>(&dialog, kIdReportList);
         const QRect row = list->visualItemRect(list->item(1));
         TB_VERIFY_PNG(&dialog,
-                      ScreenshotPath(QStringLiteral("password-report-%1-%2")
-                                         .arg(smartphone ? "smartphone" : "pocketpc").arg(dpi)),
+                      ScreenshotPath(
+                          QStringLiteral("password-report-%1-%2").arg(smartphone ? "smartphone" : "pocketpc").arg(dpi)),
                       list->viewport(), QPoint(row.right() - 3, row.top() + 2));
       }
     }

@@ -54,10 +54,10 @@ class TitleBarTest : public QObject {
     QTest::addColumn<int>("dpi");
     QTest::addColumn<int>("barHeight");
     QTest::addColumn<int>("iconSize");
-    QTest::addColumn<int>("iconOffset");   // (bar height - s) / 2
-    QTest::addColumn<int>("textLeft");     // offset + s + offset + (5d + 48) / 96
-    QTest::addColumn<int>("textMargin");   // (5d + 48) / 96
-    QTest::addColumn<int>("ownIcon");      // the own icon drawn: 16 or 32 pixels
+    QTest::addColumn<int>("iconOffset");  // (bar height - s) / 2
+    QTest::addColumn<int>("textLeft");    // offset + s + offset + (5d + 48) / 96
+    QTest::addColumn<int>("textMargin");  // (5d + 48) / 96
+    QTest::addColumn<int>("ownIcon");     // the own icon drawn: 16 or 32 pixels
     QTest::newRow("96") << 96 << 24 << 16 << 4 << 29 << 5 << 16;
     QTest::newRow("130") << 130 << 33 << 22 << 5 << 39 << 7 << 16;
     QTest::newRow("192") << 192 << 48 << 32 << 8 << 58 << 10 << 32;
@@ -106,12 +106,12 @@ class TitleBarTest : public QObject {
     const tb::shell::Settings settings = SettingsFor(false);
     TitleBar bar(nullptr, settings);
     QVERIFY(bar.IconImage().isNull());
-    bar.SetIconResource(199);   // no such resource
+    bar.SetIconResource(199);  // no such resource
     QVERIFY(bar.IconImage().isNull());
     const QList<QImage> list = {tb::ui::IconResource(301, 16)};
     bar.SetContent(QString(), 1, &list);
     QVERIFY(bar.IconImage().isNull());
-    const std::vector<uint8_t> damaged = {0, 0, 2, 0, 1, 0};   // a cursor file
+    const std::vector<uint8_t> damaged = {0, 0, 2, 0, 1, 0};  // a cursor file
     bar.SetContent(QString(), kTitleOwnIcons, nullptr, damaged);
     QVERIFY(bar.IconImage().isNull());
     // A picture with one size makes the other from it.
@@ -192,7 +192,7 @@ class TitleBarTest : public QObject {
       for (int id = kIdKey0; id <= kIdKeyOk; ++id) {
         auto* key = FindControl<QPushButton>(&dialog, id);
         QVERIFY(key != nullptr);
-        key->ensurePolished();   // a style sheet would win over the widget's font here
+        key->ensurePolished();  // a style sheet would win over the widget's font here
         QCOMPARE(key->font().pixelSize(), dpi == 96 ? 12 : 24);
         QCOMPARE(key->font().weight(), QFont::Bold);
         QCOMPARE(key->font().family(), table->family());

@@ -65,7 +65,7 @@ class CsvCommandTest : public QObject {
   void theExportedTableComesBackIn() {
     FixedPlaces places(0);
     ExchangeProgram p;
-    p.boxes.Queue(Answer::No);   // not opened
+    p.boxes.Queue(Answer::No);  // not opened
     bool attachmentsHidden = false;
     QStringList formats;
     RunExport(p, [&](ExportDialog& d) {
@@ -73,7 +73,7 @@ class CsvCommandTest : public QObject {
       QVERIFY(!d.SecondCheck()->isHidden());
       d.Format()->setCurrentIndex(1);
       attachmentsHidden = d.SecondCheck()->isHidden();
-      d.FirstCheck()->setChecked(true);   // passwords in clear
+      d.FirstCheck()->setChecked(true);  // passwords in clear
       d.Dispatch(tb::ui::kCmdDone);
     });
     QCOMPARE(formats, QStringList({"Text file (.txt)=0", "CSV table (.csv)=3"}));
@@ -107,7 +107,7 @@ class CsvCommandTest : public QObject {
     const struct {
       const char* what;
       std::string bytes;
-      std::u16string card;     // "" when nothing is imported
+      std::u16string card;  // "" when nothing is imported
     } cases[] = {
         {"keepassxc",
          "\"Group\",\"Title\",\"Username\",\"Password\",\"URL\",\"Notes\",\"TOTP\",\"Icon\",\"Last Modified\","
@@ -125,7 +125,7 @@ class CsvCommandTest : public QObject {
       const std::string table = places.documents + "/" + c.what + ".CSV";
       WriteBytes(table, c.bytes);
       ExchangeProgram p;
-      p.boxes.Queue(Answer::Yes);   // the import question
+      p.boxes.Queue(Answer::Yes);  // the import question
       if (!c.card.empty()) p.boxes.Queue(Answer::Yes);
       FilePick pick(table);
       p.Window().Dispatch(tb::shell::kCmdImport);

@@ -28,7 +28,7 @@ namespace {
 // What the Export dialog showed for each items entry it offered.
 struct DialogLook {
   QStringList items, places;
-  QStringList perEntry;   // "format|first box|second box (or hidden)" per entry
+  QStringList perEntry;  // "format|first box|second box (or hidden)" per entry
   bool checksResetOnChange = true;
 };
 
@@ -80,10 +80,14 @@ class ExportCommandTest : public QObject {
         {"a card", [&] { p.Select(p.data.visa); }, {wallet, card, form}, {textEntry, textEntry, formEntry}},
         {"a folder", [&] { p.Select(p.data.bank); }, {wallet, folder}, {textEntry, textEntry}},
         {"the forms folder", [&] { p.Select(p.Wallet().FormsFolderPosition()); }, {wallet}, {textEntry}},
-        {"a card of the forms folder", [&] { p.Select(p.data.form); }, {wallet, card, form},
+        {"a card of the forms folder",
+         [&] { p.Select(p.data.form); },
+         {wallet, card, form},
          {textEntry, textEntry, formEntry}},
         {"a view", [&] { p.SelectView(tb::storage::kFavouritesMarker); }, {wallet}, {textEntry}},
-        {"a card in a view", [&] { p.Select(p.data.visa, true); }, {wallet, card, form},
+        {"a card in a view",
+         [&] { p.Select(p.data.visa, true); },
+         {wallet, card, form},
          {textEntry, textEntry, formEntry}},
     };
     for (const auto& c : cases) {
@@ -148,7 +152,7 @@ class ExportCommandTest : public QObject {
       RunExport(p, [&c](ExportDialog& d) {
         d.Items()->setCurrentIndex(c.entry);
         d.Place()->setCurrentIndex(1);
-        d.FirstCheck()->setChecked(true);   // passwords in clear
+        d.FirstCheck()->setChecked(true);  // passwords in clear
         d.Dispatch(tb::ui::kCmdDone);
       });
       const std::string path = folder + c.file + "_06122026.txt";
@@ -158,12 +162,16 @@ class ExportCommandTest : public QObject {
       QCOMPARE(p.boxes.Last().captionNumber, 20001u);
       QCOMPARE(p.boxes.Last().buttons, tb::ui::Buttons::YesNo);
       QCOMPARE(p.boxes.Last().icon, tb::ui::MessageIcon::Information);
-      QCOMPARE(p.launcher.opened,
-               c.answer == Answer::Yes ? QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path))}
-                                       : QList<QUrl>{});
+      QCOMPARE(p.launcher.opened, c.answer == Answer::Yes
+                                      ? QList<QUrl>{QUrl::fromLocalFile(QString::fromStdString(path))}
+                                      : QList<QUrl>{});
     }
     const std::string card = FileBytes(folder + "/Visa _b_gold__b__06122026.txt");
-    QVERIFY(card.find(std::string("1\0" "2\0" "3\0" "4\0", 8)) != std::string::npos);   // the PIN in clear
+    QVERIFY(card.find(std::string("1\0"
+                                  "2\0"
+                                  "3\0"
+                                  "4\0",
+                                  8)) != std::string::npos);  // the PIN in clear
   }
 
   void failuresAndGapsAreTold() {
@@ -236,7 +244,8 @@ class ExportCommandTest : public QObject {
       QCOMPARE(link, QString(tb::dialogs::kFormsPage));
       QVERIFY(linkFont);
       QCOMPARE(p.launcher.opened.last(), QUrl(tb::dialogs::kFormsPage));
-      const std::string file = places.documents + (withData ? "/Visa _b_gold__b__07122026.tbx" : "/Visa _b_gold__b__06122026.tbx");
+      const std::string file =
+          places.documents + (withData ? "/Visa _b_gold__b__07122026.tbx" : "/Visa _b_gold__b__06122026.tbx");
       QCOMPARE(p.boxes.Count(), 1u);
       QCOMPARE(p.boxes.Last().text, QString("The form has been exported to the folder\n%1\nas %2")
                                         .arg(QString::fromStdString(places.documents),

@@ -33,7 +33,7 @@ struct Started {
   ExchangeWallet data;
   TempDir settings;
   QString instance = QStringLiteral("tbhand-") + QUuid::createUuid().toString(QUuid::Id128);
-  std::string first, second;   // two form files in the documents folder
+  std::string first, second;  // two form files in the documents folder
 
   Started() {
     data.file.Reopen();
@@ -46,7 +46,7 @@ struct Started {
     tb::platform::Registry registry(settings.File("registry.reg"));
     registry.SetString(kSettingsKey, u"MRU", tb::platform::FromUtf8(data.file.path()));
     registry.SetDword(kSettingsKey, u"Count6", 1);
-    registry.SetDword(kSettingsKey, u"Pass.Numeric", 0);   // Smartphone: typed, not keyed
+    registry.SetDword(kSettingsKey, u"Pass.Numeric", 0);  // Smartphone: typed, not keyed
     registry.Save();
   }
 
@@ -89,7 +89,7 @@ class HandedFilesTest : public QObject {
   void aFormFileAtStartAndFromALaterCopyIsImported() {
     Started s;
     PasswordAnswers passwords({QString::fromStdU16String(s.data.file.password())});
-    s.boxes.Queue(Answer::Yes);   // add the form named at start
+    s.boxes.Queue(Answer::Yes);  // add the form named at start
     Program program(s.Options({s.first}));
     QVERIFY(program.Start(Wired()));
     QVERIFY(program.Context().wallet.IsOpen());
@@ -137,8 +137,8 @@ class HandedFilesTest : public QObject {
 
   void aRequestWithoutAnOpenWalletWaitsForOne() {
     Started s;
-    PasswordAnswers passwords({QString::fromStdU16String(s.data.file.password()),
-                               QString::fromStdU16String(s.data.file.password())});
+    PasswordAnswers passwords(
+        {QString::fromStdU16String(s.data.file.password()), QString::fromStdU16String(s.data.file.password())});
     Program program(s.Options({}));
     QVERIFY(program.Start(Wired()));
     auto* window = static_cast<MainWindow*>(program.MainWindow());
@@ -201,7 +201,7 @@ class HandedFilesTest : public QObject {
     QTimer::singleShot(0, [&] {
       tb::platform::SendInstanceRequest(socket, {tb::platform::InstanceRequestKind::Close, ""});
     });
-    open->exec();   // closed by the request
+    open->exec();  // closed by the request
     QTRY_VERIFY(!window->isVisible());
     QVERIFY(!program.Context().wallet.IsOpen());
     QVERIFY(tb::platform::InstanceListening(socket));

@@ -11,9 +11,9 @@
 #include <optional>
 
 #include "dialogs/form_exchange_dialogs.h"
-#include "platform/ui/soft_key_bar.h"
 #include "interchange/form_exchange.h"
 #include "interchange_fixture.h"
+#include "platform/ui/soft_key_bar.h"
 #include "shell/app/interchange_commands.h"
 #include "storage/card.h"
 #include "ui_support/qt_test.h"
@@ -29,8 +29,8 @@ const QString kFolder = QStringLiteral("Imported Cards 12/6/2026");
 std::string ElevenCards() {
   std::string table = "Card Name\tUser\tSite\r\n";
   for (int i = 1; i <= 11; ++i)
-    table += (i == 2 ? std::string("<b>r2</b>") : "r" + std::to_string(i)) + "\tu" + std::to_string(i) +
-             "\t<i>s</i>\r\n";
+    table +=
+        (i == 2 ? std::string("<b>r2</b>") : "r" + std::to_string(i)) + "\tu" + std::to_string(i) + "\t<i>s</i>\r\n";
   return table;
 }
 
@@ -83,16 +83,19 @@ class ImportCommandTest : public QObject {
     using A = Answer;
     const struct {
       const char* what;
-      std::vector<A> answers;   // the 22040 question first, then the card and bulk questions
+      std::vector<A> answers;  // the 22040 question first, then the card and bulk questions
       bool picker;
-      QStringList cards;        // in the tree, in its order
+      QStringList cards;  // in the tree, in its order
     } cases[] = {
         {"no import at all", {A::No}, false, {}},
         {"some cards, then cancel", {A::Yes, A::Yes, A::No, A::Yes, A::Cancel}, true, {"r1", "r3"}},
-        {"every card declined", {A::Yes, A::No, A::No, A::No, A::No, A::No, A::No, A::No, A::No, A::No, A::No,
-                                 A::No, A::No},
-         true, {}},
-        {"all the rest at the fifth row", {A::Yes, A::No, A::Yes, A::No, A::No, A::Yes}, true,
+        {"every card declined",
+         {A::Yes, A::No, A::No, A::No, A::No, A::No, A::No, A::No, A::No, A::No, A::No, A::No, A::No},
+         true,
+         {}},
+        {"all the rest at the fifth row",
+         {A::Yes, A::No, A::Yes, A::No, A::No, A::Yes},
+         true,
          {"<b>r2</b>", "r10", "r11", "r5", "r6", "r7", "r8", "r9"}},
     };
     for (const auto& c : cases) {
@@ -138,7 +141,8 @@ class ImportCommandTest : public QObject {
     tb::interchange::FormExportOptions options;
     options.folder = places.documents;
     options.description = u"Shared";
-    QCOMPARE(tb::interchange::ExportAsForm(p.Wallet(), p.data.visa, options, &tbx), tb::interchange::FormExportStatus::Ok);
+    QCOMPARE(tb::interchange::ExportAsForm(p.Wallet(), p.data.visa, options, &tbx),
+             tb::interchange::FormExportStatus::Ok);
     const QString forms = "My Forms";
     for (const int selected : {p.Wallet().FormsFolderPosition(), p.data.form}) {
       p.Select(selected);
@@ -148,9 +152,10 @@ class ImportCommandTest : public QObject {
       const int before = p.Children(forms).size();
       p.Window().Dispatch(tb::shell::kCmdImport);
       QCOMPARE(pick.title, QString("Select Form File"));
-      QCOMPARE(p.boxes.Count(), 1u);   // the form's question, not the table's
-      QVERIFY(p.boxes.Last().text.startsWith("Add this form to My Forms?\n\nName: Visa <b>gold</b>\n"
-                                             "Description: Shared\nExported: 12/6/2026"));
+      QCOMPARE(p.boxes.Count(), 1u);  // the form's question, not the table's
+      QVERIFY(
+          p.boxes.Last().text.startsWith("Add this form to My Forms?\n\nName: Visa <b>gold</b>\n"
+                                         "Description: Shared\nExported: 12/6/2026"));
       QCOMPARE(p.Children(forms).size(), before + 1);
       QCOMPARE(p.Tree()->currentItem()->text(0), QString("Visa <b>gold</b>"));
       QCOMPARE(p.Tree()->currentItem()->parent()->text(0), forms);
@@ -163,7 +168,8 @@ class ImportCommandTest : public QObject {
     std::string tbx;
     tb::interchange::FormExportOptions options;
     options.folder = places.documents;
-    QCOMPARE(tb::interchange::ExportAsForm(p.Wallet(), p.data.visa, options, &tbx), tb::interchange::FormExportStatus::Ok);
+    QCOMPARE(tb::interchange::ExportAsForm(p.Wallet(), p.data.visa, options, &tbx),
+             tb::interchange::FormExportStatus::Ok);
     const int before = p.Wallet().Count();
 
     // The web button opens the forms page and ends the command.
@@ -192,8 +198,8 @@ class ImportCommandTest : public QObject {
     });
     p.Window().Dispatch(tb::shell::kCmdImportForm);
     QCOMPARE(pick->title, QString("Select Form File"));
-    QCOMPARE(p.boxes.Count(), 1u);          // the question, answered No
-    QCOMPARE(p.Wallet().Count(), before);   // nothing added
+    QCOMPARE(p.boxes.Count(), 1u);         // the question, answered No
+    QCOMPARE(p.Wallet().Count(), before);  // nothing added
   }
 
   void filesThatAreNotFormsAreToldAndChangeNothing() {

@@ -113,7 +113,7 @@ class FilePick {
     QObject::connect(&poll_, &QTimer::timeout, [this] { Poll(); });
     poll_.start();
   }
-  QString title;   // empty while no picker showed
+  QString title;  // empty while no picker showed
 
  private:
   void Poll() {

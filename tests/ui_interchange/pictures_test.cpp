@@ -75,8 +75,9 @@ class InterchangePictures : public QObject {
     tb::ui::MessageBoxRequest gaps = done;
     gaps.caption = "Tamberlock Pro - Error";
     gaps.icon = tb::ui::MessageIcon::Stop;
-    gaps.text = "The export was saved as\n/home/ann/Documents/Mine/Mine_06122026.txt\nbut 0 card(s) could not be read "
-                "and 1 attachment(s) could not be saved. They are missing from the export.\n\nOpen the exported file now?";
+    gaps.text =
+        "The export was saved as\n/home/ann/Documents/Mine/Mine_06122026.txt\nbut 0 card(s) could not be read "
+        "and 1 attachment(s) could not be saved. They are missing from the export.\n\nOpen the exported file now?";
     GrabBox("box-export-incomplete", gaps);
     tb::ui::MessageBoxRequest card;
     card.caption = "Please Confirm";

@@ -1,14 +1,15 @@
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMouseEvent>
-#include <QWheelEvent>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTreeWidget>
+#include <QWheelEvent>
 
+#include "dialogs/password_entry_dialog.h"
 #include "platform/core/system.h"
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/controls.h"
@@ -19,7 +20,6 @@
 #include "platform/ui/test_doubles.h"
 #include "platform/ui/texts.h"
 #include "shell/window/main_window.h"
-#include "dialogs/password_entry_dialog.h"
 #include "support/fault_plan.h"
 #include "support/wallet_fixture.h"
 #include "ui_dialogs/dialogs_fixture.h"
@@ -39,7 +39,7 @@ struct Fixture {
   tb::test::TestWallet file;
   AppContext context;
   std::unique_ptr<MainWindow> window;
-  std::vector<std::optional<std::u16string>> answers;   // password answers, in order
+  std::vector<std::optional<std::u16string>> answers;  // password answers, in order
   int prompts = 0;
 
   explicit Fixture(bool smartphone = false) {
@@ -183,7 +183,7 @@ class MainWindowTest : public QObject {
     QTreeWidget* tree = f.Tree();
     const QStringList top = Texts(nullptr, tree);
     QCOMPARE(top.size(), 3);
-    QCOMPARE(top.mid(0, 2), QStringList({"a-folder", "Z-folder"}));   // forms folder last
+    QCOMPARE(top.mid(0, 2), QStringList({"a-folder", "Z-folder"}));  // forms folder last
     QTreeWidgetItem* z = f.Top("Z-folder");
     QCOMPARE(Texts(z, tree), QStringList({"A-card", "b-card"}));
     // Built-in icon n is image n + 4 of the icon lists.
@@ -213,7 +213,7 @@ class MainWindowTest : public QObject {
       for (QMenu* m : menu->findChildren<QMenu*>()) f.window->OnInitMenuPopup(m);
       return f.window->MenuBar()->FindAction(id)->isEnabled();
     };
-    QVERIFY(!enabled(kCmdNewFolder));   // no wallet open
+    QVERIFY(!enabled(kCmdNewFolder));  // no wallet open
     QVERIFY(f.Open());
     QTreeWidget* tree = f.Tree();
     const struct {
@@ -224,7 +224,7 @@ class MainWindowTest : public QObject {
         {nullptr, false, true, false, false, "Delete"},
         {f.Top("Z-folder"), true, true, true, false, "Delete"},
         {f.Top("A-card"), true, true, true, true, "Delete"},
-        {tree->topLevelItem(2), true, false, false, false, "Delete"},   // forms folder
+        {tree->topLevelItem(2), true, false, false, false, "Delete"},  // forms folder
     };
     for (const auto& c : cases) {
       tree->setCurrentItem(c.item);
@@ -403,7 +403,7 @@ class MainWindowTest : public QObject {
     using tb::ui::ModalDialog;
     std::vector<int> ended;
     ModalDialog outer(f.window.get(), 9001);
-    outer.resize(100, 100);   // an empty window of no size is never mapped
+    outer.resize(100, 100);  // an empty window of no size is never mapped
     WhenDialogShows(9001, [&](ModalDialog& shown) {
       ModalDialog inner(&shown, 9002);
       inner.resize(80, 80);
@@ -562,7 +562,7 @@ class MainWindowTest : public QObject {
     f.Tree()->expandAll();
     QTest::qWait(10);
     const QString dir = qEnvironmentVariableIsSet("TB_KEEP_SCREENSHOTS") ? qEnvironmentVariable("TB_KEEP_SCREENSHOTS")
-                                                                          : QDir::tempPath();
+                                                                         : QDir::tempPath();
     const QString picture = QDir(dir).filePath("main-window-open.png");
     QVERIFY(tb::ui::GrabToPng(f.window.get(), picture));
     const QImage image(picture);

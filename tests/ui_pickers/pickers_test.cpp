@@ -1,13 +1,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QPushButton>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -66,7 +66,6 @@ void SelectRow(QListWidget* list, const QString& text) {
   list->setCurrentItem(found.front());
 }
 
-
 QString ShotPath(const QString& name) {
   const QString dir = QStringLiteral(TB_MODULE_DIR "/../screenshots");
   QDir().mkpath(dir);
@@ -103,7 +102,7 @@ class PickersTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
     auto* list = FindControl<QListWidget>(&dialog, kWalletsListId);
     QVERIFY(list);
-    QTRY_COMPARE(list->count(), 4);   // filled once it shows
+    QTRY_COMPARE(list->count(), 4);  // filled once it shows
     // Wallets before legacy files, each group by name whatever the case.
     QCOMPARE(Rows(list), (QStringList{"alpha", "Beta", "Home", "Home"}));
     for (int i = 0; i < list->count(); ++i) QVERIFY(!list->item(i)->icon().isNull());
@@ -171,7 +170,10 @@ class PickersTest : public QObject {
         d->Fill();
         d->List()->setCurrentRow(0);
         if (command != kCmdOk) d->Dispatch(command);
-        else { d->List()->clearSelection(); d->Dispatch(command); }   // OK with nothing chosen
+        else {
+          d->List()->clearSelection();
+          d->Dispatch(command);
+        }  // OK with nothing chosen
       });
       QVERIFY(!RunWalletsManager(nullptr, inputs).has_value());
     }
@@ -186,14 +188,15 @@ class PickersTest : public QObject {
     WalletsManagerInputs inputs;
     inputs.askNewPassword = [&](QWidget*) {
       ++asked;
-      return std::optional<NewWalletPassword>(NewWalletPassword{tb::storage::Text(u"tiger7"), std::u16string(u"stripes")});
+      return std::optional<NewWalletPassword>(
+          NewWalletPassword{tb::storage::Text(u"tiger7"), std::u16string(u"stripes")});
     };
 
     QStringList messages;
     WhenShown<WalletsManagerDialog>([&](WalletsManagerDialog* manager) {
       WhenShown<NewWalletNameDialog>([&](NewWalletNameDialog* d) {
         QVERIFY(GrabToPng(d, ShotPath("new-wallet-name")));
-        QVERIFY(!d->SaveIn()->isEnabled());   // no storage card: one place only
+        QVERIFY(!d->SaveIn()->isEnabled());  // no storage card: one place only
         for (const char* refused : {"My?wallet", "a/b", "Taken"}) {
           d->NameEdit()->setText(QString::fromLatin1(refused));
           d->Dispatch(kCmdDone);
@@ -247,7 +250,7 @@ class PickersTest : public QObject {
     tb::test::TestWallet fixture;
     QVERIFY(fixture.Ok());
     tb::storage::Wallet& wallet = fixture.wallet();
-    wallet.SetTextSource(&module_);   // the built-in forms' names as the user reads them
+    wallet.SetTextSource(&module_);  // the built-in forms' names as the user reads them
     const tb::storage::RecordId forms = wallet.FormsFolder()->Id();
     QVERIFY(fixture.AddCard(forms, u"zeta custom") >= 0);
     QVERIFY(fixture.AddCard(forms, u"Alpha custom") >= 0);
@@ -322,7 +325,7 @@ class PickersTest : public QObject {
     const int position = fixture.AddFolder(u"Banking");
     QVERIFY(position >= 0);
     tb::storage::RecordHeader folder = *fixture.wallet().At(position);
-    for (const bool smartphone : {true, false}) {   // Smartphone only looks
+    for (const bool smartphone : {true, false}) {  // Smartphone only looks
       FolderProperties record;
       record.wallet = &fixture.wallet();
       record.folder = &folder;
@@ -368,8 +371,8 @@ class PickersTest : public QObject {
     // Dialogs that are not handed settings draw their bands in the
     // program's Color.BarStart / BarEnd / BarText.
     tb::shell::Settings settings;
-    settings.colorBarStart = 0x0000C0;   // 0x00BBGGRR: dark red
-    settings.colorBarEnd = 0x400000;     // dark blue
+    settings.colorBarStart = 0x0000C0;  // 0x00BBGGRR: dark red
+    settings.colorBarEnd = 0x400000;    // dark blue
     settings.colorBarText = 0xFFFFFF;
     SetProgramSettings(&settings);
     tb::test::TestWallet fixture;
@@ -392,7 +395,7 @@ class PickersTest : public QObject {
       bar->resize(ScaleX(240), TitleBar::BarHeight());
       const QImage band = bar->grab().toImage();
       const QColor top = band.pixelColor(band.width() - 2, 0);
-      const QColor bottom = band.pixelColor(band.width() - 2, band.height() - 2);   // the last line separates
+      const QColor bottom = band.pixelColor(band.width() - 2, band.height() - 2);  // the last line separates
       const QString name = dialog->objectName() + QString::number(dialog->TemplateId());
       QVERIFY2(top.red() > 150 && top.blue() < 40, qPrintable(name));
       QVERIFY2(bottom.blue() > 40 && bottom.red() < 40, qPrintable(name));
@@ -406,8 +409,8 @@ class PickersTest : public QObject {
     auto* plain = MakeTitleBand(nullptr, "plain");
     plain->resize(ScaleX(240), TitleBar::BarHeight());
     const QImage band = plain->grab().toImage();
-    QCOMPARE(band.pixelColor(band.width() - 2, 0), TitleBar::GradientRow(tb::shell::Settings().colorBarStart,
-                                                                          tb::shell::Settings().colorBarEnd, 0, 1));
+    QCOMPARE(band.pixelColor(band.width() - 2, 0),
+             TitleBar::GradientRow(tb::shell::Settings().colorBarStart, tb::shell::Settings().colorBarEnd, 0, 1));
     delete plain;
   }
 
@@ -433,7 +436,7 @@ class PickersTest : public QObject {
     QCOMPARE(Rows(dialog.List()), (QStringList{"Notes", "Trip"}));
     QVERIFY(GrabToPng(&dialog, ShotPath("file-picker")));
     dialog.List()->clearSelection();
-    dialog.Dispatch(kCmdDone);   // nothing selected: nothing happens
+    dialog.Dispatch(kCmdDone);  // nothing selected: nothing happens
     QVERIFY(dialog.isVisible());
     dialog.List()->setCurrentRow(1);
     dialog.Dispatch(kCmdDone);

@@ -12,7 +12,7 @@ namespace {
 
 struct Wait {
   QString what;
-  std::string test;   // "Class::function"
+  std::string test;  // "Class::function"
   bool met = false;
   bool reported = false;
 };

@@ -14,7 +14,8 @@ class PrivateBus {
  public:
   PrivateBus() {
     daemon_.setProgram(QStringLiteral("dbus-daemon"));
-    daemon_.setArguments({QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    daemon_.setArguments(
+        {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     daemon_.start();
     if (!daemon_.waitForStarted(5000)) return;
     while (address_.isEmpty() && daemon_.waitForReadyRead(5000)) {

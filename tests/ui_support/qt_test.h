@@ -11,6 +11,6 @@ bool RegisterQtTest(const char* name, std::function<QObject*()> make);
 
 }  // namespace tb::test
 
-#define TB_QT_TEST(Class)                                                                  \
-  static const bool tb_qt_test_registered_##Class =                                        \
+#define TB_QT_TEST(Class)                           \
+  static const bool tb_qt_test_registered_##Class = \
       ::tb::test::RegisterQtTest(#Class, [] { return static_cast<QObject*>(new Class); });

@@ -26,7 +26,7 @@ bool NothingBeside(const std::string& wallet) {
 }
 
 TEST_F(UpgradeFaults, StoppedAtEveryRecordLeavesTheVersionFiveFileByteForByte) {
-  const int records = 8;   // once the tombstones are gone
+  const int records = 8;  // once the tombstones are gone
   for (int stop = 0; stop <= records; ++stop) {
     WriteFile(path, bytes);
     test::ScriptedPrompter prompter;

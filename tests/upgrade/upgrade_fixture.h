@@ -50,12 +50,10 @@ class FiveWallet : public ::testing::Test {
       storage::Field f;
       f.kind = kind;
       f.SetLabel(u"Kind " + std::u16string(1, char16_t(u'A' + kind)));
-      if (kind >= 8 && kind <= 10)
-        f.SetDateTime({2008, 12, 3, 24, 18, 5, 9, 0});
+      if (kind >= 8 && kind <= 10) f.SetDateTime({2008, 12, 3, 24, 18, 5, 9, 0});
       else if (kind == 11 || kind == 12)
         for (auto item : {u"one", u"two", u"three"}) f.AddItem(item);
-      else
-        f.SetValue(u"value of kind " + std::u16string(1, char16_t(u'A' + kind)));
+      else f.SetValue(u"value of kind " + std::u16string(1, char16_t(u'A' + kind)));
       every.AddField(f);
     }
     storage::SecureBytes picture(1001), sound(503), big(kBigAttachment);
@@ -120,9 +118,9 @@ class FiveWallet : public ::testing::Test {
   FixedTexts texts;
   TempDir dir;
   std::string path;
-  std::string bytes;        // the version-5 file as written
-  std::string clean;        // the same without its tombstones
-  std::string noVerifier;   // the same without tombstones and without a password
+  std::string bytes;       // the version-5 file as written
+  std::string clean;       // the same without its tombstones
+  std::string noVerifier;  // the same without tombstones and without a password
   std::string legacyKeyStored;
 };
 

@@ -30,7 +30,7 @@ const RecordHeader* Named(Wallet& w, std::u16string_view name) {
 
 TEST_F(Upgrade, AcceptedUpgradeConvertsEveryRecord) {
   const test::WalletState expected = Expected();
-  ASSERT_EQ(expected.size(), 10u);   // header, options and the eight live records
+  ASSERT_EQ(expected.size(), 10u);  // header, options and the eight live records
   platform::TestClock clock(test::kUpgradedAt);
   test::ScriptedPrompter prompter;
   prompter.Queue(Answer::Ok);
@@ -57,8 +57,7 @@ TEST_F(Upgrade, AcceptedUpgradeConvertsEveryRecord) {
   EXPECT_FALSE(w.IsReadOnly());
   EXPECT_EQ(*w.GetHint(), u"an old hint");
 
-  EXPECT_EQ(test::CaptureWallet(w, "pw"), expected)
-      << test::DescribeDifference(test::CaptureWallet(w, "pw"), expected);
+  EXPECT_EQ(test::CaptureWallet(w, "pw"), expected) << test::DescribeDifference(test::CaptureWallet(w, "pw"), expected);
   int records = 0;
   w.WalkRecords([&](const RecordHeader& h, const Wallet::BodyReader&) {
     ++records;

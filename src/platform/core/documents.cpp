@@ -39,8 +39,8 @@ std::string HomeFolder() {
   passwd pw{};
   passwd* found = nullptr;
   char buffer[4096];
-  if (getpwuid_r(getuid(), &pw, buffer, sizeof(buffer), &found) == 0 && found != nullptr &&
-      found->pw_dir != nullptr && found->pw_dir[0] == '/') {
+  if (getpwuid_r(getuid(), &pw, buffer, sizeof(buffer), &found) == 0 && found != nullptr && found->pw_dir != nullptr &&
+      found->pw_dir[0] == '/') {
     return found->pw_dir;
   }
   return {};
@@ -66,8 +66,7 @@ std::string UserDirsFileText() {
 std::string ExpandFolderValue(std::string_view value, std::string_view home) {
   constexpr std::string_view kHome = "$HOME";
   std::string path;
-  if (value.substr(0, kHome.size()) == kHome &&
-      (value.size() == kHome.size() || value[kHome.size()] == '/')) {
+  if (value.substr(0, kHome.size()) == kHome && (value.size() == kHome.size() || value[kHome.size()] == '/')) {
     if (home.empty()) return {};
     path = std::string(home) + std::string(value.substr(kHome.size()));
   } else if (!value.empty() && value[0] == '/') {
@@ -176,7 +175,7 @@ class Search {
       if (prefix.size() + name.size() > kMaxPathBytes) continue;
       std::string path = prefix + name;
       struct stat entry {};
-      if (::stat(path.c_str(), &entry) != 0) continue;   // dangling link, or gone meanwhile
+      if (::stat(path.c_str(), &entry) != 0) continue;  // dangling link, or gone meanwhile
       if (S_ISDIR(entry.st_mode)) {
         if (name[0] != '.') subfolders.push_back(std::move(path));
         continue;
@@ -214,8 +213,7 @@ std::vector<Hit> SearchPlace(const std::string& root, const std::vector<std::str
 
 }  // namespace
 
-std::string DocumentsFolderFrom(std::string_view home, const char* environmentValue,
-                                std::string_view userDirsText) {
+std::string DocumentsFolderFrom(std::string_view home, const char* environmentValue, std::string_view userDirsText) {
   if (environmentValue != nullptr) {
     std::string folder = ExpandFolderValue(environmentValue, home);
     if (!folder.empty()) return folder;

@@ -48,8 +48,7 @@ class ScopedDocumentPlaces {
 // The documents folder from the environment's XDG_DOCUMENTS_DIR (null when
 // unset), else from the text of user-dirs.dirs, else home/Documents. A
 // value is "$HOME/..." or an absolute path; anything else is ignored.
-std::string DocumentsFolderFrom(std::string_view home, const char* environmentValue,
-                                std::string_view userDirsText);
+std::string DocumentsFolderFrom(std::string_view home, const char* environmentValue, std::string_view userDirsText);
 // The folders of a colon-separated list: absolute paths only, without
 // trailing separators, each once. Whether they exist is not checked.
 std::vector<std::string> ParseStorageCardList(std::string_view list);
@@ -58,9 +57,9 @@ std::vector<std::string> ParseStorageCardList(std::string_view list);
 std::string StorageCardDocumentsFolder(std::string_view card, std::string_view documents);
 
 struct SearchLimits {
-  int maxDepth = 8;             // folders below the starting one that are read
-  size_t maxFolders = 4096;     // folders read in one search
-  size_t maxFiles = 10000;      // paths reported by one search
+  int maxDepth = 8;          // folders below the starting one that are read
+  size_t maxFolders = 4096;  // folders read in one search
+  size_t maxFiles = 10000;   // paths reported by one search
 };
 
 // Regular files below root whose names end in "." and one of extensions
@@ -72,14 +71,13 @@ std::vector<std::string> FindFiles(const std::string& root, const std::vector<st
 // FindFiles over the documents folder, then over each storage card, for
 // each extension in turn: every match of the first extension in every
 // place, then every match of the second, and so on.
-std::vector<std::string> FindDocuments(const std::vector<std::string>& extensions,
-                                       const SearchLimits& limits = {});
+std::vector<std::string> FindDocuments(const std::vector<std::string>& extensions, const SearchLimits& limits = {});
 
 // What is at a path, without opening it (a pipe or device would block).
 enum class PathState {
-  Missing,    // nothing there, not even a dangling link
-  Present,    // something is there
-  Unusable,   // the name cannot be looked at (too long, no permission, ...)
+  Missing,   // nothing there, not even a dangling link
+  Present,   // something is there
+  Unusable,  // the name cannot be looked at (too long, no permission, ...)
 };
 PathState ProbePath(const std::string& path);
 bool IsRegularFile(const std::string& path);

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cerrno>
+#include <cstdlib>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -22,9 +22,7 @@ constexpr uint64_t kMaxOffset = static_cast<uint64_t>(std::numeric_limits<off_t>
 // One platform call moves at most this much; larger requests loop.
 constexpr size_t kMaxChunk = size_t{1} << 30;
 
-bool FitsOffset(uint64_t position, size_t n) {
-  return position <= kMaxOffset && n <= kMaxOffset - position;
-}
+bool FitsOffset(uint64_t position, size_t n) { return position <= kMaxOffset && n <= kMaxOffset - position; }
 
 // Reads until n bytes, end of file or an error.
 bool PreadAll(int fd, uint64_t position, void* buffer, size_t n, size_t* got) {
@@ -133,7 +131,8 @@ int FlockRetrying(int fd, const std::string& path) {
 // The descriptor still names the file the path names now.
 bool StillNamed(int fd, const std::string& path, Links links) {
   if (!FaultAllows(FileOp::Stat, path, fd)) return false;
-  struct stat held {}, named {};
+  struct stat held {
+  }, named{};
   if (fstat(fd, &held) != 0) return false;
   const int r = links == Links::Refuse ? lstat(path.c_str(), &named) : stat(path.c_str(), &named);
   return r == 0 && held.st_dev == named.st_dev && held.st_ino == named.st_ino;
@@ -311,7 +310,8 @@ bool File::WriteAt(uint64_t position, const void* data, size_t n) {
   size_t reaching = n;
   if (!FaultAllows(FileOp::Write, path_, fd_, position, n, data, std::string(), &reaching)) {
     // A torn write: part of it reaches the file, and the write fails.
-    if (reaching > 0 && PwriteAll(fd_, position, data, reaching)) FaultAfter(FileOp::Write, path_, fd_, position, reaching);
+    if (reaching > 0 && PwriteAll(fd_, position, data, reaching))
+      FaultAfter(FileOp::Write, path_, fd_, position, reaching);
     return false;
   }
   const bool ok = PwriteAll(fd_, position, data, n);
@@ -342,7 +342,7 @@ bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64
         done += uint64_t(n);
         continue;
       }
-      if (n == 0) {   // the source ended early
+      if (n == 0) {  // the source ended early
         ok = false;
         break;
       }
@@ -351,7 +351,7 @@ bool File::CopyFrom(File& source, uint64_t sourceOffset, uint64_t length, uint64
         ok = false;
         break;
       }
-      kernel = false;   // not between these files: copy through memory
+      kernel = false;  // not between these files: copy through memory
     }
     if (buffer.empty()) buffer.resize(std::max<size_t>(bufferBytes, 1));
     const size_t piece = std::min(chunk, buffer.size());

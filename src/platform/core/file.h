@@ -21,11 +21,11 @@ enum class OpenMode { ReadOnly, ReadWrite, CreateNew };
 
 enum class OpenResult {
   Ok,
-  NotFound,     // no such file
-  Exists,       // CreateNew over an existing file
-  Locked,       // another writer holds the file
-  Denied,       // permissions or any other failure
-  NotRegular,   // a folder, pipe, device or socket, or a link where none may be
+  NotFound,    // no such file
+  Exists,      // CreateNew over an existing file
+  Locked,      // another writer holds the file
+  Denied,      // permissions or any other failure
+  NotRegular,  // a folder, pipe, device or socket, or a link where none may be
 };
 
 // Whether the last part of a path may be a symbolic link. Paths the user
@@ -38,7 +38,7 @@ struct FileFacts {
   uint64_t device = 0;
   uint64_t inode = 0;
   uint32_t owner = 0;
-  uint64_t links = 0;   // names the file has (hard links)
+  uint64_t links = 0;  // names the file has (hard links)
 };
 
 class File {
@@ -69,7 +69,7 @@ class File {
   bool Size(uint64_t* size) const;
   bool Facts(FileFacts* facts) const;
   bool Truncate(uint64_t size);
-  bool Flush();   // to the disk (fsync)
+  bool Flush();  // to the disk (fsync)
 
   // Positioned reads and writes that leave the current position alone.
   bool ReadAt(uint64_t position, void* buffer, size_t n, size_t* got);

@@ -15,28 +15,28 @@ namespace tb::platform {
 
 enum class FileOp {
   Read,
-  Write,        // also a copy between files (data is null then)
+  Write,  // also a copy between files (data is null then)
   Seek,
-  Flush,        // fsync of a file
-  Truncate,     // offset is the new size
-  Rename,       // from -> path, replacing path
-  Open,         // an existing file; fd set in After
-  Create,       // a new file (exclusive); fd set in After
+  Flush,     // fsync of a file
+  Truncate,  // offset is the new size
+  Rename,    // from -> path, replacing path
+  Open,      // an existing file; fd set in After
+  Create,    // a new file (exclusive); fd set in After
   Remove,
-  Link,         // from -> path, a second name
-  SyncFolder,   // fsync of the folder that holds path
+  Link,        // from -> path, a second name
+  SyncFolder,  // fsync of the folder that holds path
   Lock,
-  Stat,         // what the system knows of a name or an open file
+  Stat,  // what the system knows of a name or an open file
 };
 
 struct FileCall {
   FileOp op = FileOp::Read;
   const std::string& path;
-  const std::string& from;   // rename and link: the name that was there
-  int fd = -1;               // the open file, when the call is on one
-  uint64_t offset = 0;       // read, write: where; truncate: the new size
+  const std::string& from;  // rename and link: the name that was there
+  int fd = -1;              // the open file, when the call is on one
+  uint64_t offset = 0;      // read, write: where; truncate: the new size
   const void* data = nullptr;
-  size_t length = 0;         // read, write: bytes asked for (After: bytes that reached the file)
+  size_t length = 0;  // read, write: bytes asked for (After: bytes that reached the file)
 };
 
 struct FaultDecision {

@@ -27,13 +27,13 @@ uint64_t RowBytes(uint64_t width, uint64_t bits) { return (width * bits + 31) / 
 // Where each part of one image's bitmap lies, all inside the image's bytes.
 struct Layout {
   IconEntryInfo info;
-  const uint8_t* image = nullptr;   // the image's bytes (info.length of them)
+  const uint8_t* image = nullptr;  // the image's bytes (info.length of them)
   uint32_t compression = kRgb;
-  uint32_t masks[3] = {0, 0, 0};    // red, green, blue for bit fields
+  uint32_t masks[3] = {0, 0, 0};  // red, green, blue for bit fields
   const uint8_t* palette = nullptr;
   uint32_t paletteCount = 0;
-  const uint8_t* colour = nullptr;  // colour rows, bottom-up
-  const uint8_t* andMask = nullptr; // mask rows, bottom-up; none for some 32-bit images
+  const uint8_t* colour = nullptr;   // colour rows, bottom-up
+  const uint8_t* andMask = nullptr;  // mask rows, bottom-up; none for some 32-bit images
 };
 
 bool IsPng(const uint8_t* p, size_t n) {
@@ -58,14 +58,17 @@ bool LayOut(const uint8_t* image, uint32_t length, Layout* layout) {
   if (width <= 0 || width > kIconMaxSide || fullHeight < 2 || fullHeight > 2 * kIconMaxSide) return false;
   const int height = fullHeight / 2;
   switch (bits) {
-    case 1: case 4: case 8: case 24:
+    case 1:
+    case 4:
+    case 8:
+    case 24:
       if (compression != kRgb) return false;
       break;
-    case 16: case 32:
+    case 16:
+    case 32:
       if (compression != kRgb && compression != kBitFields) return false;
       break;
-    default:
-      return false;
+    default: return false;
   }
   uint64_t at = headerSize;
   layout->compression = compression;
@@ -125,7 +128,7 @@ IconStatus Survey(const uint8_t* bytes, size_t size, std::vector<Layout>* layout
     layouts->reserve(static_cast<size_t>(looked));
     for (int i = 0; i < looked; ++i) {
       const uint64_t entryAt = kHeaderBytes + kEntryBytes * static_cast<uint64_t>(i);
-      if (entryAt + kEntryBytes > size) break;   // the directory runs past the file
+      if (entryAt + kEntryBytes > size) break;  // the directory runs past the file
       const uint8_t* entry = bytes + entryAt;
       const uint32_t length = U32(entry + 8);
       const uint32_t offset = U32(entry + 12);

@@ -16,30 +16,30 @@ namespace tb::platform {
 enum class IconStatus : int {
   Ok = 0,
   OutOfMemory = 2,
-  NoImageOfSize = 3,   // no readable image of the requested size
-  MissingInput = 4,    // no bytes, no output, or an unusable path
-  BadHeader = 5,       // reserved word not 0, type not 1 (cursors are 2)
-  NoImages = 6,        // image count 0
+  NoImageOfSize = 3,  // no readable image of the requested size
+  MissingInput = 4,   // no bytes, no output, or an unusable path
+  BadHeader = 5,      // reserved word not 0, type not 1 (cursors are 2)
+  NoImages = 6,       // image count 0
 };
 
 // One decoded image: top row first, pixels as 0xAARRGGBB.
 struct IconImage {
   int width = 0;
   int height = 0;
-  int bitsPerPixel = 0;            // of the image it was read from
-  std::vector<uint32_t> pixels;    // width * height
-  std::vector<uint8_t> mask;       // width * height; 1 where transparent
+  int bitsPerPixel = 0;          // of the image it was read from
+  std::vector<uint32_t> pixels;  // width * height
+  std::vector<uint8_t> mask;     // width * height; 1 where transparent
 };
 
 // What one directory entry's bitmap header says, for entries whose image
 // lies wholly inside the file and can be decoded.
 struct IconEntryInfo {
   int width = 0;
-  int height = 0;        // the header's height / 2 (it covers image and mask)
+  int height = 0;  // the header's height / 2 (it covers image and mask)
   int bitsPerPixel = 0;
   uint32_t offset = 0;
   uint32_t length = 0;
-  bool png = false;      // a PNG stream in place of a bitmap (not decoded here)
+  bool png = false;  // a PNG stream in place of a bitmap (not decoded here)
 };
 
 // Directory entries looked at per file; later ones are ignored.

@@ -232,7 +232,7 @@ ChannelConnect InstanceConnection::Connect(const std::string& socketPath) {
     // program is while it saves on its way out.
     if (error == EAGAIN) return ChannelConnect::Busy;
     return error == ENOENT || error == ECONNREFUSED || error == ENOTSOCK ? ChannelConnect::NoListener
-                                                                       : ChannelConnect::Failed;
+                                                                         : ChannelConnect::Failed;
   }
   if (!PeerIsOurUser(fd)) {
     ::close(fd);

@@ -47,7 +47,7 @@ inline constexpr size_t kMaxRequestLine = 8192;
 // ---------------------------------------------------------------- where
 
 struct InstanceChannelPaths {
-  std::string folder;   // empty when no private folder could be had
+  std::string folder;  // empty when no private folder could be had
   std::string lock;
   std::string socket;
 };
@@ -67,7 +67,7 @@ enum class InstanceRequestKind { Front, SyncStart, SyncEnd, Close, Import };
 
 struct InstanceRequest {
   InstanceRequestKind kind = InstanceRequestKind::Front;
-  std::string path;   // Import only
+  std::string path;  // Import only
   bool operator==(const InstanceRequest&) const = default;
 };
 
@@ -103,9 +103,9 @@ class ScopedChannelUser {
 
 enum class ChannelConnect {
   Connected,
-  NoListener,    // nothing there, or nobody listening
-  Busy,          // a listener whose queue of connections is full: try again
-  ForeignPeer,   // the listener runs as another user: never talked to
+  NoListener,   // nothing there, or nobody listening
+  Busy,         // a listener whose queue of connections is full: try again
+  ForeignPeer,  // the listener runs as another user: never talked to
   Failed,
 };
 
@@ -132,8 +132,7 @@ class InstanceConnection {
 };
 
 // Connects and sends in one step.
-ChannelConnect SendInstanceRequest(const std::string& socketPath, const InstanceRequest& request,
-                                   int timeoutMs = 2000);
+ChannelConnect SendInstanceRequest(const std::string& socketPath, const InstanceRequest& request, int timeoutMs = 2000);
 
 // Whether a copy of our user listens on the socket now.
 bool InstanceListening(const std::string& socketPath);

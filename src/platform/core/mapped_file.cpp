@@ -41,7 +41,7 @@ MappedFile::Result MappedFile::Map(const std::string& path, uint64_t minSize, ui
     return Result::BadSize;
   }
   void* map = ::mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_PRIVATE, fd, 0);
-  ::close(fd);   // the mapping keeps the file
+  ::close(fd);  // the mapping keeps the file
   if (map == MAP_FAILED) return Result::Unreadable;
   data_ = static_cast<const uint8_t*>(map);
   size_ = static_cast<size_t>(size);

@@ -61,7 +61,8 @@ bool RemoveIfUnheld(int folderFd, const std::string& folder, const std::string& 
   if (fd < 0) return false;
   FaultAfter(FileOp::Open, path, fd);
   bool removed = false;
-  struct stat it {}, named {};
+  struct stat it {
+  }, named{};
   if (FaultAllows(FileOp::Stat, path, fd) && ::fstat(fd, &it) == 0 && S_ISREG(it.st_mode) &&
       it.st_uid == CurrentUser() &&
       ((held && uint64_t(it.st_dev) == held->device && uint64_t(it.st_ino) == held->inode) ||
@@ -82,7 +83,7 @@ bool CreatePartialFile(const std::string& besides, const char* tag, File* file, 
     const std::string candidate = besides + "." + tag + "-" + RandomSuffix();
     switch (file->Open(candidate, OpenMode::CreateNew, Links::Refuse)) {
       case OpenResult::Ok: *path = candidate; return true;
-      case OpenResult::Exists: continue;   // someone has that name: draw another
+      case OpenResult::Exists: continue;  // someone has that name: draw another
       default: return false;
     }
   }

@@ -157,8 +157,7 @@ std::string HomeFolder() {
   passwd pw{};
   passwd* found = nullptr;
   char buffer[4096];
-  if (getpwuid_r(getuid(), &pw, buffer, sizeof(buffer), &found) == 0 && found != nullptr &&
-      found->pw_dir != nullptr) {
+  if (getpwuid_r(getuid(), &pw, buffer, sizeof(buffer), &found) == 0 && found != nullptr && found->pw_dir != nullptr) {
     return found->pw_dir;
   }
   return ".";

@@ -32,14 +32,14 @@ class Registry {
   // that cannot be parsed is treated as empty and never written back over:
   // LoadFailed() then reports it and Save() refuses.
   explicit Registry(std::string path);
-  static std::string DefaultPath();   // $TB_REGISTRY_FILE, else XDG config
+  static std::string DefaultPath();  // $TB_REGISTRY_FILE, else XDG config
 
   bool LoadFailed() const { return loadFailed_; }
   const std::string& Path() const { return path_; }
 
   bool KeyExists(const std::string& key) const;
   void CreateKey(const std::string& key);
-  void DeleteKey(const std::string& key);   // with its subkeys
+  void DeleteKey(const std::string& key);  // with its subkeys
   // The key holds neither values nor subkeys (a missing key counts as empty).
   bool KeyIsEmpty(const std::string& key) const;
 

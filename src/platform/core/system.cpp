@@ -52,9 +52,7 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 }
 
 // 0 = Sunday; 1970-01-01 was a Thursday.
-uint16_t WeekdayOfDays(int64_t days) {
-  return static_cast<uint16_t>(((days % 7) + 11) % 7);
-}
+uint16_t WeekdayOfDays(int64_t days) { return static_cast<uint16_t>(((days % 7) + 11) % 7); }
 
 bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 
@@ -289,9 +287,11 @@ LocaleName SplitLocale(const std::string& locale) {
   s = s.substr(0, s.find_first_of(".@"));
   LocaleName name;
   const size_t sep = s.find_first_of("_-");
-  for (char c : s.substr(0, sep)) name.language.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
+  for (char c : s.substr(0, sep))
+    name.language.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
   if (sep != std::string_view::npos) {
-    for (char c : s.substr(sep + 1)) name.territory.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    for (char c : s.substr(sep + 1))
+      name.territory.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
   }
   return name;
 }
@@ -313,32 +313,19 @@ struct FormatEntry {
 };
 
 constexpr FormatEntry kFormats[] = {
-    {"en", "US", u"M/d/yyyy", u"h:mm:ss tt"},
-    {"en", "GB", u"dd/MM/yyyy", u"HH:mm:ss"},
-    {"en", "IE", u"dd/MM/yyyy", u"HH:mm:ss"},
-    {"en", "AU", u"d/MM/yyyy", u"h:mm:ss tt"},
-    {"en", "NZ", u"d/MM/yyyy", u"h:mm:ss tt"},
-    {"en", "CA", u"yyyy-MM-dd", u"h:mm:ss tt"},
-    {"en", nullptr, u"M/d/yyyy", u"h:mm:ss tt"},
-    {"de", nullptr, u"dd.MM.yyyy", u"HH:mm:ss"},
-    {"fr", "CA", u"yyyy-MM-dd", u"HH:mm:ss"},
-    {"fr", "CH", u"dd.MM.yyyy", u"HH:mm:ss"},
-    {"fr", nullptr, u"dd/MM/yyyy", u"HH:mm:ss"},
-    {"it", "CH", u"dd.MM.yyyy", u"HH:mm:ss"},
-    {"it", nullptr, u"dd/MM/yyyy", u"HH:mm:ss"},
-    {"es", nullptr, u"dd/MM/yyyy", u"H:mm:ss"},
-    {"nl", "BE", u"d/MM/yyyy", u"H:mm:ss"},
-    {"nl", nullptr, u"d-M-yyyy", u"HH:mm:ss"},
-    {"pt", nullptr, u"dd/MM/yyyy", u"HH:mm:ss"},
-    {"sv", nullptr, u"yyyy-MM-dd", u"HH:mm:ss"},
-    {"da", nullptr, u"dd-MM-yyyy", u"HH:mm:ss"},
-    {"nb", nullptr, u"dd.MM.yyyy", u"HH:mm:ss"},
-    {"no", nullptr, u"dd.MM.yyyy", u"HH:mm:ss"},
-    {"fi", nullptr, u"d.M.yyyy", u"H:mm:ss"},
-    {"pl", nullptr, u"dd.MM.yyyy", u"HH:mm:ss"},
-    {"cs", nullptr, u"d.M.yyyy", u"H:mm:ss"},
-    {"ru", nullptr, u"dd.MM.yyyy", u"H:mm:ss"},
-    {"ja", nullptr, u"yyyy/MM/dd", u"H:mm:ss"},
+    {"en", "US", u"M/d/yyyy", u"h:mm:ss tt"},    {"en", "GB", u"dd/MM/yyyy", u"HH:mm:ss"},
+    {"en", "IE", u"dd/MM/yyyy", u"HH:mm:ss"},    {"en", "AU", u"d/MM/yyyy", u"h:mm:ss tt"},
+    {"en", "NZ", u"d/MM/yyyy", u"h:mm:ss tt"},   {"en", "CA", u"yyyy-MM-dd", u"h:mm:ss tt"},
+    {"en", nullptr, u"M/d/yyyy", u"h:mm:ss tt"}, {"de", nullptr, u"dd.MM.yyyy", u"HH:mm:ss"},
+    {"fr", "CA", u"yyyy-MM-dd", u"HH:mm:ss"},    {"fr", "CH", u"dd.MM.yyyy", u"HH:mm:ss"},
+    {"fr", nullptr, u"dd/MM/yyyy", u"HH:mm:ss"}, {"it", "CH", u"dd.MM.yyyy", u"HH:mm:ss"},
+    {"it", nullptr, u"dd/MM/yyyy", u"HH:mm:ss"}, {"es", nullptr, u"dd/MM/yyyy", u"H:mm:ss"},
+    {"nl", "BE", u"d/MM/yyyy", u"H:mm:ss"},      {"nl", nullptr, u"d-M-yyyy", u"HH:mm:ss"},
+    {"pt", nullptr, u"dd/MM/yyyy", u"HH:mm:ss"}, {"sv", nullptr, u"yyyy-MM-dd", u"HH:mm:ss"},
+    {"da", nullptr, u"dd-MM-yyyy", u"HH:mm:ss"}, {"nb", nullptr, u"dd.MM.yyyy", u"HH:mm:ss"},
+    {"no", nullptr, u"dd.MM.yyyy", u"HH:mm:ss"}, {"fi", nullptr, u"d.M.yyyy", u"H:mm:ss"},
+    {"pl", nullptr, u"dd.MM.yyyy", u"HH:mm:ss"}, {"cs", nullptr, u"d.M.yyyy", u"H:mm:ss"},
+    {"ru", nullptr, u"dd.MM.yyyy", u"H:mm:ss"},  {"ja", nullptr, u"yyyy/MM/dd", u"H:mm:ss"},
     {"zh", nullptr, u"yyyy/M/d", u"H:mm:ss"},
 };
 
@@ -349,23 +336,19 @@ struct LanguageEntry {
 };
 
 constexpr LanguageEntry kLanguages[] = {
-    {"de", "DE", 0x0407}, {"de", "CH", 0x0807}, {"de", "AT", 0x0c07}, {"de", "LU", 0x1007},
-    {"de", "LI", 0x1407}, {"de", nullptr, 0x0407},
-    {"en", "US", 0x0409}, {"en", "GB", 0x0809}, {"en", "AU", 0x0c09}, {"en", "CA", 0x1009},
-    {"en", "NZ", 0x1409}, {"en", "IE", 0x1809}, {"en", "ZA", 0x1c09}, {"en", nullptr, 0x0409},
-    {"fr", "FR", 0x040c}, {"fr", "BE", 0x080c}, {"fr", "CA", 0x0c0c}, {"fr", "CH", 0x100c},
-    {"fr", "LU", 0x140c}, {"fr", nullptr, 0x040c},
-    {"it", "IT", 0x0410}, {"it", "CH", 0x0810}, {"it", nullptr, 0x0410},
-    {"es", "ES", 0x0c0a}, {"es", "MX", 0x080a}, {"es", "AR", 0x2c0a}, {"es", nullptr, 0x0c0a},
-    {"nl", "NL", 0x0413}, {"nl", "BE", 0x0813}, {"nl", nullptr, 0x0413},
-    {"pt", "BR", 0x0416}, {"pt", "PT", 0x0816}, {"pt", nullptr, 0x0816},
-    {"sv", "FI", 0x081d}, {"sv", nullptr, 0x041d},
-    {"da", nullptr, 0x0406}, {"nb", nullptr, 0x0414}, {"no", nullptr, 0x0414},
-    {"nn", nullptr, 0x0814}, {"fi", nullptr, 0x040b}, {"pl", nullptr, 0x0415},
-    {"cs", nullptr, 0x0405}, {"hu", nullptr, 0x040e}, {"el", nullptr, 0x0408},
-    {"tr", nullptr, 0x041f}, {"ru", nullptr, 0x0419}, {"ja", nullptr, 0x0411},
-    {"ko", nullptr, 0x0412}, {"zh", "TW", 0x0404}, {"zh", "HK", 0x0c04},
-    {"zh", nullptr, 0x0804},
+    {"de", "DE", 0x0407},    {"de", "CH", 0x0807},    {"de", "AT", 0x0c07},    {"de", "LU", 0x1007},
+    {"de", "LI", 0x1407},    {"de", nullptr, 0x0407}, {"en", "US", 0x0409},    {"en", "GB", 0x0809},
+    {"en", "AU", 0x0c09},    {"en", "CA", 0x1009},    {"en", "NZ", 0x1409},    {"en", "IE", 0x1809},
+    {"en", "ZA", 0x1c09},    {"en", nullptr, 0x0409}, {"fr", "FR", 0x040c},    {"fr", "BE", 0x080c},
+    {"fr", "CA", 0x0c0c},    {"fr", "CH", 0x100c},    {"fr", "LU", 0x140c},    {"fr", nullptr, 0x040c},
+    {"it", "IT", 0x0410},    {"it", "CH", 0x0810},    {"it", nullptr, 0x0410}, {"es", "ES", 0x0c0a},
+    {"es", "MX", 0x080a},    {"es", "AR", 0x2c0a},    {"es", nullptr, 0x0c0a}, {"nl", "NL", 0x0413},
+    {"nl", "BE", 0x0813},    {"nl", nullptr, 0x0413}, {"pt", "BR", 0x0416},    {"pt", "PT", 0x0816},
+    {"pt", nullptr, 0x0816}, {"sv", "FI", 0x081d},    {"sv", nullptr, 0x041d}, {"da", nullptr, 0x0406},
+    {"nb", nullptr, 0x0414}, {"no", nullptr, 0x0414}, {"nn", nullptr, 0x0814}, {"fi", nullptr, 0x040b},
+    {"pl", nullptr, 0x0415}, {"cs", nullptr, 0x0405}, {"hu", nullptr, 0x040e}, {"el", nullptr, 0x0408},
+    {"tr", nullptr, 0x041f}, {"ru", nullptr, 0x0419}, {"ja", nullptr, 0x0411}, {"ko", nullptr, 0x0412},
+    {"zh", "TW", 0x0404},    {"zh", "HK", 0x0c04},    {"zh", nullptr, 0x0804},
 };
 
 // The entry for the territory, else the language's entry without one.
@@ -458,9 +441,9 @@ namespace {
 
 constexpr const char16_t* kDayNames[7] = {u"Sunday",   u"Monday", u"Tuesday", u"Wednesday",
                                           u"Thursday", u"Friday", u"Saturday"};
-constexpr const char16_t* kMonthNames[12] = {
-    u"January", u"February", u"March",     u"April",   u"May",      u"June",
-    u"July",    u"August",   u"September", u"October", u"November", u"December"};
+constexpr const char16_t* kMonthNames[12] = {u"January",   u"February", u"March",    u"April",
+                                             u"May",       u"June",     u"July",     u"August",
+                                             u"September", u"October",  u"November", u"December"};
 
 void AppendNumber(std::u16string& out, unsigned value, int minDigits) {
   char buffer[16];
@@ -545,13 +528,9 @@ std::u16string FormatWithPicture(const SystemTime& t, const std::u16string& pict
   return out;
 }
 
-std::u16string FormatShortDate(const SystemTime& t) {
-  return FormatWithPicture(t, UserDateTimeFormats().shortDate);
-}
+std::u16string FormatShortDate(const SystemTime& t) { return FormatWithPicture(t, UserDateTimeFormats().shortDate); }
 
-std::u16string FormatTime(const SystemTime& t) {
-  return FormatWithPicture(t, UserDateTimeFormats().time);
-}
+std::u16string FormatTime(const SystemTime& t) { return FormatWithPicture(t, UserDateTimeFormats().time); }
 
 // ---------------------------------------------------------------- program
 

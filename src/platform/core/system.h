@@ -45,6 +45,7 @@ class ScopedRandomSource {
  public:
   explicit ScopedRandomSource(std::function<uint32_t()> source);
   ~ScopedRandomSource();
+
  private:
   std::function<uint32_t()> previous_;
 };
@@ -55,6 +56,7 @@ class ScopedAvailableMemory {  // tests
  public:
   explicit ScopedAvailableMemory(uint64_t bytes);
   ~ScopedAvailableMemory();
+
  private:
   bool hadPrevious_;
   uint64_t previous_;
@@ -75,6 +77,7 @@ class ScopedDateTimeFormats {  // tests
  public:
   explicit ScopedDateTimeFormats(DateTimeFormats formats);
   ~ScopedDateTimeFormats();
+
  private:
   bool hadPrevious_;
   DateTimeFormats previous_;
@@ -100,6 +103,7 @@ class ScopedUserLanguage {  // tests
  public:
   explicit ScopedUserLanguage(uint16_t langId);
   ~ScopedUserLanguage();
+
  private:
   int previous_;
 };

@@ -9,9 +9,7 @@ void PutU16(uint8_t* out, uint16_t v) {
   out[1] = static_cast<uint8_t>(v >> 8);
 }
 
-uint16_t GetU16(const uint8_t* in) {
-  return static_cast<uint16_t>(in[0] | (in[1] << 8));
-}
+uint16_t GetU16(const uint8_t* in) { return static_cast<uint16_t>(in[0] | (in[1] << 8)); }
 
 }  // namespace
 

@@ -1,9 +1,9 @@
 #pragma once
 // The 16-byte local time every stored record carries: eight little-endian
 // u16 values in this order.
-#include <cstdint>
 #include <compare>
 #include <cstddef>
+#include <cstdint>
 
 namespace tb::platform {
 

@@ -12,7 +12,9 @@ constexpr size_t kFmtMinimum = 16;
 constexpr size_t kFmtExtensible = 40;
 
 uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 bool Tag(const uint8_t* p, const char* tag) { return std::memcmp(p, tag, 4) == 0; }
 
 std::optional<WavFormat> ReadFormat(const uint8_t* p, size_t length) {
@@ -54,9 +56,9 @@ std::optional<WavSound> ReadWav(const uint8_t* data, size_t size) {
     const uint8_t* chunk = data + at;
     const uint64_t length = U32(chunk + 4);
     const uint64_t bodyAt = at + 8;
-    if (length > riffEnd - bodyAt) return std::nullopt;   // past the end
+    if (length > riffEnd - bodyAt) return std::nullopt;  // past the end
     if (Tag(chunk, "fmt ")) {
-      if (format) return std::nullopt;   // a second format is a lie about one of them
+      if (format) return std::nullopt;  // a second format is a lie about one of them
       format = ReadFormat(data + bodyAt, size_t(length));
       if (!format) return std::nullopt;
     } else if (Tag(chunk, "data")) {

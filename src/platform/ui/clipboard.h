@@ -63,9 +63,9 @@ class ClipboardService : public QObject {
   std::function<uint32_t()> periodSource_;
   QTimer timer_;
   QElapsedTimer elapsed_;
-  QByteArray mark_;          // the mark of our last copy; empty when none
+  QByteArray mark_;  // the mark of our last copy; empty when none
   bool pending_ = false;
-  int64_t deadline_ = 0;     // local time, seconds since 1970
+  int64_t deadline_ = 0;  // local time, seconds since 1970
   int64_t periodMs_ = 0;
 };
 

@@ -6,8 +6,6 @@
 
 namespace tb::ui {
 
-inline QColor FromColorRef(uint32_t c) {
-  return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
+inline QColor FromColorRef(uint32_t c) { return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF)); }
 
 }  // namespace tb::ui

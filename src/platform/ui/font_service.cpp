@@ -21,7 +21,7 @@ enum class Kind { Sized, DeviceDefault, System, SystemBold };
 
 struct Entry {
   Kind kind;
-  int halfPoints;   // Sized only
+  int halfPoints;  // Sized only
   bool bold;
   bool underline;
 };
@@ -31,23 +31,39 @@ constexpr Entry Sized(int halfPoints, bool bold, bool underline = false) {
 }
 
 constexpr std::array<Entry, kFontCount> kTable = {{
-    Sized(16, false), Sized(18, false), Sized(20, false), Sized(22, false), Sized(24, false), Sized(32, false),
-    Sized(16, true), Sized(18, true), Sized(20, true), Sized(22, true), Sized(24, true), Sized(32, true),
-    Sized(16, false, true), Sized(18, false, true), Sized(20, false, true),
-    Sized(22, false, true), Sized(24, false, true), Sized(32, false, true),
-    Sized(20, true),                               // 18
-    Entry{Kind::DeviceDefault, 0, false, false},   // 19
-    Entry{Kind::System, 0, false, false},          // 20
-    Entry{Kind::SystemBold, 0, true, false},       // 21
-    Sized(17, false), Sized(17, true),             // 22, 23
-    Sized(17, true, true),                         // 24
-    Sized(14, false), Sized(14, true),             // 25, 26
-    Sized(16, true, true),                         // 27
+    Sized(16, false),
+    Sized(18, false),
+    Sized(20, false),
+    Sized(22, false),
+    Sized(24, false),
+    Sized(32, false),
+    Sized(16, true),
+    Sized(18, true),
+    Sized(20, true),
+    Sized(22, true),
+    Sized(24, true),
+    Sized(32, true),
+    Sized(16, false, true),
+    Sized(18, false, true),
+    Sized(20, false, true),
+    Sized(22, false, true),
+    Sized(24, false, true),
+    Sized(32, false, true),
+    Sized(20, true),                              // 18
+    Entry{Kind::DeviceDefault, 0, false, false},  // 19
+    Entry{Kind::System, 0, false, false},         // 20
+    Entry{Kind::SystemBold, 0, true, false},      // 21
+    Sized(17, false),
+    Sized(17, true),        // 22, 23
+    Sized(17, true, true),  // 24
+    Sized(14, false),
+    Sized(14, true),        // 25, 26
+    Sized(16, true, true),  // 27
 }};
 
 struct State {
   bool haveSystem = false;
-  QFont system;          // the system font as Init found it
+  QFont system;  // the system font as Init found it
   bool clearType = true;
   uint32_t accessibilityFontSize = 0;
   // Fonts live here for the whole run, so pointers handed out stay valid.
@@ -75,7 +91,7 @@ void CaptureSystemFont(State& state) {
 
 // Points * dpi / 72 to the nearest pixel, halves away from zero.
 int PixelHeight(int halfPoints, int dpi) {
-  const int64_t scaled = int64_t{halfPoints} * dpi;   // points * dpi * 2
+  const int64_t scaled = int64_t{halfPoints} * dpi;  // points * dpi * 2
   const int64_t magnitude = (std::llabs(scaled) + 72) / 144;
   return static_cast<int>(scaled < 0 ? -magnitude : magnitude);
 }

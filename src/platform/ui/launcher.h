@@ -36,14 +36,14 @@ class ScopedLauncher {
 
 // The addresses each request makes; exposed so that callers and tests
 // agree on them.
-QUrl MailAddress(const QString& address);       // mailto:address
-QUrl TelephoneAddress(const QString& number);   // tel:number
+QUrl MailAddress(const QString& address);      // mailto:address
+QUrl TelephoneAddress(const QString& number);  // tel:number
 // A web address as typed: "http://" is put before one without a scheme.
 // Only http, https and ftp addresses of a named host are web pages; any
 // other scheme (file:, javascript:, a desktop handler) or a malformed
 // address gives an empty (invalid) address, which nobody opens.
 QUrl WebAddress(const QString& address);
-QUrl DocumentAddress(const QString& path);      // file: of a local path
+QUrl DocumentAddress(const QString& path);  // file: of a local path
 
 bool SendMail(const QString& address);
 bool Dial(const QString& number);

@@ -12,9 +12,9 @@ namespace tb::ui {
 struct MenuEntry {
   enum class Kind { Command, Check, Separator, Submenu };
   Kind kind = Kind::Command;
-  int command = 0;                 // Command, Check
-  std::string text;                // English; Separator has none
-  std::vector<MenuEntry> children; // Submenu
+  int command = 0;                  // Command, Check
+  std::string text;                 // English; Separator has none
+  std::vector<MenuEntry> children;  // Submenu
 };
 
 struct MenuDef {

@@ -65,8 +65,7 @@ MessageBoxes& CurrentMessageBoxes() {
 ScopedMessageBoxes::ScopedMessageBoxes(MessageBoxes* boxes) : previous_(g_current) { g_current = boxes; }
 ScopedMessageBoxes::~ScopedMessageBoxes() { g_current = previous_; }
 
-Answer ShowMessage(QWidget* parent, uint32_t textNumber, uint32_t captionNumber, MessageIcon icon,
-                   Buttons buttons) {
+Answer ShowMessage(QWidget* parent, uint32_t textNumber, uint32_t captionNumber, MessageIcon icon, Buttons buttons) {
   MessageBoxRequest request;
   request.text = Text(textNumber);
   request.caption = Text(captionNumber);

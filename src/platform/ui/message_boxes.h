@@ -20,7 +20,7 @@ using tb::storage::MessageIcon;
 // Captions the program uses everywhere.
 inline constexpr uint32_t kCaptionInformation = storage::kStrCaptionProgram;  // information and questions
 inline constexpr uint32_t kCaptionError = storage::kStrCaptionError;
-inline constexpr uint32_t kCaptionPassword = 20503;     // wrong password and hint
+inline constexpr uint32_t kCaptionPassword = 20503;  // wrong password and hint
 
 struct MessageBoxRequest {
   QString text;

@@ -56,15 +56,10 @@ bool ModalDialog::SetMenuBar(int id) {
 void ModalDialog::Dispatch(int commandId) {
   switch (commandId) {
     case kCmdOk:
-    case kCmdDone:
-      EndDialog(kResultOk);
-      break;
+    case kCmdDone: EndDialog(kResultOk); break;
     case kCmdCancel:
-    case kCmdMenuCancel:
-      EndDialog(kResultCancel);
-      break;
-    default:
-      break;
+    case kCmdMenuCancel: EndDialog(kResultCancel); break;
+    default: break;
   }
 }
 

@@ -12,7 +12,7 @@ namespace tb::ui {
 inline constexpr QEvent::Type kMsgUserActivity = QEvent::Type(3027);  // wParam: card window outcome
 inline constexpr QEvent::Type kMsgTreeDrop = QEvent::Type(3028);      // lParam: drop target item
 inline constexpr QEvent::Type kMsgShowWallets = QEvent::Type(3030);
-inline constexpr QEvent::Type kMsgWalletShown = QEvent::Type(3031);   // wParam 1: act on it
+inline constexpr QEvent::Type kMsgWalletShown = QEvent::Type(3031);  // wParam 1: act on it
 // To a running copy, from a second one.
 inline constexpr QEvent::Type kMsgSyncStart = QEvent::Type(3524);
 inline constexpr QEvent::Type kMsgSyncEnd = QEvent::Type(3525);

@@ -35,10 +35,9 @@ void SessionWatcher::Start(const QDBusConnection& system, const QDBusConnection&
                     SLOT(OnPrepareForSleep(bool)));
     // Which session object is ours: asked without waiting, so that a slow
     // or missing login manager never holds up the program.
-    QDBusMessage ask = QDBusMessage::createMethodCall(QString::fromLatin1(kLogin1Service),
-                                                      QString::fromLatin1(kLogin1Path),
-                                                      QString::fromLatin1(kLogin1Manager),
-                                                      QStringLiteral("GetSessionByPID"));
+    QDBusMessage ask =
+        QDBusMessage::createMethodCall(QString::fromLatin1(kLogin1Service), QString::fromLatin1(kLogin1Path),
+                                       QString::fromLatin1(kLogin1Manager), QStringLiteral("GetSessionByPID"));
     ask << uint(::getpid());
     auto* pending = new QDBusPendingCallWatcher(system_.asyncCall(ask, kAskTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, generation](QDBusPendingCallWatcher* call) {
@@ -51,9 +50,8 @@ void SessionWatcher::Start(const QDBusConnection& system, const QDBusConnection&
   if (session_.isConnected()) {
     sessionWatched_ = true;
     // Screen savers send it from the object of their own choosing.
-    session_.connect(QString::fromLatin1(kScreenSaverService), QString(),
-                     QString::fromLatin1(kScreenSaverInterface), QStringLiteral("ActiveChanged"), this,
-                     SLOT(OnScreenSaverActive(bool)));
+    session_.connect(QString::fromLatin1(kScreenSaverService), QString(), QString::fromLatin1(kScreenSaverInterface),
+                     QStringLiteral("ActiveChanged"), this, SLOT(OnScreenSaverActive(bool)));
   }
 }
 
@@ -75,9 +73,8 @@ void SessionWatcher::Stop() {
                          QStringLiteral("Lock"), this, SLOT(OnSessionLock()));
   }
   if (sessionWatched_)
-    session_.disconnect(QString::fromLatin1(kScreenSaverService), QString(),
-                        QString::fromLatin1(kScreenSaverInterface), QStringLiteral("ActiveChanged"), this,
-                        SLOT(OnScreenSaverActive(bool)));
+    session_.disconnect(QString::fromLatin1(kScreenSaverService), QString(), QString::fromLatin1(kScreenSaverInterface),
+                        QStringLiteral("ActiveChanged"), this, SLOT(OnScreenSaverActive(bool)));
   systemWatched_ = sessionWatched_ = false;
   sessionPath_.clear();
   system_ = NoBus();

@@ -153,9 +153,7 @@ bool SoftKeyBar::SetMenuBar(int id) {
 void AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries) {
   for (const MenuEntry& entry : entries) {
     switch (entry.kind) {
-      case MenuEntry::Kind::Separator:
-        menu->addSeparator();
-        break;
+      case MenuEntry::Kind::Separator: menu->addSeparator(); break;
       case MenuEntry::Kind::Submenu: {
         auto* sub = new QMenu(menu);
         AddMenuEntries(sub, entry.children);

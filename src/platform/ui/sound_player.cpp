@@ -95,9 +95,7 @@ void AudioSinkPlayer::Stop() {
   state_->samples.clear();
 }
 
-bool AudioSinkPlayer::Playing() const {
-  return state_->sink && state_->sink->state() == QAudio::ActiveState;
-}
+bool AudioSinkPlayer::Playing() const { return state_->sink && state_->sink->state() == QAudio::ActiveState; }
 
 SoundPlayer& CurrentSoundPlayer() {
   static AudioSinkPlayer real;

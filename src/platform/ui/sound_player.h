@@ -56,7 +56,7 @@ class ScopedSoundPlayer {
 struct PlayableSamples {
   uint16_t channels = 0;
   uint32_t sampleRate = 0;
-  uint16_t bitsPerSample = 0;   // 8, 16 or 32
+  uint16_t bitsPerSample = 0;  // 8, 16 or 32
   bool floatingPoint = false;
   std::vector<uint8_t> bytes;
 };

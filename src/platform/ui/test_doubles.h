@@ -75,8 +75,8 @@ class RecordingSoundPlayer : public SoundPlayer {
   bool Playing() const override { return playing_; }
 
   std::vector<std::vector<uint8_t>> played;
-  std::string calls;     // 'P' for each Play, 'S' for each Stop (Play stops first: "SP")
-  bool result = true;    // what Play answers
+  std::string calls;   // 'P' for each Play, 'S' for each Stop (Play stops first: "SP")
+  bool result = true;  // what Play answers
 
  private:
   ScopedSoundPlayer scope_;

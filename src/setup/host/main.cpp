@@ -18,7 +18,8 @@ int main(int argc, char** argv) {
     help = help || a == "--help" || a == "-h";
   }
   // Help and usage errors need no window system.
-  if (help || args.size() < 2) return tb::setup::RunTbsetup(args, std::cout, std::cerr, tb::setup::DefaultSetupEnvironment());
+  if (help || args.size() < 2)
+    return tb::setup::RunTbsetup(args, std::cout, std::cerr, tb::setup::DefaultSetupEnvironment());
   const bool display = std::getenv("DISPLAY") || std::getenv("WAYLAND_DISPLAY") || std::getenv("QT_QPA_PLATFORM");
   if (!display) {
     if (!yes) {

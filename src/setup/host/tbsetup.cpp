@@ -39,8 +39,8 @@ constexpr const char* kSamples[] = {kCabinetWallet, kCabinetImport, kCabinetForm
 // Where the desktop files go in the data folder, and the only names an
 // uninstall removes there.
 struct DesktopItem {
-  std::string source;   // below the source's "desktop/"
-  std::string target;   // below the data folder
+  std::string source;  // below the source's "desktop/"
+  std::string target;  // below the data folder
 };
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 constexpr struct {
@@ -189,7 +189,7 @@ class AnswerYes {
 
 struct Manifest {
   std::string dataHome;
-  std::vector<std::string> files;   // in the order written, each once
+  std::vector<std::string> files;  // in the order written, each once
 };
 
 std::string Serialise(const Manifest& m) {
@@ -231,7 +231,7 @@ bool BelowWithoutLinks(const std::string& path, const std::string& root) {
   for (auto part = rel.begin(); part != rel.end(); ++part) {
     at /= *part;
     struct stat st;
-    if (lstat(at.c_str(), &st) != 0) return errno == ENOENT;   // gone already: nothing to remove
+    if (lstat(at.c_str(), &st) != 0) return errno == ENOENT;  // gone already: nothing to remove
     const bool last = std::next(part) == rel.end();
     if (S_ISLNK(st.st_mode)) return false;
     if (last ? !S_ISREG(st.st_mode) : !S_ISDIR(st.st_mode)) return false;
@@ -395,7 +395,7 @@ int Uninstall(const std::string& dir, const SetupEnvironment& env, std::ostream&
     }
   }
   unlink(manifestPath.c_str());
-  rmdir(dir.c_str());   // only when nothing else is left in it
+  rmdir(dir.c_str());  // only when nothing else is left in it
   UpdateCaches(env, err);
   library.uninstallExit(nullptr);
   out << "Tamberlock Pro is removed from " << dir << "\n";
@@ -410,7 +410,12 @@ std::string DesktopExec(const std::string& programPath) {
     switch (c) {
       // Escaped inside the quotes, then the backslash itself escaped as
       // every backslash of a desktop entry's string is.
-      case '"': case '`': case '$': quoted += "\\\\"; quoted += c; break;
+      case '"':
+      case '`':
+      case '$':
+        quoted += "\\\\";
+        quoted += c;
+        break;
       case '\\': quoted += "\\\\\\\\"; break;
       case '%': quoted += "%%"; break;
       default: quoted += c;

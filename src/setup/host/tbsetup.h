@@ -49,8 +49,7 @@ SetupEnvironment DefaultSetupEnvironment();
 
 // args exclude the program name. The library's questions are asked in the
 // running QApplication (there must be one); --yes answers them.
-int RunTbsetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               const SetupEnvironment& env);
+int RunTbsetup(const std::vector<std::string>& args, std::ostream& out, std::ostream& err, const SetupEnvironment& env);
 
 // The desktop entry's Exec value for a program path: the path quoted and
 // escaped as the desktop entry rules ask, then " %f".

@@ -13,9 +13,9 @@
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/font_service.h"
 #include "shell/app/interchange_commands.h"
-#include "shell/browser/browser.h"
 #include "shell/app/legacy_open.h"
 #include "shell/app/upgrade_progress.h"
+#include "shell/browser/browser.h"
 #include "shell/window/main_window.h"
 
 namespace tb::shell {
@@ -51,8 +51,7 @@ void RunSecurity(MainWindow& w) {
 void RunChangePassword(MainWindow& w) {
   storage::Wallet& wallet = w.Context().wallet;
   if (!wallet.IsOpen()) return;
-  if (dialogs::ChangePasswordFlow(&w, wallet, w.Context().settings) != dialogs::ChangePasswordOutcome::Changed)
-    return;
+  if (dialogs::ChangePasswordFlow(&w, wallet, w.Context().settings) != dialogs::ChangePasswordOutcome::Changed) return;
   const std::string path = wallet.Path();
   if (!w.CloseWallet()) return;
   w.OpenWalletFlow(path, true);
@@ -63,8 +62,7 @@ void RunChangePassword(MainWindow& w) {
 void RunPasswordReport(MainWindow& w) {
   storage::Wallet& wallet = w.Context().wallet;
   if (!wallet.IsOpen()) return;
-  if (const auto card = dialogs::RunPasswordReport(&w, w.Context().settings, wallet))
-    w.TreeBrowser().OpenCard(*card);
+  if (const auto card = dialogs::RunPasswordReport(&w, w.Context().settings, wallet)) w.TreeBrowser().OpenCard(*card);
 }
 
 // The password prompt of the open-wallet flow, checking against the wallet.

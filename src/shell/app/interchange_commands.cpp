@@ -44,10 +44,9 @@ void AfterTextExport(MainWindow& w, bool written, const std::string& place, cons
     return;
   }
   const bool whole = report.Complete();
-  const std::u16string first =
-      whole ? ui::ToU16(ui::Text(s::kExportComplete))
-            : FormatMessage(ui::ToU16(ui::Text(s::kExportIncomplete)), U16(path), int64_t(report.cardsLeftOut),
-                            int64_t(report.attachmentsLeftOut));
+  const std::u16string first = whole ? ui::ToU16(ui::Text(s::kExportComplete))
+                                     : FormatMessage(ui::ToU16(ui::Text(s::kExportIncomplete)), U16(path),
+                                                     int64_t(report.cardsLeftOut), int64_t(report.attachmentsLeftOut));
   const std::u16string text = FormatMessage(u"%s\n\n%s", first, ui::ToU16(ui::Text(s::kOpenExport)));
   const ui::Answer answer =
       ui::ShowMessageText(&w, ui::ToQString(text), whole ? ui::kCaptionInformation : ui::kCaptionError,
@@ -180,8 +179,8 @@ void RunImportCommand(MainWindow& w) {
   }
   const std::u16string question =
       FormatMessage(ui::ToU16(ui::Text(s::kImportQuestion)), ui::ToU16(ui::Text(s::kImportFolder)));
-  if (ui::ShowMessageText(&w, ui::ToQString(question), kCaptionQuestion, MessageIcon::Question,
-                          ui::Buttons::YesNo) != ui::Answer::Yes)
+  if (ui::ShowMessageText(&w, ui::ToQString(question), kCaptionQuestion, MessageIcon::Question, ui::Buttons::YesNo) !=
+      ui::Answer::Yes)
     return;
   dialogs::FilePickerOptions options;
   options.titleNumber = s::kPickTable;
@@ -220,16 +219,15 @@ bool ImportFormFile(MainWindow& w, const std::string& path) {
   const interchange::FormImportResult result = interchange::ImportForm(wallet, path, &prompter);
   switch (result.status) {
     case interchange::FormImportStatus::Imported:
-      if (const storage::RecordHeader* form = wallet.At(result.position)) w.TreeBrowser().InsertOrUpdate(form->Id(), true);
+      if (const storage::RecordHeader* form = wallet.At(result.position))
+        w.TreeBrowser().InsertOrUpdate(form->Id(), true);
       return true;
     case interchange::FormImportStatus::Declined: return false;
     case interchange::FormImportStatus::Unreadable:
       ui::ShowMessageText(&w, ui::ToQString(FormatMessage(ui::ToU16(ui::Text(s::kNotAFormFile)), U16(path))),
                           ui::kCaptionError, MessageIcon::Stop);
       return false;
-    default:
-      ui::ShowMessage(&w, s::kFormNotAdded, ui::kCaptionError, MessageIcon::Stop);
-      return false;
+    default: ui::ShowMessage(&w, s::kFormNotAdded, ui::kCaptionError, MessageIcon::Stop); return false;
   }
 }
 

@@ -14,8 +14,8 @@ class MainWindow;
 // Language strings of the commands.
 namespace interchange_strings {
 inline constexpr uint32_t kExportComplete = 22146, kOpenExport = 22147, kExportNotWritten = 22190,
-                          kExportIncomplete = 22191, kImportQuestion = 22040, kImportFolder = 22041,
-                          kPickTable = 25017, kPickForm = 25030, kNotAFormFile = 22192, kFormNotAdded = 22193;
+                          kExportIncomplete = 22191, kImportQuestion = 22040, kImportFolder = 22041, kPickTable = 25017,
+                          kPickForm = 25030, kNotAFormFile = 22192, kFormNotAdded = 22193;
 }
 
 void RunExportCommand(MainWindow& window);

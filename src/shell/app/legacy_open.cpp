@@ -66,9 +66,7 @@ LegacyResultMessage LegacyResultMessageFor(const tb::storage::LegacyConversion& 
       m.textNumber = kStrConvertWrongPassword;
       m.text = tb::ui::Text(kStrConvertWrongPassword);
       return m;
-    case LegacyStatus::NotALegacyWallet:
-      failure(kStrNotALegacyWallet);
-      return m;
+    case LegacyStatus::NotALegacyWallet: failure(kStrNotALegacyWallet); return m;
     case LegacyStatus::NoCustomFormFile:
       failure(kStrNoDefinitionFile);
       m.textNumber = 0;
@@ -112,8 +110,8 @@ std::string ConvertLegacyWalletInteractively(QWidget* owner, AppContext& context
   tb::storage::LegacyConversion result;
   {
     WaitCursor wait;
-    result = tb::storage::ConvertLegacyWallet(walPath, std::u16string_view(password->data(), password->size()),
-                                              options, &newPath);
+    result = tb::storage::ConvertLegacyWallet(walPath, std::u16string_view(password->data(), password->size()), options,
+                                              &newPath);
   }
   const LegacyResultMessage message = LegacyResultMessageFor(result, newPath, programFolder);
   if (message.textNumber != 0) {

@@ -21,9 +21,9 @@ class MainWindow;
 
 inline constexpr uint32_t kStrConvertQuestion = 22012;
 using storage::kStrConvertNeedsPassword;
-using storage::kStrNotConverted;
-using storage::kStrNotALegacyWallet;
 using storage::kStrConvertWrongPassword;
+using storage::kStrNotALegacyWallet;
+using storage::kStrNotConverted;
 inline constexpr uint32_t kStrConverted = 22019;
 using storage::kStrNoDefinitionFile;
 
@@ -34,7 +34,7 @@ tb::storage::LegacyConvertOptions LegacyOptionsFor(const AppContext& context, co
 
 // What the user is told of a conversion's result.
 struct LegacyResultMessage {
-  uint32_t textNumber = 0;     // 0 when text was formatted
+  uint32_t textNumber = 0;  // 0 when text was formatted
   QString text;
   uint32_t captionNumber = tb::ui::kCaptionInformation;
   tb::ui::MessageIcon icon = tb::ui::MessageIcon::Information;

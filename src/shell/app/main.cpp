@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/core/process.h"
-#include "shell/startup/startup.h"
 #include "shell/app/dialog_wiring.h"
+#include "shell/startup/startup.h"
 #include "shell/window/main_window.h"
 
 int main(int argc, char** argv) {

@@ -12,9 +12,9 @@
 #include <QMouseEvent>
 #include <QTreeWidget>
 
-#include "platform/ui/activity_clock.h"
 #include "cards/card_window.h"
 #include "dialogs/card_type_dialog.h"
+#include "platform/ui/activity_clock.h"
 #include "platform/ui/menu_table.h"
 #include "platform/ui/soft_key_bar.h"
 #include "shell/browser/browser_internal.h"
@@ -214,10 +214,11 @@ bool Browser::HandleTreeKey(int key) {
       }
       return false;
     case Qt::Key_Delete:
-      if (dispatch) QMetaObject::invokeMethod(this, [this] { dispatch(kCmdDelete); }, Qt::QueuedConnection);
+      if (dispatch)
+        QMetaObject::invokeMethod(
+            this, [this] { dispatch(kCmdDelete); }, Qt::QueuedConnection);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -238,11 +239,8 @@ bool Browser::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove:
     case QEvent::Wheel:
-    case QEvent::ContextMenu:
-      ui::ActivityClock::Record();
-      break;
-    default:
-      break;
+    case QEvent::ContextMenu: ui::ActivityClock::Record(); break;
+    default: break;
   }
   switch (event->type()) {
     case QEvent::MouseButtonPress: {
@@ -280,9 +278,12 @@ bool Browser::eventFilter(QObject* watched, QEvent* event) {
       pressedItem_ = nullptr;
       if (mouse->button() == Qt::LeftButton && tapped && tapped == ItemAtViewport(mouse->position().toPoint(), true) &&
           !context_.platform.isSmartphone) {
-        QMetaObject::invokeMethod(this, [this, tapped] {
-          if (Contains(tapped)) Open(tapped, false);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, tapped] {
+              if (Contains(tapped)) Open(tapped, false);
+            },
+            Qt::QueuedConnection);
       }
       return false;
     }
@@ -299,8 +300,7 @@ bool Browser::eventFilter(QObject* watched, QEvent* event) {
       ShowContextMenu(static_cast<QContextMenuEvent*>(event)->pos());
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -11,8 +11,8 @@
 // browser_commands.cpp, browser_label_edit.cpp and browser_drag.cpp.
 #include <QLineEdit>
 #include <QObject>
-#include <QPointer>
 #include <QPoint>
+#include <QPointer>
 #include <QTimer>
 
 #include <functional>
@@ -40,8 +40,8 @@ namespace tb::shell {
 struct AppContext;
 
 // Tree item data.
-inline constexpr int kRolePosition = 0x0100;   // Qt::UserRole: index position or view marker
-inline constexpr int kRoleKind = 0x0101;       // record kind, or the SpecialView number of a view
+inline constexpr int kRolePosition = 0x0100;  // Qt::UserRole: index position or view marker
+inline constexpr int kRoleKind = 0x0101;      // record kind, or the SpecialView number of a view
 
 // Popup menus of a tap-and-hold on the tree.
 inline constexpr int kMenuNothing = 959;
@@ -54,8 +54,8 @@ inline constexpr int kMenuCard = 957;
 inline constexpr int kMenuFormsFolder = 971;
 inline constexpr int kMenuFolder = 960;
 
-inline constexpr int kDragScrollMs = 75;          // TIMER_DRAG_SCROLL
-inline constexpr int kDragScrollEdge = 10;        // pixels from the tree's top or bottom
+inline constexpr int kDragScrollMs = 75;    // TIMER_DRAG_SCROLL
+inline constexpr int kDragScrollEdge = 10;  // pixels from the tree's top or bottom
 inline constexpr int kMaxLabelLength = 255;
 
 // What the browser knows about one tree item.
@@ -64,7 +64,7 @@ struct ItemInfo {
   int kind = 0;
   storage::RecordId id;
   int position = -1;
-  const storage::RecordHeader* record = nullptr;   // none for views
+  const storage::RecordHeader* record = nullptr;  // none for views
   QTreeWidgetItem* parentItem = nullptr;
   storage::RecordId parentId;
   int parentKind = 0;
@@ -75,7 +75,7 @@ struct BrowserClipboard {
   enum Mode { None = 0, Cut = 1, Copy = 2, Drag = 3 };
   int mode = None;
   QTreeWidgetItem* marked = nullptr;
-  QTreeWidgetItem* cutItem = nullptr;    // drawn dimmed
+  QTreeWidgetItem* cutItem = nullptr;  // drawn dimmed
 };
 
 struct SelectionInfo {
@@ -223,17 +223,17 @@ class Browser : public QObject {
   friend class LabelDelegate;
 
   QTreeWidget* tree_;
-  QObject* viewport_ = nullptr;   // the tree's viewport, whose mouse events the browser reads
+  QObject* viewport_ = nullptr;  // the tree's viewport, whose mouse events the browser reads
   AppContext& context_;
   ui::IconLists& icons_;
   QWidget* owner_;
-  QAbstractItemDelegate* delegate_ = nullptr;   // a LabelDelegate
+  QAbstractItemDelegate* delegate_ = nullptr;  // a LabelDelegate
   std::map<int, QIcon> iconCache_;
   BrowserClipboard clipboard_;
   bool renameRequested_ = false;
   QTreeWidgetItem* editing_ = nullptr;
   QPointer<QLineEdit> editor_;
-  QTreeWidgetItem* relabelled_ = nullptr;   // renamed; sorted in when the editor is gone
+  QTreeWidgetItem* relabelled_ = nullptr;  // renamed; sorted in when the editor is gone
 
   // The card handed to the card window, until its outcome is handled.
   std::unique_ptr<storage::Card> openedCard_;
@@ -247,7 +247,7 @@ class Browser : public QObject {
   QTreeWidgetItem* dropTarget_ = nullptr;
   QTreeWidgetItem* pressedItem_ = nullptr;
   QPoint pressPoint_;
-  QPoint dragPoint_;   // viewport coordinates
+  QPoint dragPoint_;  // viewport coordinates
   int dragTicks_ = 0;
 };
 

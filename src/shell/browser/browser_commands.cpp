@@ -235,8 +235,7 @@ void Browser::Copy() {
   storage::Card card;
   storage::Text text;
   if (context_.wallet.LoadCard(s.selected.id, &card) && storage::CardAsText(card, context_.wallet.Texts(), &text))
-    if (ui::ClipboardService* clipboard = ui::ClipboardService::Instance())
-      clipboard->CopySecret(ui::ToQString(text));
+    if (ui::ClipboardService* clipboard = ui::ClipboardService::Instance()) clipboard->CopySecret(ui::ToQString(text));
 }
 
 void Browser::Paste() {
@@ -255,9 +254,8 @@ void Browser::Paste() {
     return;
   }
   if (destinationKind != kKindFolder && destinationKind != kKindFormsFolder) return;
-  const int copy = context_.wallet.IsReadOnly()
-                       ? -1
-                       : context_.wallet.CopyCardInto(s.marked.position, PositionOf(destination));
+  const int copy =
+      context_.wallet.IsReadOnly() ? -1 : context_.wallet.CopyCardInto(s.marked.position, PositionOf(destination));
   if (copy < 0) {
     ui::ShowMessage(owner_, kStrNotChanged, ui::kCaptionError, ui::MessageIcon::Stop);
     return;
@@ -287,16 +285,15 @@ void Browser::Drop(QTreeWidgetItem* target) {
     }
   }
   const SelectionInfo s = SelectionOf(target);
-  if (!s.caps.paste || !target || !moved || target == moved || target == moved->parent() ||
-      moved == target->parent() ||
+  if (!s.caps.paste || !target || !moved || target == moved || target == moved->parent() || moved == target->parent() ||
       (KindOfItem(target) == kKindCard && target->parent() == moved->parent())) {
     nothing();
     return;
   }
   QTreeWidgetItem* destination = KindOfItem(target) == kKindCard ? target->parent() : target;
   const int destinationKind = KindOfItem(destination);
-  if (!destination || (destinationKind != kKindFolder && destinationKind != kKindFormsFolder &&
-                       destinationKind != kKindFavourites)) {
+  if (!destination ||
+      (destinationKind != kKindFolder && destinationKind != kKindFormsFolder && destinationKind != kKindFavourites)) {
     nothing();
     return;
   }
@@ -341,8 +338,8 @@ void Browser::Delete() {
   if (!info.item) return;
   storage::Wallet& wallet = context_.wallet;
   auto ask = [&](const QString& text) {
-    return ui::ShowMessageText(owner_, text, ui::kCaptionInformation, ui::MessageIcon::Question,
-                               ui::Buttons::YesNo) == ui::Answer::Yes;
+    return ui::ShowMessageText(owner_, text, ui::kCaptionInformation, ui::MessageIcon::Question, ui::Buttons::YesNo) ==
+           ui::Answer::Yes;
   };
   auto askAbout = [&](uint32_t number) {
     return ask(QStringLiteral("%1\n\n(%2)").arg(ui::Text(number), info.item->text(0)));
@@ -379,8 +376,7 @@ void Browser::Delete() {
   }
   if (info.kind == kKindFolder) {
     const storage::SubtreeCounts counts = storage::CountSubtree(wallet, info.position);
-    if (!ask(ui::ToQString(FormatMessage(ui::ToU16(ui::Text(kStrDeleteFolder)), counts.folders, counts.cards))))
-      return;
+    if (!ask(ui::ToQString(FormatMessage(ui::ToU16(ui::Text(kStrDeleteFolder)), counts.folders, counts.cards)))) return;
     if (storage::DeleteSubtree(wallet, info.position).status != storage::DeleteStatus::Ok) {
       ui::ShowMessage(owner_, kStrNotChanged, ui::kCaptionError, ui::MessageIcon::Stop);
       // Whatever went is gone from the file: show the tree as the file has it.

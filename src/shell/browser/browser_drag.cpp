@@ -95,8 +95,8 @@ void Browser::EndDrag(const QPoint& viewportPoint) {
   if (dragImage_) dragImage_->hide();
   tree_->viewport()->releaseMouse();
   tree_->viewport()->unsetCursor();
-  QTreeWidgetItem* over = tree_->viewport()->rect().contains(viewportPoint) ? ItemAtViewport(viewportPoint, false)
-                                                                           : nullptr;
+  QTreeWidgetItem* over =
+      tree_->viewport()->rect().contains(viewportPoint) ? ItemAtViewport(viewportPoint, false) : nullptr;
   if (over) {
     ui::PostPrivateMessage(owner_, ui::kMsgTreeDrop, 0, reinterpret_cast<qintptr>(over));
     return;

@@ -6,8 +6,8 @@
 
 #include "platform/ui/texts.h"
 #include "shell/browser/browser.h"
-#include "storage/wallet_views.h"
 #include "storage/tree_order.h"
+#include "storage/wallet_views.h"
 
 namespace tb::shell::browser_detail {
 

@@ -62,12 +62,14 @@ QTreeWidgetItem* Browser::MakeItem(const storage::TreeNode& node, std::vector<in
   item->setData(0, kRoleKind, node.kind);
   // A built-in number past the last built-in icon is mended as the item is
   // made: the record's own picture when it has one, else the first icon.
-  if (repairs && !storage::IsSpecialViewKind(node.kind) && node.icon >= ui::kBuiltInIconCount) repairs->push_back(node.position);
+  if (repairs && !storage::IsSpecialViewKind(node.kind) && node.icon >= ui::kBuiltInIconCount)
+    repairs->push_back(node.position);
   item->setIcon(0, IconFor(ImageOf(node), node.underView));
   ApplyLook(item, node.kind);
   QList<QTreeWidgetItem*> children;
   children.reserve(qsizetype(node.children.size()));
-  for (const auto& child : node.children) children << MakeItem(child, storage::IsSpecialViewKind(node.kind) ? nullptr : repairs);
+  for (const auto& child : node.children)
+    children << MakeItem(child, storage::IsSpecialViewKind(node.kind) ? nullptr : repairs);
   item->addChildren(children);
   return item;
 }
@@ -94,8 +96,7 @@ void Browser::Clear() {
   ClearMarks();
   SetDropHighlight(nullptr);
   pressedItem_ = relabelled_ = nullptr;
-  if (QLineEdit* editor = editor_)
-    emit delegate_->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+  if (QLineEdit* editor = editor_) emit delegate_->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
   tree_->clear();
   iconCache_.clear();
 }
@@ -145,7 +146,8 @@ QTreeWidgetItem* Browser::FindItemById(const storage::RecordId& id) const {
 void Browser::RebuildView(int marker, bool expand) {
   QTreeWidgetItem* old = ViewItem(marker);
   const bool wasExpanded = old && old->isExpanded();
-  const bool wasCurrent = old && (tree_->currentItem() == old || (tree_->currentItem() && tree_->currentItem()->parent() == old));
+  const bool wasCurrent =
+      old && (tree_->currentItem() == old || (tree_->currentItem() && tree_->currentItem()->parent() == old));
   RemoveItem(old);
   if (!context_.wallet.IsOpen()) return;
   storage::TreeOptions options;
@@ -288,10 +290,8 @@ void Browser::InsertOrUpdate(const storage::RecordId& id, bool select) {
   // A folder that arrives with its contents (an import) comes in whole.
   if (record->IsFolderLike()) node.children = SubtreeOf(context_.wallet, position);
   QTreeWidgetItem* item = MakeItem(node, nullptr);
-  if (parent)
-    parent->addChild(item);
-  else
-    tree_->addTopLevelItem(item);
+  if (parent) parent->addChild(item);
+  else tree_->addTopLevelItem(item);
   SortAround(item);
   Select(item);
 }

@@ -109,7 +109,8 @@ void Browser::LabelEditEnded() {
   // The item finds its new place once the editor is gone: moving it while
   // the editor is open would close that editor under the view.
   if (!relabelled_) return;
-  QMetaObject::invokeMethod(this, [this] { FinishRename(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { FinishRename(); }, Qt::QueuedConnection);
 }
 
 void Browser::FinishRename() {

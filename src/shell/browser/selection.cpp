@@ -31,9 +31,7 @@ Capabilities CapabilitiesOf(int kind, int parentKind, int markedKind) {
         c.deleteText = DeleteText::Remove;
         c.deleteEnabled = true;
         break;
-      default:
-        c.addToFavourites = c.saveToMyForms = true;
-        break;
+      default: c.addToFavourites = c.saveToMyForms = true; break;
     }
   } else if (kind == kKindFolder) {
     c.newCard = c.cut = c.drag = true;

@@ -39,18 +39,18 @@ Capabilities CapabilitiesOf(int kind, int parentKind, int markedKind);
 struct MenuInputs {
   bool walletOpen = false;
   bool smartphone = false;
-  bool exitMenu = false;        // the ExitMenu setting (Smartphone keeps Exit only with it)
-  bool menusExpanded = false;   // the Menus.Expanded setting
-  int selectedKind = 0;         // 0: nothing selected
+  bool exitMenu = false;       // the ExitMenu setting (Smartphone keeps Exit only with it)
+  bool menusExpanded = false;  // the Menus.Expanded setting
+  int selectedKind = 0;        // 0: nothing selected
   int parentKind = 0;
-  Capabilities caps;            // of the selection
+  Capabilities caps;  // of the selection
 };
 
 // What the popup shows: entries to enable or gray, entries to take out,
 // the text of the delete entry, the Expanded Menus check, and whether the
 // main "Menu" popup offers Seek to Source.
 struct MenuRules {
-  std::map<int, bool> enabled;   // command -> enabled; commands not named stay as they are
+  std::map<int, bool> enabled;  // command -> enabled; commands not named stay as they are
   std::vector<int> removed;
   DeleteText deleteText = DeleteText::Delete;
   bool expandedMenusChecked = false;

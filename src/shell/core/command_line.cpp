@@ -84,8 +84,7 @@ int ParseCommandLine(StartupRequest& request, std::u16string_view commandLine, c
   return static_cast<int>(request.fileToOpen.size());
 }
 
-std::u16string StartWalletPath(const StartupRequest& request, const Settings& settings,
-                               const FileExistsFn& exists) {
+std::u16string StartWalletPath(const StartupRequest& request, const Settings& settings, const FileExistsFn& exists) {
   if (request.syncStart || request.syncEnd) return std::u16string();  // never starts the interface
   if (!request.named) {
     return MruWalletApplies(settings, exists) ? settings.mru : std::u16string();

@@ -170,7 +170,7 @@ ModuleChoice LoadLanguageModule(LanguageModule& module, const ModuleRequest& req
 
   std::vector<std::string> candidates;
   for (uint16_t id : languages)
-    if (id != 0) candidates.push_back(ModulePath(folder, request.baseName, id));   // 0: language unknown
+    if (id != 0) candidates.push_back(ModulePath(folder, request.baseName, id));  // 0: language unknown
 
   for (const auto& path : candidates) {
     if (module.Load(path) == ModuleStatus::Ok) {
@@ -251,7 +251,7 @@ std::u16string FormatMessageArgs(std::u16string_view format, std::initializer_li
       continue;
     }
     i = j + 1;
-    if (next == args.end()) continue;   // nothing to fill it with
+    if (next == args.end()) continue;  // nothing to fill it with
     const FormatArg& arg = *next++;
     if (arg.IsText()) {
       AppendPadded(&out, arg.Text(), width);

@@ -17,9 +17,9 @@ namespace tb::shell {
 
 enum class ModuleStatus {
   Ok,
-  NotFound,     // no such file
-  Unreadable,   // the file exists but cannot be opened or mapped
-  Malformed,    // not a module, cut short, or inconsistent: refused
+  NotFound,    // no such file
+  Unreadable,  // the file exists but cannot be opened or mapped
+  Malformed,   // not a module, cut short, or inconsistent: refused
 };
 
 class LanguageModule : public tb::storage::TextSource {
@@ -64,15 +64,15 @@ inline constexpr std::u16string_view kProductTitle = u"Tamberlock Pro 2006";
 
 // What the choice of module starts from.
 struct ModuleRequest {
-  uint32_t langPref = 0;        // the LangPref setting; only its low 16 bits count
-  std::string folder;           // where the modules sit; empty: the program's folder
+  uint32_t langPref = 0;  // the LangPref setting; only its low 16 bits count
+  std::string folder;     // where the modules sit; empty: the program's folder
   std::string baseName = "ostreltbpro2006";
 };
 
 struct ModuleChoice {
   bool loaded = false;
-  std::string path;             // the module that loaded
-  std::u16string failureText;   // when nothing loaded
+  std::string path;            // the module that loaded
+  std::u16string failureText;  // when nothing loaded
   std::u16string failureCaption;
 };
 

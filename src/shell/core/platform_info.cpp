@@ -52,8 +52,8 @@ void DetectPlatform(PlatformInfo& info, const PlatformFacts& facts) {
   info.osMajor = facts.osMajor;
   info.osMinor = facts.osMinor;
   const std::u16string_view type = facts.platformType;
-  const bool pocket = EqualsNoCase(type, u"Pocket PC") || EqualsNoCase(type, u"PocketPC") ||
-                      !EqualsNoCase(type, u"Smartphone");
+  const bool pocket =
+      EqualsNoCase(type, u"Pocket PC") || EqualsNoCase(type, u"PocketPC") || !EqualsNoCase(type, u"Smartphone");
   info.isPocketPC = pocket;
   info.isSmartphone = !pocket;
   const uint16_t primary = facts.defaultLanguageId & 0x3FF;

@@ -20,9 +20,7 @@ struct PlatformInfo {
   bool isEastAsian = false;
   bool isJapanese = false;
 
-  PlatformVariant Variant() const {
-    return isSmartphone ? PlatformVariant::Smartphone : PlatformVariant::PocketPC;
-  }
+  PlatformVariant Variant() const { return isSmartphone ? PlatformVariant::Smartphone : PlatformVariant::PocketPC; }
 };
 
 // What the system reports, gathered by SystemPlatformFacts.

@@ -131,7 +131,7 @@ bool Settings::Load(Registry& registry, const LoadOptions& options) {
   if (registryKey.empty()) return true;
   const std::string& key = registryKey;
   if (options.writeRegistrations) registry.CreateKey(key);
-  else if (!registry.KeyExists(key)) return true;   // nothing to read, and nothing may be written
+  else if (!registry.KeyExists(key)) return true;  // nothing to read, and nothing may be written
 
   ReadInto(registry, key, u"Count6", &count6);
   ReadInto(registry, key, u"Info", &info);
@@ -177,8 +177,7 @@ bool Settings::Load(Registry& registry, const LoadOptions& options) {
   }
 
   if (options.writeRegistrations) {
-    WriteFileTypeRegistrations(registry,
-                               options.programPath.empty() ? RunningProgramPath() : options.programPath);
+    WriteFileTypeRegistrations(registry, options.programPath.empty() ? RunningProgramPath() : options.programPath);
     registry.SetDword(key, u"Setup6", 7);
   }
 

@@ -16,13 +16,12 @@
 
 namespace tb::shell {
 
-inline constexpr const char* kSettingsKey =
-    "HKEY_CURRENT_USER\\SOFTWARE\\Quillimarsten\\Tamberlock Pro 5";
+inline constexpr const char* kSettingsKey = "HKEY_CURRENT_USER\\SOFTWARE\\Quillimarsten\\Tamberlock Pro 5";
 inline constexpr const char* kClassesRoot = "HKEY_CLASSES_ROOT";
 // Written as Version by every save: the major and minor version, "%d%02d".
 inline constexpr uint32_t kSettingsVersion = 662;
 inline constexpr size_t kKeyCount = 12;
-inline constexpr size_t kMaxMruLength = 259;   // characters, without the terminator
+inline constexpr size_t kMaxMruLength = 259;  // characters, without the terminator
 
 enum class PlatformVariant { PocketPC, Smartphone };
 
@@ -37,9 +36,9 @@ struct LoadOptions {
 
 enum class SaveResult {
   Saved,
-  NoKey,          // the key path is empty: nothing written
-  Refused,        // the registry file could not be read at start; it is kept as it is
-  WriteFailed,    // the file could not be written
+  NoKey,        // the key path is empty: nothing written
+  Refused,      // the registry file could not be read at start; it is kept as it is
+  WriteFailed,  // the file could not be written
 };
 
 class Settings {

@@ -48,11 +48,19 @@ bool DecodeUtf8(std::string_view in, std::u16string* out) {
     const auto b0 = static_cast<uint8_t>(in[i]);
     uint32_t cp;
     size_t extra;
-    if (b0 < 0x80) { cp = b0; extra = 0; }
-    else if (b0 >= 0xC2 && b0 <= 0xDF) { cp = b0 & 0x1Fu; extra = 1; }
-    else if (b0 >= 0xE0 && b0 <= 0xEF) { cp = b0 & 0x0Fu; extra = 2; }
-    else if (b0 >= 0xF0 && b0 <= 0xF4) { cp = b0 & 0x07u; extra = 3; }
-    else return false;
+    if (b0 < 0x80) {
+      cp = b0;
+      extra = 0;
+    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+      cp = b0 & 0x1Fu;
+      extra = 1;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+      cp = b0 & 0x0Fu;
+      extra = 2;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+      cp = b0 & 0x07u;
+      extra = 3;
+    } else return false;
     if (in.size() - i - 1 < extra) return false;
     for (size_t k = 1; k <= extra; ++k) {
       const auto b = static_cast<uint8_t>(in[i + k]);
@@ -90,9 +98,7 @@ bool Unescape(std::string_view raw, std::string* out, std::string* why) {
       case 't': out->push_back('\t'); break;
       case 's': out->push_back(' '); break;
       case '\\': out->push_back('\\'); break;
-      default:
-        *why = std::string("unknown escape \\") + raw[i];
-        return false;
+      default: *why = std::string("unknown escape \\") + raw[i]; return false;
     }
   }
   return true;
@@ -127,8 +133,8 @@ std::optional<uint16_t> LanguageIdFromFileName(std::string_view path) {
   return ParseHex4(name.substr(0, 4));
 }
 
-bool ParseStringTable(std::string_view source, std::optional<uint16_t> languageFromName,
-                      StringTable* out, CompileError* error) {
+bool ParseStringTable(std::string_view source, std::optional<uint16_t> languageFromName, StringTable* out,
+                      CompileError* error) {
   StringTable table;
   std::optional<uint16_t> language = languageFromName;
   std::set<uint32_t> seen;
@@ -172,8 +178,7 @@ bool ParseStringTable(std::string_view source, std::optional<uint16_t> languageF
     }
   }
 
-  if (!language)
-    return Fail(error, 0, "no language: name the file <langid>.txt or add a #lang line");
+  if (!language) return Fail(error, 0, "no language: name the file <langid>.txt or add a #lang line");
   table.languageId = *language;
   std::sort(table.entries.begin(), table.entries.end(),
             [](const StringEntry& a, const StringEntry& b) { return a.number < b.number; });
@@ -195,7 +200,7 @@ std::string BuildModule(const StringTable& table) {
   fmt::PutU32(p + fmt::kOffCount, static_cast<uint32_t>(count));
   fmt::PutU32(p + fmt::kOffFileSize, static_cast<uint32_t>(bytes.size()));
 
-  size_t at = tableEnd;   // even: the header and entries are even-sized
+  size_t at = tableEnd;  // even: the header and entries are even-sized
   for (size_t i = 0; i < count; ++i) {
     const auto& e = table.entries[i];
     uint8_t* entry = p + fmt::kHeaderSize + i * fmt::kEntrySize;
@@ -206,13 +211,12 @@ std::string BuildModule(const StringTable& table) {
       fmt::PutU16(p + at, static_cast<uint16_t>(c));
       at += 2;
     }
-    at += 2;   // the terminator, already zero
+    at += 2;  // the terminator, already zero
   }
   return bytes;
 }
 
-bool CompileStringTableFile(const std::string& sourcePath, const std::string& outPath,
-                            std::string* message) {
+bool CompileStringTableFile(const std::string& sourcePath, const std::string& outPath, std::string* message) {
   auto fail = [&](const std::string& what) {
     if (message) *message = what;
     return false;

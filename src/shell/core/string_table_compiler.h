@@ -30,19 +30,19 @@ struct StringEntry {
 
 struct StringTable {
   uint16_t languageId = 0;
-  std::vector<StringEntry> entries;   // ascending by number
+  std::vector<StringEntry> entries;  // ascending by number
 };
 
 struct CompileError {
-  size_t line = 0;        // 1-based; 0 when the error is not tied to a line
+  size_t line = 0;  // 1-based; 0 when the error is not tied to a line
   std::string message;
 };
 
 // Parses a whole source. languageFromName is the identifier taken from the
 // file name, if it has one; a "#lang" line overrides it. False with *error
 // filled when the source is not acceptable.
-bool ParseStringTable(std::string_view source, std::optional<uint16_t> languageFromName,
-                      StringTable* out, CompileError* error);
+bool ParseStringTable(std::string_view source, std::optional<uint16_t> languageFromName, StringTable* out,
+                      CompileError* error);
 
 // "0409.txt", "/x/y/0407.txt" -> the identifier; nullopt for other names.
 std::optional<uint16_t> LanguageIdFromFileName(std::string_view path);
@@ -53,7 +53,6 @@ std::string BuildModule(const StringTable& table);
 // Reads sourcePath, compiles it and writes outPath (through a temporary file,
 // so a failed compile never leaves a half-written module). On failure
 // *message reads "SOURCE:LINE: what".
-bool CompileStringTableFile(const std::string& sourcePath, const std::string& outPath,
-                            std::string* message);
+bool CompileStringTableFile(const std::string& sourcePath, const std::string& outPath, std::string* message);
 
 }  // namespace tb::shell

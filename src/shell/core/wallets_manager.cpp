@@ -175,9 +175,7 @@ std::vector<WalletEntry> ListWalletFiles() {
   return sorted;
 }
 
-std::u16string SystemErrorText(int errorCode) {
-  return platform::FromUtf8(std::generic_category().message(errorCode));
-}
+std::u16string SystemErrorText(int errorCode) { return platform::FromUtf8(std::generic_category().message(errorCode)); }
 
 // --- WalletsManager ----------------------------------------------------------
 
@@ -292,8 +290,7 @@ CopyOutcome WalletsManager::CopySelected() {
   const std::string extension(name.substr(stem.size()));
 
   if (!platform::IsRegularFile(sourcePath)) {
-    if (platform::ProbePath(sourcePath) == platform::PathState::Missing)
-      return Failure(CopyStatus::SourceGone, ENOENT);
+    if (platform::ProbePath(sourcePath) == platform::PathState::Missing) return Failure(CopyStatus::SourceGone, ENOENT);
     return Failure(CopyStatus::Failed, EINVAL);
   }
   int k = FreeCopyNumber(folder, stem, extension, kFirstCopyNumber);
@@ -326,14 +323,14 @@ CopyOutcome WalletsManager::CopySelected() {
     errno = 0;
     const platform::PublishResult published = platform::PublishFileNoReplace(scratchPath, target);
     error = LastError();
-    if (published == platform::PublishResult::Exists) continue;   // taken meanwhile: the next number
+    if (published == platform::PublishResult::Exists) continue;  // taken meanwhile: the next number
     platform::FileIdentity there;
     // A failure after the copy got its name (flushing the folder) still
     // leaves a whole copy under it.
     const bool isOurs = published == platform::PublishResult::Ok ||
                         (knowsMade && platform::IdentityOf(target, &there) && there == made);
     if (!isOurs) return discard(CopyStatus::Failed, error);
-    platform::RemoveFile(scratchPath);   // only left when the name was given but not dropped
+    platform::RemoveFile(scratchPath);  // only left when the name was given but not dropped
     Fill();
     CopyOutcome outcome;
     outcome.status = CopyStatus::Copied;
@@ -390,8 +387,8 @@ NameCheck CheckNewWalletName(std::u16string_view name, const SaveInPlace& place)
 }
 
 storage::CreateStatus CreateNewWallet(const std::string& path, std::u16string_view password,
-                                      std::optional<std::u16string_view> hint,
-                                      const storage::TextSource* texts, bool withStarterFolder) {
+                                      std::optional<std::u16string_view> hint, const storage::TextSource* texts,
+                                      bool withStarterFolder) {
   storage::Wallet wallet;
   wallet.SetTextSource(texts);
   const storage::CreateStatus status = wallet.Create(path, password, hint, withStarterFolder);

@@ -22,7 +22,7 @@ inline constexpr uint32_t kWalletFileIcon = 201;
 inline constexpr uint32_t kLegacyWalletFileIcon = 202;
 
 // String numbers the manager's messages use.
-inline constexpr uint32_t kDeleteWalletQuestion = 22011;   // "%s": the full path
+inline constexpr uint32_t kDeleteWalletQuestion = 22011;  // "%s": the full path
 inline constexpr uint32_t kDeleteWalletCaption = storage::kStrCaptionProgram;
 inline constexpr uint32_t kCreateWalletFailed = 23001;
 inline constexpr uint32_t kCreateWalletFailedCaption = storage::kStrCaptionError;
@@ -40,7 +40,7 @@ inline constexpr uint32_t kNameTakenInDocuments = 23011;
 // The caption of messages that name no caption string.
 inline constexpr const char16_t* kProgramCaption = u"Tamberlock Pro 6";
 
-inline constexpr size_t kMaxNewWalletNameLength = 200;   // UTF-16 units
+inline constexpr size_t kMaxNewWalletNameLength = 200;  // UTF-16 units
 inline constexpr int kFirstCopyNumber = 2;
 inline constexpr int kLastCopyNumber = 32;
 
@@ -48,8 +48,8 @@ struct WalletEntry {
   std::string path;            // full path, the file system's bytes
   std::u16string displayName;  // the file name without folder and extension
   uint32_t icon = kWalletFileIcon;
-  bool legacy = false;         // a ".wal" file: converted before it is opened
-  bool readOnly = false;       // the user may not write the file
+  bool legacy = false;    // a ".wal" file: converted before it is opened
+  bool readOnly = false;  // the user may not write the file
 };
 
 // The entries as the list shows them: every ".wal" and every ".tb5" file
@@ -72,21 +72,21 @@ enum class ManagerChoice {
 enum class CopyStatus {
   Copied,
   NoSelection,
-  SourceGone,      // the selected file is no longer there
-  AllNamesTaken,   // Name(2) .. Name(32) all exist
-  Failed,          // reading or writing failed; errorCode says why
+  SourceGone,     // the selected file is no longer there
+  AllNamesTaken,  // Name(2) .. Name(32) all exist
+  Failed,         // reading or writing failed; errorCode says why
 };
 struct CopyOutcome {
   CopyStatus status = CopyStatus::NoSelection;
-  std::string path;    // the copy, when made
-  int errorCode = 0;   // the system's error number for the failure
+  std::string path;   // the copy, when made
+  int errorCode = 0;  // the system's error number for the failure
 };
 
 enum class DeleteStatus {
   Deleted,
   NoSelection,
-  Gone,      // the file was already gone; its entry has been dropped
-  Failed,    // the file stays, and so does its entry (no message)
+  Gone,    // the file was already gone; its entry has been dropped
+  Failed,  // the file stays, and so does its entry (no message)
 };
 
 // The system's text for an error number (shown after a failed copy with
@@ -150,7 +150,7 @@ class WalletsManager {
 // One entry of its "Save in" list.
 struct SaveInPlace {
   uint32_t textNumber = kSaveInDocuments;
-  std::string folder;   // where the wallet file goes
+  std::string folder;  // where the wallet file goes
   bool storageCard = false;
 };
 // The documents folder, and, when a storage card is present and the
@@ -159,16 +159,16 @@ struct SaveInPlace {
 std::vector<SaveInPlace> NewWalletPlaces(uint32_t osMajorVersion);
 
 enum class NameStatus {
-  Ok,          // path is the new wallet's file
-  Empty,       // the dialog ends as cancelled
-  Forbidden,   // a character a file name cannot hold; the dialog stays
-  TooLong,     // more than kMaxNewWalletNameLength units; the dialog stays
-  Taken,       // the file exists or the name cannot be used there; the dialog stays
+  Ok,         // path is the new wallet's file
+  Empty,      // the dialog ends as cancelled
+  Forbidden,  // a character a file name cannot hold; the dialog stays
+  TooLong,    // more than kMaxNewWalletNameLength units; the dialog stays
+  Taken,      // the file exists or the name cannot be used there; the dialog stays
 };
 struct NameCheck {
   NameStatus status = NameStatus::Empty;
   std::string path;
-  storage::Message message;   // for Forbidden, TooLong and Taken (stop icon)
+  storage::Message message;  // for Forbidden, TooLong and Taken (stop icon)
 };
 // Checks a typed name for the chosen place and builds the path
 // "folder/name.tb5". The place's folder is made when it is missing.
@@ -178,7 +178,7 @@ NameCheck CheckNewWalletName(std::u16string_view name, const SaveInPlace& place)
 // dialog collected; it is closed again afterwards, to be opened through the
 // open-wallet flow. On failure show kCreateWalletFailed.
 storage::CreateStatus CreateNewWallet(const std::string& path, std::u16string_view password,
-                                      std::optional<std::u16string_view> hint,
-                                      const storage::TextSource* texts, bool withStarterFolder = true);
+                                      std::optional<std::u16string_view> hint, const storage::TextSource* texts,
+                                      bool withStarterFolder = true);
 
 }  // namespace tb::shell

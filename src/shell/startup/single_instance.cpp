@@ -137,8 +137,8 @@ void SingleInstance::OnRequest(const QByteArray& line) {
     case InstanceRequestKind::SyncStart:
     case InstanceRequestKind::SyncEnd:
       if (window_)
-        tb::ui::PostPrivateMessage(window_, request->kind == InstanceRequestKind::SyncStart ? tb::ui::kMsgSyncStart
-                                                                                            : tb::ui::kMsgSyncEnd);
+        tb::ui::PostPrivateMessage(
+            window_, request->kind == InstanceRequestKind::SyncStart ? tb::ui::kMsgSyncStart : tb::ui::kMsgSyncEnd);
       break;
     case InstanceRequestKind::Close: break;  // the program's own to carry out
   }

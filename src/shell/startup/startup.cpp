@@ -129,8 +129,8 @@ bool Program::Start(const MainWindowFactory& factory) {
   }
   ctx.wallet.SetTextSource(&ctx.language);
   if (ctx.registry->LoadFailed()) {
-    const QString text = tb::ui::ToQString(FormatMessage(ctx.language.Text(kStrSettingsUnreadable),
-                                                         tb::platform::FromUtf8(ctx.registry->Path())));
+    const QString text = tb::ui::ToQString(
+        FormatMessage(ctx.language.Text(kStrSettingsUnreadable), tb::platform::FromUtf8(ctx.registry->Path())));
     tb::ui::ShowMessageText(nullptr, text, tb::ui::kCaptionError, MessageIcon::Warning);
   }
 

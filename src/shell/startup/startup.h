@@ -32,7 +32,7 @@ struct AppContext {
   Settings settings;
   std::unique_ptr<tb::platform::Registry> registry;
   StartupRequest request;
-  int commandLineResult = 0;   // ParseCommandLine's answer (-1: a form file)
+  int commandLineResult = 0;  // ParseCommandLine's answer (-1: a form file)
   LanguageModule language;
   tb::storage::Wallet wallet;  // the one wallet, empty until opened
   tb::ui::MessageBoxPrompter prompter;

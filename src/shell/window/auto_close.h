@@ -30,8 +30,8 @@ class InactivityWatcher {
   InactivityWatcher(const std::atomic<bool>& walletOpen, const std::atomic<uint32_t>& period,
                     std::function<void()> onDue);
   ~InactivityWatcher();
-  void Start();   // unless running
-  void Stop();    // wakes the thread and gives it at most a second to end
+  void Start();  // unless running
+  void Stop();   // wakes the thread and gives it at most a second to end
   bool Running() const { return alive_.load(); }
 
  private:

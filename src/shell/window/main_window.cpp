@@ -16,9 +16,9 @@
 
 #include "dialogs/title_bar.h"
 #include "platform/core/system.h"
-#include "platform/ui/colours.h"
 #include "platform/ui/activity_clock.h"
 #include "platform/ui/clipboard.h"
+#include "platform/ui/colours.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/dpi.h"
 #include "platform/ui/font_service.h"
@@ -78,12 +78,15 @@ QIcon MainWindow::ProgramIcon() {
 }
 
 MainWindow::MainWindow(AppContext& context, QWidget* parent)
-    : QMainWindow(parent),
-      context_(context),
-      icons_(tb::ui::DpiX()),
-      watcher_(walletOpen_, period_, [this] {
+    : QMainWindow(parent), context_(context), icons_(tb::ui::DpiX()), watcher_(walletOpen_, period_, [this] {
         // From the watcher's thread: everything else happens on the window's.
-        QMetaObject::invokeMethod(this, [this] { CloseOtherWindows(); PostExit(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+              CloseOtherWindows();
+              PostExit();
+            },
+            Qt::QueuedConnection);
       }) {
   setObjectName(QStringLiteral("Ostrel Tamberlock Pro 2006"));
   if (tb::ui::ClipboardService* clipboard = tb::ui::ClipboardService::Instance())
@@ -113,8 +116,8 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent)
   tree_->setIconSize(QSize(icons_.SmallSize(), icons_.SmallSize()));
   tree_->setRootIsDecorated(true);
   tree_->setExpandsOnDoubleClick(false);
-  if (const QFont* font = tb::ui::FontService::FontForSize(context_.settings.fontMain,
-                                                           (context_.settings.fontMainStyle & 1) != 0))
+  if (const QFont* font =
+          tb::ui::FontService::FontForSize(context_.settings.fontMain, (context_.settings.fontMainStyle & 1) != 0))
     tree_->setFont(*font);
   tree_->installEventFilter(this);
   client_->installEventFilter(this);
@@ -174,7 +177,8 @@ bool MainWindow::OnCreate() {
   const struct {
     QKeySequence keys;
     int command;
-  } accelerators[] = {{QKeySequence(Qt::CTRL | Qt::Key_A), kCmdSelectAll}, {QKeySequence(Qt::CTRL | Qt::Key_Q), kCmdDone}};
+  } accelerators[] = {{QKeySequence(Qt::CTRL | Qt::Key_A), kCmdSelectAll},
+                      {QKeySequence(Qt::CTRL | Qt::Key_Q), kCmdDone}};
   for (const auto& accelerator : accelerators) {
     auto* action = new QAction(this);
     action->setShortcut(accelerator.keys);
@@ -364,9 +368,7 @@ void MainWindow::Dispatch(int commandId) {
       if (browser_->EndLabelEdit()) return;
       tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
       return;
-    case kCmdCancel:
-      tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets);
-      return;
+    case kCmdCancel: tb::ui::PostPrivateMessage(this, tb::ui::kMsgShowWallets); return;
     case kCmdExit:
       StopAutoClose();
       if (!CloseWallet()) {
@@ -383,9 +385,7 @@ void MainWindow::Dispatch(int commandId) {
                                 tb::ui::MessageIcon::Information);
       }
       return;
-    case kCmdMenuCancel:
-      LeaveFindMode();
-      return;
+    case kCmdMenuCancel: LeaveFindMode(); return;
     case kCmdWallets:
       StopAutoClose();
       ShowWalletsManager();
@@ -393,9 +393,7 @@ void MainWindow::Dispatch(int commandId) {
     case kCmdNewFolder: browser_->NewFolder(); return;
     case kCmdProperties: browser_->Properties(); return;
     case kCmdDelete:
-    case kCmdRemove:
-      browser_->Delete();
-      return;
+    case kCmdRemove: browser_->Delete(); return;
     case kCmdCut: browser_->Cut(); return;
     case kCmdCopy: browser_->Copy(); return;
     case kCmdPaste: browser_->Paste(); return;
@@ -404,13 +402,10 @@ void MainWindow::Dispatch(int commandId) {
     case kCmdSeekToSource: browser_->SeekToSource(); return;
     case kCmdFind: EnterFindMode(); return;
     case kCmdGo:
-    case kIdGoButton:
-      RunFind();
-      return;
+    case kIdGoButton: RunFind(); return;
     case kCmdAddToFavourites: browser_->AddToFavourites(tree_->currentItem()); return;
     case kCmdClear:
-      if (QTreeWidgetItem* item = tree_->currentItem())
-        browser_->Clear(item->data(0, kRolePosition).toInt());
+      if (QTreeWidgetItem* item = tree_->currentItem()) browser_->Clear(item->data(0, kRolePosition).toInt());
       return;
     case kCmdUpdates: tb::ui::OpenWebPage(QString::fromLatin1(kUpdatesPage)); return;
     case kCmdHelp: tb::ui::OpenHelp(QString::fromLatin1(kHelpFile)); return;
@@ -421,9 +416,7 @@ void MainWindow::Dispatch(int commandId) {
         EnterFindMode();
       }
       return;
-    case kIdClearButton:
-      findBox_->clear();
-      return;
+    case kIdClearButton: findBox_->clear(); return;
     case kIdTopButton: browser_->ToggleTopLevel(); return;
     case kCmdExpandedMenus:
       if (context_.platform.isSmartphone) return;
@@ -431,17 +424,18 @@ void MainWindow::Dispatch(int commandId) {
       SetMenuBar(kBarBrowse);
       return;
     case kCmdDone:
-    case kCmdSelectAll:
-      return;
-    case kCmdNewCard:
-      browser_->NewCard();
-      return;
-    case kCmdChangePassword: case kCmdDisplay: case kCmdSecurity: case kCmdExport: case kCmdImport: case kCmdImportForm:
+    case kCmdSelectAll: return;
+    case kCmdNewCard: browser_->NewCard(); return;
+    case kCmdChangePassword:
+    case kCmdDisplay:
+    case kCmdSecurity:
+    case kCmdExport:
+    case kCmdImport:
+    case kCmdImportForm:
     case kCmdPasswordReport:
       if (notYetBuilt) notYetBuilt(*this, commandId);
       return;
-    default:
-      return;
+    default: return;
   }
 }
 
@@ -585,8 +579,7 @@ void MainWindow::CheckAutoClose() {
   // Security command may have changed it since.
   const tb::storage::Wallet& wallet = context_.wallet;
   const uint32_t period = wallet.IsOpen() ? wallet.Options().AutoCloseMinutes() : 0;
-  if (!AutoCloseDue(wallet.IsOpen(), period, tb::ui::ActivityClock::Last(), tb::platform::LocalTime()))
-    return;
+  if (!AutoCloseDue(wallet.IsOpen(), period, tb::ui::ActivityClock::Last(), tb::platform::LocalTime())) return;
   CloseOtherWindows();
   PostExit();
 }
@@ -598,7 +591,8 @@ void MainWindow::OnSessionLocked() {
 }
 
 void MainWindow::PostExit() {
-  QMetaObject::invokeMethod(this, [this] { Dispatch(kCmdExit); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { Dispatch(kCmdExit); }, Qt::QueuedConnection);
 }
 
 void MainWindow::CloseOtherWindows() {
@@ -636,9 +630,7 @@ bool MainWindow::event(QEvent* event) {
       tb::ui::ActivityClock::Record();
       browser_->CardWindowOutcome(int(static_cast<tb::ui::PrivateMessage*>(event)->WParam()));
       return true;
-    case tb::ui::kMsgShowWallets:
-      ShowWalletsManager();
-      return true;
+    case tb::ui::kMsgShowWallets: ShowWalletsManager(); return true;
     case tb::ui::kMsgTreeDrop: {
       auto* target = reinterpret_cast<QTreeWidgetItem*>(static_cast<tb::ui::PrivateMessage*>(event)->LParam());
       tb::ui::ActivityClock::Record();
@@ -656,10 +648,8 @@ bool MainWindow::event(QEvent* event) {
       return true;
     case 1023:
     case tb::ui::kMsgSyncStart:
-    case tb::ui::kMsgSyncEnd:
-      return true;
-    default:
-      return QMainWindow::event(event);
+    case tb::ui::kMsgSyncEnd: return true;
+    default: return QMainWindow::event(event);
   }
 }
 
@@ -672,7 +662,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (type == QEvent::FocusIn) {
       if (findBox_->text() == tb::ui::Text(kStrFindPrompt)) findBox_->clear();
       // After the box's own handling, which may select everything.
-      QMetaObject::invokeMethod(findBox_, [box = findBox_] { box->end(false); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          findBox_, [box = findBox_] { box->end(false); }, Qt::QueuedConnection);
     }
     if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
       tree_->setFocus();

@@ -19,11 +19,11 @@
 #include "platform/ui/command_target.h"
 #include "platform/ui/icons/icon_lists.h"
 #include "platform/ui/session_watcher.h"
+#include "shell/browser/browser.h"
 #include "shell/core/command_ids.h"
 #include "shell/startup/startup.h"
 #include "shell/window/auto_close.h"
 #include "shell/window/open_wallet_flow.h"
-#include "shell/browser/browser.h"
 #include "storage/tree_order.h"
 
 class QLineEdit;
@@ -43,7 +43,6 @@ inline constexpr int kBarBrowseExpanded = 987;
 inline constexpr int kBarBrowseSmartphone = 984;
 inline constexpr int kBarFind = 967;
 
-
 // Control ids.
 inline constexpr int kIdTree = 1000;
 inline constexpr int kIdFindToggle = 1001;
@@ -57,10 +56,7 @@ inline constexpr int kAutoCloseCheckMs = 10000;
 inline constexpr const char* kHelpFile = "tbpro.htm";
 inline constexpr const char* kUpdatesPage = "https://www.quillimarsten.example/tamberlock/updates";
 
-class MainWindow : public QMainWindow,
-                   public tb::ui::CommandTarget,
-                   public MainWindowHost,
-                   private OpenWalletHost {
+class MainWindow : public QMainWindow, public tb::ui::CommandTarget, public MainWindowHost, private OpenWalletHost {
   Q_OBJECT
 
  public:
@@ -135,7 +131,7 @@ class MainWindow : public QMainWindow,
   // The wallets manager: 1 when a wallet was opened or created, -1 when the
   // user cancelled. Default: the window stays as it is, with no wallet.
   std::function<int(MainWindow&)> walletsManager;
-  std::function<void(MainWindow&)> aboutBox;                                 // default: a message
+  std::function<void(MainWindow&)> aboutBox;  // default: a message
   // Converts an old ".wal" wallet; the new wallet's path or empty. Default: empty.
   std::function<std::string(MainWindow&, const std::string&)> legacyConversion;
   // A form file handed over by a later copy (Pocket PC): the default does nothing.

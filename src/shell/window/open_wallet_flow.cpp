@@ -99,15 +99,14 @@ bool RunOpenWalletFlow(OpenWalletHost& host, AppContext& context, const std::str
   const tb::storage::OpenStatus status = wallet.Open(path, *password, false, &context.prompter);
   wallet.SetBreakLinksAllowed(false);
   QApplication::restoreOverrideCursor();
-  if (const tb::storage::JournalReport& journal = wallet.LastJournalReport();
-      tb::storage::IsRefusal(journal.status)) {
+  if (const tb::storage::JournalReport& journal = wallet.LastJournalReport(); tb::storage::IsRefusal(journal.status)) {
     // A journal the wallet did not write was left unused: say where it went.
     const std::u16string aside = tb::ui::ToU16(QString::fromStdString(journal.setAsidePath));
-    tb::ui::ShowMessageText(window,
-                            tb::ui::ToQString(tb::storage::FormatText(
-                                tb::ui::ToU16(tb::ui::Text(kStrJournalSetAside)),
-                                {std::u16string_view(name), std::u16string_view(aside)})),
-                            tb::ui::kCaptionError, tb::ui::MessageIcon::Warning);
+    tb::ui::ShowMessageText(
+        window,
+        tb::ui::ToQString(tb::storage::FormatText(tb::ui::ToU16(tb::ui::Text(kStrJournalSetAside)),
+                                                  {std::u16string_view(name), std::u16string_view(aside)})),
+        tb::ui::kCaptionError, tb::ui::MessageIcon::Warning);
   }
   if (status != tb::storage::OpenStatus::Ok) {
     wallet.Close();

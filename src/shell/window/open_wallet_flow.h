@@ -27,7 +27,7 @@ struct AppContext;
 struct WalletPrompt {
   std::u16string displayName;
   std::string path;
-  tb::storage::Wallet* wallet = nullptr;   // open for reading, not yet unlocked
+  tb::storage::Wallet* wallet = nullptr;  // open for reading, not yet unlocked
 };
 
 // What the flow needs of the window it runs in.
@@ -73,7 +73,6 @@ QString OpenFailedText(const std::u16string& name, uint32_t reason, tb::storage:
 // Opens the wallet at path; true when it is open. On failure the wallets
 // manager is asked for again (MSG_SHOW_WALLETS) when reshowWalletsOnFailure,
 // except when the open wallet could not be closed.
-bool RunOpenWalletFlow(OpenWalletHost& host, AppContext& context, const std::string& path,
-                       bool reshowWalletsOnFailure);
+bool RunOpenWalletFlow(OpenWalletHost& host, AppContext& context, const std::string& path, bool reshowWalletsOnFailure);
 
 }  // namespace tb::shell

@@ -111,8 +111,7 @@ void Rc4State::Generate(uint8_t* out, size_t n) {
 void Encipher(const Key128& key, const void* source, size_t length, void* destination) {
   Rc4State state;
   state.Schedule(key.data(), key.size());
-  XorGenerate(state, static_cast<const uint8_t*>(source), length,
-              static_cast<uint8_t*>(destination));
+  XorGenerate(state, static_cast<const uint8_t*>(source), length, static_cast<uint8_t*>(destination));
   SecureWipe(&state, sizeof state);
 }
 

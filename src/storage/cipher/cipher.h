@@ -37,7 +37,7 @@ class KeyContext {
   KeyContext& operator=(const KeyContext& other);
 
   void SetKey(const Key128& key);
-  void Clear();   // zeroes key and keystream; IsSet() becomes false
+  void Clear();  // zeroes key and keystream; IsSet() becomes false
   bool IsSet() const { return set_; }
   const Key128& Key() const { return key_; }
 

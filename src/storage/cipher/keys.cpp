@@ -94,8 +94,7 @@ Digest CheckPhraseHash() {
 
 Key128 MakeVerifier(const KeyContext& dataKey) { return EncipherUnder(dataKey, CheckPhraseHash()); }
 
-VerifyResult VerifyAgainst(const Key128& stored, const KeyContext& headerKey,
-                           std::u16string_view password) {
+VerifyResult VerifyAgainst(const Key128& stored, const KeyContext& headerKey, std::u16string_view password) {
   if (!headerKey.IsSet() || !IsUsablePassword(password)) return VerifyResult::Wrong;
   Key128 hash = PasswordHash(password);
   Key128 candidate = EncipherUnder(headerKey, hash);

@@ -47,7 +47,6 @@ enum class VerifyResult {
   VerifiedLegacyForm,
 };
 
-VerifyResult VerifyAgainst(const Key128& stored, const KeyContext& headerKey,
-                           std::u16string_view password);
+VerifyResult VerifyAgainst(const Key128& stored, const KeyContext& headerKey, std::u16string_view password);
 
 }  // namespace tb::storage

@@ -129,8 +129,7 @@ void Compress(uint32_t* state, const uint8_t* block, size_t count) {
 
 }  // namespace
 
-Md5Hasher::Md5Hasher()
-    : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u}, buffer_{} {}
+Md5Hasher::Md5Hasher() : state_{0x67452301u, 0xefcdab89u, 0x98badcfeu, 0x10325476u}, buffer_{} {}
 
 Md5Hasher::~Md5Hasher() {
   SecureWipe(state_, sizeof state_);

@@ -11,11 +11,11 @@ using Digest = std::array<uint8_t, 16>;
 class Md5Hasher {
  public:
   Md5Hasher();
-  ~Md5Hasher();   // wipes what is left of the message and the state
+  ~Md5Hasher();  // wipes what is left of the message and the state
   Md5Hasher(const Md5Hasher&) = default;
   Md5Hasher& operator=(const Md5Hasher&) = default;
   void Update(const void* data, size_t length);
-  Digest Final();   // the hasher is spent afterwards
+  Digest Final();  // the hasher is spent afterwards
 
  private:
   void Block(const uint8_t* block);

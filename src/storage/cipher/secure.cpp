@@ -26,7 +26,7 @@ int SystemUnlock(const void* address, size_t length) { return munlock(address, l
 // and unlocked only when its last secret goes.
 struct PageLocks {
   std::mutex mutex;
-  std::unordered_map<uintptr_t, uint32_t> counts;   // page address -> secrets on it
+  std::unordered_map<uintptr_t, uint32_t> counts;  // page address -> secrets on it
   MemoryLockCall lock = SystemLock;
   MemoryLockCall unlock = SystemUnlock;
   uint64_t lockCalls = 0;

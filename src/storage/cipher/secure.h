@@ -22,9 +22,9 @@ void LockSecretMemory(const void* data, size_t n) noexcept;
 void UnlockSecretMemory(const void* data, size_t n) noexcept;
 
 struct SecretMemoryState {
-  uint64_t lockCalls = 0;   // times the system was asked to lock pages
-  size_t lockedPages = 0;   // pages locked now
-  bool refused = false;     // the system said no; nothing is asked any more
+  uint64_t lockCalls = 0;  // times the system was asked to lock pages
+  size_t lockedPages = 0;  // pages locked now
+  bool refused = false;    // the system said no; nothing is asked any more
 };
 SecretMemoryState SecretMemory() noexcept;
 
@@ -50,7 +50,9 @@ struct WipingAllocator {
     std::allocator<T>{}.deallocate(p, n);
   }
   template <typename U>
-  bool operator==(const WipingAllocator<U>&) const noexcept { return true; }
+  bool operator==(const WipingAllocator<U>&) const noexcept {
+    return true;
+  }
 };
 
 // A string whose heap buffer comes from the wiping allocator and whose

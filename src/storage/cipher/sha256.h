@@ -14,7 +14,7 @@ using Sha256Digest = std::array<uint8_t, 32>;
 class Sha256 {
  public:
   Sha256();
-  ~Sha256();   // wipes the state and what is left of the message
+  ~Sha256();  // wipes the state and what is left of the message
   Sha256(const Sha256&) = default;
   Sha256& operator=(const Sha256&) = default;
   void Update(const uint8_t* data, size_t length);

@@ -9,21 +9,21 @@
 namespace tb::storage {
 
 struct FormFieldDef {
-  uint32_t legacyNumber;   // 501 upward within each form
-  uint32_t labelString;    // language string of the label
-  uint32_t formKind;       // see form_kinds.h
-  uint32_t masked;         // 1: a secret field
-  uint32_t reserved1;      // 0
-  uint32_t reserved2;      // 0
+  uint32_t legacyNumber;  // 501 upward within each form
+  uint32_t labelString;   // language string of the label
+  uint32_t formKind;      // see form_kinds.h
+  uint32_t masked;        // 1: a secret field
+  uint32_t reserved1;     // 0
+  uint32_t reserved2;     // 0
 };
 
 struct FormHead {
-  uint32_t legacyNumber;   // 500..542, the old product's form number
-  uint32_t nameString;     // language string of the form's name
-  uint32_t icon;           // icon given to new cards of the form
+  uint32_t legacyNumber;  // 500..542, the old product's form number
+  uint32_t nameString;    // language string of the form's name
+  uint32_t icon;          // icon given to new cards of the form
   uint32_t zero;
-  uint32_t fieldCount;     // number of field definitions
-  uint32_t word5;          // a small number 0..5 kept with the form
+  uint32_t fieldCount;  // number of field definitions
+  uint32_t word5;       // a small number 0..5 kept with the form
 };
 
 struct BuiltInForm {

@@ -7,21 +7,21 @@ namespace tb::storage {
 
 enum class FieldKind : uint16_t {
   Text = 1,
-  UnofferedText = 2,     // never offered in the designer; behaves as text
-  WebAddress = 3,        // tapping opens the browser
-  Link = 4,              // telephone, web or e-mail, told apart by its text
-  Email = 5,             // tapping starts a message
-  Telephone = 6,         // tapping dials
-  Password = 7,          // shown masked
-  Date = 8,              // value kept as a SYSTEMTIME
-  Time = 9,              // value kept as a SYSTEMTIME
-  DateTime = 10,         // value kept as a SYSTEMTIME
-  YesNo = 11,            // items: the yes word and the no word
-  Selection = 12,        // items: up to 128 choices, free text allowed
-  CheckBox = 13,         // "1" yes, "0" no, "2" or empty undecided
-  Numbers = 14,          // never offered; numbers input mode on keypads
-  TextCapFirst = 15,     // input capitalises the first letter
-  TextCapWords = 16,     // input capitalises every word
+  UnofferedText = 2,  // never offered in the designer; behaves as text
+  WebAddress = 3,     // tapping opens the browser
+  Link = 4,           // telephone, web or e-mail, told apart by its text
+  Email = 5,          // tapping starts a message
+  Telephone = 6,      // tapping dials
+  Password = 7,       // shown masked
+  Date = 8,           // value kept as a SYSTEMTIME
+  Time = 9,           // value kept as a SYSTEMTIME
+  DateTime = 10,      // value kept as a SYSTEMTIME
+  YesNo = 11,         // items: the yes word and the no word
+  Selection = 12,     // items: up to 128 choices, free text allowed
+  CheckBox = 13,      // "1" yes, "0" no, "2" or empty undecided
+  Numbers = 14,       // never offered; numbers input mode on keypads
+  TextCapFirst = 15,  // input capitalises the first letter
+  TextCapWords = 16,  // input capitalises every word
 };
 
 // Bit of a field's flag word marking the notes field that the conversion of
@@ -42,10 +42,8 @@ constexpr bool IsTextLike(FieldKind kind) {
     case FieldKind::Password:
     case FieldKind::Numbers:
     case FieldKind::TextCapFirst:
-    case FieldKind::TextCapWords:
-      return true;
-    default:
-      return false;
+    case FieldKind::TextCapWords: return true;
+    default: return false;
   }
 }
 

@@ -51,9 +51,7 @@ constexpr std::array<Keyword, 11> kKeywords{{
     {u"TBF_YESNO", form_kind::kYesNo, false},
 }};
 
-char16_t FoldAscii(char16_t c) {
-  return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
-}
+char16_t FoldAscii(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c; }
 
 // The keywords are upper-case ASCII, so folding the line's letters is enough.
 bool ContainsFolded(std::u16string_view line, std::u16string_view word) {

@@ -11,19 +11,19 @@
 namespace tb::storage {
 
 namespace form_kind {
-inline constexpr int kInvalid = -1;        // a definition line without a keyword
-inline constexpr int kPlain = 0;           // TBF_DEFAULT, or TBF_PIN when masked
-inline constexpr int kCapitals = 1;        // TBF_UPPERALL
-inline constexpr int kFirstCapital = 2;    // TBF_UPPERFIRST
-inline constexpr int kWebAddress = 3;      // TBF_URL
-inline constexpr int kText = 5;            // built-in table only
-inline constexpr int kDate = 8;            // TBF_DATE
-inline constexpr int kYesNo = 9;           // TBF_YESNO
-inline constexpr int kTelephone = 11;      // TBF_TEL
-inline constexpr int kEmail = 15;          // TBF_EMAIL
-inline constexpr int kLink = 16;           // TBF_LINK
-inline constexpr int kTime = 17;           // TBF_TIME
-inline constexpr int kDateTime = 18;       // built-in table only
+inline constexpr int kInvalid = -1;      // a definition line without a keyword
+inline constexpr int kPlain = 0;         // TBF_DEFAULT, or TBF_PIN when masked
+inline constexpr int kCapitals = 1;      // TBF_UPPERALL
+inline constexpr int kFirstCapital = 2;  // TBF_UPPERFIRST
+inline constexpr int kWebAddress = 3;    // TBF_URL
+inline constexpr int kText = 5;          // built-in table only
+inline constexpr int kDate = 8;          // TBF_DATE
+inline constexpr int kYesNo = 9;         // TBF_YESNO
+inline constexpr int kTelephone = 11;    // TBF_TEL
+inline constexpr int kEmail = 15;        // TBF_EMAIL
+inline constexpr int kLink = 16;         // TBF_LINK
+inline constexpr int kTime = 17;         // TBF_TIME
+inline constexpr int kDateTime = 18;     // built-in table only
 }  // namespace form_kind
 
 // Field kind of a new card's field made from a built-in definition.

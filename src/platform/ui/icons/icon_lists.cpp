@@ -79,8 +79,8 @@ QImage IconResource(int number, int pixels) {
   // keeps detail), else the largest.
   const int* native = std::find(std::begin(kNativeSizes), std::end(kNativeSizes), pixels);
   if (native != std::end(kNativeSizes)) return LoadNative(number, pixels);
-  const int* larger = std::find_if(std::begin(kNativeSizes), std::end(kNativeSizes),
-                                   [pixels](int s) { return s > pixels; });
+  const int* larger =
+      std::find_if(std::begin(kNativeSizes), std::end(kNativeSizes), [pixels](int s) { return s > pixels; });
   const int source = larger != std::end(kNativeSizes) ? *larger : kNativeSizes[std::size(kNativeSizes) - 1];
   return Redraw(LoadNative(number, source), pixels);
 }

@@ -22,7 +22,7 @@ namespace tb::ui {
 inline constexpr int kOverlayCount = 4;
 inline constexpr int kBuiltInIconCount = 144;
 inline constexpr int kFirstBuiltInImage = kOverlayCount;
-inline constexpr int kFirstCustomImage = kOverlayCount + kBuiltInIconCount;   // 148
+inline constexpr int kFirstCustomImage = kOverlayCount + kBuiltInIconCount;  // 148
 inline constexpr int kFirstOverlayResource = 296;
 inline constexpr int kFirstBuiltInResource = 300;
 inline constexpr int kCustomIconLimit = 512;
@@ -91,7 +91,7 @@ class CustomIconTable {
   bool Full() const { return count_ == kCustomIconLimit; }
   const storage::Digest& At(int i) const { return digests_[static_cast<size_t>(i)]; }
   int Find(const storage::Digest& digest) const;
-  bool Append(const storage::Digest& digest);   // false when full
+  bool Append(const storage::Digest& digest);  // false when full
   void Clear() { count_ = 0; }
 
  private:
