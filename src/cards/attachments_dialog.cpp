@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "cards/attachments.h"
+#include "cards/command_buttons.h"
 #include "cards/media_files.h"
 #include "dialogs/dialog_style.h"
 #include "dialogs/file_picker_dialog.h"
@@ -62,10 +63,7 @@ AttachmentsDialog::AttachmentsDialog(QWidget* owner, const shell::Settings& sett
   if (!smartphone_) {
     // Smartphone has these as entries of its menu.
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-      buttons_[i] = new QPushButton(content);
-      SetControlId(buttons_[i], kButtons[i].id);
-      const int id = kButtons[i].id;
-      connect(buttons_[i], &QPushButton::clicked, this, [this, id] { Dispatch(id); });
+      buttons_[i] = MakeCommandButton(this, content, kButtons[i].id);
       grid->addWidget(buttons_[i], 2 + int(i / 2), int(i % 2));
     }
   }
@@ -137,10 +135,7 @@ void AttachmentsDialog::SelectionChanged() {
 }
 
 void AttachmentsDialog::OnInitMenuPopup(QMenu* menu) {
-  for (QAction* action : menu->actions()) {
-    const int command = action->data().toInt();
-    if (command) action->setEnabled(CanRun(command));
-  }
+  EnableMenuEntries(menu, [this](int command) { return CanRun(command); });
 }
 
 void AttachmentsDialog::Dispatch(int commandId) {

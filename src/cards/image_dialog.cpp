@@ -12,6 +12,7 @@
 
 #include "cards/card_picture.h"
 #include "cards/card_viewer.h"
+#include "cards/command_buttons.h"
 #include "cards/media_files.h"
 #include "dialogs/dialog_style.h"
 #include "dialogs/file_picker_dialog.h"
@@ -97,10 +98,7 @@ ImageDialog::ImageDialog(QWidget* owner, const shell::Settings& settings, storag
   if (!smartphone_) {
     // Smartphone has these as entries of its menu.
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-      buttons_[i] = new QPushButton(content);
-      SetControlId(buttons_[i], kButtons[i].id);
-      const int id = kButtons[i].id;
-      connect(buttons_[i], &QPushButton::clicked, this, [this, id] { Dispatch(id); });
+      buttons_[i] = MakeCommandButton(this, content, kButtons[i].id);
       grid->addWidget(buttons_[i], row + int(i / 2), int(i % 2));
     }
     row += 2;
@@ -182,10 +180,7 @@ void ImageDialog::Refresh() {
 }
 
 void ImageDialog::OnInitMenuPopup(QMenu* menu) {
-  for (QAction* action : menu->actions()) {
-    const int command = action->data().toInt();
-    if (command) action->setEnabled(CanRun(command));
-  }
+  EnableMenuEntries(menu, [this](int command) { return CanRun(command); });
 }
 
 void ImageDialog::Dispatch(int commandId) {

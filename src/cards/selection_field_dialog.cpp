@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "cards/command_buttons.h"
 #include "dialogs/dialog_style.h"
 #include "dialogs/title_bar.h"
 #include "platform/ui/controls.h"
@@ -64,11 +65,8 @@ SelectionFieldDialog::SelectionFieldDialog(QWidget* owner, const shell::Settings
   if (!smartphone_) {
     // Smartphone has these as entries of its menu.
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-      buttons_[i] = new QPushButton(content);
-      SetControlId(buttons_[i], kButtons[i].id);
+      buttons_[i] = MakeCommandButton(this, content, kButtons[i].id);
       buttons_[i]->setFocusPolicy(Qt::NoFocus);
-      const int id = kButtons[i].id;
-      connect(buttons_[i], &QPushButton::clicked, this, [this, id] { Dispatch(id); });
       grid->addWidget(buttons_[i], 2 + int(i / 2), int(i % 2));
     }
   }
@@ -128,10 +126,7 @@ void SelectionFieldDialog::Refresh() {
 }
 
 void SelectionFieldDialog::OnInitMenuPopup(QMenu* menu) {
-  for (QAction* action : menu->actions()) {
-    const int command = action->data().toInt();
-    if (command) action->setEnabled(CanRun(command));
-  }
+  EnableMenuEntries(menu, [this](int command) { return CanRun(command); });
 }
 
 void SelectionFieldDialog::Dispatch(int commandId) {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "cards/command_buttons.h"
 #include "cards/media_files.h"
 #include "dialogs/dialog_style.h"
 #include "dialogs/file_picker_dialog.h"
@@ -52,10 +53,7 @@ SoundDialog::SoundDialog(QWidget* owner, const shell::Settings& settings, storag
   if (!smartphone_) {
     // Smartphone has these as entries of its menu.
     for (size_t i = 0; i < std::size(kButtons); ++i) {
-      buttons_[i] = new QPushButton(content);
-      SetControlId(buttons_[i], kButtons[i].id);
-      const int id = kButtons[i].id;
-      connect(buttons_[i], &QPushButton::clicked, this, [this, id] { Dispatch(id); });
+      buttons_[i] = MakeCommandButton(this, content, kButtons[i].id);
       inner->addWidget(buttons_[i]);
     }
   }
@@ -109,10 +107,7 @@ void SoundDialog::Refresh() {
 }
 
 void SoundDialog::OnInitMenuPopup(QMenu* menu) {
-  for (QAction* action : menu->actions()) {
-    const int command = action->data().toInt();
-    if (command) action->setEnabled(CanRun(command));
-  }
+  EnableMenuEntries(menu, [this](int command) { return CanRun(command); });
 }
 
 void SoundDialog::Dispatch(int commandId) {
